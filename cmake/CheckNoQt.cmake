@@ -1,0 +1,13 @@
+# Fails when any file of the core includes a Qt header.
+file(GLOB_RECURSE files "${ROOT}/*.h" "${ROOT}/*.hpp" "${ROOT}/*.cpp")
+set(bad "")
+foreach(f IN LISTS files)
+    file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]*|Qt[A-Za-z]*/)")
+    if(lines)
+        list(APPEND bad "${f}: ${lines}")
+    endif()
+endforeach()
+if(bad)
+    message(FATAL_ERROR "Qt headers included in the core:\n${bad}")
+endif()
+message(STATUS "core is free of Qt (${CMAKE_CURRENT_LIST_FILE})")

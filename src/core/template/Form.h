@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fields/FieldStore.h"
+#include "template/FormControl.h"
+#include "template/FormPage.h"
+#include "template/TemplateItems.h"
+
+namespace loom {
+
+// A loaded template: pages, controls, default values and the template's settings.
+class Form {
+public:
+    explicit Form(std::string name, std::string title = {})
+        : name_(std::move(name)), title_(std::move(title)) {}
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const std::string& name() const { return name_; }
+    const std::string& title() const { return title_; }
+
+    // Default record per field address; data controls point into it.
+    FieldStore& store() { return store_; }
+    const FieldStore& store() const { return store_; }
+
+    int pageCount() const { return static_cast<int>(pages_.size()); }
+    FormPage& page(int index) { return *pages_.at(index); }
+    const FormPage& page(int index) const { return *pages_.at(index); }
+    int shownPage() const { return shownPage_; }
+    void setShownPageIndex(int index) { shownPage_ = index; }
+
+    // Numbered controls by control number.
+    const std::vector<FormControl*>& numbered() const { return numbered_; }
+    FormControl* control(int number) const {
+        return number >= 0 && number < static_cast<int>(numbered_.size()) ? numbered_[number]
+                                                                           : nullptr;
+    }
+    // Every control in file order.
+    const std::vector<std::unique_ptr<FormControl>>& controls() const { return controls_; }
+
+    const std::vector<RawValueList>& valueLists() const { return valueLists_; }
+    // Caption texts with the count of data controls read before them.
+    const std::vector<std::pair<std::string, std::uint32_t>>& captions() const {
+        return captions_;
+    }
+
+    // Help file: the name as stored and the full path below HELP\ (both empty when none).
+    const std::string& helpName() const { return helpName_; }
+    const std::string& helpPath() const { return helpPath_; }
+    std::int64_t idAddress() const { return idAddress_; }            // -1 when none
+    std::int64_t productAddress() const { return productAddress_; }  // -1 when none
+    bool noErase() const { return noErase_; }
+
+    // Page values: copy every data control's record of the page into `out`; set the
+    // page's data controls from `in`; true when any data control's value differs
+    // between `a` and `b`.
+    void storePage(int index, FieldStore& out) const;
+    void setPage(int index, const FieldStore& in);
+    bool pageDiffers(int index, const FieldStore& a, const FieldStore& b) const;
+
+    // Building (used by the parser).
+    FormPage& addPage(std::string name);
+    FormControl& addControl(std::unique_ptr<FormControl> control);
+    void addNumbered(FormControl& control) { numbered_.push_back(&control); }
+    void addValueList(RawValueList list) { valueLists_.push_back(std::move(list)); }
+    void addCaption(std::string text, std::uint32_t count) {
+        captions_.emplace_back(std::move(text), count);
+    }
+    void setHelp(std::string name, std::string path) {
+        helpName_ = std::move(name);
+        helpPath_ = std::move(path);
+    }
+    void setIdAddress(std::int64_t a) { idAddress_ = a; }
+    void setProductAddress(std::int64_t a) { productAddress_ = a; }
+    void setNoErase(bool on) { noErase_ = on; }
+
+private:
+    std::string name_;
+    std::string title_;
+    FieldStore store_;
+    std::vector<std::unique_ptr<FormPage>> pages_;
+    std::vector<std::unique_ptr<FormControl>> controls_;
+    std::vector<FormControl*> numbered_;
+    std::vector<RawValueList> valueLists_;
+    std::vector<std::pair<std::string, std::uint32_t>> captions_;
+    std::string helpName_, helpPath_;
+    std::int64_t idAddress_ = -1;
+    std::int64_t productAddress_ = -1;
+    bool noErase_ = false;
+    int shownPage_ = -1;
+};
+
+}  // namespace loom
