@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+namespace loom::cli {
+
+// Exit codes of every command: scripts rely on them.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;  // the input was refused (bad file, bad value)
+inline constexpr int kExitUsage = 2;    // the command line was wrong
+
+// What a command needs from the running CLI: its streams (UTF-8 text), the global
+// options and the place to put its exit code.
+struct CliContext {
+    std::ostream& out;
+    std::ostream& err;
+    std::string home;  // --home, or empty
+    int exitCode = kExitOk;
+};
+
+// Each command group adds its subcommands to the app. The callbacks run after parsing.
+void registerFormCommands(CLI::App& app, CliContext& ctx);
+void registerValueCommands(CLI::App& app, CliContext& ctx);
+
+// Runs the CLI in-process (tests call this with string streams).
+int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace loom::cli
