@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 dir=${LOOM_BUILD_DIR:-build}
 home="$dir/demo-home"
-"$dir/src/cli/loomcraft-cli" --home "$home" form show "$home/FORMS/DEMO340.FRM"
+"$dir/src/cli/loomcraft-cli" --home "$home" form show "$home/FORMS/GL200.FRM"
