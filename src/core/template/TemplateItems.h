@@ -58,13 +58,13 @@ struct RawControl {
     std::string text;
     RawRect rect;  // not for option groups
     std::uint32_t flags = 0;
-    RawField field;  // check box, edit, choice, option group
+    RawField field;               // check box, edit, choice, option group
     std::string onChar, offChar;  // check box: texts of exactly one character
-    std::uint32_t filter = 0;  // edit
+    std::uint32_t filter = 0;     // edit
     std::uint32_t maxChars = kAbsentLimit, minChars = kAbsentLimit;
     std::uint32_t maxValue = kAbsentLimit, minValue = kAbsentLimit;
     std::uint32_t valueList = 0;  // choice
-    std::string optionValue;  // option button
+    std::string optionValue;      // option button
     std::uint32_t optionGroup = 0;
     bool operator==(const RawControl&) const = default;
 };
@@ -113,5 +113,31 @@ struct RawRule {
     std::vector<RawAction> actions;
     bool operator==(const RawRule&) const = default;
 };
+
+// The operands that follow a condition or action code in the rule section.
+enum class RuleOperands : std::uint8_t {
+    Unknown,         // not a valid code
+    Control,         // one control number
+    ControlControl,  // two control numbers
+    ControlText,     // a control number, then a text
+    Text,            // one text
+    Page,            // one page number
+};
+
+constexpr RuleOperands conditionOperands(std::uint32_t code) {
+    if (code >= 42 && code <= 52) return RuleOperands::Control;
+    if (code == 53 || code == 54 || code == 56 || code == 57) return RuleOperands::ControlControl;
+    if (code == 55 || code == 58) return RuleOperands::ControlText;
+    if (code == 59) return RuleOperands::Text;
+    return RuleOperands::Unknown;
+}
+constexpr RuleOperands actionOperands(std::uint32_t code) {
+    if (code >= 60 && code <= 64) return RuleOperands::Control;
+    if (code == 65 || code == 68) return RuleOperands::ControlText;
+    if (code == 66 || code == 67 || code == 69 || code == 70) return RuleOperands::ControlControl;
+    if (code == 71 || code == 72) return RuleOperands::Text;
+    if (code == 73 || code == 74) return RuleOperands::Page;
+    return RuleOperands::Unknown;
+}
 
 }  // namespace loom
