@@ -13,11 +13,19 @@ using FieldSize = std::uint32_t;
 
 inline constexpr FieldAddress kAddresslessBit = 0x80000000u;
 
-constexpr bool isAddressless(FieldAddress a) { return (a & kAddresslessBit) != 0; }
-constexpr std::uint32_t byteAddress(FieldAddress a) { return (a & 0x7FFFFFFFu) >> 3; }
-constexpr unsigned bitOffset(FieldAddress a) { return a & 7u; }
+constexpr bool isAddressless(FieldAddress a) {
+    return (a & kAddresslessBit) != 0;
+}
+constexpr std::uint32_t byteAddress(FieldAddress a) {
+    return (a & 0x7FFFFFFFu) >> 3;
+}
+constexpr unsigned bitOffset(FieldAddress a) {
+    return a & 7u;
+}
 // Size in bits; bytes * 8 + bits fits in 32 bits because bits 3-30 hold the bytes.
-constexpr std::uint32_t sizeInBits(FieldSize s) { return ((s & 0x7FFFFFFFu) >> 3) * 8u + (s & 7u); }
+constexpr std::uint32_t sizeInBits(FieldSize s) {
+    return ((s & 0x7FFFFFFFu) >> 3) * 8u + (s & 7u);
+}
 
 inline constexpr std::uint8_t kFieldFlagDisplayName = 0x02;
 

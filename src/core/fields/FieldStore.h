@@ -13,9 +13,11 @@ namespace loom {
 // order ((address >> 4) mod 24576), then insertion order within a bucket. It decides
 // the order of records in saved files and of indexed values, so it must never change.
 // Records have stable addresses until they are removed or the store is cleared
-// (form controls keep pointers to their records).
+// (form controls keep pointers to their records). Iteration sorts lazily, so even the
+// const functions must not run on one store from two threads at once; the transfer
+// thread works on its own copy.
 class FieldStore {
-public:
+  public:
     static constexpr std::uint32_t kBucketCount = 24576;
     static constexpr std::uint32_t bucketOf(FieldAddress a) { return (a >> 4) % kBucketCount; }
 
@@ -44,12 +46,14 @@ public:
 
     template <class F>
     void forEach(F&& f) const {
-        for (const FieldRecord* r : ordered()) f(*r);
+        for (const FieldRecord* r : ordered())
+            f(*r);
     }
 
-private:
+  private:
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    Impl& impl();
+    std::unique_ptr<Impl> impl_;  // null only after a move
 };
 
 }  // namespace loom
