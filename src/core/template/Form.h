@@ -15,7 +15,7 @@ namespace loom {
 
 // A loaded template: pages, controls, default values and the template's settings.
 class Form {
-public:
+  public:
     explicit Form(std::string name, std::string title = {})
         : name_(std::move(name)), title_(std::move(title)) {}
     Form(const Form&) = delete;
@@ -38,18 +38,21 @@ public:
     const std::vector<FormControl*>& numbered() const { return numbered_; }
     FormControl* control(int number) const {
         return number >= 0 && number < static_cast<int>(numbered_.size()) ? numbered_[number]
-                                                                           : nullptr;
+                                                                          : nullptr;
     }
     // Every control in file order.
     const std::vector<std::unique_ptr<FormControl>>& controls() const { return controls_; }
 
     const std::vector<RawValueList>& valueLists() const { return valueLists_; }
     // Caption texts with the count of data controls read before them.
-    const std::vector<std::pair<std::string, std::uint32_t>>& captions() const {
-        return captions_;
-    }
+    const std::vector<std::pair<std::string, std::uint32_t>>& captions() const { return captions_; }
 
-    // Help file: the name as stored and the full path below HELP\ (both empty when none).
+    // Rules exactly as the file holds them, rules without actions included (the rule set
+    // keeps only the ones that act); for showing a template, not for running it.
+    const std::vector<RawRule>& rawRules() const { return rawRules_; }
+
+    // Help file: the name as stored (code page 1252) and the UTF-8 path below HELP\ (both
+    // empty when none; the path alone is empty when the name would leave the folder).
     const std::string& helpName() const { return helpName_; }
     const std::string& helpPath() const { return helpPath_; }
     std::int64_t idAddress() const { return idAddress_; }            // -1 when none
@@ -63,11 +66,17 @@ public:
     void setPage(int index, const FieldStore& in);
     bool pageDiffers(int index, const FieldStore& a, const FieldStore& b) const;
 
+    // Sets the text a control shows from its record: the value for edit fields, the shown
+    // text of the matching value-list entry for choice lists (with `selected`), nothing
+    // for option groups, the caption for the others.
+    void refreshText(FormControl& control) const;
+
     // Building (used by the parser).
     FormPage& addPage(std::string name);
     FormControl& addControl(std::unique_ptr<FormControl> control);
     void addNumbered(FormControl& control) { numbered_.push_back(&control); }
     void addValueList(RawValueList list) { valueLists_.push_back(std::move(list)); }
+    void addRawRule(RawRule rule) { rawRules_.push_back(std::move(rule)); }
     void addCaption(std::string text, std::uint32_t count) {
         captions_.emplace_back(std::move(text), count);
     }
@@ -79,7 +88,7 @@ public:
     void setProductAddress(std::int64_t a) { productAddress_ = a; }
     void setNoErase(bool on) { noErase_ = on; }
 
-private:
+  private:
     std::string name_;
     std::string title_;
     FieldStore store_;
@@ -88,6 +97,7 @@ private:
     std::vector<FormControl*> numbered_;
     std::vector<RawValueList> valueLists_;
     std::vector<std::pair<std::string, std::uint32_t>> captions_;
+    std::vector<RawRule> rawRules_;
     std::string helpName_, helpPath_;
     std::int64_t idAddress_ = -1;
     std::int64_t productAddress_ = -1;

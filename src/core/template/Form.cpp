@@ -1,0 +1,86 @@
+#include "template/Form.h"
+
+#include <utility>
+
+namespace loom {
+
+FormPage& Form::addPage(std::string name) {
+    auto page = std::make_unique<FormPage>();
+    page->name = std::move(name);
+    page->index = static_cast<int>(pages_.size());
+    pages_.push_back(std::move(page));
+    return *pages_.back();
+}
+
+FormControl& Form::addControl(std::unique_ptr<FormControl> control) {
+    FormControl& c = *control;
+    controls_.push_back(std::move(control));
+    if (c.page >= 0 && c.page < pageCount()) {
+        FormPage& p = page(c.page);
+        p.allControls.push_back(&c);
+        // Option buttons are laid out by their group, not by the page.
+        if (c.kind != ControlKind::Option) p.controls.push_back(&c);
+    }
+    return c;
+}
+
+void Form::storePage(int index, FieldStore& out) const {
+    for (const FormControl* c : page(index).allControls) {
+        if (c->field != nullptr) out.copyIn(*c->field);
+    }
+}
+
+void Form::setPage(int index, const FieldStore& in) {
+    for (FormControl* c : page(index).allControls) {
+        if (c->field == nullptr) continue;
+        // Size, type and flags are the template's; only the value comes from outside.
+        if (const FieldRecord* r = in.find(c->field->address)) c->field->value = r->value;
+        c->initialValue = c->field->value;
+        refreshText(*c);
+    }
+}
+
+bool Form::pageDiffers(int index, const FieldStore& a, const FieldStore& b) const {
+    for (const FormControl* c : page(index).allControls) {
+        if (c->field == nullptr) continue;
+        const FieldRecord* ra = a.find(c->field->address);
+        const FieldRecord* rb = b.find(c->field->address);
+        // A value that one side has and the other lacks is a difference too.
+        if ((ra == nullptr) != (rb == nullptr)) return true;
+        if (ra != nullptr && ra->value != rb->value) return true;
+    }
+    return false;
+}
+
+void Form::refreshText(FormControl& c) const {
+    switch (c.kind) {
+        case ControlKind::Edit:
+            c.text = c.field != nullptr ? c.field->value : std::string();
+            break;
+        case ControlKind::Choice: {
+            c.selected = kNoSelection;
+            c.text.clear();
+            if (c.field == nullptr || c.valueList < 0 ||
+                c.valueList >= static_cast<int>(valueLists_.size())) {
+                break;
+            }
+            const RawValueList& list = valueLists_[static_cast<std::size_t>(c.valueList)];
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (list[i].second == c.field->value) {
+                    c.selected = static_cast<int>(i);
+                    c.text = list[i].first;
+                    break;
+                }
+            }
+            break;
+        }
+        case ControlKind::OptionGroup:
+            c.text.clear();
+            break;
+        default:
+            c.text = c.caption;
+            break;
+    }
+}
+
+}  // namespace loom
