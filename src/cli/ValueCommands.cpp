@@ -1,10 +1,135 @@
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "CliCommand.h"
+#include "common/Cp1252.h"
+#include "fields/FieldCodec.h"
+#include "fields/PromImage.h"
 
 namespace loom::cli {
+namespace {
+
+struct ValueOptions {
+    unsigned type = 0;
+    std::uint32_t bits = 0;
+    unsigned offset = 0;
+    std::string over;
+    std::string input;  // TEXT for encode, HEX for decode
+};
+
+// Hex bytes, blanks allowed anywhere between digits ("B0 0A", "b00a").
+bool parseHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
+    out.clear();
+    int high = -1;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == ',') continue;
+        int v = -1;
+        if (c >= '0' && c <= '9') v = c - '0';
+        if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+        if (v < 0) return false;
+        if (high < 0) {
+            high = v;
+        } else {
+            out.push_back(static_cast<std::uint8_t>(high * 16 + v));
+            high = -1;
+        }
+    }
+    return high < 0;
+}
+
+std::string hexOf(std::uint8_t b) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[b >> 4], kDigits[b & 15]};
+}
+
+void addFieldOptions(CLI::App& cmd, ValueOptions& o) {
+    cmd.add_option("--type", o.type, "Value type 0-9 (higher types have no codec: result 1)")
+        ->required()
+        ->check(CLI::Range(0, 255));
+    cmd.add_option("--size", o.bits, "Field size in bits")
+        ->required()
+        ->check(CLI::Range(0u, 0x7FFFFFFFu));
+    cmd.add_option("--offset", o.offset, "Bit offset 0-7 of the field in byte 0 (default 0)")
+        ->check(CLI::Range(0, 7));
+}
+
+// The field lives at byte 0; FieldSize and the bit count coincide below bit 31.
+FieldAddress fieldAddress(const ValueOptions& o) {
+    return o.offset;
+}
+
+void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
+    std::vector<std::uint8_t> over;
+    if (overGiven && !parseHexBytes(o.over, over)) {
+        ctx.err << "error: --over is not a list of hexadecimal bytes: " << o.over << "\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    bool lossy = false;
+    const std::string text = utf8ToCp1252(o.input, &lossy);
+    if (lossy) {
+        ctx.err << "error: the text has characters outside code page 1252\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    PromImage image;
+    image.write(0, over);  // bytes not given read 0xFF, like erased PROM
+    const CodecResult r = encodeField(o.type, text, fieldAddress(o), o.bits, image);
+    ctx.out << static_cast<int>(r);
+    if (r == CodecResult::Ok) {
+        const std::uint64_t n = (std::uint64_t{o.offset} + o.bits + 7) / 8;
+        for (std::uint8_t b : image.read(0, static_cast<std::size_t>(n)))
+            ctx.out << ' ' << hexOf(b);
+    }
+    ctx.out << "\n";
+}
+
+void runDecode(CliContext& ctx, const ValueOptions& o) {
+    std::vector<std::uint8_t> bytes;
+    if (!parseHexBytes(o.input, bytes)) {
+        ctx.err << "error: not a list of hexadecimal bytes: " << o.input << "\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    PromImage image;
+    image.write(0, bytes);
+    std::string text;
+    const CodecResult r = decodeField(o.type, fieldAddress(o), o.bits, image, text);
+    if (r != CodecResult::Ok) text.clear();
+    ctx.out << static_cast<int>(r) << ' ' << cp1252ToUtf8(text) << "\n";
+}
+
+}  // namespace
 
 void registerValueCommands(CLI::App& app, CliContext& ctx) {
-    (void)app;
-    (void)ctx;
+    CLI::App* value = app.add_subcommand(
+        "value", "Encode and decode field values the way they are placed in the PROM");
+    value->require_subcommand(1);
+
+    auto enc = std::make_shared<ValueOptions>();
+    CLI::App* encode = value->add_subcommand(
+        "encode",
+        "Place TEXT into bytes. Prints the codec result (0 ok, 1 bad character, 2 does not "
+        "fit) and, on 0, the ceil((offset+size)/8) placed bytes in hexadecimal");
+    addFieldOptions(*encode, *enc);
+    CLI::Option* overOpt = encode->add_option(
+        "--over", enc->over,
+        "Bytes the field is placed over, in hexadecimal (default all FF; missing bytes are FF)");
+    encode->add_option("text", enc->input, "The value (UTF-8)")->required();
+    encode->callback([&ctx, enc, overOpt] { runEncode(ctx, *enc, overOpt->count() > 0); });
+
+    auto dec = std::make_shared<ValueOptions>();
+    CLI::App* decode = value->add_subcommand(
+        "decode",
+        "Take a value out of HEX bytes. Prints the codec result and the text (UTF-8), "
+        "separated by one blank; missing bytes read FF");
+    addFieldOptions(*decode, *dec);
+    decode->add_option("hex", dec->input, "The bytes in hexadecimal, blanks allowed")->required();
+    decode->callback([&ctx, dec] { runDecode(ctx, *dec); });
 }
 
 }  // namespace loom::cli
