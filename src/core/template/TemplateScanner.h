@@ -16,7 +16,7 @@ namespace loom {
 // Receives the items of a template in file order. A visitor may throw its own
 // exception to stop the scan; the scanner lets it through untouched.
 class TemplateVisitor {
-public:
+  public:
     virtual ~TemplateVisitor() = default;
     virtual void onGroup(std::string_view name) = 0;
     virtual void onGroupEnd() = 0;
@@ -45,7 +45,7 @@ enum class ScanFailure {
 };
 
 class TemplateScanError : public std::exception {
-public:
+  public:
     TemplateScanError(ScanFailure failure, std::string detail, int systemError = 0)
         : failure_(failure), detail_(std::move(detail)), systemError_(systemError) {}
     ScanFailure failure() const { return failure_; }
@@ -53,7 +53,7 @@ public:
     int systemError() const { return systemError_; }
     const char* what() const noexcept override { return detail_.c_str(); }
 
-private:
+  private:
     ScanFailure failure_;
     std::string detail_;
     int systemError_;
@@ -69,7 +69,7 @@ struct TemplateHeader {
 // in one pass, keeping the running checksum of every byte from offset 11 on. It never
 // reads past the end of its input and bounds every loop by the bytes that remain.
 class TemplateScanner {
-public:
+  public:
     static constexpr std::size_t kBufferSize = 16384;
 
     // Throws TemplateScanError(CannotOpen) when the file cannot be opened.
@@ -80,8 +80,9 @@ public:
     TemplateScanner& operator=(TemplateScanner&&) noexcept;
     ~TemplateScanner();
 
-    // Magic, version and the two header texts. Throws NotTemplate; does not judge the
-    // version (the caller does, since the index lists templates of any version).
+    // Magic, version and the two header texts. Throws NotTemplate (Malformed when a header
+    // text runs past the end or is too long); does not judge the version (the caller does,
+    // since the index lists templates of any version).
     TemplateHeader readHeader();
     // Everything after the header: body, rules, checksum. Throws WrongVersion unless the
     // header's version was 1, then Malformed / UnknownRuleCode / BadChecksum.
@@ -89,8 +90,11 @@ public:
     // Reads the header only and closes; false when the file cannot be opened or is not
     // a template.
     static bool readHeaderOnly(const std::string& path, TemplateHeader& header);
+    // Bytes consumed so far; after readBody, the offset just past the checksum. Bytes
+    // after that are ignored by the loader, kqform keeps them.
+    std::uint64_t bytesRead() const;
 
-private:
+  private:
     struct Impl;
     explicit TemplateScanner(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;

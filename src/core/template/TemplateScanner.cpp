@@ -1,0 +1,487 @@
+#include "template/TemplateScanner.h"
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace loom {
+namespace {
+
+constexpr std::uint8_t kMagic[10] = {'<', 'K', 'Q', '_', 'F', 'O', 'R', 'M', '>', 0};
+
+// The fewest bytes one value-list pair (two empty texts) and one action (a code and a
+// one-byte text) can take; a count that needs more than what remains is truncation.
+constexpr std::uint64_t kMinPairBytes = 2;
+constexpr std::uint64_t kMinActionBytes = 5;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+[[noreturn]] void fail(ScanFailure failure, std::string detail) {
+    throw TemplateScanError(failure, std::move(detail));
+}
+
+// Grows `items` on demand and keeps the elements (and their string capacity) of earlier
+// items; `used` elements are in use.
+template <typename T>
+T& slot(std::vector<T>& items, std::size_t used) {
+    if (used == items.size()) items.emplace_back();
+    return items[used];
+}
+
+}  // namespace
+
+struct TemplateScanner::Impl {
+    std::unique_ptr<std::FILE, FileCloser> file;
+    std::vector<std::uint8_t> buffer;
+
+    // The window of input now in reach: [base, end), next byte at cur.
+    const std::uint8_t* base = nullptr;
+    const std::uint8_t* cur = nullptr;
+    const std::uint8_t* end = nullptr;
+    std::uint64_t before = 0;  // input bytes ahead of base
+    std::uint64_t total = 0;   // input size, when known
+    bool totalKnown = false;
+
+    // Checksum: bytes [sumFrom, cur) are still to be added when summing.
+    bool summing = false;
+    const std::uint8_t* sumFrom = nullptr;
+    std::uint32_t sum = 0;
+
+    bool headerDone = false;
+    TemplateHeader header;
+
+    // Scratch items, reused so that a large template does not allocate per item.
+    std::string text;
+    RawControl control;
+    RawValueList list;
+    std::vector<RawEventCode> events;
+    RawRule rule;
+
+    std::uint64_t position() const { return before + static_cast<std::uint64_t>(cur - base); }
+
+    std::uint64_t remaining() const {
+        if (!totalKnown || position() > total) return std::numeric_limits<std::uint64_t>::max();
+        return total - position();
+    }
+
+    void flushSum() {
+        if (summing) {
+            std::uint32_t s = sum;
+            for (const std::uint8_t* p = sumFrom; p != cur; ++p)
+                s += *p;
+            sum = s;
+        }
+        sumFrom = cur;
+    }
+
+    bool fill() {
+        if (!file) return false;
+        flushSum();
+        before += static_cast<std::uint64_t>(end - base);
+        std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        base = cur = sumFrom = buffer.data();
+        end = base + n;
+        return n > 0;
+    }
+
+    [[noreturn]] void truncated() const {
+        fail(ScanFailure::Malformed, "unexpected end at offset " + std::to_string(position()));
+    }
+
+    std::uint8_t byte() {
+        if (cur == end && !fill()) truncated();
+        return *cur++;
+    }
+
+    std::uint32_t integer() {
+        if (end - cur >= 4) {
+            std::uint32_t v = (std::uint32_t{cur[0]} << 24) | (std::uint32_t{cur[1]} << 16) |
+                              (std::uint32_t{cur[2]} << 8) | std::uint32_t{cur[3]};
+            cur += 4;
+            return v;
+        }
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            v = (v << 8) | byte();
+        return v;
+    }
+
+    void readText(std::string& out) {
+        out.clear();
+        for (;;) {
+            if (cur == end && !fill()) truncated();
+            // Look no further than one byte past the longest text allowed.
+            std::size_t room = kMaxTemplateText + 1 - out.size();
+            std::size_t avail = static_cast<std::size_t>(end - cur);
+            std::size_t span = avail < room ? avail : room;
+            const void* zero = std::memchr(cur, 0, span);
+            std::size_t take =
+                zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - cur)
+                     : span;
+            out.append(reinterpret_cast<const char*>(cur), take);
+            cur += take;
+            if (out.size() > kMaxTemplateText) {
+                fail(ScanFailure::Malformed,
+                     "text longer than 699 characters at offset " + std::to_string(position()));
+            }
+            if (zero) {
+                ++cur;
+                return;
+            }
+        }
+    }
+
+    // A count of items of at least `minBytes` each that cannot fit in what remains would
+    // run past the end; saying so now keeps a forged count from growing anything.
+    void checkCount(std::uint32_t count, std::uint64_t minBytes) const {
+        if (count > remaining() / minBytes) truncated();
+    }
+
+    void readHeader() {
+        std::uint8_t head[11];
+        for (auto& b : head) {
+            if (cur == end && !fill()) fail(ScanFailure::NotTemplate, "shorter than 11 bytes");
+            b = *cur++;
+        }
+        if (std::memcmp(head, kMagic, sizeof kMagic) != 0) {
+            fail(ScanFailure::NotTemplate, "no template magic");
+        }
+        header.version = head[10];
+        summing = true;
+        sumFrom = cur;
+        readText(header.name);
+        readText(header.title);
+        headerDone = true;
+    }
+
+    void readControl(TemplateTag tag) {
+        RawControl& c = control;
+        c.tag = tag;
+        readText(c.text);
+        if (tag != TemplateTag::OptionGroup) {
+            c.rect.x = integer();
+            c.rect.y = integer();
+            c.rect.width = integer();
+            c.rect.height = integer();
+        } else {
+            c.rect = {};
+        }
+        c.flags = integer();
+        if (isDataControl(tag)) {
+            c.field.address = integer();
+            c.field.size = integer();
+            c.field.type = integer();
+            c.field.flags = integer();
+            readText(c.field.defaultValue);
+        } else {
+            c.field.address = c.field.size = c.field.type = c.field.flags = 0;
+            c.field.defaultValue.clear();
+        }
+        c.onChar.clear();
+        c.offChar.clear();
+        c.filter = 0;
+        c.maxChars = c.minChars = c.maxValue = c.minValue = kAbsentLimit;
+        c.valueList = 0;
+        c.optionValue.clear();
+        c.optionGroup = 0;
+        switch (tag) {
+            case TemplateTag::CheckBox:
+                readText(c.onChar);
+                readText(c.offChar);
+                if (c.onChar.size() != 1 || c.offChar.size() != 1) {
+                    fail(ScanFailure::Malformed,
+                         "check box character not of one character before offset " +
+                             std::to_string(position()));
+                }
+                break;
+            case TemplateTag::Edit:
+                c.filter = integer();
+                c.maxChars = integer();
+                c.minChars = integer();
+                c.maxValue = integer();
+                c.minValue = integer();
+                break;
+            case TemplateTag::Choice:
+                c.valueList = integer();
+                break;
+            case TemplateTag::Option:
+                readText(c.optionValue);
+                c.optionGroup = integer();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void readValueList() {
+        std::uint32_t count = integer();
+        checkCount(count, kMinPairBytes);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            auto& pair = slot(list, i);
+            readText(pair.first);
+            readText(pair.second);
+        }
+        list.resize(count);
+    }
+
+    void readPage(TemplateVisitor& visitor) {
+        readText(text);
+        visitor.onPage(text);
+        for (;;) {
+            std::uint8_t tag = byte();
+            switch (tag) {
+                case 5:
+                    visitor.onPageEnd();
+                    return;
+                case 6:
+                case 7:
+                case 8:
+                case 9:
+                case 10:
+                case 11:
+                case 12:
+                case 13:
+                case 16:
+                    readControl(static_cast<TemplateTag>(tag));
+                    visitor.onControl(control);
+                    break;
+                case 14:
+                    readValueList();
+                    visitor.onValueList(list);
+                    break;
+                case 15:
+                    readText(text);
+                    visitor.onCaption(text);
+                    break;
+                default:
+                    fail(ScanFailure::Malformed, "tag " + std::to_string(tag) +
+                                                     " not allowed in a page at offset " +
+                                                     std::to_string(position() - 1));
+            }
+        }
+    }
+
+    void readEvents() {
+        std::size_t codes = 0;
+        std::uint8_t tag = byte();
+        while (tag == static_cast<std::uint8_t>(TemplateTag::EventCode)) {
+            RawEventCode& code = slot(events, codes++);
+            code.code = integer();
+            std::size_t used = 0;
+            tag = byte();
+            while (tag != static_cast<std::uint8_t>(TemplateTag::EventCode) &&
+                   tag != static_cast<std::uint8_t>(TemplateTag::EventsEnd)) {
+                RawEventEntry& entry = slot(code.entries, used++);
+                entry.tag = tag;
+                readText(entry.text);
+                tag = byte();
+            }
+            code.entries.resize(used);
+        }
+        if (tag != static_cast<std::uint8_t>(TemplateTag::EventsEnd)) {
+            fail(ScanFailure::Malformed, "event section starts with tag " + std::to_string(tag));
+        }
+        events.resize(codes);
+    }
+
+    void readCondition(RawCondition& c) {
+        c.code = integer();
+        c.control = c.control2 = 0;
+        c.text.clear();
+        switch (conditionOperands(c.code)) {
+            case RuleOperands::Control:
+            case RuleOperands::Page:
+                c.control = integer();
+                break;
+            case RuleOperands::ControlControl:
+                c.control = integer();
+                c.control2 = integer();
+                break;
+            case RuleOperands::ControlText:
+                c.control = integer();
+                readText(c.text);
+                break;
+            case RuleOperands::Text:
+                readText(c.text);
+                break;
+            case RuleOperands::Unknown:
+                fail(ScanFailure::UnknownRuleCode,
+                     "unknown condition code " + std::to_string(c.code));
+        }
+    }
+
+    void readAction(RawAction& a) {
+        a.code = integer();
+        a.target = a.argument = 0;
+        a.text.clear();
+        switch (actionOperands(a.code)) {
+            case RuleOperands::Control:
+            case RuleOperands::Page:
+                a.target = integer();
+                break;
+            case RuleOperands::ControlControl:
+                a.target = integer();
+                a.argument = integer();
+                break;
+            case RuleOperands::ControlText:
+                a.target = integer();
+                readText(a.text);
+                break;
+            case RuleOperands::Text:
+                readText(a.text);
+                break;
+            case RuleOperands::Unknown:
+                fail(ScanFailure::UnknownRuleCode, "unknown action code " + std::to_string(a.code));
+        }
+    }
+
+    void readRules(TemplateVisitor& visitor) {
+        std::uint32_t count = integer();
+        visitor.onRuleCount(count);
+        // A rule may overshoot the count; reading stops once it is reached.
+        std::uint64_t entries = 0;
+        while (entries < count) {
+            readCondition(rule.condition);
+            std::uint32_t actions = integer();
+            checkCount(actions, kMinActionBytes);
+            for (std::uint32_t i = 0; i < actions; ++i)
+                readAction(slot(rule.actions, i));
+            rule.actions.resize(actions);
+            entries += 1 + std::uint64_t{actions};
+            visitor.onRule(rule);
+        }
+    }
+
+    void readChecksum() {
+        flushSum();
+        summing = false;
+        std::uint32_t stored = integer();
+        if (stored != sum) {
+            fail(ScanFailure::BadChecksum,
+                 "checksum " + std::to_string(stored) + ", bytes sum to " + std::to_string(sum));
+        }
+    }
+
+    void readBody(TemplateVisitor& visitor) {
+        if (!headerDone) readHeader();
+        if (header.version != 1) {
+            fail(ScanFailure::WrongVersion, "version " + std::to_string(header.version));
+        }
+        std::size_t groups = 0;
+        for (bool body = true; body;) {
+            std::uint8_t tag = byte();
+            switch (tag) {
+                case 1:
+                    visitor.onBodyEnd();
+                    body = false;
+                    break;
+                case 2:
+                    readText(text);
+                    ++groups;
+                    visitor.onGroup(text);
+                    break;
+                case 3:
+                    if (groups == 0) {
+                        fail(ScanFailure::Malformed, "group end without an open group at offset " +
+                                                         std::to_string(position() - 1));
+                    }
+                    --groups;
+                    visitor.onGroupEnd();
+                    break;
+                case 4:
+                    readPage(visitor);
+                    break;
+                case 17:
+                    visitor.onIdAddress(integer());
+                    break;
+                case 18:
+                    visitor.onProductAddress(integer());
+                    break;
+                case 19:
+                    readText(text);
+                    visitor.onHelp(text);
+                    break;
+                case 20:
+                    readEvents();
+                    visitor.onEvents(events);
+                    break;
+                case 31:
+                    visitor.onNoErase(integer());
+                    break;
+                default:
+                    fail(ScanFailure::Malformed, "tag " + std::to_string(tag) +
+                                                     " not allowed at top level at offset " +
+                                                     std::to_string(position() - 1));
+            }
+        }
+        readRules(visitor);
+        readChecksum();
+    }
+};
+
+TemplateScanner::TemplateScanner(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+TemplateScanner::TemplateScanner(TemplateScanner&&) noexcept = default;
+TemplateScanner& TemplateScanner::operator=(TemplateScanner&&) noexcept = default;
+TemplateScanner::~TemplateScanner() = default;
+
+TemplateScanner TemplateScanner::openFile(const std::string& path) {
+    auto impl = std::make_unique<Impl>();
+    errno = 0;
+    impl->file.reset(std::fopen(path.c_str(), "rb"));
+    if (!impl->file) {
+        int error = errno;
+        throw TemplateScanError(ScanFailure::CannotOpen, "cannot open " + path, error);
+    }
+    std::FILE* f = impl->file.get();
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long size = std::ftell(f);
+        if (size >= 0) {
+            impl->total = static_cast<std::uint64_t>(size);
+            impl->totalKnown = true;
+        }
+    }
+    if (std::fseek(f, 0, SEEK_SET) != 0) {
+        int error = errno;
+        throw TemplateScanError(ScanFailure::CannotOpen, "cannot rewind " + path, error);
+    }
+    impl->buffer.resize(kBufferSize);
+    impl->base = impl->cur = impl->end = impl->sumFrom = impl->buffer.data();
+    return TemplateScanner(std::move(impl));
+}
+
+TemplateScanner TemplateScanner::fromMemory(std::span<const std::uint8_t> bytes) {
+    auto impl = std::make_unique<Impl>();
+    impl->base = impl->cur = impl->sumFrom = bytes.data();
+    impl->end = bytes.data() + bytes.size();
+    impl->total = bytes.size();
+    impl->totalKnown = true;
+    return TemplateScanner(std::move(impl));
+}
+
+TemplateHeader TemplateScanner::readHeader() {
+    if (!impl_->headerDone) impl_->readHeader();
+    return impl_->header;
+}
+
+void TemplateScanner::readBody(TemplateVisitor& visitor) {
+    impl_->readBody(visitor);
+}
+
+bool TemplateScanner::readHeaderOnly(const std::string& path, TemplateHeader& header) {
+    try {
+        TemplateScanner scanner = openFile(path);
+        header = scanner.readHeader();
+        return true;
+    } catch (const TemplateScanError&) {
+        return false;
+    }
+}
+
+std::uint64_t TemplateScanner::bytesRead() const {
+    return impl_->position();
+}
+
+}  // namespace loom
