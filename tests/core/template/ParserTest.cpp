@@ -1,0 +1,780 @@
+#include "template/Parser.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/template/SampleTemplates.h"
+#include "support/RecordingPrompt.h"
+#include "template/BitmapLookup.h"
+#include "template/EventTexts.h"
+#include "template/FormRules.h"
+#include "template/TemplateWriter.h"
+#include "template/TreeOutline.h"
+
+namespace loom {
+namespace {
+
+using samples::action;
+using samples::control;
+using samples::dataControl;
+using samples::rule;
+
+const std::string kNotTemplate = "Filen är inte en mall.\nfil: mem.FRM";
+const std::string kCannotParse = "Filen kan inte tolkas.\nfil: mem.FRM";
+const std::string kWrongVersion = "Mallen är av en felaktig version och måste kompileras om.";
+const std::string kBadChecksum = "Filens checksumma är fel\n(filen har ändrats).";
+
+// Answers with fixed sizes and remembers what it was asked.
+class FakeBitmaps : public BitmapLookup {
+  public:
+    std::optional<BitmapSize> find(std::string_view name, const std::string& path) override {
+        asked.emplace_back(name, path);
+        auto it = sizes.find(std::string(name));
+        if (it == sizes.end()) return std::nullopt;
+        return it->second;
+    }
+    std::map<std::string, BitmapSize> sizes;
+    std::vector<std::pair<std::string, std::string>> asked;
+};
+
+class ParserTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<Form> load(const std::vector<std::uint8_t>& bytes) {
+        Parser parser;
+        return parser.LoadFromMemory(bytes, "mem.FRM", env, noErase);
+    }
+    // A template with one page holding the given items, then the given rules.
+    std::unique_ptr<Form> loadPage(const std::function<void(TemplateWriter&)>& items,
+                                   const std::vector<RawRule>& rawRules = {}) {
+        TemplateWriter w;
+        w.header("T", "Titel").page("P");
+        items(w);
+        w.pageEnd().end().rules(rawRules);
+        return load(w.finish());
+    }
+
+    TreeOutline tree;
+    EventTexts events;
+    FormRules rules;
+    test::RecordingPrompt prompt;
+    FakeBitmaps bitmaps;
+    ParserEnvironment env{tree, events, rules, prompt, DialogUnits{8, 16, 2, 3}, nullptr, "/prog"};
+    bool noErase = false;
+};
+
+std::string sep() {
+    return std::string(1, static_cast<char>(std::filesystem::path::preferred_separator));
+}
+
+TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
+    auto form = loadPage([](TemplateWriter& w) {
+        w.control(control(TemplateTag::Label, "Etikett"));
+        w.control(control(TemplateTag::Frame, "Ram", 2));         // disabled
+        w.control(control(TemplateTag::Button, "Knapp", 1 | 4));  // numbered 0, hidden
+        RawControl box = dataControl(TemplateTag::CheckBox, "Aktiv", 0x10 << 3);
+        box.onChar = "J";
+        box.offChar = "N";
+        box.field.defaultValue = "J";
+        w.control(box);  // 1
+        RawControl edit =
+            dataControl(TemplateTag::Edit, "Tid", 0x11 << 3, 1 | (1 << 3) | (1 << 4) | (1 << 9));
+        edit.field = {0x11 << 3, 16, 0x103, 0x1FF, "42"};
+        w.control(edit);  // 2
+        w.valueList({{"Av", "0"}, {"På", "1"}});
+        RawControl choice = dataControl(TemplateTag::Choice, "Val", 0x12 << 3);
+        choice.field.defaultValue = "1";
+        w.control(choice);                                                     // 3
+        w.control(dataControl(TemplateTag::OptionGroup, "Grupp", 0x13 << 3));  // 4
+        RawControl option = control(TemplateTag::Option, "Ett", 1);            // 5
+        option.optionValue = "1";
+        option.optionGroup = 4;
+        w.control(option);
+        option.optionValue = "2";
+        option.flags = 0;
+        w.control(option);
+        w.control(control(TemplateTag::Picture, "bild.bmp"));
+    });
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_TRUE(prompt.entries.empty());
+    ASSERT_EQ(form->pageCount(), 1);
+    const FormPage& page = form->page(0);
+    ASSERT_EQ(page.allControls.size(), 10u);
+    ASSERT_EQ(page.controls.size(), 8u);  // the two option buttons live in their group
+
+    const FormControl& label = *page.allControls[0];
+    EXPECT_EQ(label.kind, ControlKind::Label);
+    EXPECT_EQ(label.number, -1);
+    EXPECT_EQ(label.text, "Etikett");
+    EXPECT_EQ(label.dialogRect, (RawRect{4, 8, 60, 12}));
+    EXPECT_EQ(label.rect, (PixelRect{8, 16, 120, 24}));
+    EXPECT_TRUE(label.enabled);
+    EXPECT_TRUE(label.visible);
+    EXPECT_FALSE(page.allControls[1]->enabled);
+    EXPECT_TRUE(page.allControls[1]->visible);
+
+    const FormControl& button = *page.allControls[2];
+    EXPECT_EQ(button.number, 0);
+    EXPECT_FALSE(button.visible);
+    EXPECT_EQ(form->control(0), &button);
+
+    const FormControl& box = *page.allControls[3];
+    EXPECT_EQ(box.number, 1);
+    EXPECT_EQ(box.onChar, 'J');
+    EXPECT_EQ(box.offChar, 'N');
+    EXPECT_EQ(box.text, "Aktiv");
+    ASSERT_NE(box.field, nullptr);
+    EXPECT_EQ(box.field->value, "J");
+
+    const FormControl& edit = *page.allControls[4];
+    ASSERT_NE(edit.field, nullptr);
+    EXPECT_EQ(edit.field->address, 0x11u << 3);
+    EXPECT_EQ(edit.field->size, 16u);
+    EXPECT_EQ(edit.field->type, 0x03);  // low 8 bits only
+    EXPECT_EQ(edit.field->flags, 0xFF);
+    EXPECT_EQ(edit.text, "42");
+    EXPECT_EQ(edit.initialValue, "42");
+    EXPECT_TRUE(edit.noHorizontalScroll);
+    EXPECT_TRUE(edit.multiline);
+    EXPECT_TRUE(edit.masked);
+    EXPECT_FALSE(page.allControls[5]->masked);  // bit 9 only means something to edits
+
+    const FormControl& choice = *page.allControls[5];
+    EXPECT_EQ(choice.valueList, 0);
+    EXPECT_EQ(choice.selected, 1);
+    EXPECT_EQ(choice.text, "På");
+
+    FormControl& group = *page.allControls[6];
+    EXPECT_EQ(group.kind, ControlKind::OptionGroup);
+    EXPECT_EQ(group.text, "");
+    EXPECT_EQ(group.rect, PixelRect{});
+    ASSERT_EQ(group.options.size(), 2u);
+    EXPECT_EQ(group.options[0], page.allControls[7]);
+    EXPECT_EQ(group.options[1], page.allControls[8]);
+    EXPECT_EQ(page.allControls[7]->group, &group);
+    EXPECT_EQ(page.allControls[7]->optionValue, "1");
+    EXPECT_EQ(page.allControls[7]->number, 5);
+    EXPECT_EQ(page.allControls[8]->number, -1);
+    EXPECT_EQ(page.allControls[8]->field, nullptr);
+
+    const FormControl& picture = *page.allControls[9];
+    EXPECT_EQ(picture.kind, ControlKind::Picture);
+    EXPECT_EQ(picture.rect, (PixelRect{8, 16, 124, 30}));  // 120 x 24 plus edges 2, 3
+    EXPECT_EQ(form->numbered().size(), 6u);
+    EXPECT_EQ(form->store().size(), 4u);
+    EXPECT_EQ(page.extentWidth, 8 + 124);
+    EXPECT_EQ(page.extentHeight, 16 + 30);
+}
+
+TEST_F(ParserTest, ChoiceWithoutMatchingEntryShowsNothing) {
+    auto form = loadPage([](TemplateWriter& w) {
+        w.valueList({{"Av", "0"}});
+        RawControl choice = dataControl(TemplateTag::Choice, "Val", 8);
+        choice.field.defaultValue = "7";
+        w.control(choice);
+    });
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->page(0).allControls[0]->selected, kNoSelection);
+    EXPECT_EQ(form->page(0).allControls[0]->text, "");
+}
+
+TEST_F(ParserTest, TreeNestsGroupsAndPagesAndLeavesOpenGroupsAlone) {
+    TemplateWriter w;
+    w.header("T", "Centrala");
+    w.group("A").page("P0").pageEnd().group("B").page("P1").pageEnd().groupEnd().groupEnd();
+    w.page("P2").pageEnd().group("C").page("P3").pageEnd();  // C stays open
+    w.end().rules({});
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    using K = TreeOutline::Kind;
+    struct Expected {
+        K kind;
+        std::string name;
+        int page;
+        int parent;
+    };
+    const std::vector<Expected> expected = {
+        {K::Root, "Centrala", -1, -1}, {K::Group, "A", -1, 0}, {K::Page, "P0", 0, 1},
+        {K::Group, "B", -1, 1},        {K::Page, "P1", 1, 3},  {K::Page, "P2", 2, 0},
+        {K::Group, "C", -1, 0},        {K::Page, "P3", 3, 6},
+    };
+    ASSERT_EQ(tree.nodes().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(tree.nodes()[i].kind, expected[i].kind);
+        EXPECT_EQ(tree.nodes()[i].name, expected[i].name);
+        EXPECT_EQ(tree.nodes()[i].pageNumber, expected[i].page);
+        EXPECT_EQ(tree.nodes()[i].parent, expected[i].parent);
+    }
+    EXPECT_TRUE(tree.redraw());
+    EXPECT_EQ(form->title(), "Centrala");
+    EXPECT_EQ(form->page(3).name, "P3");
+}
+
+TEST_F(ParserTest, ALoadReplacesTheTreeOfTheLastOne) {
+    tree.addRoot("old");
+    tree.addGroup(0, "old group");
+    auto form = load(samples::minimalTemplate());
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(tree.nodes().size(), 1u);
+    EXPECT_EQ(tree.nodes()[0].name, "Min");
+}
+
+TEST_F(ParserTest, CaptionsCountTheDataControlsReadBeforeThem) {
+    TemplateWriter w;
+    w.header("T", "T").page("P").caption("first");
+    w.control(control(TemplateTag::Label, "x")).caption("after label");
+    w.control(dataControl(TemplateTag::OptionGroup, "g", 8));
+    RawControl option = control(TemplateTag::Option, "o");
+    option.optionGroup = 0;
+    w.control(option).caption("after group and option");
+    w.control(dataControl(TemplateTag::Edit, "e", 16, 0)).pageEnd();
+    w.page("Q").caption("second page").control(dataControl(TemplateTag::CheckBox, "c", 24));
+    w.valueList({{"a", "a"}}).control(dataControl(TemplateTag::Choice, "v", 32));
+    w.caption("end").pageEnd().end().rules({});
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    const std::vector<std::pair<std::string, std::uint32_t>> expected = {
+        {"first", 0},       {"after label", 0}, {"after group and option", 1},
+        {"second page", 2}, {"end", 4},
+    };
+    EXPECT_EQ(form->captions(), expected);
+}
+
+TEST_F(ParserTest, LaterDescriptorOfASharedFieldWins) {
+    auto form = loadPage([](TemplateWriter& w) {
+        RawControl a = dataControl(TemplateTag::Edit, "a", 0x40 << 3);
+        a.field = {0x40 << 3, 8, 1, 0, "first"};
+        RawControl b = dataControl(TemplateTag::Edit, "b", 0x40 << 3);
+        b.field = {0x40 << 3, 16, 2, 2, "second"};
+        w.control(a).control(b);
+    });
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->store().size(), 1u);
+    const FormControl& a = *form->page(0).allControls[0];
+    const FormControl& b = *form->page(0).allControls[1];
+    EXPECT_EQ(a.field, b.field);
+    EXPECT_EQ(*a.field, (FieldRecord{0x40 << 3, 16, 2, 2, "second"}));
+    EXPECT_EQ(a.text, "second");
+    EXPECT_EQ(a.initialValue, "second");
+}
+
+TEST_F(ParserTest, EditLimitsAndFilters) {
+    struct Case {
+        std::uint32_t raw;
+        std::optional<std::int32_t> limit;
+        int maxChars;
+    };
+    const Case limitCases[] = {
+        {kAbsentLimit, std::nullopt, -1},
+        {0, 0, 0},
+        {10, 10, 10},
+        {0xFFFFFFFFu, -1, -1},
+        {0x7FFFFFFFu, 0x7FFFFFFF, 0x7FFFFFFF},
+        {0x80000001u, -0x7FFFFFFF, -1},
+    };
+    for (const Case& c : limitCases) {
+        SCOPED_TRACE(c.raw);
+        auto form = loadPage([&](TemplateWriter& w) {
+            RawControl e = dataControl(TemplateTag::Edit, "e", 8);
+            e.maxChars = e.minChars = e.maxValue = e.minValue = c.raw;
+            w.control(e);
+        });
+        ASSERT_NE(form, nullptr);
+        const FormControl& e = *form->page(0).allControls[0];
+        EXPECT_EQ(e.limits.maxChars, c.limit);
+        EXPECT_EQ(e.limits.minChars, c.limit);
+        EXPECT_EQ(e.limits.maxValue, c.limit);
+        EXPECT_EQ(e.limits.minValue, c.limit);
+        EXPECT_EQ(e.maxChars, c.maxChars);
+    }
+    const std::pair<std::uint32_t, int> filterCases[] = {
+        {0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, -1}, {0xFFFFFFFFu, -1}, {0x100, -1},
+    };
+    for (auto [raw, filter] : filterCases) {
+        SCOPED_TRACE(raw);
+        auto form = loadPage([&](TemplateWriter& w) {
+            RawControl e = dataControl(TemplateTag::Edit, "e", 8);
+            e.filter = raw;
+            w.control(e);
+        });
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->page(0).allControls[0]->filter, filter);
+    }
+}
+
+TEST_F(ParserTest, RectanglesBecomePixelsWithoutOverflow) {
+    struct Case {
+        RawRect raw;
+        PixelRect pixels;
+    };
+    const int maxInt = std::numeric_limits<int>::max();
+    const Case cases[] = {
+        {{4, 8, 60, 12}, {8, 16, 120, 24}},
+        {{1, 1, 1, 1}, {2, 2, 2, 2}},
+        {{0xFFFFFFFCu, 0xFFFFFFF8u, 0, 0}, {-8, -16, 0, 0}},
+        {{0x7FFFFFFFu, 0x7FFFFFFFu, 0x40000000u, 0x80000000u},
+         {maxInt, maxInt, maxInt, std::numeric_limits<int>::min()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.raw.x));
+        auto form = loadPage([&](TemplateWriter& w) {
+            RawControl l = control(TemplateTag::Label, "l");
+            l.rect = c.raw;
+            w.control(l);
+        });
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->page(0).allControls[0]->rect, c.pixels);
+        EXPECT_EQ(form->page(0).allControls[0]->dialogRect, c.raw);
+    }
+}
+
+TEST_F(ParserTest, PictureSizeComesFromRectangleElseBitmapElse30) {
+    bitmaps.sizes["big.bmp"] = {100, 50};
+    struct Case {
+        std::string name;
+        std::uint32_t width, height;
+        bool lookup;
+        int pixelWidth, pixelHeight;
+    };
+    const Case cases[] = {
+        {"big.bmp", 10, 10, true, 20 + 4, 20 + 6},  // rectangle wins
+        {"big.bmp", 0, 10, true, 100 + 4, 50 + 6},  // bitmap's size
+        {"big.bmp", 10, 0, true, 100 + 4, 50 + 6},
+        {"none.bmp", 0, 0, true, 30 + 4, 30 + 6},  // not found
+        {"big.bmp", 0, 0, false, 30 + 4, 30 + 6},  // no lookup at all
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + " " + std::to_string(c.width) + "x" + std::to_string(c.height));
+        env.bitmaps = c.lookup ? &bitmaps : nullptr;
+        auto form = loadPage([&](TemplateWriter& w) {
+            RawControl p = control(TemplateTag::Picture, c.name);
+            p.rect = {5, 5, c.width, c.height};
+            w.control(p);
+        });
+        ASSERT_NE(form, nullptr);
+        const PixelRect& r = form->page(0).allControls[0]->rect;
+        EXPECT_EQ(r.x, 10);
+        EXPECT_EQ(r.y, 10);
+        EXPECT_EQ(r.width, c.pixelWidth);
+        EXPECT_EQ(r.height, c.pixelHeight);
+    }
+    ASSERT_FALSE(bitmaps.asked.empty());
+    EXPECT_EQ(bitmaps.asked.front().second, "/prog" + sep() + "PICTURES" + sep() + "big.bmp");
+}
+
+TEST_F(ParserTest, NamesThatLeaveTheirFolderOpenNothing) {
+    env.bitmaps = &bitmaps;
+    const std::string names[] = {"..",     "../LOGIN.KEY", "..\\LOGIN.KEY", "sub/x.bmp",
+                                 "sub\\x", "C:x.bmp",      "/etc/passwd",   "."};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        bitmaps.asked.clear();
+        bitmaps.sizes[name] = {1, 1};
+        TemplateWriter w;
+        w.header("T", "T").help(name).page("P");
+        RawControl p = control(TemplateTag::Picture, name);
+        p.rect = {0, 0, 0, 0};
+        w.control(p).pageEnd().end().rules({});
+        auto form = load(w.finish());
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->helpName(), name);  // kept for showing
+        EXPECT_EQ(form->helpPath(), "");
+        EXPECT_TRUE(bitmaps.asked.empty());
+        EXPECT_EQ(form->page(0).allControls[0]->rect.width, 30 + 4);
+    }
+}
+
+TEST_F(ParserTest, HelpFileIsBelowTheHelpFolderAndAnEmptyNameClearsIt) {
+    TemplateWriter w;
+    w.header("T", "T").help("GL200.HLP").end().rules({});
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->helpName(), "GL200.HLP");
+    EXPECT_EQ(form->helpPath(), "/prog" + sep() + "HELP" + sep() + "GL200.HLP");
+
+    TemplateWriter cleared;
+    cleared.header("T", "T").help("GL200.HLP").help("").end().rules({});
+    form = load(cleared.finish());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->helpName(), "");
+    EXPECT_EQ(form->helpPath(), "");
+}
+
+TEST_F(ParserTest, AddressesAndNoErase) {
+    struct Case {
+        std::function<void(TemplateWriter&)> items;
+        std::int64_t id, product;
+        bool noErase;
+    };
+    const Case cases[] = {
+        {[](TemplateWriter&) {}, -1, -1, false},
+        {[](TemplateWriter& w) { w.idAddress(0x1F0).productAddress(0).noErase(0); }, 0x1F0, 0,
+         false},
+        {[](TemplateWriter& w) { w.noErase(7).idAddress(0xFFFFFFFFu); }, -1, -1, true},
+        {[](TemplateWriter& w) { w.noErase(1).noErase(0).idAddress(5).idAddress(6); }, 6, -1,
+         false},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        TemplateWriter w;
+        w.header("T", "T");
+        cases[i].items(w);
+        w.end().rules({});
+        noErase = !cases[i].noErase;
+        auto form = load(w.finish());
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->idAddress(), cases[i].id);
+        EXPECT_EQ(form->productAddress(), cases[i].product);
+        EXPECT_EQ(form->noErase(), cases[i].noErase);
+        EXPECT_EQ(noErase, cases[i].noErase);
+    }
+}
+
+TEST_F(ParserTest, EventTextsAndNamesReplaceTheLastLoad) {
+    events.setCode(99, {{1, "old"}});
+    TemplateWriter w;
+    w.header("T", "T");
+    w.events({{0x10005, {{1, "Inbrott\n\n"}, {2, "sektion"}}},
+              {7, {}},
+              {8, {{0, "Sabotage"}}},
+              {9, {{3, "\n"}}}});
+    w.events({{8, {{4, "Brand\n"}}}});
+    w.end().rules({});
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_EQ(events.find(99), nullptr);
+    ASSERT_NE(events.find(5), nullptr);  // low 16 bits
+    EXPECT_EQ(*events.find(5), (std::vector<EventText>{{1, "Inbrott\n\n"}, {2, "sektion"}}));
+    ASSERT_NE(events.find(7), nullptr);
+    EXPECT_TRUE(events.find(7)->empty());
+    EXPECT_EQ(*events.find(8), (std::vector<EventText>{{4, "Brand\n"}}));
+    EXPECT_EQ(events.names(), (std::vector<std::string>{"Inbrott\n", "Sabotage", "", "Brand"}));
+}
+
+TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
+    TemplateWriter w;
+    w.header("T", "T").page("P0").pageEnd().page("P1");
+    w.control(control(TemplateTag::Button, "b", 1));     // 0
+    w.control(dataControl(TemplateTag::Edit, "e", 8));   // 1
+    w.control(dataControl(TemplateTag::Edit, "f", 16));  // 2
+    w.pageEnd().end();
+    RawRule signal;
+    signal.condition = {59, 0, 0, "larm"};
+    signal.actions = {action(71, 0, 0, "Meddelande"), action(74, 1), action(66, 1, 2)};
+    RawRule compare = rule(53, 1, {action(65, 2, 0, "x")});
+    compare.condition.control2 = 2;
+    const std::vector<RawRule> raw = {rule(49, 0, {action(60, 1), action(73, 0)}), rule(51, 2, {}),
+                                      signal, compare};
+    w.rules(raw);
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_EQ(form->rawRules(), raw);
+
+    ASSERT_EQ(rules.rules().size(), 3u);  // the rule without actions is dropped
+    const FormRule& click = rules.rules()[0];
+    EXPECT_EQ(click.trigger, form->control(0));
+    EXPECT_EQ(click.condition, 49);
+    EXPECT_TRUE(form->control(0)->hasRules);
+    const RuleAction& show = rules.actions()[click.firstAction];
+    EXPECT_EQ(show.code, 60);
+    EXPECT_EQ(show.target, form->control(1));
+    EXPECT_EQ(rules.actions()[click.firstAction + 1].page, 0);
+
+    const FormRule& sig = rules.rules()[1];
+    EXPECT_EQ(sig.trigger, nullptr);
+    EXPECT_EQ(sig.text, "larm");
+    const RuleAction* a = &rules.actions()[sig.firstAction];
+    EXPECT_EQ(a[0].text, "Meddelande");
+    EXPECT_EQ(a[0].target, nullptr);
+    EXPECT_EQ(a[1].page, 1);
+    EXPECT_EQ(a[2].target, form->control(1));
+    EXPECT_EQ(a[2].control, form->control(2));
+
+    EXPECT_EQ(rules.rules()[2].argument, form->control(2));
+}
+
+// Each broken template with exactly the messages the user sees.
+TEST_F(ParserTest, RefusedTemplatesShowExactlyTheirMessages) {
+    auto withPage = [](std::function<void(TemplateWriter&)> items,
+                       std::vector<RawRule> rawRules = {}) {
+        return [items, rawRules](TemplateWriter& w) {
+            w.header("T", "T").page("P");
+            w.control(control(TemplateTag::Button, "b", 1));  // control 0
+            items(w);
+            w.pageEnd().end().rules(rawRules);
+        };
+    };
+    auto none = [](TemplateWriter&) {};
+    const std::string long700(700, 'x');
+    struct Case {
+        std::string name;
+        std::function<std::vector<std::uint8_t>()> bytes;
+        std::vector<std::string> messages;
+    };
+    auto built = [](std::function<void(TemplateWriter&)> f) {
+        return [f] {
+            TemplateWriter w;
+            f(w);
+            return w.finish();
+        };
+    };
+    auto box = [](std::string on, std::string off) {
+        return [on, off](TemplateWriter& w) {
+            RawControl c = dataControl(TemplateTag::CheckBox, "c", 8);
+            c.onChar = on;
+            c.offChar = off;
+            w.control(c);
+        };
+    };
+    auto option = [](std::uint32_t group) {
+        return [group](TemplateWriter& w) {
+            w.control(dataControl(TemplateTag::OptionGroup, "g", 8));  // control 1
+            RawControl o = control(TemplateTag::Option, "o", 1);
+            o.optionGroup = group;
+            w.control(o);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"ten bytes",
+         [] { return std::vector<std::uint8_t>{'<', 'K', 'Q', '_', 'F', 'O', 'R', 'M', '>', 0}; },
+         {kNotTemplate}},
+        {"empty", [] { return std::vector<std::uint8_t>{}; }, {kNotTemplate}},
+        {"wrong magic",
+         [] {
+             auto b = samples::minimalTemplate();
+             b[1] = 'k';
+             return b;
+         },
+         {kNotTemplate}},
+        {"version 0",
+         built([](TemplateWriter& w) { w.header("T", "T", 0).end().rules({}); }),
+         {kWrongVersion}},
+        {"version 2",
+         built([](TemplateWriter& w) { w.header("T", "T", 2).end().rules({}); }),
+         {kWrongVersion}},
+        {"header text cut",
+         [] {
+             TemplateWriter w;
+             w.header("T", "T");
+             auto b = w.bytes();
+             b.resize(b.size() - 1);
+             return b;
+         },
+         {kCannotParse}},
+        {"truncated body",
+         [] {
+             auto b = samples::richTemplate();
+             b.resize(b.size() / 2);
+             return b;
+         },
+         {kCannotParse}},
+        {"no checksum",
+         [] {
+             auto b = samples::minimalTemplate();
+             b.resize(b.size() - 4);
+             return b;
+         },
+         {kCannotParse}},
+        {"checksum",
+         [] {
+             TemplateWriter w;
+             w.header("T", "T").end().rules({});
+             return w.finishWithWrongChecksum();
+         },
+         {kBadChecksum, kCannotParse}},
+        {"unknown top-level tag",
+         built([](TemplateWriter& w) { w.header("T", "T").rawByte(30).end().rules({}); }),
+         {kCannotParse}},
+        {"unknown page tag",
+         built(withPage([](TemplateWriter& w) { w.rawByte(17); })),
+         {kCannotParse}},
+        {"group end without group",
+         built([](TemplateWriter& w) {
+             w.header("T", "T").group("A").groupEnd().groupEnd().end().rules({});
+         }),
+         {kCannotParse}},
+        {"text of 700",
+         built([&](TemplateWriter& w) { w.header("T", "T").help(long700).end().rules({}); }),
+         {kCannotParse}},
+        {"on char empty", built(withPage(box("", "0"))), {kCannotParse}},
+        {"on char two", built(withPage(box("10", "0"))), {kCannotParse}},
+        {"off char empty", built(withPage(box("1", ""))), {kCannotParse}},
+        {"value list missing",
+         built(withPage([](TemplateWriter& w) {
+             w.valueList({{"a", "a"}});
+             RawControl c = dataControl(TemplateTag::Choice, "c", 8);
+             c.valueList = 1;
+             w.control(c);
+         })),
+         {kCannotParse}},
+        {"option group not numbered yet", built(withPage(option(2))), {kCannotParse}},
+        {"option in a button", built(withPage(option(0))), {kCannotParse}},
+        {"unknown condition",
+         built(withPage(none, {rule(41, 0, {action(60, 0)})})),
+         {kWrongVersion, kCannotParse}},
+        {"unknown action",
+         built(withPage(none, {rule(49, 0, {action(75, 0)})})),
+         {kWrongVersion, kCannotParse}},
+        {"trigger equals count",
+         built(withPage(none, {rule(49, 1, {action(60, 0)})})),
+         {kCannotParse}},
+        {"action target equals count",
+         built(withPage(none, {rule(49, 0, {action(60, 1)})})),
+         {kCannotParse}},
+        {"second control equals count",
+         built(withPage(none, {rule(49, 0, {action(66, 0, 1)})})),
+         {kCannotParse}},
+        {"page equals count",
+         built(withPage(none, {rule(49, 0, {action(73, 1)})})),
+         {kCannotParse}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompt.entries.clear();
+        auto form = load(c.bytes());
+        EXPECT_EQ(form, nullptr);
+        EXPECT_EQ(prompt.texts(), c.messages);
+        EXPECT_TRUE(rules.rules().empty());  // nothing points into a form that is gone
+        EXPECT_TRUE(tree.redraw());
+    }
+}
+
+TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
+    // 699 characters, a page without controls, a rule without actions, an open group.
+    TemplateWriter w;
+    w.header(std::string(699, 'n'), "T").group("open").page("Tom").pageEnd();
+    w.page("P").control(control(TemplateTag::Button, "b", 1)).pageEnd().end();
+    w.rules({rule(49, 0, {})});
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_EQ(form->name().size(), 699u);
+    EXPECT_EQ(form->page(0).extentWidth, 0);
+    EXPECT_EQ(form->page(0).extentHeight, 0);
+    EXPECT_EQ(form->rawRules().size(), 1u);
+    EXPECT_TRUE(rules.rules().empty());
+    EXPECT_TRUE(prompt.entries.empty());
+}
+
+class ParserFileTest : public ParserTest {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("loom-parser-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(ParserFileTest, OpenFailureShowsTheSystemTextThenCannotOpenThenNotATemplate) {
+    const std::string path = (dir / "SAKNAS.FRM").string();
+    Parser parser;
+    EXPECT_EQ(parser.Load(path, env, noErase), nullptr);
+    EXPECT_EQ(prompt.texts(), (std::vector<std::string>{std::strerror(ENOENT),
+                                                        "Kan inte öppna filen.\nfil: " + path,
+                                                        "Filen är inte en mall.\nfil: " + path}));
+}
+
+TEST_F(ParserFileTest, LoadsFromAFileAndNamesItInMessages) {
+    const std::string good = write("GL.FRM", samples::richTemplate());
+    Parser parser;
+    auto form = parser.Load(good, env, noErase);
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_EQ(form->name(), "GL 200 v1.2");
+    EXPECT_TRUE(noErase);
+
+    auto broken = samples::richTemplate();
+    broken.back() ^= 1;
+    const std::string bad = write("BAD.FRM", broken);
+    Parser again;
+    EXPECT_EQ(again.Load(bad, env, noErase), nullptr);
+    EXPECT_EQ(prompt.texts(),
+              (std::vector<std::string>{kBadChecksum, "Filen kan inte tolkas.\nfil: " + bad}));
+}
+
+TEST_F(ParserFileTest, ReadHeaderGivesNameAndTitleAndLoadGoesOnFromIt) {
+    const std::string path = write("GL.FRM", samples::richTemplate());
+    Parser parser;
+    std::string name, title;
+    ASSERT_TRUE(parser.ReadHeader(path, name, title, false));
+    EXPECT_EQ(name, "GL 200 v1.2");
+    EXPECT_EQ(title, "Centrala \xC5\xC4\xD6");
+    auto form = parser.Load(path, env, noErase);
+    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_EQ(form->title(), title);
+
+    const std::string wrongVersion = [&] {
+        TemplateWriter w;
+        w.header("Old", "Gammal", 2).end().rules({});
+        return write("OLD.FRM", w.finish());
+    }();
+    EXPECT_TRUE(parser.ReadHeader(wrongVersion, name, title, true));  // the index lists it
+    EXPECT_EQ(name, "Old");
+    EXPECT_FALSE(parser.ReadHeader((dir / "none.FRM").string(), name, title, true));
+    EXPECT_FALSE(parser.ReadHeader(write("X.FRM", {'<', 'K', 'Q'}), name, title, true));
+    EXPECT_TRUE(prompt.entries.empty());
+}
+
+TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
+    TemplateWriter w;
+    w.header("T", "T").page("P0");
+    w.control(dataControl(TemplateTag::Edit, "e", 8));
+    w.valueList({{"Av", "0"}, {"På", "1"}});
+    RawControl choice = dataControl(TemplateTag::Choice, "c", 16);
+    choice.field.defaultValue = "0";
+    w.control(choice);
+    w.control(control(TemplateTag::Label, "l"));
+    w.pageEnd().page("P1").control(dataControl(TemplateTag::Edit, "other", 24));
+    w.pageEnd().end().rules({});
+    auto form = load(w.finish());
+    ASSERT_NE(form, nullptr);
+
+    FieldStore out;
+    form->storePage(0, out);
+    EXPECT_EQ(out.size(), 2u);
+    ASSERT_NE(out.find(8), nullptr);
+    EXPECT_EQ(*out.find(8), *form->store().find(8));
+    EXPECT_EQ(out.find(24), nullptr);  // other page
+
+    FieldStore in = out;
+    in.find(8)->value = "77";
+    in.find(16)->value = "1";
+    in.find(16)->size = 99;  // the template's size stays
+    EXPECT_TRUE(form->pageDiffers(0, out, in));
+    EXPECT_FALSE(form->pageDiffers(0, out, out));
+    EXPECT_FALSE(form->pageDiffers(1, out, in));  // neither holds page 1's field
+
+    form->setPage(0, in);
+    const FormPage& p = form->page(0);
+    EXPECT_EQ(p.allControls[0]->field->value, "77");
+    EXPECT_EQ(p.allControls[0]->text, "77");
+    EXPECT_EQ(p.allControls[1]->selected, 1);
+    EXPECT_EQ(p.allControls[1]->text, "På");
+    EXPECT_EQ(p.allControls[1]->field->size, 8u);
+    EXPECT_EQ(p.allControls[2]->text, "l");
+
+    FieldStore partial;
+    partial.copyIn(*in.find(8));
+    EXPECT_TRUE(form->pageDiffers(0, in, partial));  // one side lacks the choice's value
+    form->setPage(0, partial);                       // a missing value leaves the control
+    EXPECT_EQ(p.allControls[1]->text, "På");
+}
+
+}  // namespace
+}  // namespace loom
