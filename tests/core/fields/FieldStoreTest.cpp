@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fields/FieldStore.h"
+
+namespace loom {
+namespace {
+
+std::vector<FieldAddress> addresses(const FieldStore& store) {
+    std::vector<FieldAddress> out;
+    store.forEach([&out](const FieldRecord& r) { out.push_back(r.address); });
+    return out;
+}
+
+// 0x10 and 0x18 share bucket 1 with 24576 * 16 + 0x10 (the modulo wraps); 0x00 is bucket 0.
+constexpr FieldAddress kWrapped = FieldStore::kBucketCount * 16 + 0x10;
+
+TEST(FieldStore, NewRecordsAreEmptyAndFoundAgain) {
+    FieldStore store;
+    FieldRecord& r = store.findOrCreate(0x123);
+    EXPECT_EQ(r, (FieldRecord{0x123, 0, 0, 0, ""}));
+    r.value = "7";
+    EXPECT_EQ(&store.findOrCreate(0x123), &r);
+    EXPECT_EQ(store.find(0x123), &r);
+    EXPECT_EQ(store.find(0x124), nullptr);
+    EXPECT_EQ(store.size(), 1u);
+}
+
+TEST(FieldStore, IteratesInBucketOrderThenInsertionOrder) {
+    FieldStore store;
+    for (FieldAddress a : {0x18u, kWrapped, 0x10u, 0x00u, 0x80000000u, 0x20u})
+        store.findOrCreate(a);
+    // 0x80000000 >> 4 = 0x8000000, which is 8192 mod 24576.
+    EXPECT_EQ(addresses(store),
+              (std::vector<FieldAddress>{0x00, 0x18, kWrapped, 0x10, 0x20, 0x80000000u}));
+
+    // Removing and adding again moves a record to the end of its bucket.
+    EXPECT_TRUE(store.remove(0x18));
+    EXPECT_FALSE(store.remove(0x18));
+    store.findOrCreate(0x18);
+    EXPECT_EQ(addresses(store),
+              (std::vector<FieldAddress>{0x00, kWrapped, 0x10, 0x18, 0x20, 0x80000000u}));
+}
+
+TEST(FieldStore, RecordsKeepTheirAddressWhileTheStoreGrowsAndShrinks) {
+    FieldStore store;
+    std::vector<FieldRecord*> kept;
+    for (FieldAddress a = 0; a < 1000; ++a) {
+        FieldRecord& r = store.findOrCreate(a * 8);
+        r.value = "value " + std::to_string(a);  // beyond the short-text size
+        kept.push_back(&r);
+    }
+    for (FieldAddress a = 1000; a < 30000; ++a)
+        store.findOrCreate(a * 8);
+    for (FieldAddress a = 1; a < 1000; a += 2)
+        store.remove(a * 8);
+    for (FieldAddress a = 30000; a < 30500; ++a)
+        store.findOrCreate(a * 8);  // reuses nodes
+    for (FieldAddress a = 0; a < 1000; a += 2) {
+        ASSERT_EQ(store.find(a * 8), kept[a]);
+        EXPECT_EQ(kept[a]->value, "value " + std::to_string(a));
+    }
+    EXPECT_EQ(store.size(), 30000u);
+    EXPECT_EQ(store.ordered().size(), 30000u);
+}
+
+TEST(FieldStore, CopiesAreDeepAndKeepTheOrder) {
+    FieldStore a;
+    a.findOrCreate(0x10).value = "one";
+    a.findOrCreate(kWrapped).value = "two";
+    a.findOrCreate(0x00).value = "three";
+    a.remove(0x10);
+    a.findOrCreate(0x10).value = "four";
+
+    FieldStore b = a;
+    EXPECT_EQ(addresses(b), addresses(a));
+    b.find(0x10)->value = "changed";
+    EXPECT_EQ(a.find(0x10)->value, "four");
+
+    FieldStore c;
+    c.findOrCreate(0x999);
+    c = a;
+    EXPECT_EQ(addresses(c), addresses(a));
+    EXPECT_EQ(c.find(0x999), nullptr);
+
+    FieldStore moved = std::move(c);
+    EXPECT_EQ(moved.size(), 3u);
+    EXPECT_EQ(c.size(), 0u);  // NOLINT(bugprone-use-after-move)
+    c.findOrCreate(1);        // a moved-from store is usable again
+    EXPECT_EQ(c.size(), 1u);
+}
+
+TEST(FieldStore, CopyInTakesEverythingButKeepsTheTargetRecord) {
+    FieldStore store;
+    FieldRecord& existing = store.findOrCreate(0x40);
+    const FieldRecord source{0x40, 0x21, 5, 0x82, "\xC5ke"};
+    EXPECT_EQ(&store.copyIn(source), &existing);
+    EXPECT_EQ(existing, source);
+    EXPECT_EQ(store.copyIn(existing), source);  // copying a record onto itself
+    EXPECT_EQ(store.copyIn(FieldRecord{0x48, 8, 1, 0, "A"}).value, "A");
+    EXPECT_EQ(store.size(), 2u);
+
+    store.clear();
+    EXPECT_TRUE(store.empty());
+    EXPECT_TRUE(store.ordered().empty());
+    store.findOrCreate(0x40);
+    EXPECT_EQ(store.size(), 1u);
+}
+
+}  // namespace
+}  // namespace loom

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fields/PromImage.h"
+#include "support/HexBytes.h"
+
+namespace loom {
+namespace {
+
+using test::hexBytes;
+using test::hexString;
+
+std::vector<std::uint32_t> blockAddresses(const PromImage& image) {
+    std::vector<std::uint32_t> out;
+    for (const PromBlock& b : image.blocks())
+        out.push_back(b.address);
+    return out;
+}
+
+TEST(PromImage, UnwrittenBytesReadErased) {
+    PromImage image;
+    EXPECT_EQ(hexString(image.read(0x1234, 3)), "FF FF FF");
+    EXPECT_TRUE(image.blocks().empty());
+    image.write(0x20, {});
+    EXPECT_EQ(image.blockCount(), 0u);
+}
+
+TEST(PromImage, WriteTouchesEveryBlockItCrossesAndKeepsTheRestErased) {
+    PromImage image;
+    image.write(14, hexBytes("01 02 03"));
+    EXPECT_EQ(blockAddresses(image), (std::vector<std::uint32_t>{0, 16}));
+    const auto blocks = image.blocks();
+    EXPECT_EQ(hexString(blocks[0].data), "FF FF FF FF FF FF FF FF FF FF FF FF FF FF 01 02");
+    EXPECT_EQ(hexString(blocks[1].data), "03 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
+    EXPECT_EQ(hexString(image.read(12, 8)), "FF FF 01 02 03 FF FF FF");
+}
+
+TEST(PromImage, BlocksComeInAscendingAddressOrder) {
+    PromImage image;
+    for (std::uint32_t a : {0x10000u, 0x3F0u, 0x20u, 0x400u, 0x0u, 0xFFFFFFF0u, 0x10u})
+        image.write(a, hexBytes("AA"));
+    EXPECT_EQ(blockAddresses(image),
+              (std::vector<std::uint32_t>{0x0, 0x10, 0x20, 0x3F0, 0x400, 0x10000, 0xFFFFFFF0}));
+    EXPECT_EQ(image.blockCount(), 7u);
+}
+
+TEST(PromImage, ReadsAndWritesAcrossGapsAndPageEdges) {
+    PromImage image;
+    std::vector<std::uint8_t> run(40);
+    for (std::size_t i = 0; i < run.size(); ++i)
+        run[i] = static_cast<std::uint8_t>(i);
+    image.write(1000, run);  // crosses the 1024-byte boundary
+    EXPECT_EQ(image.read(1000, 40), run);
+    image.write(1100, hexBytes("77"));
+    // 1040 to 1099 was never written: a gap inside a stored page.
+    const auto mixed = image.read(1036, 72);
+    EXPECT_EQ(mixed[0], 36);
+    EXPECT_EQ(mixed[3], 39);
+    EXPECT_EQ(mixed[4], 0xFF);
+    EXPECT_EQ(mixed[63], 0xFF);
+    EXPECT_EQ(mixed[64], 0x77);
+    EXPECT_EQ(mixed[65], 0xFF);
+}
+
+TEST(PromImage, NothingExistsBeyondTheLastAddress) {
+    PromImage image;
+    image.write(0xFFFFFFFE, hexBytes("01 02 03 04"));
+    EXPECT_EQ(image.blockCount(), 1u);
+    EXPECT_EQ(hexString(image.read(0xFFFFFFFE, 4)), "01 02 FF FF");
+    EXPECT_EQ(image.read(0, 1)[0], 0xFF);  // no wrap to address 0
+}
+
+TEST(PromImage, CopiesAreDeepAndMovedFromImagesStayUsable) {
+    PromImage a;
+    a.write(0, hexBytes("11"));
+    PromImage copy = a;
+    copy.write(0, hexBytes("22"));
+    EXPECT_EQ(a.at(0), 0x11);
+
+    PromImage moved = std::move(a);
+    // The moved-from image must not write into pages it handed over.
+    a.write(0, hexBytes("33"));  // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(moved.at(0), 0x11);
+    EXPECT_EQ(a.at(0), 0x33);
+    EXPECT_EQ(a.blockCount(), 1u);
+
+    moved.clear();
+    EXPECT_TRUE(moved.empty());
+    EXPECT_EQ(moved.at(0), 0xFF);
+    moved.write(0, hexBytes("44"));
+    EXPECT_EQ(moved.at(0), 0x44);
+    EXPECT_FALSE(moved == a);
+}
+
+}  // namespace
+}  // namespace loom

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fields/ValueCodec.h"
+#include "fields/ValueScale.h"
+#include "support/HexBytes.h"
+
+namespace loom {
+namespace {
+
+using test::hexBytes;
+using test::hexString;
+using R = CodecResult;
+
+struct ParseCase {
+    unsigned type;
+    std::uint32_t bits;
+    std::string text;  // code page 1252
+    R result;
+    std::string bytes;  // checked on Ok only
+};
+
+TEST(ValueCodec, ParsesEachTypeIntoFieldBits) {
+    const ParseCase cases[] = {
+        {0, 4, "17", R::Ok, "01"},  // only the low 4 bits are kept
+        {0, 16, "300", R::Ok, "2C 01"},
+        {0, 32, "", R::Ok, "00 00 00 00"},
+        {0, 32, "4294967295", R::Ok, "FF FF FF FF"},
+        {0, 32, "42949672950", R::DoesNotFit, ""},
+        {0, 32, "4294967296", R::Ok, "00 00 00 00"},  // the last digit may still wrap
+        {0, 8, "1a", R::BadCharacter, ""},
+        {0, 8, "-1", R::BadCharacter, ""},
+        {0, 8, " 1", R::BadCharacter, ""},
+        {0, 48, "4294967295", R::Ok, "FF FF FF FF 00 00"},  // wide: low 32 bits only
+        {1, 12, "FFF", R::Ok, "FF 0F"},
+        {1, 12, "0A", R::Ok, "0A 00"},
+        {1, 16, "aB1", R::Ok, "B1 0A"},
+        {1, 12, "1000", R::DoesNotFit, ""},
+        {1, 12, "G", R::BadCharacter, ""},
+        {1, 10, "1", R::DoesNotFit, ""},
+        {2, 16, "12", R::Ok, "12 FF"},
+        {2, 16, "", R::Ok, "FF FF"},
+        {3, 16, "1234", R::Ok, "12 34"},
+        {7, 24, "9", R::Ok, "9F FF FF"},
+        {2, 8, "123", R::DoesNotFit, ""},
+        {3, 8, "1x", R::BadCharacter, ""},
+        {4, 8, "101", R::Ok, "05"},
+        {4, 8, "111111111", R::DoesNotFit, ""},
+        {4, 8, "102", R::BadCharacter, ""},
+        {8, 12, "100000000001", R::Ok, "01 08"},
+        {5, 32, "\xC5ke", R::Ok, "8F 6B 65 20"},
+        {5, 32, "", R::Ok, "FF FF FF FF"},
+        {5, 48, "\xC4\xC5\xD6\xE4\xE5\xF6", R::Ok, "8E 8F 99 84 86 94"},
+        {5, 16, "abc", R::DoesNotFit, ""},
+        {5, 33, "A", R::DoesNotFit, ""},
+        {6, 8, "16", R::Ok, "01"},
+        {6, 8, "60", R::Ok, "04"},  // midway between 50 and 70
+        {6, 8, "99999", R::Ok, "F5"},
+        {6, 8, "150000", R::Ok, "FF"},
+        {6, 8, "99999999999999999999999", R::Ok, "FF"},  // no overflow result
+        {6, 4, "260", R::Ok, "0F"},
+        {6, 8, "1.5", R::BadCharacter, ""},
+        {9, 8, "1", R::Ok, "00"},
+        {9, 8, "0", R::Ok, "00"},
+        {9, 8, "256", R::Ok, "FF"},
+        {9, 32, "42949672950", R::DoesNotFit, ""},
+        {10, 8, "1", R::BadCharacter, ""},
+        {255, 8, "", R::BadCharacter, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> bytes{0xAA};
+        const R r = parseValue(c.type, c.text, c.bits, bytes);
+        SCOPED_TRACE("type " + std::to_string(c.type) + " size " + std::to_string(c.bits) +
+                     " text '" + c.text + "'");
+        EXPECT_EQ(r, c.result);
+        if (r == R::Ok) {
+            EXPECT_EQ(hexString(bytes), c.bytes);
+        }
+    }
+}
+
+struct FormatCase {
+    unsigned type;
+    std::uint32_t bits;
+    std::string bytes;
+    R result;
+    std::string text;  // code page 1252, checked on Ok only
+};
+
+TEST(ValueCodec, FormatsEachTypeFromFieldBits) {
+    const FormatCase cases[] = {
+        {0, 4, "01", R::Ok, "1"},
+        {0, 4, "F1", R::Ok, "1"},  // bits above the size are not the field's
+        {0, 0, "", R::Ok, "0"},
+        {0, 32, "FF FF FF FF", R::Ok, "4294967295"},
+        {0, 64, "FF FF FF FF FF FF FF FF", R::Ok, "18446744073709551615"},
+        {0, 72, "00 00 00 00 00 00 00 00 01", R::Ok, "18446744073709551616"},
+        {0, 136, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01", R::Ok,
+         "340282366920938463463374607431768211456"},
+        {1, 12, "0A 00", R::Ok, "A"},
+        {1, 12, "FF 0F", R::Ok, "FFF"},
+        {1, 12, "00 00", R::Ok, "0"},
+        {1, 10, "00 00", R::DoesNotFit, ""},
+        {2, 16, "12 FF", R::Ok, "12"},
+        {2, 16, "FF FF", R::Ok, ""},
+        {3, 16, "1A 2F", R::Ok, "1A2"},
+        {3, 16, "F1 FF", R::Ok, "F1"},  // only trailing F goes
+        {4, 8, "05", R::Ok, "101"},
+        {4, 8, "00", R::Ok, "0"},
+        {4, 3, "FF", R::Ok, "111"},
+        {5, 32, "8F 6B 65 20", R::Ok, "\xC5ke"},
+        {5, 32, "FF FF FF FF", R::Ok, ""},
+        {5, 32, "41 FF FF FF", R::Ok, "A\xFF\xFF\xFF"},  // only all-0xFF is empty
+        {5, 40, "41 42 00 43 44", R::Ok, "AB"},
+        {5, 32, "41 20 09 20", R::Ok, "A"},
+        {5, 48, "8E 8F 99 84 86 94", R::Ok, "\xC4\xC5\xD6\xE4\xE5\xF6"},
+        {5, 33, "41 41 41 41 00", R::DoesNotFit, ""},
+        {6, 8, "01", R::Ok, "15"},
+        {6, 8, "F5", R::Ok, "99999"},
+        {6, 4, "0F", R::Ok, "260"},
+        {6, 16, "00 01", R::Ok, "0"},  // index 256 is outside the scale
+        {6, 40, "01 00 00 00 01", R::Ok, "0"},
+        {7, 16, "12 34", R::Ok, ""},
+        {8, 8, "00", R::Ok, "1"},
+        {9, 8, "00", R::Ok, "1"},
+        {9, 8, "09", R::Ok, "10"},
+        {9, 32, "FF FF FF FF", R::Ok, "4294967296"},  // exact, no 32-bit wrap
+        {10, 8, "00", R::BadCharacter, ""},
+    };
+    for (const auto& c : cases) {
+        const auto bytes = hexBytes(c.bytes);
+        std::string text = "unchanged";
+        const R r = formatValue(c.type, bytes, c.bits, text);
+        SCOPED_TRACE("type " + std::to_string(c.type) + " size " + std::to_string(c.bits) +
+                     " bytes " + c.bytes);
+        EXPECT_EQ(r, c.result);
+        if (r == R::Ok) {
+            EXPECT_EQ(text, c.text);
+        }
+    }
+}
+
+TEST(ValueCodec, RefusesSizesOverTheCapWithoutAllocating) {
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(parseValue(0, "1", 0x7FFFFFFF, bytes), R::DoesNotFit);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(parseValue(12, "1", 0x7FFFFFFF, bytes), R::BadCharacter);
+    EXPECT_TRUE(bytes.empty());
+    const auto cap = static_cast<std::uint32_t>(ValueCodec::kMaxFieldBits);
+    EXPECT_EQ(parseValue(5, "x", cap, bytes), R::Ok);
+    EXPECT_EQ(bytes.size(), ValueCodec::kMaxFieldBytes);
+    EXPECT_EQ(parseValue(5, "x", cap + 8, bytes), R::DoesNotFit);
+
+    std::string text;
+    EXPECT_EQ(formatValue(4, bytes, cap + 1, text), R::DoesNotFit);
+    EXPECT_EQ(formatValue(0, hexBytes("01"), 16, text), R::DoesNotFit);  // array too short
+}
+
+TEST(ValueCodec, WideNumbersFormatExactlyAtAnyWidth) {
+    // 2^200 - 1 needs the long division; 2^100 checks the limb boundaries.
+    std::vector<std::uint8_t> ones(25, 0xFF);
+    std::string text;
+    ASSERT_EQ(formatValue(0, ones, 200, text), R::Ok);
+    EXPECT_EQ(text, "1606938044258990275541962092341162602522202993782792835301375");
+    ASSERT_EQ(formatValue(9, ones, 200, text), R::Ok);
+    EXPECT_EQ(text, "1606938044258990275541962092341162602522202993782792835301376");
+    std::vector<std::uint8_t> pow100(13, 0);
+    pow100[12] = 0x10;
+    ASSERT_EQ(formatValue(0, pow100, 101, text), R::Ok);
+    EXPECT_EQ(text, "1267650600228229401496703205376");
+    ASSERT_EQ(formatValue(0, pow100, 100, text), R::Ok);  // bit 100 is outside the field
+    EXPECT_EQ(text, "0");
+}
+
+TEST(ValueScale, NearestEntryTiesGoUpAndOverflowGivesTheLast) {
+    const struct {
+        std::uint64_t v;
+        unsigned index;
+    } cases[] = {
+        {0, 0},       {7, 0},       {8, 1},        {16, 1},
+        {23, 2},      {60, 4},      {92300, 244},  {96149, 244},
+        {96150, 245}, {99999, 245}, {100000, 255}, {~std::uint64_t{0}, 255},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nearestScaleIndex(c.v), c.index) << c.v;
+}
+
+TEST(ValueScale, TableRisesAndEveryEntryRoundTripsThroughTypeSix) {
+    const auto& e = ValueScale::entries();
+    for (std::size_t i = 1; i < 246; ++i)
+        EXPECT_LT(e[i - 1], e[i]) << i;
+    for (std::size_t i = 246; i < 256; ++i)
+        EXPECT_EQ(e[i], 99999u) << i;
+    for (std::uint32_t entry : e) {
+        std::vector<std::uint8_t> bytes;
+        std::string text;
+        ASSERT_EQ(parseValue(6, std::to_string(entry), 8, bytes), R::Ok);
+        ASSERT_EQ(formatValue(6, bytes, 8, text), R::Ok);
+        EXPECT_EQ(text, std::to_string(entry));
+    }
+}
+
+}  // namespace
+}  // namespace loom
