@@ -1,10 +1,86 @@
+#include <memory>
+#include <string>
+
 #include "CliCommand.h"
+#include "FormJson.h"
+#include "FormListing.h"
+#include "StreamPrompt.h"
+#include "template/EventTexts.h"
+#include "template/FormRules.h"
+#include "template/Parser.h"
+#include "template/TreeOutline.h"
 
 namespace loom::cli {
+namespace {
+
+constexpr const char* kShowFooter = R"(Output (--json): one object with the keys
+  name, title          texts
+  idAddress, productAddress
+                       numbers, -1 when the template sets none
+  noErase              true when writing to the panel skips the erase
+  help                 help file name as stored, null when none
+  pages                [{name, controls}] in file order; option buttons and groups are
+                       listed where they stand in the file. A control is
+                       {kind, caption, number, flags, rect, field, ...}:
+                       kind: label frame button checkbox edit choice option group picture;
+                       number: control number, null when the control has none;
+                       rect: [x, y, w, h] in dialog units as stored, null for groups;
+                       field: {address, size, type, flags, default} for checkbox, edit,
+                       choice and group (a field shared by several controls shows the
+                       values of its last descriptor, as loaded);
+                       checkbox adds on, off; edit adds filter (null: none), maxChars,
+                       minChars, maxValue, minValue (null: absent); choice adds
+                       valueList; option adds value and group (the group's number)
+  valueLists           [[[shown, stored], ...], ...]
+  captions             [[text, count of data controls before it], ...]
+  rules                as stored, rules without actions included:
+                       [{condition, trigger, argument, actions: [{code, target, argument}]}]
+                       control numbers are numbers, texts strings, a page {"page": n},
+                       an operand the code does not have is null (condition 59: trigger
+                       null, argument the signal name)
+  events               {"<event code>": [[tag, text], ...]}
+  tree                 the nesting below the root: [{group, children} | {page: n}], n being
+                       the index into pages
+Rectangles in the listing are also shown in pixels for base units 8 x 16.
+Exit codes: 0 shown, 1 template refused (its messages on stderr), 2 usage.)";
+
+struct ShowOptions {
+    std::string file;
+    bool json = false;
+};
+
+void showForm(CliContext& ctx, const ShowOptions& o) {
+    TreeOutline tree;
+    EventTexts events;
+    FormRules rules;
+    StreamPrompt prompt(ctx.err);
+    // Fixed units: the listing's pixels are an illustration, not a screen's layout.
+    ParserEnvironment env{tree, events, rules, prompt, DialogUnits{8, 16, 2, 2}, nullptr, ctx.home};
+    bool noErase = false;
+    Parser parser;
+    std::unique_ptr<Form> form = parser.Load(o.file, env, noErase);
+    if (!form) {
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    if (o.json) {
+        ctx.out << formToJson(*form, events, tree).dump(2) << '\n';
+    } else {
+        writeFormListing(ctx.out, *form, events, tree);
+    }
+}
+
+}  // namespace
 
 void registerFormCommands(CLI::App& app, CliContext& ctx) {
-    (void)app;
-    (void)ctx;
+    CLI::App* form = app.add_subcommand("form", "Templates (.FRM)");
+    form->require_subcommand(1);
+    auto options = std::make_shared<ShowOptions>();
+    CLI::App* show = form->add_subcommand("show", "Show everything a compiled template holds");
+    show->add_option("FILE", options->file, "Compiled template (.FRM)")->required();
+    show->add_flag("--json", options->json, "One JSON object instead of the listing");
+    show->footer(kShowFooter);
+    show->callback([&ctx, options] { showForm(ctx, *options); });
 }
 
 }  // namespace loom::cli

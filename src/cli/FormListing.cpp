@@ -1,0 +1,216 @@
+#include "FormListing.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "common/Cp1252.h"
+
+namespace loom::cli {
+namespace {
+
+std::string quoted(std::string_view cp1252) {
+    std::string out = "\"";
+    for (char ch : cp1252ToUtf8(cp1252)) {
+        switch (ch) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string hex(std::uint64_t v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+std::string address(std::int64_t a) {
+    return a < 0 ? std::string("none") : hex(static_cast<std::uint64_t>(a));
+}
+
+const char* kindWord(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+            return "label";
+        case ControlKind::Frame:
+            return "frame";
+        case ControlKind::Button:
+            return "button";
+        case ControlKind::CheckBox:
+            return "checkbox";
+        case ControlKind::Edit:
+            return "edit";
+        case ControlKind::Choice:
+            return "choice";
+        case ControlKind::Option:
+            return "option";
+        case ControlKind::OptionGroup:
+            return "group";
+        case ControlKind::Picture:
+            return "picture";
+    }
+    return "?";
+}
+
+std::string limit(const char* name, const std::optional<std::int32_t>& v) {
+    return v ? std::string(" ") + name + " " + std::to_string(*v) : std::string();
+}
+
+// A field address is a byte address shifted left by 3 plus a bit; bit 31 marks a field
+// that lives only in data files.
+std::string fieldText(const FieldRecord& f) {
+    std::string where = isAddressless(f.address)
+                            ? "no PROM place, number " + std::to_string(byteAddress(f.address))
+                            : "byte " + hex(byteAddress(f.address)) + " bit " +
+                                  std::to_string(bitOffset(f.address));
+    return "field " + hex(f.address) + " (" + where + ") size " + std::to_string(f.size) +
+           " type " + std::to_string(f.type) + " flags " + hex(f.flags);
+}
+
+void writeControl(std::ostream& out, const FormControl& c) {
+    out << "    " << (c.number >= 0 ? "#" + std::to_string(c.number) : std::string("-")) << ' '
+        << kindWord(c.kind) << ' ' << quoted(c.caption);
+    if (c.kind != ControlKind::OptionGroup) {
+        out << " at " << c.dialogRect.x << ',' << c.dialogRect.y << ' ' << c.dialogRect.width << 'x'
+            << c.dialogRect.height << " (pixels " << c.rect.x << ',' << c.rect.y << ' '
+            << c.rect.width << 'x' << c.rect.height << ')';
+    }
+    out << " flags " << hex(c.flags) << '\n';
+    if (c.field != nullptr) {
+        out << "      " << fieldText(*c.field) << " default " << quoted(c.initialValue) << '\n';
+    }
+    switch (c.kind) {
+        case ControlKind::CheckBox:
+            out << "      on " << quoted(std::string_view(&c.onChar, 1)) << " off "
+                << quoted(std::string_view(&c.offChar, 1)) << '\n';
+            break;
+        case ControlKind::Edit:
+            out << "      filter "
+                << (c.filter >= 0 ? std::to_string(c.filter) : std::string("none"))
+                << limit("maxChars", c.limits.maxChars) << limit("minChars", c.limits.minChars)
+                << limit("maxValue", c.limits.maxValue) << limit("minValue", c.limits.minValue)
+                << '\n';
+            break;
+        case ControlKind::Choice:
+            out << "      value list " << c.valueList << '\n';
+            break;
+        case ControlKind::Option:
+            out << "      value " << quoted(c.optionValue) << " in group #"
+                << (c.group != nullptr ? c.group->number : -1) << '\n';
+            break;
+        default:
+            break;
+    }
+}
+
+std::string operands(RuleOperands kind, std::uint32_t first, std::uint32_t second,
+                     const std::string& text) {
+    switch (kind) {
+        case RuleOperands::Control:
+            return " #" + std::to_string(first);
+        case RuleOperands::ControlControl:
+            return " #" + std::to_string(first) + " #" + std::to_string(second);
+        case RuleOperands::ControlText:
+            return " #" + std::to_string(first) + ' ' + quoted(text);
+        case RuleOperands::Text:
+            return ' ' + quoted(text);
+        case RuleOperands::Page:
+            return " page " + std::to_string(first);
+        case RuleOperands::Unknown:
+            break;
+    }
+    return {};
+}
+
+void writeTree(std::ostream& out, const TreeOutline& tree, int node, int depth) {
+    for (int child : tree.nodes()[static_cast<std::size_t>(node)].children) {
+        const TreeOutline::Node& n = tree.nodes()[static_cast<std::size_t>(child)];
+        out << std::string(static_cast<std::size_t>(2 * depth), ' ');
+        if (n.kind == TreeOutline::Kind::Page) {
+            out << "[" << n.pageNumber << "] " << quoted(n.name) << '\n';
+        } else {
+            out << quoted(n.name) << "/\n";
+            writeTree(out, tree, child, depth + 1);
+        }
+    }
+}
+
+}  // namespace
+
+void writeFormListing(std::ostream& out, const Form& form, const EventTexts& events,
+                      const TreeOutline& tree) {
+    out << "Template " << quoted(form.name()) << '\n';
+    out << "Title " << quoted(form.title()) << '\n';
+    out << "Id address " << address(form.idAddress()) << ", product address "
+        << address(form.productAddress()) << '\n';
+    out << "Erase before write: " << (form.noErase() ? "no" : "yes") << '\n';
+    out << "Help " << (form.helpName().empty() ? std::string("none") : quoted(form.helpName()))
+        << '\n';
+
+    out << "\nPages: " << form.pageCount() << '\n';
+    for (int i = 0; i < form.pageCount(); ++i) {
+        const FormPage& p = form.page(i);
+        out << "  Page " << i << ' ' << quoted(p.name) << ", " << p.allControls.size()
+            << " controls, extent " << p.extentWidth << 'x' << p.extentHeight << " pixels\n";
+        for (const FormControl* c : p.allControls)
+            writeControl(out, *c);
+    }
+
+    out << "\nValue lists: " << form.valueLists().size() << '\n';
+    for (std::size_t i = 0; i < form.valueLists().size(); ++i) {
+        out << "  " << i << ':';
+        for (const auto& [shown, stored] : form.valueLists()[i]) {
+            out << ' ' << quoted(shown) << '=' << quoted(stored);
+        }
+        out << '\n';
+    }
+
+    out << "\nCaptions: " << form.captions().size() << '\n';
+    for (const auto& [caption, count] : form.captions()) {
+        out << "  " << quoted(caption) << " after " << count << " data controls\n";
+    }
+
+    out << "\nRules: " << form.rawRules().size() << '\n';
+    for (const RawRule& r : form.rawRules()) {
+        const RawCondition& c = r.condition;
+        out << "  when " << c.code
+            << operands(conditionOperands(c.code), c.control, c.control2, c.text) << ':';
+        if (r.actions.empty()) out << " (no actions)";
+        out << '\n';
+        for (const RawAction& a : r.actions) {
+            out << "    " << a.code
+                << operands(actionOperands(a.code), a.target, a.argument, a.text) << '\n';
+        }
+    }
+
+    out << "\nEvent texts: " << events.codes().size() << " codes\n";
+    for (const auto& [code, entries] : events.codes()) {
+        out << "  " << code << ':';
+        for (const EventText& e : entries) {
+            out << ' ' << static_cast<int>(e.tag) << '=' << quoted(e.text);
+        }
+        out << '\n';
+    }
+
+    out << "\nTree " << quoted(form.title()) << '\n';
+    if (!tree.nodes().empty()) writeTree(out, tree, 0, 1);
+}
+
+}  // namespace loom::cli
