@@ -1,0 +1,232 @@
+#include "template/FormInteraction.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/HandBuiltForm.h"
+
+namespace loom::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+using F = HandBuiltForm;
+
+// Probes on a control: a box naming the event, and for entries the value.
+void probe(F& f, FormControl& c, std::vector<std::string> values = {}) {
+    for (int event : {42, 43, 44, 45, 46, 47, 48, 49, 50}) {
+        f.rule(&c, event, {F::say(std::to_string(event))});
+    }
+    for (const std::string& v : values)
+        f.rule(&c, 55, {F::say("51 " + v)}, nullptr, v);
+}
+
+TEST(FormInteractionTest, MaxValueRefusesTheKeystrokeThatExceedsIt) {
+    F f;
+    FormControl& e = f.edit(1, limits(none, none, 10, none));
+    probe(f, e, {"1", "11", "9"});
+    EXPECT_TRUE(f.ui.textTyped(e, "1"));
+    EXPECT_FALSE(f.ui.textTyped(e, "11"));
+    EXPECT_EQ(f.prompt.beeps, 1);
+    EXPECT_EQ(e.field->value, "1");
+    EXPECT_TRUE(f.ui.textTyped(e, "9"));
+    EXPECT_EQ(e.field->value, "9") << "an accepted keystroke is stored at once";
+    EXPECT_TRUE(f.ui.focusLost(e));
+    EXPECT_EQ(f.said(), (Strings{"51 1", "51 9", "44"}));
+    EXPECT_EQ(f.prompt.beeps, 1);
+}
+
+TEST(FormInteractionTest, MinValueIsReportedOnlyOnLeaving) {
+    F f;
+    FormControl& e = f.edit(1, limits(none, none, none, 5));
+    EXPECT_TRUE(f.ui.textTyped(e, "3"));
+    EXPECT_EQ(f.prompt.beeps, 0);
+    EXPECT_TRUE(f.prompt.entries.empty());
+    EXPECT_FALSE(f.ui.focusLost(e));
+    ASSERT_EQ(f.prompt.entries.size(), 1u);
+    EXPECT_EQ(f.prompt.entries[0].text,
+              "För litet värde har matats in.\nMinsta tillåtna värde = 5.");
+    EXPECT_EQ(f.prompt.entries[0].kind, MessageKind::Stop);
+    EXPECT_EQ(e.text, "3") << "the text stays";
+    EXPECT_EQ(e.field->value, "3");
+}
+
+struct LeaveCase {
+    const char* name;
+    int filter;
+    EditLimits limits;
+    const char* typed;
+    const char* message;  // UTF-8, empty for none
+    const char* kept;
+};
+
+class LeaveTest : public ::testing::TestWithParam<LeaveCase> {};
+
+TEST_P(LeaveTest, CorrectsThenChecks) {
+    const LeaveCase& c = GetParam();
+    F f;
+    FormControl& e = f.edit(c.filter, c.limits);
+    f.ui.textErased(e, c.typed);  // unchecked, so that any text can stand in the field
+    const bool passed = f.ui.focusLost(e);
+    EXPECT_EQ(passed, std::string(c.message).empty());
+    if (passed) {
+        EXPECT_TRUE(f.prompt.entries.empty());
+    } else {
+        ASSERT_EQ(f.prompt.entries.size(), 1u);
+        EXPECT_EQ(f.prompt.entries[0].text, c.message);
+        EXPECT_EQ(f.prompt.entries[0].kind, MessageKind::Stop);
+    }
+    EXPECT_EQ(e.text, c.kept);
+    EXPECT_EQ(e.field->value, c.kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LeaveTest,
+    ::testing::Values(
+        LeaveCase{"tooMany", 0, limits(3, 5, 10, none), "12345",
+                  "För många tecken har matats in.\nMax antal tecken = 3.", "12345"},
+        LeaveCase{"tooLarge", 0, limits(none, 5, 10, none), "11",
+                  "För stort värde har matats in.\nHögsta tillåtna värde = 10.", "11"},
+        LeaveCase{"tooFew", 0, limits(none, 3, none, none), "ab",
+                  "För få tecken har matats in.\nMin antal tecken = 3.", "ab"},
+        LeaveCase{"correctedBeforeCheck", 5, limits(none, none, none, 20), "16",
+                  "För litet värde har matats in.\nMinsta tillåtna värde = 20.", "15"},
+        LeaveCase{"correctionMendsIt", 5, limits(none, none, 100, none), "102", "", "100"},
+        LeaveCase{"emptyScaleBecomesZero", 5, EditLimits{}, "", "", "0"},
+        LeaveCase{"hexUppercased", 2, limits(4, none, none, none), "beef", "", "BEEF"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(FormInteractionTest, CorrectionIsAValueEntryBeforeTheFocusEvent) {
+    F f;
+    FormControl& e = f.edit(2);
+    probe(f, e, {"ab", "AB"});
+    f.ui.textTyped(e, "ab");
+    f.view.calls.clear();
+    f.ui.focusLost(e);
+    EXPECT_EQ(f.said(), (Strings{"51 ab", "51 AB", "44"}));
+    EXPECT_EQ(f.view.calls, Strings{"value #0 AB"});
+
+    f.prompt.entries.clear();
+    f.ui.focusLost(e);  // nothing to correct: no entry
+    EXPECT_EQ(f.said(), Strings{"44"});
+}
+
+TEST(FormInteractionTest, PastedTextIsCheckedWithoutABeep) {
+    F f;
+    FormControl& e = f.edit(0, limits(3, none, none, none));
+    EXPECT_TRUE(f.ui.textReplaced(e, "abc"));
+    EXPECT_FALSE(f.ui.textReplaced(e, "abcd"));
+    EXPECT_EQ(f.prompt.beeps, 0);
+    EXPECT_EQ(e.field->value, "abc");
+}
+
+TEST(FormInteractionTest, ModifiedIsToldOnceUntilTheValuesAreSaved) {
+    F f;
+    FormControl& e = f.edit();
+    FormControl& box = f.checkBox();
+    f.ui.textTyped(e, "1");
+    f.ui.textTyped(e, "12");
+    f.ui.checkBoxToggled(box, true);
+    EXPECT_EQ(f.view.calls, Strings{"modified"});
+    f.ui.valuesSaved();
+    f.ui.textErased(e, "1");
+    EXPECT_EQ(f.view.calls, (Strings{"modified", "modified"}));
+}
+
+TEST(FormInteractionTest, CheckBoxStoresItsOnAndOffCharacters) {
+    F f;
+    FormControl& box = f.checkBox();
+    probe(f, box, {"J", "N"});
+    f.ui.checkBoxToggled(box, true);
+    EXPECT_EQ(box.field->value, "J");
+    f.ui.checkBoxToggled(box, false);
+    EXPECT_EQ(box.field->value, "N");
+    EXPECT_EQ(f.said(), (Strings{"51 J", "51 N"}));
+    EXPECT_EQ(f.view.calls, Strings{"modified"}) << "the box shows its state already";
+}
+
+TEST(FormInteractionTest, ChoiceStoresTheEntrysStoredValue) {
+    F f;
+    FormControl& choice = f.choice({{"Av", "0"}, {"P\xE5", "1"}});
+    probe(f, choice, {"1", "P\xE5"});
+    f.ui.choiceSelected(choice, 1);
+    EXPECT_EQ(choice.field->value, "1");
+    EXPECT_EQ(choice.text, "P\xE5");
+    EXPECT_EQ(choice.selected, 1);
+    f.ui.choiceSelected(choice, 2);
+    f.ui.choiceSelected(choice, -1);
+    EXPECT_EQ(choice.field->value, "1");
+    EXPECT_EQ(f.said(), Strings{"51 1"});
+}
+
+TEST(FormInteractionTest, OptionButtonEntersItsValueIntoTheGroup) {
+    F f;
+    FormControl& group = f.add(ControlKind::OptionGroup);
+    FormControl& a = f.option(group, "A");
+    FormControl& b = f.option(group, "B");
+    group.field->value = "A";
+    probe(f, group, {"A", "B"});
+    f.ui.optionClicked(a);  // already the group's value
+    EXPECT_TRUE(f.said().empty());
+    EXPECT_TRUE(f.view.calls.empty());
+    f.ui.optionClicked(b);
+    EXPECT_EQ(group.field->value, "B");
+    EXPECT_EQ(a.value(), "B");
+    EXPECT_EQ(f.said(), Strings{"51 B"});
+    EXPECT_EQ(f.view.calls, (Strings{"value #1 B", "value #2 B", "modified"}));
+}
+
+TEST(FormInteractionTest, ClicksAndFocusReportTheirEvents) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    probe(f, b);
+    f.ui.focusGained(b);
+    f.ui.clicked(b);
+    f.ui.rightClicked(b);
+    EXPECT_TRUE(f.ui.focusLost(b));
+    EXPECT_EQ(f.said(), (Strings{"43", "49", "50", "44"}));
+}
+
+TEST(FormInteractionTest, ShowingAPageReportsShownThenLaidOut) {
+    F f;
+    FormControl& a = f.add(ControlKind::Button);
+    FormControl& hidden = f.add(ControlKind::Label);
+    hidden.visible = false;
+    FormControl& group = f.add(ControlKind::OptionGroup);
+    FormControl& other = f.add(ControlKind::Button, 1);
+    f.rule(&a, 45, {F::say("45 a")});
+    f.rule(&a, 42, {F::say("42 a")});
+    f.rule(&hidden, 45, {F::say("45 hidden")});
+    f.rule(&hidden, 42, {F::say("42 hidden")});
+    f.rule(&group, 45, {F::say("45 group")});
+    f.rule(&group, 42, {F::say("42 group")});
+    f.rule(&other, 45, {F::say("45 other")});
+    f.rule(&other, 42, {F::say("42 other")});
+    f.ui.pageShown();
+    EXPECT_EQ(f.said(), (Strings{"45 a", "42 a", "42 hidden", "42 group"}));
+
+    f.prompt.entries.clear();
+    f.form.setShownPageIndex(1);
+    f.ui.pageShown();
+    EXPECT_EQ(f.said(), (Strings{"45 other", "42 other"}));
+}
+
+TEST(FormInteractionTest, RulesDoNothingOnceTheInteractionIsGone) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& t = f.add(ControlKind::Label);
+    f.rule(&b, 49, {F::act(61, &t)});
+    {
+        FormRules rules;
+        rules.registerRule(&b, 49, nullptr, {}, {F::act(61, &t)});
+        { FormInteraction other(f.form, rules, f.view, f.prompt); }
+        rules.fire(&b, 49);
+    }
+    EXPECT_TRUE(t.visible);
+    f.ui.clicked(b);
+    EXPECT_FALSE(t.visible);
+}
+
+}  // namespace
+}  // namespace loom::test

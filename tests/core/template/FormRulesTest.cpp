@@ -1,0 +1,442 @@
+#include "template/FormRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/HandBuiltForm.h"
+
+namespace loom::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+using F = HandBuiltForm;
+
+std::vector<int> codes(const std::vector<RuleAction>& actions) {
+    std::vector<int> out;
+    for (const auto& a : actions)
+        out.push_back(a.code);
+    return out;
+}
+
+TEST(FormRulesTest, RegisterAppendsActionsWithEndEntriesAndDropsEmptyRules) {
+    F f;
+    FormControl& a = f.add(ControlKind::Button);
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& c = f.add(ControlKind::Button);
+    f.rule(&a, 49, {F::act(60, &b), F::act(61, &b)});
+    f.rule(&c, 49, {});
+    f.rule(&b, 50, {F::say("b")});
+
+    ASSERT_EQ(f.rules.rules().size(), 2u);
+    EXPECT_EQ(codes(f.rules.actions()), (std::vector<int>{60, 61, 0, 71, 0}));
+    EXPECT_EQ(f.rules.rules()[0].firstAction, 0u);
+    EXPECT_EQ(f.rules.rules()[1].firstAction, 3u);
+    EXPECT_TRUE(a.hasRules);
+    EXPECT_TRUE(b.hasRules);
+    EXPECT_FALSE(c.hasRules) << "a rule without actions is dropped";
+
+    f.rules.clear();
+    EXPECT_TRUE(f.rules.rules().empty());
+    EXPECT_TRUE(f.rules.actions().empty());
+    f.ui.clicked(a);
+    EXPECT_TRUE(f.said().empty());
+}
+
+TEST(FormRulesTest, ClickRunsOnlyTheFirstMatchingRule) {
+    F f;
+    FormControl& a = f.add(ControlKind::Button);
+    f.rule(&a, 50, {F::say("right")});
+    f.rule(&a, 49, {F::say("first")});
+    f.rule(&a, 49, {F::say("second")});
+    f.ui.clicked(a);
+    EXPECT_EQ(f.said(), Strings{"first"});
+}
+
+TEST(FormRulesTest, EntryRunsEveryEnteredRuleAndEveryMatchingComparisonInFileOrder) {
+    F f;
+    FormControl& e = f.edit();
+    FormControl& same = f.edit();
+    same.field->value = "7";
+    FormControl& label = f.add(ControlKind::Label, 0, "7");
+    f.rule(&e, 51, {F::say("entered 1")});
+    f.rule(&e, 55, {F::say("equals text 7")}, nullptr, "7");
+    f.rule(&e, 55, {F::say("equals text 8")}, nullptr, "8");
+    f.rule(&e, 53, {F::say("equals value of other")}, &same);
+    f.rule(&e, 54, {F::say("equals text of label")}, &label);
+    f.rule(&e, 58, {F::say("text set, not entered")}, nullptr, "7");
+    f.rule(&e, 51, {F::say("entered 2")});
+
+    ASSERT_TRUE(f.ui.textTyped(e, "7"));
+    EXPECT_EQ(f.said(), (Strings{"entered 1", "equals text 7", "equals value of other",
+                                 "equals text of label", "entered 2"}));
+}
+
+TEST(FormRulesTest, ComparisonsAreExact) {
+    F f;
+    FormControl& e = f.edit();
+    f.rule(&e, 55, {F::say("match")}, nullptr, "Abc");
+    for (const char* typed : {"abc", "Abc ", " Abc", "Ab"}) {
+        f.ui.textTyped(e, typed);
+        EXPECT_TRUE(f.said().empty()) << typed;
+    }
+    f.ui.textTyped(e, "Abc");
+    EXPECT_EQ(f.said(), Strings{"match"});
+}
+
+TEST(FormRulesTest, SignalsMatchTheirNameExactlyAndRunTheFirstRuleOnly) {
+    F f;
+    FormControl& a = f.add(ControlKind::Button);
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& c = f.add(ControlKind::Button);
+    FormControl& d = f.add(ControlKind::Button);
+    f.rule(&a, 49, {F::signal("Larm")});
+    f.rule(&b, 49, {F::signal("LARM")});
+    f.rule(&c, 49, {F::signal("Ok\xE4nd")});
+    f.rule(&d, 49, {F::signal("larm")});
+    f.rule(nullptr, 59, {F::say("Larm 1")}, nullptr, "Larm");
+    f.rule(nullptr, 59, {F::say("larm")}, nullptr, "larm");
+    f.rule(nullptr, 59, {F::say("Larm 2")}, nullptr, "Larm");
+
+    f.ui.clicked(a);
+    EXPECT_EQ(f.said(), Strings{"Larm 1"});
+    f.prompt.entries.clear();
+    f.ui.clicked(b);
+    f.ui.clicked(c);
+    EXPECT_TRUE(f.said().empty());
+    f.ui.clicked(d);
+    EXPECT_EQ(f.said(), Strings{"larm"});
+}
+
+TEST(FormRulesTest, ControlWithoutRulesReportsNothingAndOtherRulesIgnoreIt) {
+    F f;
+    FormControl& a = f.add(ControlKind::Button);
+    FormControl& b = f.add(ControlKind::Button);
+    f.rule(&a, 49, {F::say("a")});
+    f.ui.clicked(b);
+    f.ui.rightClicked(a);
+    f.ui.focusGained(a);
+    EXPECT_TRUE(f.said().empty());
+}
+
+TEST(FormRulesTest, PageDisableOverridesEnableUntilThePageIsEnabledAgain) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& target = f.add(ControlKind::Edit);
+    FormControl& other = f.add(ControlKind::Button);
+    FormControl& off = f.add(ControlKind::Button);
+    FormControl& on = f.add(ControlKind::Button);
+    FormControl& pageOn = f.add(ControlKind::Button, 1);  // on the page that is not shown
+    f.rule(&b, 49, {F::onPage(74, 0), F::act(62, &target)});
+    f.rule(&off, 49, {F::act(63, &target)});
+    f.rule(&on, 49, {F::act(62, &target)});
+    f.rule(&pageOn, 49, {F::onPage(73, 0)});
+    f.rule(&target, 47, {F::say("enabled")});
+    f.rule(&target, 48, {F::say("disabled")});
+
+    f.ui.clicked(b);
+    EXPECT_FALSE(target.windowEnabled());
+    EXPECT_TRUE(target.enabled);
+    EXPECT_FALSE(other.pageEnabled);
+    EXPECT_EQ(f.said(), Strings{"disabled"});
+
+    f.ui.clicked(on);  // still disabled through the page: no event
+    EXPECT_FALSE(target.windowEnabled());
+    EXPECT_EQ(f.said(), Strings{"disabled"});
+
+    f.ui.clicked(pageOn);
+    EXPECT_TRUE(target.windowEnabled());
+    EXPECT_TRUE(other.windowEnabled());
+    EXPECT_EQ(f.said(), (Strings{"disabled", "enabled"}));
+
+    // A control disabled on its own stays disabled when its page is enabled again.
+    f.rules.fire(&b, 49);
+    f.ui.clicked(off);
+    f.ui.clicked(pageOn);
+    EXPECT_FALSE(target.windowEnabled());
+    EXPECT_FALSE(target.enabled);
+}
+
+TEST(FormRulesTest, ShowHideAndEnableReportOnlyWhenTheWindowChanges) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& t = f.add(ControlKind::Label, 0, "m\xE5l");
+    f.rule(&b, 49,
+           {F::act(61, &t), F::act(61, &t), F::act(60, &t), F::act(60, &t), F::act(63, &t),
+            F::act(63, &t), F::act(62, &t)});
+    f.rule(&t, 45, {F::say("45")});
+    f.rule(&t, 46, {F::say("46")});
+    f.rule(&t, 47, {F::say("47")});
+    f.rule(&t, 48, {F::say("48")});
+    f.ui.clicked(b);
+    EXPECT_EQ(f.said(), (Strings{"46", "45", "48", "47"}));
+    EXPECT_EQ(f.view.calls, (Strings{"hide #1", "show #1", "disable #1", "enable #1"}));
+}
+
+TEST(FormRulesTest, ControlsOfAPageNotShownChangeStateQuietly) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& t = f.edit(0, {}, 1);
+    FormControl& group = f.add(ControlKind::OptionGroup);
+    f.rule(&b, 49,
+           {F::act(61, &t), F::act(63, &t), F::act(64, &t), F::act(65, &t, "ny"),
+            F::act(68, &t, "42"), F::act(61, &group)});
+    f.rule(&t, 46, {F::say("46")});
+    f.rule(&t, 48, {F::say("48")});
+    f.rule(&t, 52, {F::say("52 " + std::string("ny"))});
+    f.rule(&t, 51, {F::say("51")});
+    f.ui.clicked(b);
+    EXPECT_FALSE(t.visible);
+    EXPECT_FALSE(t.enabled);
+    EXPECT_FALSE(group.visible);
+    EXPECT_EQ(t.field->value, "42");
+    // The window events need a window; the control's own text and value events do not.
+    EXPECT_EQ(f.said(), (Strings{"52 ny", "51"}));
+    EXPECT_EQ(f.view.calls, Strings{"modified"});
+}
+
+TEST(FormRulesTest, FocusGoesOnlyToAShownVisibleControl) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& shown = f.edit();
+    FormControl& hidden = f.edit();
+    hidden.visible = false;
+    FormControl& elsewhere = f.edit(0, {}, 1);
+    f.rule(&b, 49, {F::act(64, &hidden), F::act(64, &elsewhere), F::act(64, &shown)});
+    f.ui.clicked(b);
+    EXPECT_EQ(f.view.calls, Strings{"focus #1"});
+}
+
+TEST(FormRulesTest, TextSetFiresConditionFiftyEightButTypingDoesNot) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& e = f.edit();
+    f.rule(&b, 49, {F::act(65, &e, "P\xC5")});
+    f.rule(&e, 58, {F::say("58")}, nullptr, "P\xC5");
+    f.rule(&e, 52, {F::say("52")});
+
+    ASSERT_TRUE(f.ui.textTyped(e, "P\xC5"));
+    EXPECT_TRUE(f.said().empty());
+
+    e.field->value = "gammalt";
+    f.ui.clicked(b);
+    EXPECT_EQ(f.said(), (Strings{"58", "52"}));
+    EXPECT_EQ(e.text, "P\xC5");
+    EXPECT_EQ(e.field->value, "gammalt") << "setting a text is not a value entry";
+    EXPECT_EQ(f.view.calls, (Strings{"modified", "text #1 P\xC5"}));
+}
+
+TEST(FormRulesTest, CopyActionsTakeTheOtherControlsValueOrText) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& box = f.checkBox();  // value "N", text "Aktiv"
+    FormControl& label = f.add(ControlKind::Label);
+    FormControl& e = f.edit();
+    FormControl& e2 = f.edit();
+    FormControl& choice = f.choice({{"Av", "0"}, {"P\xE5", "1"}});
+    f.rule(&b, 49, {F::act(66, &label, {}, &box), F::act(67, &e, {}, &box)});
+    f.rule(&b, 50, {F::act(69, &e2, {}, &box), F::act(70, &choice, {}, &label)});
+    label.text = "x";
+    f.ui.clicked(b);
+    EXPECT_EQ(label.text, "N");
+    EXPECT_EQ(e.text, "Aktiv");
+    f.ui.rightClicked(b);
+    EXPECT_EQ(e2.field->value, "N");
+    EXPECT_EQ(choice.field->value, "") << "'N' is not a stored value of the list";
+    label.text = "1";
+    f.ui.rightClicked(b);
+    EXPECT_EQ(choice.field->value, "1");
+    EXPECT_EQ(choice.text, "P\xE5");
+    EXPECT_EQ(choice.selected, 1);
+}
+
+struct EnterCase {
+    const char* name;
+    int filter;
+    EditLimits limits;
+    const char* entered;
+    bool accepted;
+    const char* stored;
+};
+
+class EnterValueTest : public ::testing::TestWithParam<EnterCase> {};
+
+TEST_P(EnterValueTest, RuleEntersAsTheUserWould) {
+    const EnterCase& c = GetParam();
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& e = f.edit(c.filter, c.limits);
+    e.field->value = e.text = "old";
+    f.rule(&b, 49, {F::act(68, &e, c.entered)});
+    f.rule(&e, 51, {F::say("51")});
+    f.ui.clicked(b);
+    if (c.accepted) {
+        EXPECT_EQ(e.field->value, c.stored);
+        EXPECT_EQ(e.text, c.stored);
+        EXPECT_EQ(f.said(), Strings{"51"});
+        EXPECT_EQ(f.view.calls, (Strings{std::string("value #1 ") + c.stored, "modified"}));
+    } else {
+        EXPECT_EQ(e.field->value, "old");
+        EXPECT_TRUE(f.said().empty());
+        EXPECT_TRUE(f.view.calls.empty());
+    }
+    EXPECT_EQ(f.prompt.beeps, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EnterValueTest,
+    ::testing::Values(
+        EnterCase{"plain", 0, {}, "Hej", true, "Hej"},
+        EnterCase{"scaleCorrected", 5, {}, "16", true, "15"},
+        EnterCase{"hexUppercased", 2, {}, "beef", true, "BEEF"},
+        EnterCase{"filterRefuses", 1, {}, "12a", false, ""},
+        EnterCase{"aboveMaxValue", 0, limits(none, none, 10, none), "11", false, ""},
+        EnterCase{"tooLong", 0, limits(3, none, none, none), "abcd", false, ""},
+        EnterCase{"belowMinValueStillTaken", 0, limits(none, none, none, 5), "3", true, "3"},
+        EnterCase{"tooShortStillTaken", 0, limits(none, 4, none, none), "ab", true, "ab"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(FormRulesTest, EnteringIntoOtherKindsTakesOnlyWhatTheUserCouldChoose) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& box = f.checkBox();
+    FormControl& group = f.add(ControlKind::OptionGroup);
+    FormControl& o1 = f.option(group, "A");
+    FormControl& o2 = f.option(group, "B");
+    FormControl& label = f.add(ControlKind::Label, 0, "etikett");
+    f.rule(&b, 49,
+           {F::act(68, &box, "X"), F::act(68, &box, "JJ"), F::act(68, &box, "J"),
+            F::act(68, &group, "C"), F::act(68, &o1, "B"), F::act(68, &label, "x")});
+    f.rule(&group, 51, {F::say("group 51")});
+    f.rule(&box, 51, {F::say("box 51")});
+    f.ui.clicked(b);
+    EXPECT_EQ(box.field->value, "J");
+    EXPECT_EQ(group.field->value, "B");
+    EXPECT_EQ(o1.value(), "B");
+    EXPECT_EQ(label.text, "etikett");
+    EXPECT_EQ(f.said(), (Strings{"box 51", "group 51"}));
+    EXPECT_EQ(f.view.calls, (Strings{"value #1 J", "modified", "value #3 B", "value #4 B"}));
+    (void)o2;
+}
+
+TEST(FormRulesTest, MessageActionShowsAWarningBox) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    f.rule(&b, 49, {F::say("Kontrollera sektion 3")});
+    f.ui.clicked(b);
+    ASSERT_EQ(f.prompt.entries.size(), 1u);
+    EXPECT_EQ(f.prompt.entries[0].kind, MessageKind::Warning);
+    EXPECT_FALSE(f.prompt.entries[0].question);
+}
+
+TEST(FormRulesTest, ActionsActAtOnceSoLaterActionsSeeTheirEffects) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& e = f.edit();
+    FormControl& label = f.add(ControlKind::Label);
+    // The entry into e runs e's rule (which sets the label) before the copy reads it.
+    f.rule(&b, 49,
+           {F::act(68, &e, "1"), F::act(67, &label, {}, &label), F::act(70, &e, {}, &label)});
+    f.rule(&e, 55, {F::act(65, &label, "fr\xE5n regel")}, nullptr, "1");
+    f.ui.clicked(b);
+    EXPECT_EQ(e.field->value, "fr\xE5n regel");
+}
+
+TEST(FormRulesTest, NothingRunsWithoutAnAttachedForm) {
+    FormRules rules;
+    FormControl c;
+    rules.registerRule(&c, 49, nullptr, {}, {RuleAction{60, &c, nullptr, -1, {}}});
+    c.visible = false;
+    rules.fire(&c, 49);
+    EXPECT_FALSE(c.visible);
+}
+
+// --- Rules that fire each other without end ---
+
+TEST(FormRulesTest, TwoFieldsEnteringIntoEachOtherStopQuietly) {
+    F f;
+    FormControl& a = f.edit();
+    FormControl& b = f.edit();
+    f.rule(&a, 51, {F::act(69, &b, {}, &a)});
+    f.rule(&b, 51, {F::act(69, &a, {}, &b)});
+    ASSERT_TRUE(f.ui.textTyped(a, "5"));
+    EXPECT_EQ(a.field->value, "5");
+    EXPECT_EQ(b.field->value, "5");
+    EXPECT_TRUE(f.said().empty());
+    EXPECT_EQ(f.prompt.beeps, 0);
+
+    // The next event starts afresh.
+    ASSERT_TRUE(f.ui.textTyped(a, "6"));
+    EXPECT_EQ(b.field->value, "6");
+}
+
+TEST(FormRulesTest, ASignalRaisingItselfStopsAtTheDepthBound) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    f.rule(&b, 49, {F::signal("igen")});
+    f.rule(nullptr, 59, {F::say("igen"), F::signal("igen")}, nullptr, "igen");
+    // The click is the first of kMaxDepth nested calls; each signal after it says once.
+    const auto bound = static_cast<std::size_t>(FormRules::kMaxDepth - 1);
+    f.ui.clicked(b);
+    EXPECT_EQ(f.said().size(), bound);
+    EXPECT_EQ(f.prompt.beeps, 0);
+
+    // The bound is per top-level event.
+    f.prompt.entries.clear();
+    f.ui.clicked(b);
+    EXPECT_EQ(f.said().size(), bound);
+}
+
+TEST(FormRulesTest, AChainWithinTheDepthBoundRunsToTheEnd) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    f.rule(&b, 49, {F::signal("s1")});
+    const int last = FormRules::kMaxDepth - 1;
+    for (int i = 1; i <= last; ++i) {
+        f.rule(nullptr, 59, {F::say(std::to_string(i)), F::signal("s" + std::to_string(i + 1))},
+               nullptr, "s" + std::to_string(i));
+    }
+    f.ui.clicked(b);
+    ASSERT_EQ(f.said().size(), static_cast<std::size_t>(last));
+    EXPECT_EQ(f.said().back(), std::to_string(last));
+}
+
+TEST(FormRulesTest, AWideTreeOfRulesStopsAtTheActionBudget) {
+    F f;
+    FormControl& b = f.add(ControlKind::Button);
+    FormControl& t = f.add(ControlKind::Label);
+    // Five levels of twenty signals each: millions of actions without a budget, though
+    // no level is deep.
+    f.rule(&b, 49, {F::signal("s0")});
+    for (int level = 0; level < 5; ++level) {
+        std::vector<RuleAction> next(20, F::signal("s" + std::to_string(level + 1)));
+        f.rule(nullptr, 59, next, nullptr, "s" + std::to_string(level));
+    }
+    f.rule(nullptr, 59, {F::act(61, &t), F::act(60, &t)}, nullptr, "s5");
+    f.ui.clicked(b);
+    EXPECT_GT(f.view.calls.size(), 100u);
+    EXPECT_LE(f.view.calls.size(), static_cast<std::size_t>(FormRules::kMaxActions));
+    f.view.calls.clear();
+
+    // The next event has a budget of its own.
+    f.ui.clicked(b);
+    EXPECT_GT(f.view.calls.size(), 100u);
+}
+
+TEST(FormRulesTest, ShowAndHideBouncingBetweenTwoControlsStops) {
+    F f;
+    FormControl& a = f.add(ControlKind::Label);
+    FormControl& b = f.add(ControlKind::Label);
+    FormControl& start = f.add(ControlKind::Button);
+    f.rule(&start, 49, {F::act(61, &a)});
+    f.rule(&a, 46, {F::act(61, &b), F::act(60, &a)});
+    f.rule(&a, 45, {F::act(61, &a)});
+    f.rule(&b, 46, {F::act(60, &b)});
+    f.rule(&b, 45, {F::act(61, &b)});
+    f.ui.clicked(start);
+    EXPECT_LT(f.view.calls.size(), 64u);
+}
+
+}  // namespace
+}  // namespace loom::test
