@@ -159,7 +159,7 @@ R formatHex(std::span<const std::uint8_t> bytes, std::uint32_t bits, std::string
         if (v % 16 == 0 && text.empty() && j > 0) continue;  // leading zeros, keep one digit
         text.push_back(hexDigit(v));
     }
-    if (text.empty()) text = "0";
+    if (text.empty()) text.assign(1, '0');  // assign: GCC 12 -O3 misreports = "0" (-Wrestrict)
     return R::Ok;
 }
 
@@ -213,7 +213,7 @@ R formatBinary(std::span<const std::uint8_t> bytes, std::uint32_t bits, std::str
         if (!one && text.empty() && k > 0) continue;  // leading zeros, keep one digit
         text.push_back(one ? '1' : '0');
     }
-    if (text.empty()) text = "0";
+    if (text.empty()) text.assign(1, '0');
     return R::Ok;
 }
 
@@ -321,7 +321,7 @@ CodecResult ValueCodec::format(unsigned type, std::span<const std::uint8_t> byte
             text.clear();
             return R::Ok;
         case 8:
-            text = "1";
+            text.assign(1, '1');
             return R::Ok;
         default:
             return R::BadCharacter;
