@@ -29,6 +29,7 @@ TEST(ValueCodec, ParsesEachTypeIntoFieldBits) {
         {0, 32, "", R::Ok, "00 00 00 00"},
         {0, 32, "4294967295", R::Ok, "FF FF FF FF"},
         {0, 32, "42949672950", R::DoesNotFit, ""},
+        {0, 32, "4294967300", R::DoesNotFit, ""},     // 429496730 before the last digit
         {0, 32, "4294967296", R::Ok, "00 00 00 00"},  // the last digit may still wrap
         {0, 8, "1a", R::BadCharacter, ""},
         {0, 8, "-1", R::BadCharacter, ""},
