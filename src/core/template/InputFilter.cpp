@@ -41,7 +41,6 @@ std::string upperHex(std::string_view text) {
 // Only digits make a number here; anything else (a text set by a rule, an empty field)
 // rounds to the scale's first entry.
 std::string onScale(std::string_view text) {
-    if (text.empty()) return "0";
     std::uint64_t v = 0;
     for (char c : text) {
         if (!isDigit(c)) return "0";

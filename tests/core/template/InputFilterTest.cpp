@@ -60,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectionCase{5, "92300", "92300"}, CorrectionCase{5, "96000", "92300"},
         CorrectionCase{5, "97000", "99999"}, CorrectionCase{5, "150000", "99999"},
         CorrectionCase{5, "123456789012345678901234567890", "99999"},
+        CorrectionCase{5, "18446744073709551632", "99999"},  // 2^64 + 16
         // Not a number.
         CorrectionCase{5, "", "0"}, CorrectionCase{5, "abc", "0"}, CorrectionCase{5, "1 2", "0"},
         CorrectionCase{5, "-15", "0"},
