@@ -12,16 +12,33 @@ FormPage& Form::addPage(std::string name) {
     return *pages_.back();
 }
 
+FormControl& Form::newControl(ControlKind kind, int page) {
+    if (blockUsed_ == kControlBlock) {
+        controlBlocks_.push_back(std::make_unique<FormControl[]>(kControlBlock));
+        blockUsed_ = 0;
+    }
+    FormControl& c = controlBlocks_.back()[blockUsed_++];
+    c.kind = kind;
+    c.page = page;
+    place(c);
+    return c;
+}
+
 FormControl& Form::addControl(std::unique_ptr<FormControl> control) {
     FormControl& c = *control;
-    controls_.push_back(std::move(control));
+    addedControls_.push_back(std::move(control));
+    place(c);
+    return c;
+}
+
+void Form::place(FormControl& c) {
+    controls_.push_back(&c);
     if (c.page >= 0 && c.page < pageCount()) {
         FormPage& p = page(c.page);
         p.allControls.push_back(&c);
         // Option buttons are laid out by their group, not by the page.
         if (c.kind != ControlKind::Option) p.controls.push_back(&c);
     }
-    return c;
 }
 
 void Form::storePage(int index, FieldStore& out) const {

@@ -41,7 +41,7 @@ class Form {
                                                                           : nullptr;
     }
     // Every control in file order.
-    const std::vector<std::unique_ptr<FormControl>>& controls() const { return controls_; }
+    const std::vector<FormControl*>& controls() const { return controls_; }
 
     const std::vector<RawValueList>& valueLists() const { return valueLists_; }
     // Caption texts with the count of data controls read before them.
@@ -73,6 +73,9 @@ class Form {
 
     // Building (used by the parser).
     FormPage& addPage(std::string name);
+    // A new control of `kind` on page `page` (its index), after every earlier one.
+    FormControl& newControl(ControlKind kind, int page);
+    // The same for a control built elsewhere (hand-built forms); it must have its page.
     FormControl& addControl(std::unique_ptr<FormControl> control);
     void addNumbered(FormControl& control) { numbered_.push_back(&control); }
     void addValueList(RawValueList list) { valueLists_.push_back(std::move(list)); }
@@ -93,7 +96,15 @@ class Form {
     std::string title_;
     FieldStore store_;
     std::vector<std::unique_ptr<FormPage>> pages_;
-    std::vector<std::unique_ptr<FormControl>> controls_;
+    void place(FormControl& control);
+
+    // Controls live in blocks: a large template has tens of thousands of them, and one
+    // allocation each was a large part of its load time.
+    static constexpr std::size_t kControlBlock = 128;
+    std::vector<std::unique_ptr<FormControl[]>> controlBlocks_;
+    std::size_t blockUsed_ = kControlBlock;
+    std::vector<std::unique_ptr<FormControl>> addedControls_;
+    std::vector<FormControl*> controls_;
     std::vector<FormControl*> numbered_;
     std::vector<RawValueList> valueLists_;
     std::vector<std::pair<std::string, std::uint32_t>> captions_;

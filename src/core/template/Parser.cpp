@@ -226,10 +226,7 @@ void Parser::onPageEnd() {
 
 void Parser::onControl(const RawControl& raw) {
     if (page_ == nullptr || !isControlTag(raw.tag)) throw ParseError();
-    auto control = std::make_unique<FormControl>();
-    FormControl& c = *control;
-    c.kind = static_cast<ControlKind>(raw.tag);
-    c.page = page_->index;
+    FormControl& c = form_->newControl(static_cast<ControlKind>(raw.tag), page_->index);
     c.flags = raw.flags;
     c.caption = raw.text;
     if (c.kind != ControlKind::OptionGroup) {
@@ -280,11 +277,10 @@ void Parser::onControl(const RawControl& raw) {
     c.enabled = (raw.flags & kFlagDisabled) == 0;
     c.visible = (raw.flags & kFlagHidden) == 0;
 
-    FormControl& added = form_->addControl(std::move(control));
-    if (group != nullptr) group->options.push_back(&added);
+    if (group != nullptr) group->options.push_back(&c);
     if ((raw.flags & kFlagNumbered) != 0) {
-        added.number = static_cast<int>(form_->numbered().size());
-        form_->addNumbered(added);
+        c.number = static_cast<int>(form_->numbered().size());
+        form_->addNumbered(c);
     }
 }
 
@@ -450,8 +446,8 @@ void Parser::onRule(const RawRule& raw) {
 // Shown texts follow the records as they stand after the whole file: a later descriptor
 // of a shared field decides its default for every control on it.
 void Parser::finishControls() {
-    for (const auto& owned : form_->controls()) {
-        FormControl& c = *owned;
+    for (FormControl* control : form_->controls()) {
+        FormControl& c = *control;
         if (c.field != nullptr) c.initialValue = c.field->value;
         form_->refreshText(c);
     }
