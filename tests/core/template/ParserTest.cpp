@@ -663,6 +663,49 @@ TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
     EXPECT_TRUE(prompt.entries.empty());
 }
 
+// Logs every call, to see the order of drawing switches and inserts.
+class LoggingTree : public TreeSink {
+  public:
+    void setRedraw(bool on) override { log.push_back(on ? "redraw on" : "redraw off"); }
+    void clear() override { log.push_back("clear"); }
+    int addRoot(std::string_view title) override {
+        log.push_back("root " + std::string(title));
+        return 100;
+    }
+    int addGroup(int parent, std::string_view name) override {
+        log.push_back("group " + std::string(name) + " in " + std::to_string(parent));
+        return 200;
+    }
+    int addPage(int parent, std::string_view name, int page) override {
+        log.push_back("page " + std::to_string(page) + " " + std::string(name) + " in " +
+                      std::to_string(parent));
+        return 300;
+    }
+    std::vector<std::string> log;
+};
+
+TEST_F(ParserTest, TreeDrawingIsOffWhileLoadingAndAFailedLoadKeepsWhatItInserted) {
+    LoggingTree logging;
+    ParserEnvironment logged{logging, events, rules, prompt, DialogUnits{}, nullptr, {}};
+    TemplateWriter w;
+    w.header("T", "Titel").group("G").page("P0").pageEnd();
+    w.page("P1").control(control(TemplateTag::Label, "l")).rawByte(99);  // broken page
+    Parser parser;
+    EXPECT_EQ(parser.LoadFromMemory(w.finish(), "mem.FRM", logged, noErase), nullptr);
+    EXPECT_EQ(logging.log,
+              (std::vector<std::string>{"redraw off", "clear", "root Titel", "group G in 100",
+                                        "page 0 P0 in 200", "redraw on"}));
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{kCannotParse});
+
+    // Refused before the body: the tree is not touched at all.
+    logging.log.clear();
+    TemplateWriter old;
+    old.header("T", "T", 2).end().rules({});
+    Parser again;
+    EXPECT_EQ(again.LoadFromMemory(old.finish(), "mem.FRM", logged, noErase), nullptr);
+    EXPECT_TRUE(logging.log.empty());
+}
+
 class ParserFileTest : public ParserTest {
   protected:
     void SetUp() override {
