@@ -1,5 +1,6 @@
 #include "template/TemplateScanner.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -96,13 +97,34 @@ struct TemplateScanner::Impl {
         return *cur++;
     }
 
+    // The common case, four bytes in the buffer, stays small enough to be inlined.
     std::uint32_t integer() {
-        if (end - cur >= 4) {
+        if (end - cur >= 4) [[likely]] {
             std::uint32_t v = (std::uint32_t{cur[0]} << 24) | (std::uint32_t{cur[1]} << 16) |
                               (std::uint32_t{cur[2]} << 8) | std::uint32_t{cur[3]};
             cur += 4;
             return v;
         }
+        return integerAcrossRefill();
+    }
+
+    // Several integers in a row, with one bounds check when they lie in the buffer.
+    template <std::size_t N>
+    void integers(std::uint32_t (&out)[N]) {
+        if (static_cast<std::size_t>(end - cur) >= 4 * N) [[likely]] {
+            const std::uint8_t* p = cur;
+            for (std::size_t i = 0; i < N; ++i, p += 4) {
+                out[i] = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                         (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+            }
+            cur = p;
+            return;
+        }
+        for (auto& v : out)
+            v = integerAcrossRefill();
+    }
+
+    [[gnu::noinline]] std::uint32_t integerAcrossRefill() {
         std::uint32_t v = 0;
         for (int i = 0; i < 4; ++i)
             v = (v << 8) | byte();
@@ -110,6 +132,41 @@ struct TemplateScanner::Impl {
     }
 
     void readText(std::string& out) {
+        // Most texts are short and lie wholly in the buffer: take them in one piece.
+        const std::uint8_t* stop = findZero();
+        if (stop) [[likely]] {
+            out.assign(reinterpret_cast<const char*>(cur), static_cast<std::size_t>(stop - cur));
+            cur = stop + 1;
+            return;
+        }
+        readTextAcrossRefill(out);
+    }
+
+    // The zero byte ending the text at cur, when it lies in the buffer within the longest
+    // text allowed; null otherwise. Short texts are searched eight bytes at a time here,
+    // which beats a library call for them.
+    const std::uint8_t* findZero() const {
+        constexpr std::size_t kSpan = kMaxTemplateText + 1;
+        std::size_t avail = static_cast<std::size_t>(end - cur);
+        std::size_t span = avail < kSpan ? avail : kSpan;
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t kOnes = 0x0101010101010101u;
+            constexpr std::uint64_t kHighs = 0x8080808080808080u;
+            std::size_t i = 0;
+            for (; i + 8 <= span && i < 64; i += 8) {
+                std::uint64_t w;
+                std::memcpy(&w, cur + i, 8);
+                std::uint64_t zeros = (w - kOnes) & ~w & kHighs;
+                if (zeros) return cur + i + static_cast<std::size_t>(std::countr_zero(zeros) / 8);
+            }
+            const void* z = std::memchr(cur + i, 0, span - i);
+            return static_cast<const std::uint8_t*>(z);
+        } else {
+            return static_cast<const std::uint8_t*>(std::memchr(cur, 0, span));
+        }
+    }
+
+    [[gnu::noinline]] void readTextAcrossRefill(std::string& out) {
         out.clear();
         for (;;) {
             if (cur == end && !fill()) truncated();
@@ -157,25 +214,28 @@ struct TemplateScanner::Impl {
         headerDone = true;
     }
 
-    void readControl(TemplateTag tag) {
+    template <typename In>
+    void readControlFrom(In& in, TemplateTag tag) {
         RawControl& c = control;
         c.tag = tag;
-        readText(c.text);
+        in.text(c.text);
         if (tag != TemplateTag::OptionGroup) {
-            c.rect.x = integer();
-            c.rect.y = integer();
-            c.rect.width = integer();
-            c.rect.height = integer();
+            std::uint32_t v[5];
+            in.integers(v);
+            c.rect = {v[0], v[1], v[2], v[3]};
+            c.flags = v[4];
         } else {
             c.rect = {};
+            c.flags = in.integer();
         }
-        c.flags = integer();
         if (isDataControl(tag)) {
-            c.field.address = integer();
-            c.field.size = integer();
-            c.field.type = integer();
-            c.field.flags = integer();
-            readText(c.field.defaultValue);
+            std::uint32_t v[4];
+            in.integers(v);
+            c.field.address = v[0];
+            c.field.size = v[1];
+            c.field.type = v[2];
+            c.field.flags = v[3];
+            in.text(c.field.defaultValue);
         } else {
             c.field.address = c.field.size = c.field.type = c.field.flags = 0;
             c.field.defaultValue.clear();
@@ -189,30 +249,87 @@ struct TemplateScanner::Impl {
         c.optionGroup = 0;
         switch (tag) {
             case TemplateTag::CheckBox:
-                readText(c.onChar);
-                readText(c.offChar);
+                in.text(c.onChar);
+                in.text(c.offChar);
                 if (c.onChar.size() != 1 || c.offChar.size() != 1) {
+                    in.sync();
                     fail(ScanFailure::Malformed,
                          "check box character not of one character before offset " +
                              std::to_string(position()));
                 }
                 break;
-            case TemplateTag::Edit:
-                c.filter = integer();
-                c.maxChars = integer();
-                c.minChars = integer();
-                c.maxValue = integer();
-                c.minValue = integer();
-                break;
+            case TemplateTag::Edit: {
+                std::uint32_t v[5];
+                in.integers(v);
+                c.filter = v[0];
+                c.maxChars = v[1];
+                c.minChars = v[2];
+                c.maxValue = v[3];
+                c.minValue = v[4];
+            } break;
             case TemplateTag::Choice:
-                c.valueList = integer();
+                c.valueList = in.integer();
                 break;
             case TemplateTag::Option:
-                readText(c.optionValue);
-                c.optionGroup = integer();
+                in.text(c.optionValue);
+                c.optionGroup = in.integer();
                 break;
             default:
                 break;
+        }
+    }
+
+    // Reads with every step checked against the buffer's end, refilling as needed.
+    struct CheckedInput {
+        Impl& s;
+        std::uint32_t integer() { return s.integer(); }
+        template <std::size_t N>
+        void integers(std::uint32_t (&out)[N]) {
+            s.integers(out);
+        }
+        void text(std::string& out) { s.readText(out); }
+        void sync() {}
+    };
+
+    // Reads from a local pointer when the buffer holds more than any control can take up
+    // to its last integer: four texts at their longest and fourteen integers.
+    static constexpr std::ptrdiff_t kFastLane = 4 * (kMaxTemplateText + 1) + 14 * 4;
+    struct FastInput {
+        Impl& s;
+        const std::uint8_t* p;
+        std::uint32_t integer() {
+            std::uint32_t v = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                              (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+            p += 4;
+            return v;
+        }
+        template <std::size_t N>
+        void integers(std::uint32_t (&out)[N]) {
+            for (auto& v : out)
+                v = integer();
+        }
+        void text(std::string& out) {
+            s.cur = p;
+            const std::uint8_t* stop = s.findZero();
+            // Within the lane a text without its zero byte in reach is too long.
+            if (!stop) {
+                fail(ScanFailure::Malformed,
+                     "text longer than 699 characters at offset " + std::to_string(s.position()));
+            }
+            out.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(stop - p));
+            p = stop + 1;
+        }
+        void sync() { s.cur = p; }
+    };
+
+    void readControl(TemplateTag tag) {
+        if (end - cur >= kFastLane) [[likely]] {
+            FastInput in{*this, cur};
+            readControlFrom(in, tag);
+            cur = in.p;
+        } else {
+            CheckedInput in{*this};
+            readControlFrom(in, tag);
         }
     }
 

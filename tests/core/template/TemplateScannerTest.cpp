@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <string>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -280,6 +280,23 @@ TEST(TemplateScanner, RefusesEveryMalformedTemplate) {
         {"tag 17 in a page", withPage([](auto& w) { w.rawByte(17).rawInt(0); }), F::Malformed},
         {"group name of 700 characters", top([&](auto& w) { w.group(text700); }), F::Malformed},
         {"caption of 700 characters", withPage([&](auto& w) { w.caption(text700); }), F::Malformed},
+        {"control text of 700 characters",
+         withPage([&](auto& w) { w.control(control(TemplateTag::Label, text700)); }), F::Malformed},
+        // The same with plenty of bytes behind, so the whole control lies in the buffer.
+        {"control text of 700 characters, more bytes behind", withPage([&](auto& w) {
+             w.control(control(TemplateTag::Label, text700)).rawBytes(std::string(5000, 'x'));
+         }),
+         F::Malformed},
+        {"default value of 700 characters, more bytes behind", withPage([&](auto& w) {
+             RawControl c = dataControl(TemplateTag::Edit, "E", 0);
+             c.field.defaultValue = text700;
+             w.control(c).rawBytes(std::string(5000, 'x'));
+         }),
+         F::Malformed},
+        {"check box on text of two characters, more bytes behind", withPage([](auto& w) {
+             w.control(checkBox("JA", "N")).rawBytes(std::string(5000, '\1'));
+         }),
+         F::Malformed},
         {"template name of 700 characters",
          TemplateWriter().header(text700, "T").end().rules({}).finish(), F::Malformed},
         {"check box on text of two characters",
