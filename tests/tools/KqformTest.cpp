@@ -241,6 +241,49 @@ TEST(Kqform, DecompileRefusesWhatTheLoaderRefuses) {
     EXPECT_THROW(Decompiler::decompile(v2), TemplateScanError);
 }
 
+// References the scanner passes on but a loader refuses: one page, one numbered button.
+TEST(Kqform, DecompileRefusesReferencesToWhatDoesNotExist) {
+    auto build = [](const RawControl* extra, const std::vector<RawRule>& rules) {
+        TemplateWriter w;
+        w.header("T", "T").page("P").control(samples::control(TemplateTag::Button, "B", 1));
+        if (extra) w.control(*extra);
+        w.valueList({{"a", "0"}}).pageEnd().end().rules(rules);
+        return w.finish();
+    };
+    RawControl choice = samples::dataControl(TemplateTag::Choice, "C", 0, 0);
+    choice.valueList = 0;  // the list comes after it
+    RawControl option = samples::control(TemplateTag::Option, "O", 1);
+    option.optionGroup = 1;  // itself: not numbered before it
+    RawRule twoControls = samples::rule(53, 0, {});
+    twoControls.condition.control2 = 1;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"value list defined after the choice", build(&choice, {})},
+        {"option group not numbered before", build(&option, {})},
+        {"condition control equal to the count", build(nullptr, {samples::rule(49, 1, {})})},
+        {"second condition control", build(nullptr, {twoControls})},
+        {"action control", build(nullptr, {samples::rule(49, 0, {samples::action(60, 7)})})},
+        {"action second control",
+         build(nullptr, {samples::rule(49, 0, {samples::action(66, 0, 1)})})},
+        {"page equal to the page count",
+         build(nullptr, {samples::rule(49, 0, {samples::action(74, 1)})})},
+    };
+    for (const auto& c : cases) {
+        try {
+            Decompiler::decompile(c.bytes);
+            ADD_FAILURE() << c.name;
+        } catch (const TemplateScanError& e) {
+            EXPECT_EQ(e.failure(), ScanFailure::Malformed) << c.name;
+        }
+    }
+    // The same template with good references decompiles.
+    EXPECT_NO_THROW(Decompiler::decompile(build(
+        nullptr, {samples::rule(49, 0, {samples::action(74, 0), samples::action(66, 0, 0)})})));
+}
+
 TEST(Kqform, EveryByteSurvivesQuoting) {
     std::string all;
     for (int b = 0; b < 256; ++b)

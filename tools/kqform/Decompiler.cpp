@@ -97,7 +97,19 @@ void Decompiler::onPage(std::string_view name) {
     ++depth_;
 }
 
+// The loader refuses references to controls, lists and pages that do not exist; so does
+// the decompiler, since the compiler could not write them back.
+void Decompiler::check(bool ok, const std::string& what) const {
+    if (!ok) throw TemplateScanError(ScanFailure::Malformed, what + " does not exist");
+}
+
 void Decompiler::onControl(const RawControl& c) {
+    if (c.tag == TemplateTag::Choice) {
+        check(c.valueList < lists_, "value list " + dec(c.valueList));
+    }
+    if (c.tag == TemplateTag::Option) {
+        check(c.optionGroup < numbered_, "option group control " + dec(c.optionGroup));
+    }
     std::string s(kindWord(c.tag));
     s += " " + quoteText(c.text);
     const RawRect& r = c.rect;
@@ -212,6 +224,26 @@ void Decompiler::onRuleCount(std::uint32_t count) {
 }
 
 void Decompiler::onRule(const RawRule& rule) {
+    auto checkOperands = [&](RuleOperands kind, std::uint32_t first, std::uint32_t second) {
+        switch (kind) {
+            case RuleOperands::ControlControl:
+                check(second < numbered_, "control " + dec(second));
+                [[fallthrough]];
+            case RuleOperands::Control:
+            case RuleOperands::ControlText:
+                check(first < numbered_, "control " + dec(first));
+                break;
+            case RuleOperands::Page:
+                check(first < pages_, "page " + dec(first));
+                break;
+            default:
+                break;
+        }
+    };
+    const RawCondition& c = rule.condition;
+    checkOperands(conditionOperands(c.code), c.control, c.control2);
+    for (const auto& a : rule.actions)
+        checkOperands(actionOperands(a.code), a.target, a.argument);
     rules_.push_back(rule);
 }
 

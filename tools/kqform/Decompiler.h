@@ -10,7 +10,8 @@
 namespace loom::kqform {
 
 // Turns a template back into source text that compiles to the same bytes. Anything the
-// scanner refuses is passed on as its TemplateScanError.
+// scanner refuses is passed on as its TemplateScanError; references to controls, value
+// lists or pages that do not exist are refused as Malformed, as the loader refuses them.
 class Decompiler : public TemplateVisitor {
   public:
     static std::string decompile(std::span<const std::uint8_t> bytes);
@@ -34,6 +35,7 @@ class Decompiler : public TemplateVisitor {
   private:
     Decompiler() = default;
     void line(const std::string& text);
+    void check(bool ok, const std::string& what) const;
     void finish(std::span<const std::uint8_t> trailer);
 
     std::string out_;
