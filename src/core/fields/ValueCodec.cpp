@@ -25,15 +25,18 @@ char hexDigit(unsigned v) {
     return "0123456789ABCDEF"[v & 15u];
 }
 
-// Decimal digits with the panel's 32-bit overflow rule: before each digit the number so far
-// must not exceed 0x19999999. The last digit may still wrap around 2^32, as it always did.
+// Decimal digits with the 32-bit overflow rule: before each digit the number so far must
+// not exceed 0x19999999. The last digit could still carry past 2^32 (4294967296 would
+// wrap to 0 and be stored silently as a different number), so that too does not fit.
 R parseNumber32(std::string_view text, std::uint32_t& n) {
-    n = 0;
+    std::uint64_t wide = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return R::BadCharacter;
-        if (n > 0x19999999u) return R::DoesNotFit;
-        n = n * 10u + static_cast<std::uint32_t>(c - '0');
+        if (wide > 0x19999999u) return R::DoesNotFit;
+        wide = wide * 10u + static_cast<std::uint64_t>(c - '0');
     }
+    if (wide > 0xFFFFFFFFu) return R::DoesNotFit;
+    n = static_cast<std::uint32_t>(wide);
     return R::Ok;
 }
 

@@ -30,7 +30,9 @@ TEST(ValueCodec, ParsesEachTypeIntoFieldBits) {
         {0, 32, "4294967295", R::Ok, "FF FF FF FF"},
         {0, 32, "42949672950", R::DoesNotFit, ""},
         {0, 32, "4294967300", R::DoesNotFit, ""},     // 429496730 before the last digit
-        {0, 32, "4294967296", R::Ok, "00 00 00 00"},  // the last digit may still wrap
+        {0, 32, "4294967296", R::DoesNotFit, ""},  // would wrap to 0: refused
+        {0, 32, "4294967299", R::DoesNotFit, ""},
+        {9, 32, "4294967296", R::DoesNotFit, ""},
         {0, 8, "1a", R::BadCharacter, ""},
         {0, 48, "4294967295", R::Ok, "FF FF FF FF 00 00"},  // wide: low 32 bits only
         {1, 12, "FFF", R::Ok, "FF 0F"},
