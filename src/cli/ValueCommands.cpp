@@ -8,6 +8,7 @@
 #include "common/Cp1252.h"
 #include "fields/FieldCodec.h"
 #include "fields/PromImage.h"
+#include "fields/ValueCodec.h"
 
 namespace loom::cli {
 namespace {
@@ -80,8 +81,11 @@ void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
     image.write(0, over);  // bytes not given read 0xFF, like erased PROM
     const CodecResult r = encodeField(o.type, text, fieldAddress(o), o.bits, image);
     ctx.out << static_cast<int>(r);
-    if (r == CodecResult::Ok) {
-        const std::uint64_t n = (std::uint64_t{o.offset} + o.bits + 7) / 8;
+    // The field's bytes as they stand after the call: placed on success, the --over bytes
+    // unchanged on a refusal, so a script always gets one byte list of the same length.
+    // A size beyond what any codec takes prints the result alone.
+    const std::uint64_t n = (std::uint64_t{o.offset} + o.bits + 7) / 8;
+    if (n <= ValueCodec::kMaxFieldBytes + 1) {
         for (std::uint8_t b : image.read(0, static_cast<std::size_t>(n)))
             ctx.out << ' ' << hexOf(b);
     }
@@ -114,7 +118,8 @@ void registerValueCommands(CLI::App& app, CliContext& ctx) {
     CLI::App* encode = value->add_subcommand(
         "encode",
         "Place TEXT into bytes. Prints the codec result (0 ok, 1 bad character, 2 does not "
-        "fit) and, on 0, the ceil((offset+size)/8) placed bytes in hexadecimal");
+        "fit) and the ceil((offset+size)/8) bytes of the field in hexadecimal: placed on 0, "
+        "the --over bytes unchanged otherwise");
     addFieldOptions(*encode, *enc);
     CLI::Option* overOpt = encode->add_option(
         "--over", enc->over,

@@ -40,7 +40,9 @@ TEST(ValueCommands, EncodePrintsResultAndPlacedBytes) {
         {{"--type", "0", "--size", "8", "--over", "12345678", "1"}, 0, "0 01\n"},
         {{"--type", "5", "--size", "32", "Åke"}, 0, "0 8F 6B 65 20\n"},
         {{"--type", "0", "--size", "0", "5"}, 0, "0\n"},
-        {{"--type", "1", "--size", "12", "G"}, 0, "1\n"},
+        {{"--type", "1", "--size", "12", "G"}, 0, "1 FF FF\n"},  // refused: bytes unchanged
+        {{"--type", "1", "--size", "12", "--over", "12 34", "1000"}, 0, "2 12 34\n"},
+        {{"--type", "0", "--size", "32", "4294967296"}, 0, "2 FF FF FF FF\n"},
         {{"--type", "0", "--size", "2147483647", "1"}, 0, "2\n"},
         {{"--type", "0", "--size", "8", "--over", "0G", "1"}, 1, ""},
         {{"--type", "5", "--size", "16", "日"}, 1, ""},
