@@ -35,8 +35,13 @@ T& slot(std::vector<T>& items, std::size_t used) {
 }  // namespace
 
 struct TemplateScanner::Impl {
+    // The most any item reads between two checks of the buffer: a control's four texts at
+    // their longest and fourteen integers. Rules, pairs and event entries take less.
+    static constexpr std::ptrdiff_t kFastLane = 4 * (kMaxTemplateText + 1) + 14 * 4;
+
     std::unique_ptr<std::FILE, FileCloser> file;
-    std::vector<std::uint8_t> buffer;
+    std::unique_ptr<std::uint8_t[]> bufferBytes;
+    std::span<std::uint8_t> buffer;
 
     // The window of input now in reach: [base, end), next byte at cur.
     const std::uint8_t* base = nullptr;
@@ -45,6 +50,7 @@ struct TemplateScanner::Impl {
     std::uint64_t before = 0;  // input bytes ahead of base
     std::uint64_t total = 0;   // input size, when known
     bool totalKnown = false;
+    bool fileDone = false;  // the file gave its last bytes
 
     // Checksum: bytes [sumFrom, cur) are still to be added when summing.
     bool summing = false;
@@ -68,24 +74,56 @@ struct TemplateScanner::Impl {
         return total - position();
     }
 
+    // Sums whole spans at once: the per-byte sum was a large part of a scan. Bytes are
+    // added in blocks small enough that 16-bit lanes cannot overflow, which lets the
+    // compiler keep many lanes in vector registers.
     void flushSum() {
-        if (summing) {
-            std::uint32_t s = sum;
-            for (const std::uint8_t* p = sumFrom; p != cur; ++p)
-                s += *p;
-            sum = s;
-        }
+        if (summing) sum += byteSum(sumFrom, cur);
         sumFrom = cur;
     }
 
+    static std::uint32_t byteSum(const std::uint8_t* p, const std::uint8_t* stop) {
+        constexpr std::size_t kLanes = 32;
+        constexpr std::size_t kBlock = kLanes * 256;  // 256 bytes per lane stay below 65536
+        std::uint32_t s = 0;
+        while (static_cast<std::size_t>(stop - p) >= kBlock) {
+            std::uint16_t lanes[kLanes] = {};
+            for (std::size_t i = 0; i < kBlock; i += kLanes) {
+                for (std::size_t j = 0; j < kLanes; ++j)
+                    lanes[j] = static_cast<std::uint16_t>(lanes[j] + p[i + j]);
+            }
+            for (std::uint16_t lane : lanes)
+                s += lane;
+            p += kBlock;
+        }
+        for (; p != stop; ++p)
+            s += *p;
+        return s;
+    }
+
+    // Moves the unread bytes to the front of the buffer and fills the rest from the file;
+    // false when no byte was added. Items are read from the buffer in one piece, so this
+    // runs only between items or when an item's reader has used up the buffer.
     bool fill() {
-        if (!file) return false;
+        if (!file || fileDone) return false;
         flushSum();
-        before += static_cast<std::uint64_t>(end - base);
-        std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        const auto keep = static_cast<std::size_t>(end - cur);
+        if (keep == buffer.size()) return false;
+        before += static_cast<std::uint64_t>(cur - base);
+        std::memmove(buffer.data(), cur, keep);
+        const std::size_t want = buffer.size() - keep;
+        const std::size_t n = std::fread(buffer.data() + keep, 1, want, file.get());
+        if (n < want) fileDone = true;
         base = cur = sumFrom = buffer.data();
-        end = base + n;
+        end = base + keep + n;
         return n > 0;
+    }
+
+    // Before each item: with the longest item in the buffer, its reader never has to
+    // stop for more input.
+    void keepAhead() {
+        if (end - cur < kFastLane && file && !fileDone) [[unlikely]]
+            fill();
     }
 
     [[noreturn]] void truncated() const {
@@ -292,8 +330,7 @@ struct TemplateScanner::Impl {
     };
 
     // Reads from a local pointer when the buffer holds more than any control can take up
-    // to its last integer: four texts at their longest and fourteen integers.
-    static constexpr std::ptrdiff_t kFastLane = 4 * (kMaxTemplateText + 1) + 14 * 4;
+    // to its last integer (see kFastLane).
     struct FastInput {
         Impl& s;
         const std::uint8_t* p;
@@ -337,6 +374,7 @@ struct TemplateScanner::Impl {
         std::uint32_t count = integer();
         checkCount(count, kMinPairBytes);
         for (std::uint32_t i = 0; i < count; ++i) {
+            keepAhead();
             auto& pair = slot(list, i);
             readText(pair.first);
             readText(pair.second);
@@ -348,6 +386,7 @@ struct TemplateScanner::Impl {
         readText(text);
         visitor.onPage(text);
         for (;;) {
+            keepAhead();
             std::uint8_t tag = byte();
             switch (tag) {
                 case 5:
@@ -391,6 +430,7 @@ struct TemplateScanner::Impl {
             tag = byte();
             while (tag != static_cast<std::uint8_t>(TemplateTag::EventCode) &&
                    tag != static_cast<std::uint8_t>(TemplateTag::EventsEnd)) {
+                keepAhead();
                 RawEventEntry& entry = slot(code.entries, used++);
                 entry.tag = tag;
                 readText(entry.text);
@@ -461,11 +501,14 @@ struct TemplateScanner::Impl {
         // A rule may overshoot the count; reading stops once it is reached.
         std::uint64_t entries = 0;
         while (entries < count) {
+            keepAhead();
             readCondition(rule.condition);
             std::uint32_t actions = integer();
             checkCount(actions, kMinActionBytes);
-            for (std::uint32_t i = 0; i < actions; ++i)
+            for (std::uint32_t i = 0; i < actions; ++i) {
+                keepAhead();
                 readAction(slot(rule.actions, i));
+            }
             rule.actions.resize(actions);
             entries += 1 + std::uint64_t{actions};
             visitor.onRule(rule);
@@ -489,6 +532,7 @@ struct TemplateScanner::Impl {
         }
         std::size_t groups = 0;
         for (bool body = true; body;) {
+            keepAhead();
             std::uint8_t tag = byte();
             switch (tag) {
                 case 1:
@@ -544,7 +588,7 @@ TemplateScanner::TemplateScanner(TemplateScanner&&) noexcept = default;
 TemplateScanner& TemplateScanner::operator=(TemplateScanner&&) noexcept = default;
 TemplateScanner::~TemplateScanner() = default;
 
-TemplateScanner TemplateScanner::openFile(const std::string& path) {
+TemplateScanner TemplateScanner::openFile(const std::string& path, std::size_t bufferSize) {
     auto impl = std::make_unique<Impl>();
     errno = 0;
     impl->file.reset(std::fopen(path.c_str(), "rb"));
@@ -564,7 +608,12 @@ TemplateScanner TemplateScanner::openFile(const std::string& path) {
         int error = errno;
         throw TemplateScanError(ScanFailure::CannotOpen, "cannot rewind " + path, error);
     }
-    impl->buffer.resize(kBufferSize);
+    // A file smaller than the buffer is read whole, with the byte past its end asked for
+    // so that the first read already finds the end.
+    std::size_t size = bufferSize < kMinBufferSize ? kMinBufferSize : bufferSize;
+    if (impl->totalKnown && impl->total < size) size = static_cast<std::size_t>(impl->total) + 1;
+    impl->bufferBytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    impl->buffer = {impl->bufferBytes.get(), size};
     impl->base = impl->cur = impl->end = impl->sumFrom = impl->buffer.data();
     return TemplateScanner(std::move(impl));
 }

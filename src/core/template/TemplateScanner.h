@@ -65,15 +65,18 @@ struct TemplateHeader {
     std::string title;  // code page 1252
 };
 
-// Reads a compiled template from a file (through a 16384-byte buffer) or from memory,
-// in one pass, keeping the running checksum of every byte from offset 11 on. It never
-// reads past the end of its input and bounds every loop by the bytes that remain.
+// Reads a compiled template from a file (through a buffer of at most `bufferSize` bytes,
+// the whole file when it fits) or from memory, in one pass, keeping the running checksum
+// of every byte from offset 11 on. It never reads past the end of its input and bounds
+// every loop by the bytes that remain.
 class TemplateScanner {
   public:
-    static constexpr std::size_t kBufferSize = 16384;
+    static constexpr std::size_t kBufferSize = 131072;
+    static constexpr std::size_t kMinBufferSize = 16;  // smaller sizes are taken as this
 
-    // Throws TemplateScanError(CannotOpen) when the file cannot be opened.
-    static TemplateScanner openFile(const std::string& path);
+    // Throws TemplateScanError(CannotOpen) when the file cannot be opened. A buffer
+    // smaller than the default only makes sense for testing the refills.
+    static TemplateScanner openFile(const std::string& path, std::size_t bufferSize = kBufferSize);
     static TemplateScanner fromMemory(std::span<const std::uint8_t> bytes);
 
     TemplateScanner(TemplateScanner&&) noexcept;

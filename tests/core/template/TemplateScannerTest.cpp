@@ -134,10 +134,14 @@ std::vector<std::uint8_t> largeTemplate(std::size_t pages) {
 
 TEST(TemplateScanner, FileAndMemoryScansAgreeAcrossBufferRefills) {
     auto bytes = largeTemplate(12);
-    ASSERT_GT(bytes.size(), 8 * TemplateScanner::kBufferSize);
+    constexpr std::size_t kSmallBuffer = 16384;
+    ASSERT_GT(bytes.size(), 8 * kSmallBuffer);
     EXPECT_EQ(rescan(bytes), bytes);
     auto path = tempFile("large.FRM", bytes);
     EXPECT_EQ(rescan(TemplateScanner::openFile(path.string())), bytes);
+    // Buffers smaller than the longest item, down to the smallest, refill inside items.
+    for (std::size_t size : {kSmallBuffer, std::size_t{3001}, std::size_t{700}, std::size_t{1}})
+        EXPECT_EQ(rescan(TemplateScanner::openFile(path.string(), size)), bytes) << size;
     std::filesystem::remove(path);
 }
 
