@@ -38,6 +38,8 @@ class FieldStore {
     void clear();
 
     std::size_t size() const;
+    // Room for `records` records without growing the index.
+    void reserve(std::size_t records);
     bool empty() const { return size() == 0; }
 
     // All records in the fixed order described above.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
 #include <vector>
 
 #include "fields/FieldStore.h"
@@ -106,6 +108,40 @@ TEST(FieldStore, CopyInTakesEverythingButKeepsTheTargetRecord) {
     EXPECT_TRUE(store.ordered().empty());
     store.findOrCreate(0x40);
     EXPECT_EQ(store.size(), 1u);
+}
+
+// Many inserts and removals, in an order that packs neighbouring and colliding
+// addresses, must always agree with a plain map and find exactly what it holds.
+TEST(FieldStore, FindsExactlyWhatRemainsAfterManyInsertsAndRemovals) {
+    FieldStore store;
+    std::map<FieldAddress, FieldRecord*> expected;
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return state >> 8;
+    };
+    for (int step = 0; step < 20000; ++step) {
+        // Few distinct addresses, some a table size apart, so that runs form and break.
+        const FieldAddress a = (next() % 600) * 8 + (next() % 3) * 65536;
+        if (next() % 3 == 0) {
+            EXPECT_EQ(store.remove(a), expected.erase(a) == 1);
+        } else {
+            FieldRecord& r = store.findOrCreate(a);
+            auto [it, added] = expected.emplace(a, &r);
+            EXPECT_EQ(it->second, &r);
+            if (added) {
+                EXPECT_EQ(r, (FieldRecord{a, 0, 0, 0, ""}));
+            }
+        }
+        if (step % 997 == 0) {
+            ASSERT_EQ(store.size(), expected.size());
+            for (const auto& [address, record] : expected)
+                ASSERT_EQ(store.find(address), record);
+            EXPECT_EQ(addresses(store).size(), expected.size());
+        }
+    }
+    for (FieldAddress a = 0; a < 600 * 8 + 3 * 65536; a += 8)
+        EXPECT_EQ(store.find(a) != nullptr, expected.count(a) == 1);
 }
 
 }  // namespace
