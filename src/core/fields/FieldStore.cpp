@@ -26,6 +26,7 @@ struct FieldStore::Impl {
     std::size_t blockUsed = kBlock;
     std::vector<Node*> freeNodes;
     std::vector<Slot> slots;  // size 0 or a power of two
+    unsigned shift = 64;      // 64 - log2(slots.size())
     std::size_t count = 0;
     std::uint64_t nextSeq = 0;
     std::vector<Node*> order;
@@ -39,8 +40,7 @@ struct FieldStore::Impl {
 
     std::size_t home(FieldAddress address) const {
         // Fibonacci hashing spreads the runs of neighbouring addresses a template has.
-        const std::uint64_t h = std::uint64_t{address} * 0x9E3779B97F4A7C15u;
-        return static_cast<std::size_t>(h >> 32) & (slots.size() - 1);
+        return static_cast<std::size_t>((std::uint64_t{address} * 0x9E3779B97F4A7C15u) >> shift);
     }
 
     // The slot holding `address`, or the free slot where it would go.
@@ -58,10 +58,12 @@ struct FieldStore::Impl {
 
     void rehash(std::size_t wanted) {
         std::size_t size = 16;
-        while (size / 2 < wanted)
+        unsigned bits = 4;
+        for (; size / 2 < wanted; ++bits)
             size *= 2;
         if (size <= slots.size()) return;
         std::vector<Slot> old = std::exchange(slots, std::vector<Slot>(size));
+        shift = 64 - bits;
         for (const Slot& slot : old) {
             if (slot.node != nullptr) slots[probe(slot.address)] = slot;
         }
@@ -81,12 +83,14 @@ struct FieldStore::Impl {
         return blocks.back()[blockUsed++];
     }
 
-    Node& create(FieldAddress address) {
+    Node& findOrCreate(FieldAddress address) {
         if ((count + 1) * 2 > slots.size()) rehash(count + 1);
+        const std::size_t i = probe(address);
+        if (slots[i].node != nullptr) return *slots[i].node;
         Node& node = newNode();
         node.record.address = address;
         node.seq = nextSeq++;
-        slots[probe(address)] = Slot{address, &node};
+        slots[i] = Slot{address, &node};
         ++count;
         if (orderValid && (order.empty() || before(order.back(), &node)))
             order.push_back(&node);
@@ -166,8 +170,7 @@ const FieldRecord* FieldStore::find(FieldAddress address) const {
 }
 
 FieldRecord& FieldStore::findOrCreate(FieldAddress address) {
-    if (FieldRecord* r = find(address)) return *r;
-    return impl().create(address).record;
+    return impl().findOrCreate(address).record;
 }
 
 FieldRecord& FieldStore::copyIn(const FieldRecord& record) {

@@ -1,5 +1,6 @@
 #include "template/Form.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace loom {
@@ -13,6 +14,12 @@ FormPage& Form::addPage(std::string name) {
 }
 
 FormControl& Form::newControl(ControlKind kind, int page) {
+    FormControl& c = newControlOffPage(kind, page);
+    if (c.page >= 0 && c.page < pageCount()) enterOnPage(this->page(c.page), c);
+    return c;
+}
+
+FormControl& Form::newControlOffPage(ControlKind kind, int page) {
     if (blockUsed_ == kControlBlock) {
         controlBlocks_.push_back(std::make_unique<FormControl[]>(kControlBlock));
         blockUsed_ = 0;
@@ -20,8 +27,21 @@ FormControl& Form::newControl(ControlKind kind, int page) {
     FormControl& c = controlBlocks_.back()[blockUsed_++];
     c.kind = kind;
     c.page = page;
-    place(c);
+    controls_.push_back(&c);
     return c;
+}
+
+void Form::placeOnPage(int index, std::size_t first) {
+    FormPage& p = page(index);
+    const auto begin = controls_.begin() + static_cast<std::ptrdiff_t>(first);
+    p.allControls.insert(p.allControls.end(), begin, controls_.end());
+    const auto laidOut = std::count_if(begin, controls_.end(), [](const FormControl* c) {
+        return c->kind != ControlKind::Option;
+    });
+    p.controls.reserve(p.controls.size() + static_cast<std::size_t>(laidOut));
+    for (auto it = begin; it != controls_.end(); ++it) {
+        if ((*it)->kind != ControlKind::Option) p.controls.push_back(*it);
+    }
 }
 
 FormControl& Form::addControl(std::unique_ptr<FormControl> control) {
@@ -33,12 +53,13 @@ FormControl& Form::addControl(std::unique_ptr<FormControl> control) {
 
 void Form::place(FormControl& c) {
     controls_.push_back(&c);
-    if (c.page >= 0 && c.page < pageCount()) {
-        FormPage& p = page(c.page);
-        p.allControls.push_back(&c);
-        // Option buttons are laid out by their group, not by the page.
-        if (c.kind != ControlKind::Option) p.controls.push_back(&c);
-    }
+    if (c.page >= 0 && c.page < pageCount()) enterOnPage(page(c.page), c);
+}
+
+void Form::enterOnPage(FormPage& p, FormControl& c) {
+    p.allControls.push_back(&c);
+    // Option buttons are laid out by their group, not by the page.
+    if (c.kind != ControlKind::Option) p.controls.push_back(&c);
 }
 
 void Form::storePage(int index, FieldStore& out) const {

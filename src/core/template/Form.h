@@ -75,6 +75,11 @@ class Form {
     FormPage& addPage(std::string name);
     // A new control of `kind` on page `page` (its index), after every earlier one.
     FormControl& newControl(ControlKind kind, int page);
+    // The same without entering it in its page's lists: a reader that adds a page's
+    // controls in a row enters them all at once with placeOnPage.
+    FormControl& newControlOffPage(ControlKind kind, int page);
+    // Enters controls()[first...] in the lists of page `index`, which must hold them all.
+    void placeOnPage(int index, std::size_t first);
     // The same for a control built elsewhere (hand-built forms); it must have its page.
     FormControl& addControl(std::unique_ptr<FormControl> control);
     void addNumbered(FormControl& control) { numbered_.push_back(&control); }
@@ -97,6 +102,7 @@ class Form {
     FieldStore store_;
     std::vector<std::unique_ptr<FormPage>> pages_;
     void place(FormControl& control);
+    static void enterOnPage(FormPage& page, FormControl& control);
 
     // Controls live in blocks: a large template has tens of thousands of them, and one
     // allocation each was a large part of its load time.

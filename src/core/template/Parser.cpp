@@ -209,10 +209,12 @@ void Parser::onGroupEnd() {
 void Parser::onPage(std::string_view name) {
     if (page_ != nullptr) throw ParseError();
     page_ = &form_->addPage(std::string(name));
+    pageFirst_ = form_->controls().size();
 }
 
 void Parser::onPageEnd() {
     if (page_ == nullptr) throw ParseError();
+    form_->placeOnPage(page_->index, pageFirst_);
     int right = 0, bottom = 0;
     for (const FormControl* c : page_->allControls) {
         right = std::max(right, clampToInt(std::int64_t{c->rect.x} + c->rect.width));
@@ -226,7 +228,8 @@ void Parser::onPageEnd() {
 
 void Parser::onControl(const RawControl& raw) {
     if (page_ == nullptr || !isControlTag(raw.tag)) throw ParseError();
-    FormControl& c = form_->newControl(static_cast<ControlKind>(raw.tag), page_->index);
+    // The page's lists are filled at its end, in one go.
+    FormControl& c = form_->newControlOffPage(static_cast<ControlKind>(raw.tag), page_->index);
     c.flags = raw.flags;
     c.caption = raw.text;
     if (c.kind != ControlKind::OptionGroup) {

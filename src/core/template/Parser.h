@@ -90,6 +90,7 @@ class Parser : private TemplateVisitor {
     ParserEnvironment* env_ = nullptr;
     std::vector<int> groups_;  // tree handles: the root, then each open group
     FormPage* page_ = nullptr;
+    std::size_t pageFirst_ = 0;  // the open page's first control in the form's list
     std::uint32_t dataControls_ = 0;
     std::string messagePath_;  // the path as the messages show it (code page 1252)
 };
