@@ -111,7 +111,10 @@ void Decompiler::onControl(const RawControl& c) {
         check(c.optionGroup < numbered_, "option group control " + dec(c.optionGroup));
     }
     std::string s(kindWord(c.tag));
-    s += " " + quoteText(c.text);
+    // Appended in two steps: GCC 12 at -O3 reports a false -Wrestrict overlap for
+    // "literal" + std::string temporaries.
+    s += ' ';
+    s += quoteText(c.text);
     const RawRect& r = c.rect;
     if (c.tag != TemplateTag::OptionGroup && r != RawRect{}) {
         s += " at " + dec(r.x) + " " + dec(r.y) + " " + dec(r.width) + " " + dec(r.height);
