@@ -177,24 +177,7 @@ void BM_TemplateLoad(benchmark::State& state) {
 }
 
 // The scanner alone, building nothing: the ceiling for the load.
-class IgnoringVisitor final : public TemplateVisitor {
-  public:
-    void onGroup(std::string_view) override {}
-    void onGroupEnd() override {}
-    void onPage(std::string_view) override {}
-    void onControl(const RawControl&) override {}
-    void onValueList(const RawValueList&) override {}
-    void onCaption(std::string_view) override {}
-    void onPageEnd() override {}
-    void onIdAddress(std::uint32_t) override {}
-    void onProductAddress(std::uint32_t) override {}
-    void onHelp(std::string_view) override {}
-    void onEvents(const std::vector<RawEventCode>&) override {}
-    void onNoErase(std::uint32_t) override {}
-    void onBodyEnd() override {}
-    void onRuleCount(std::uint32_t) override {}
-    void onRule(const RawRule&) override {}
-};
+class IgnoringVisitor final : public TemplateVisitor {};
 
 void BM_ScanOnly(benchmark::State& state) {
     const std::string& path = templatePath();

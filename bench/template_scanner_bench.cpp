@@ -14,20 +14,9 @@ namespace {
 
 class CountingVisitor : public loom::TemplateVisitor {
   public:
-    void onGroup(std::string_view) override {}
-    void onGroupEnd() override {}
-    void onPage(std::string_view) override {}
     void onControl(const loom::RawControl& c) override { items += c.text.size(); }
     void onValueList(const loom::RawValueList& l) override { items += l.size(); }
-    void onCaption(std::string_view) override {}
-    void onPageEnd() override {}
-    void onIdAddress(std::uint32_t) override {}
-    void onProductAddress(std::uint32_t) override {}
-    void onHelp(std::string_view) override {}
     void onEvents(const std::vector<loom::RawEventCode>& e) override { items += e.size(); }
-    void onNoErase(std::uint32_t) override {}
-    void onBodyEnd() override {}
-    void onRuleCount(std::uint32_t) override {}
     void onRule(const loom::RawRule& r) override { items += r.actions.size(); }
     std::size_t items = 0;
 };

@@ -14,37 +14,13 @@ Json text(std::string_view cp1252) {
     return cp1252ToUtf8(cp1252);
 }
 
-const char* kindName(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Label:
-            return "label";
-        case ControlKind::Frame:
-            return "frame";
-        case ControlKind::Button:
-            return "button";
-        case ControlKind::CheckBox:
-            return "checkbox";
-        case ControlKind::Edit:
-            return "edit";
-        case ControlKind::Choice:
-            return "choice";
-        case ControlKind::Option:
-            return "option";
-        case ControlKind::OptionGroup:
-            return "group";
-        case ControlKind::Picture:
-            return "picture";
-    }
-    return "?";
-}
-
 Json optionalNumber(const std::optional<std::int32_t>& v) {
     return v ? Json(*v) : Json(nullptr);
 }
 
 Json controlJson(const FormControl& c) {
     Json j;
-    j["kind"] = kindName(c.kind);
+    j["kind"] = controlKindName(c.kind);
     j["caption"] = text(c.caption);
     j["number"] = c.number >= 0 ? Json(c.number) : Json(nullptr);
     j["flags"] = c.flags;

@@ -45,30 +45,6 @@ std::string address(std::int64_t a) {
     return a < 0 ? std::string("none") : hex(static_cast<std::uint64_t>(a));
 }
 
-const char* kindWord(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Label:
-            return "label";
-        case ControlKind::Frame:
-            return "frame";
-        case ControlKind::Button:
-            return "button";
-        case ControlKind::CheckBox:
-            return "checkbox";
-        case ControlKind::Edit:
-            return "edit";
-        case ControlKind::Choice:
-            return "choice";
-        case ControlKind::Option:
-            return "option";
-        case ControlKind::OptionGroup:
-            return "group";
-        case ControlKind::Picture:
-            return "picture";
-    }
-    return "?";
-}
-
 std::string limit(const char* name, const std::optional<std::int32_t>& v) {
     return v ? std::string(" ") + name + " " + std::to_string(*v) : std::string();
 }
@@ -93,7 +69,7 @@ void writeControl(std::ostream& out, const FormControl& c) {
     } else {
         out << '-';
     }
-    out << ' ' << kindWord(c.kind) << ' ' << quoted(c.caption);
+    out << ' ' << controlKindName(c.kind) << ' ' << quoted(c.caption);
     if (c.kind != ControlKind::OptionGroup) {
         out << " at " << c.dialogRect.x << ',' << c.dialogRect.y << ' ' << c.dialogRect.width << 'x'
             << c.dialogRect.height << " (pixels " << c.rect.x << ',' << c.rect.y << ' '

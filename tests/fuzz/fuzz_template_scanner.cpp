@@ -10,21 +10,6 @@ namespace {
 
 class IgnoringVisitor : public loom::TemplateVisitor {
   public:
-    void onGroup(std::string_view) override {}
-    void onGroupEnd() override {}
-    void onPage(std::string_view) override {}
-    void onControl(const loom::RawControl&) override {}
-    void onValueList(const loom::RawValueList&) override {}
-    void onCaption(std::string_view) override {}
-    void onPageEnd() override {}
-    void onIdAddress(std::uint32_t) override {}
-    void onProductAddress(std::uint32_t) override {}
-    void onHelp(std::string_view) override {}
-    void onEvents(const std::vector<loom::RawEventCode>&) override {}
-    void onNoErase(std::uint32_t) override {}
-    void onBodyEnd() override {}
-    void onRuleCount(std::uint32_t) override {}
-    void onRule(const loom::RawRule&) override {}
 };
 
 }  // namespace

@@ -30,19 +30,7 @@ Bytes recompile(const Bytes& bytes) {
 // Collects the controls and rules a template holds, to check what a source compiles to.
 class Collector : public TemplateVisitor {
   public:
-    void onGroup(std::string_view) override {}
-    void onGroupEnd() override {}
-    void onPage(std::string_view) override {}
     void onControl(const RawControl& c) override { controls.push_back(c); }
-    void onValueList(const RawValueList&) override {}
-    void onCaption(std::string_view) override {}
-    void onPageEnd() override {}
-    void onIdAddress(std::uint32_t) override {}
-    void onProductAddress(std::uint32_t) override {}
-    void onHelp(std::string_view) override {}
-    void onEvents(const std::vector<RawEventCode>&) override {}
-    void onNoErase(std::uint32_t) override {}
-    void onBodyEnd() override {}
     void onRuleCount(std::uint32_t n) override { count = n; }
     void onRule(const RawRule& r) override { rules.push_back(r); }
     std::vector<RawControl> controls;

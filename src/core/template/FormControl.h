@@ -83,4 +83,8 @@ struct FormControl {
     const std::string& value() const;
 };
 
+// The kind's word in listings and JSON: label, frame, button, checkbox, edit, choice,
+// option, group, picture.
+const char* controlKindName(ControlKind kind);
+
 }  // namespace loom

@@ -13,6 +13,10 @@ namespace loom {
 
 inline constexpr std::uint32_t kAbsentLimit = 0x80000000u;
 inline constexpr std::size_t kMaxTemplateText = 699;
+// Groups nest; a real template nests a handful deep. Deeper nesting is refused as
+// malformed so that nothing that walks the tree (listings, JSON, the tree view) can be
+// driven into unbounded recursion by a crafted file.
+inline constexpr std::size_t kMaxGroupDepth = 256;
 
 enum class TemplateTag : std::uint8_t {
     End = 1,

@@ -13,26 +13,27 @@
 
 namespace loom {
 
-// Receives the items of a template in file order. A visitor may throw its own
-// exception to stop the scan; the scanner lets it through untouched.
+// Receives the items of a template in file order; every item is ignored unless
+// overridden. A visitor may throw its own exception to stop the scan; the scanner lets it
+// through untouched.
 class TemplateVisitor {
   public:
     virtual ~TemplateVisitor() = default;
-    virtual void onGroup(std::string_view name) = 0;
-    virtual void onGroupEnd() = 0;
-    virtual void onPage(std::string_view name) = 0;
-    virtual void onControl(const RawControl& control) = 0;
-    virtual void onValueList(const RawValueList& list) = 0;
-    virtual void onCaption(std::string_view text) = 0;
-    virtual void onPageEnd() = 0;
-    virtual void onIdAddress(std::uint32_t address) = 0;
-    virtual void onProductAddress(std::uint32_t address) = 0;
-    virtual void onHelp(std::string_view name) = 0;
-    virtual void onEvents(const std::vector<RawEventCode>& codes) = 0;
-    virtual void onNoErase(std::uint32_t value) = 0;
-    virtual void onBodyEnd() = 0;
-    virtual void onRuleCount(std::uint32_t count) = 0;
-    virtual void onRule(const RawRule& rule) = 0;
+    virtual void onGroup(std::string_view /*name*/) {}
+    virtual void onGroupEnd() {}
+    virtual void onPage(std::string_view /*name*/) {}
+    virtual void onControl(const RawControl& /*control*/) {}
+    virtual void onValueList(const RawValueList& /*list*/) {}
+    virtual void onCaption(std::string_view /*text*/) {}
+    virtual void onPageEnd() {}
+    virtual void onIdAddress(std::uint32_t /*address*/) {}
+    virtual void onProductAddress(std::uint32_t /*address*/) {}
+    virtual void onHelp(std::string_view /*name*/) {}
+    virtual void onEvents(const std::vector<RawEventCode>& /*codes*/) {}
+    virtual void onNoErase(std::uint32_t /*value*/) {}
+    virtual void onBodyEnd() {}
+    virtual void onRuleCount(std::uint32_t /*count*/) {}
+    virtual void onRule(const RawRule& /*rule*/) {}
 };
 
 enum class ScanFailure {

@@ -57,24 +57,7 @@ std::vector<std::uint8_t> rescan(const std::vector<std::uint8_t>& bytes) {
     return rescan(TemplateScanner::fromMemory(bytes));
 }
 
-class NullVisitor : public TemplateVisitor {
-  public:
-    void onGroup(std::string_view) override {}
-    void onGroupEnd() override {}
-    void onPage(std::string_view) override {}
-    void onControl(const RawControl&) override {}
-    void onValueList(const RawValueList&) override {}
-    void onCaption(std::string_view) override {}
-    void onPageEnd() override {}
-    void onIdAddress(std::uint32_t) override {}
-    void onProductAddress(std::uint32_t) override {}
-    void onHelp(std::string_view) override {}
-    void onEvents(const std::vector<RawEventCode>&) override {}
-    void onNoErase(std::uint32_t) override {}
-    void onBodyEnd() override {}
-    void onRuleCount(std::uint32_t) override {}
-    void onRule(const RawRule&) override {}
-};
+class NullVisitor : public TemplateVisitor {};
 
 // The failure a scan of `bytes` ends in, or nothing when it succeeds.
 std::optional<ScanFailure> scanFailure(const std::vector<std::uint8_t>& bytes) {
