@@ -37,7 +37,8 @@ constexpr const char* kShowFooter = R"(Output (--json): one object with the keys
                        [{condition, trigger, argument, actions: [{code, target, argument}]}]
                        control numbers are numbers, texts strings, a page {"page": n},
                        an operand the code does not have is null (condition 59: trigger
-                       null, argument the signal name)
+                       null, argument the signal name; actions 71, 72: target null,
+                       argument the text; 73, 74: target null, argument {"page": n})
   events               {"<event code>": [[tag, text], ...]}
   tree                 the nesting below the root: [{group, children} | {page: n}], n being
                        the index into pages

@@ -74,7 +74,8 @@ Json operand(RuleOperands kind, bool first, std::uint32_t control, std::uint32_t
         case RuleOperands::Text:
             return first ? Json(nullptr) : text(s);
         case RuleOperands::Page:
-            return first ? Json{{"page", control}} : Json(nullptr);
+            // Actions 73 and 74 act on no control: the page is their argument.
+            return first ? Json(nullptr) : Json{{"page", control}};
         case RuleOperands::Unknown:
             break;
     }

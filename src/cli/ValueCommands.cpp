@@ -92,6 +92,31 @@ void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
     ctx.out << "\n";
 }
 
+// A decoded text may hold any byte; the output stays one line: control characters are
+// written \n, \r, \t or \xHH, and a backslash is doubled.
+std::string escapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (b < 0x20 || b == 0x7F) {
+            out += "\\x";
+            out += hexOf(b);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 void runDecode(CliContext& ctx, const ValueOptions& o) {
     std::vector<std::uint8_t> bytes;
     if (!parseHexBytes(o.input, bytes)) {
@@ -104,7 +129,7 @@ void runDecode(CliContext& ctx, const ValueOptions& o) {
     std::string text;
     const CodecResult r = decodeField(o.type, fieldAddress(o), o.bits, image, text);
     if (r != CodecResult::Ok) text.clear();
-    ctx.out << static_cast<int>(r) << ' ' << cp1252ToUtf8(text) << "\n";
+    ctx.out << static_cast<int>(r) << ' ' << escapeControls(cp1252ToUtf8(text)) << "\n";
 }
 
 }  // namespace
@@ -131,7 +156,8 @@ void registerValueCommands(CLI::App& app, CliContext& ctx) {
     CLI::App* decode = value->add_subcommand(
         "decode",
         "Take a value out of HEX bytes. Prints the codec result and the text (UTF-8), "
-        "separated by one blank; missing bytes read FF");
+        "separated by one blank, on one line: control characters as \\n, \\r, \\t or "
+        "\\xHH, a backslash doubled; missing bytes read FF");
     addFieldOptions(*decode, *dec);
     decode->add_option("hex", dec->input, "The bytes in hexadecimal, blanks allowed")->required();
     decode->callback([&ctx, dec] { runDecode(ctx, *dec); });

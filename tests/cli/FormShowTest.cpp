@@ -125,7 +125,7 @@ TEST_F(FormShowTest, RulesAsStoredWithTheirOperands) {
     EXPECT_EQ(rules[0], json::parse(R"({"condition": 49, "trigger": 4, "argument": null,
         "actions": [{"code": 60, "target": 1, "argument": null},
                     {"code": 65, "target": 1, "argument": "hej"},
-                    {"code": 73, "target": {"page": 2}, "argument": null}]})"));
+                    {"code": 73, "target": null, "argument": {"page": 2}}]})"));
     EXPECT_EQ(rules[1], json::parse(R"({"condition": 51, "trigger": 1, "argument": null,
         "actions": []})"));  // kept although it does nothing
     const json& signal = rules[2];
@@ -134,8 +134,8 @@ TEST_F(FormShowTest, RulesAsStoredWithTheirOperands) {
     EXPECT_EQ(signal["actions"][0], json::parse(R"({"code": 71, "target": null,
         "argument": "Meddelande"})"));
     EXPECT_EQ(signal["actions"][2], json::parse(R"({"code": 66, "target": 1, "argument": 3})"));
-    EXPECT_EQ(signal["actions"][11], json::parse(R"({"code": 74, "target": {"page": 0},
-        "argument": null})"));
+    EXPECT_EQ(signal["actions"][11], json::parse(R"({"code": 74, "target": null,
+        "argument": {"page": 0}})"));
     EXPECT_EQ(rules[12]["condition"], 53);
     EXPECT_EQ(rules[12]["argument"], 3);
     EXPECT_EQ(rules[16]["condition"], 55);

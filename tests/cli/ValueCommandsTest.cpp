@@ -74,6 +74,7 @@ TEST(ValueCommands, DecodePrintsResultAndText) {
         {{"--type", "0", "--size", "8", "--offset", "4", "B00A"}, 0, "0 171\n"},
         {{"--type", "0", "--size", "16", ""}, 0, "0 65535\n"},  // missing bytes are erased
         {{"--type", "5", "--size", "33", "00"}, 0, "2 \n"},
+        {{"--type", "5", "--size", "32", "41 0A 5C 01"}, 0, "0 A\\n\\\\\\x01\n"},  // one line
         {{"--type", "0", "--size", "8", "ABC"}, 1, ""},
         {{"--type", "0", "--size", "8", "--offset", "-1", "00"}, 2, ""},
     };

@@ -79,6 +79,12 @@ std::string utf8ToCp1252(std::string_view text, bool* lossy) {
             if ((c & 0xC0) != 0x80) ok = false;
             cp = (cp << 6) | (c & 0x3F);
         }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8: an
+        // overlong zero must not smuggle a terminator into a text.
+        static constexpr char32_t kMinOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (cp < kMinOfLength[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) {
+            ok = false;
+        }
         if (!ok) {
             // Not UTF-8: the byte is taken as it stands.
             out.push_back(text[i]);
@@ -102,11 +108,16 @@ char cp1252Upper(char c) {
     if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
     if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 32);
     switch (b) {
-        case 0x9A: return static_cast<char>(0x8A);
-        case 0x9C: return static_cast<char>(0x8C);
-        case 0x9E: return static_cast<char>(0x8E);
-        case 0xFF: return static_cast<char>(0x9F);
-        default: return c;
+        case 0x9A:
+            return static_cast<char>(0x8A);
+        case 0x9C:
+            return static_cast<char>(0x8C);
+        case 0x9E:
+            return static_cast<char>(0x8E);
+        case 0xFF:
+            return static_cast<char>(0x9F);
+        default:
+            return c;
     }
 }
 

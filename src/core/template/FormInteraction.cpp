@@ -175,9 +175,11 @@ bool FormInteraction::enterValue(FormControl& control, std::string_view value) {
     if (!control.isData() || control.field == nullptr) return false;
     switch (control.kind) {
         case ControlKind::Edit:
+            // As if typed: the text passes the typing check and is stored as it stands;
+            // the filter's correction belongs to leaving the field, so rules comparing
+            // the entered value see the text the rule entered.
             if (!EditValidator(control).acceptsTyping(value)) return false;
-            entered(control, InputFilter(control.filter).corrected(value), true);
-            return true;
+            break;
         case ControlKind::CheckBox:
             if (value.size() != 1 || (value[0] != control.onChar && value[0] != control.offChar)) {
                 return false;

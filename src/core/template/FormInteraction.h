@@ -76,7 +76,8 @@ class FormInteraction {
     // takes a value entry.
     void setText(FormControl& control, std::string text);
     // Enters a value as the user would. An edit field takes the text when it passes the
-    // typing check, with its filter's correction applied; a check box takes its on or
+    // typing check, stored as it stands (the correction comes when the user leaves the
+    // field); a check box takes its on or
     // off character, a choice list one of its stored values, an option group (or one of
     // its buttons) one of its buttons' values. Anything else is refused quietly (false):
     // nothing is stored, nothing reported, no beep or message, since the user did not do

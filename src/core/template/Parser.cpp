@@ -198,6 +198,8 @@ void Parser::reportScanFailure(const TemplateScanError& error) {
 }
 
 void Parser::onGroup(std::string_view name) {
+    // groups_ holds the root too, so its size is the depth of the new group.
+    if (groups_.size() > kMaxGroupDepth) throw ParseError();
     groups_.push_back(env_->tree.addGroup(groups_.back(), name));
 }
 
@@ -264,10 +266,13 @@ void Parser::onControl(const RawControl& raw) {
             c.valueList = static_cast<int>(raw.valueList);
             break;
         case ControlKind::Option:
-            // The group must be a numbered option group read before: a button in any
-            // other control would write a value that no field holds.
+            // The group must be a numbered option group read before, on the same page: a
+            // button in any other control would write a value that no field holds, and
+            // one on another page would be laid out, enabled and disabled with a page
+            // that is not its own.
             group = numberedControl(raw.optionGroup);
-            if (group->kind != ControlKind::OptionGroup) throw ParseError();
+            if (group->kind != ControlKind::OptionGroup || group->page != c.page)
+                throw ParseError();
             c.optionValue = raw.optionValue;
             c.group = group;
             break;
@@ -291,7 +296,8 @@ FieldRecord& Parser::readField(const RawField& raw) {
     FieldRecord& record = form_->store().findOrCreate(raw.address);
     record.size = raw.size;
     record.type = static_cast<std::uint8_t>(raw.type & 0xFFu);
-    record.flags = static_cast<std::uint8_t>(raw.flags & 0xFFu);
+    // Bit 0 is never set in a record: data files use it to mark their last record.
+    record.flags = static_cast<std::uint8_t>(raw.flags & 0xFEu);
     record.value = raw.defaultValue;
     return record;
 }

@@ -27,6 +27,9 @@ TEST(Cp1252, ConvertsSwedishLettersAndMarksUnmappable) {
         {"äöÄÖ€", "\xE4\xF6\xC4\xD6\x80", false},
         {"日", "?", true},
         {"\xFF", "\xFF", false},  // not UTF-8: taken as it stands
+        {"\xC0\x80", "\xC0\x80", false},  // overlong zero: bytes as they stand, no NUL
+        {"\xC1\x81", "\xC1\x81", false},
+        {"\xED\xA0\x80", "\xED\xA0\x80", false},  // a surrogate is not a character
     };
     for (const auto& c : cases) {
         bool lossy = false;

@@ -288,8 +288,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, EnterValueTest,
     ::testing::Values(
         EnterCase{"plain", 0, {}, "Hej", true, "Hej"},
-        EnterCase{"scaleCorrected", 5, {}, "16", true, "15"},
-        EnterCase{"hexUppercased", 2, {}, "beef", true, "BEEF"},
+        // Stored as entered: the correction belongs to leaving the field.
+        EnterCase{"scaleAsEntered", 5, {}, "16", true, "16"},
+        EnterCase{"hexAsEntered", 2, {}, "beef", true, "beef"},
         EnterCase{"filterRefuses", 1, {}, "12a", false, ""},
         EnterCase{"aboveMaxValue", 0, limits(none, none, 10, none), "11", false, ""},
         EnterCase{"tooLong", 0, limits(3, none, none, none), "abcd", false, ""},

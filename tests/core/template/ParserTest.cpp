@@ -137,8 +137,8 @@ TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
     ASSERT_NE(edit.field, nullptr);
     EXPECT_EQ(edit.field->address, 0x11u << 3);
     EXPECT_EQ(edit.field->size, 16u);
-    EXPECT_EQ(edit.field->type, 0x03);  // low 8 bits only
-    EXPECT_EQ(edit.field->flags, 0xFF);
+    EXPECT_EQ(edit.field->type, 0x03);   // low 8 bits only
+    EXPECT_EQ(edit.field->flags, 0xFE);  // low 8 bits, bit 0 (the end mark of data files) cleared
     EXPECT_EQ(edit.text, "42");
     EXPECT_EQ(edit.initialValue, "42");
     EXPECT_TRUE(edit.noHorizontalScroll);
@@ -617,6 +617,22 @@ TEST_F(ParserTest, RefusedTemplatesShowExactlyTheirMessages) {
          {kCannotParse}},
         {"option group not numbered yet", built(withPage(option(2))), {kCannotParse}},
         {"option in a button", built(withPage(option(0))), {kCannotParse}},
+        {"option group on another page",
+         built([](TemplateWriter& w) {
+             w.header("T", "T").page("A");
+             w.control(dataControl(TemplateTag::OptionGroup, "g", 8));  // control 0
+             w.pageEnd().page("B");
+             w.control(control(TemplateTag::Option, "o", 0));  // its group is on page A
+             w.pageEnd().end().rules({});
+         }),
+         {kCannotParse}},
+        {"groups nested too deep",
+         built([](TemplateWriter& w) {
+             w.header("T", "T");
+             for (std::size_t i = 0; i <= kMaxGroupDepth; ++i) w.group("G");
+             w.end().rules({});
+         }),
+         {kCannotParse}},
         {"unknown condition",
          built(withPage(none, {rule(41, 0, {action(60, 0)})})),
          {kWrongVersion, kCannotParse}},
@@ -648,9 +664,12 @@ TEST_F(ParserTest, RefusedTemplatesShowExactlyTheirMessages) {
 }
 
 TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
-    // 699 characters, a page without controls, a rule without actions, an open group.
+    // 699 characters, a page without controls, a rule without actions, open groups as
+    // deep as may be.
     TemplateWriter w;
-    w.header(std::string(699, 'n'), "T").group("open").page("Tom").pageEnd();
+    w.header(std::string(699, 'n'), "T");
+    for (std::size_t i = 0; i < kMaxGroupDepth; ++i) w.group("open");
+    w.page("Tom").pageEnd();
     w.page("P").control(control(TemplateTag::Button, "b", 1)).pageEnd().end();
     w.rules({rule(49, 0, {})});
     auto form = load(w.finish());
