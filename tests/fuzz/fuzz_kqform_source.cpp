@@ -1,13 +1,26 @@
-// Feeds arbitrary text to the template source compiler. A source it accepts must give a
-// template that decompiles and compiles back to the same bytes.
+// Feeds arbitrary text to the template source compiler. Refusing a source is always fine;
+// a source it accepts must give a template that decompiles, and compiling that source must
+// give back the same bytes.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "Decompiler.h"
 #include "SourceCompiler.h"
 #include "SourceError.h"
+
+namespace {
+
+[[noreturn]] void broken(const char* what, const std::string& detail) {
+    std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
+    std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view source(reinterpret_cast<const char*>(data), size);
@@ -17,8 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const loom::kqform::SourceError&) {
         return 0;
     }
-    // Throws (and so fails the run) if the compiler wrote something the scanner refuses.
-    auto again = loom::kqform::SourceCompiler::compile(loom::kqform::Decompiler::decompile(bytes));
-    if (again != bytes) std::abort();
+    std::string again;
+    try {
+        again = loom::kqform::Decompiler::decompile(bytes);
+    } catch (const loom::kqform::TemplateRefused& e) {
+        broken("compiled template does not decompile", e.what());
+    } catch (const loom::TemplateScanError& e) {
+        broken("compiled template does not scan", e.detail());
+    }
+    std::vector<std::uint8_t> recompiled;
+    try {
+        recompiled = loom::kqform::SourceCompiler::compile(again);
+    } catch (const loom::kqform::SourceError& e) {
+        broken("decompiled source does not compile", std::to_string(e.line()) + ": " + e.what());
+    }
+    if (recompiled != bytes) broken("round trip changed the bytes", again);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "AtomicFile.h"
 #include "Decompiler.h"
 #include "KqformCli.h"
 #include "SourceCompiler.h"
@@ -192,8 +194,9 @@ TEST(Kqform, OddButValidTemplatesSurviveDecompileAndCompile) {
         box.offChar = "\"";
         box.field = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, "\\"};
         w.control(box);
+        w.control(samples::dataControl(TemplateTag::OptionGroup, "", 0, 0xFFFFFFFFu));
         RawControl option = samples::control(TemplateTag::Option, "", 0xFFFFFFFEu);
-        option.optionGroup = 0;  // a check box, not an option group: the loader does not mind
+        option.optionGroup = 1;
         w.control(option);
         RawControl edit = samples::dataControl(TemplateTag::Edit, "", 0);
         edit.filter = 0xFFFFFFFFu;
@@ -224,12 +227,65 @@ TEST(Kqform, OddButValidTemplatesSurviveDecompileAndCompile) {
 
 TEST(Kqform, DecompileRefusesWhatTheLoaderRefuses) {
     Bytes bad = TemplateWriter().header("T", "T").end().rules({}).finishWithWrongChecksum();
-    EXPECT_THROW(Decompiler::decompile(bad), TemplateScanError);
+    EXPECT_THROW(Decompiler::decompile(bad), TemplateRefused);
     Bytes v2 = TemplateWriter().header("T", "T", 2).end().rules({}).finish();
-    EXPECT_THROW(Decompiler::decompile(v2), TemplateScanError);
+    EXPECT_THROW(Decompiler::decompile(v2), TemplateRefused);
+    // The loader's own messages, in UTF-8 and on one line, naming the file.
+    try {
+        Decompiler::decompile(Bytes{'x', 'y'}, "n\xC3\xA4r.FRM");
+        ADD_FAILURE() << "decompiled two bytes";
+    } catch (const TemplateRefused& e) {
+        std::string what = e.what();
+        EXPECT_NE(what.find("inte en mall"), std::string::npos) << what;
+        EXPECT_NE(what.find("n\xC3\xA4r.FRM"), std::string::npos) << what;
+        EXPECT_EQ(what.find('\n'), std::string::npos) << what;
+    }
 }
 
-// References the scanner passes on but a loader refuses: one page, one numbered button.
+Bytes optionGroupOnAnotherPage() {
+    TemplateWriter w;
+    w.header("T", "T").page("P1");
+    w.control(samples::dataControl(TemplateTag::OptionGroup, "G", 0x100 << 3, 1));
+    w.pageEnd().page("P2");
+    RawControl option = samples::control(TemplateTag::Option, "O");
+    option.optionGroup = 0;
+    w.control(option).pageEnd().end().rules({});
+    return w.finish();
+}
+
+Bytes optionButtonInALabel() {
+    TemplateWriter w;
+    w.header("T", "T").page("P").control(samples::control(TemplateTag::Label, "L", 1));
+    RawControl option = samples::control(TemplateTag::Option, "O");
+    option.optionGroup = 0;
+    w.control(option).pageEnd().end().rules({});
+    return w.finish();
+}
+
+// Groups nested `depth` deep around one empty page.
+Bytes nestedGroups(std::size_t depth) {
+    TemplateWriter w;
+    w.header("T", "T");
+    for (std::size_t i = 0; i < depth; ++i)
+        w.group("G");
+    w.page("P").pageEnd();
+    for (std::size_t i = 0; i < depth; ++i)
+        w.groupEnd();
+    w.end().rules({});
+    return w.finish();
+}
+
+std::string nestedGroupsSource(std::size_t depth) {
+    std::string s = "template \"T\" \"T\"\n";
+    for (std::size_t i = 0; i < depth; ++i)
+        s += "group \"G\"\n";
+    s += "page \"P\"\nendpage\n";
+    for (std::size_t i = 0; i < depth; ++i)
+        s += "endgroup\n";
+    return s;
+}
+
+// Items the scanner passes on but the loader refuses: one page, one numbered button.
 TEST(Kqform, DecompileRefusesReferencesToWhatDoesNotExist) {
     auto build = [](const RawControl* extra, const std::vector<RawRule>& rules) {
         TemplateWriter w;
@@ -242,6 +298,8 @@ TEST(Kqform, DecompileRefusesReferencesToWhatDoesNotExist) {
     choice.valueList = 0;  // the list comes after it
     RawControl option = samples::control(TemplateTag::Option, "O", 1);
     option.optionGroup = 1;  // itself: not numbered before it
+    RawControl inLabel = option;
+    inLabel.optionGroup = 0;  // the button: numbered, but not an option group
     RawRule twoControls = samples::rule(53, 0, {});
     twoControls.condition.control2 = 1;
     struct Case {
@@ -251,6 +309,9 @@ TEST(Kqform, DecompileRefusesReferencesToWhatDoesNotExist) {
     const Case cases[] = {
         {"value list defined after the choice", build(&choice, {})},
         {"option group not numbered before", build(&option, {})},
+        {"option button in a button", build(&inLabel, {})},
+        {"option group on another page", optionGroupOnAnotherPage()},
+        {"option button in a label", optionButtonInALabel()},
         {"condition control equal to the count", build(nullptr, {samples::rule(49, 1, {})})},
         {"second condition control", build(nullptr, {twoControls})},
         {"action control", build(nullptr, {samples::rule(49, 0, {samples::action(60, 7)})})},
@@ -263,8 +324,9 @@ TEST(Kqform, DecompileRefusesReferencesToWhatDoesNotExist) {
         try {
             Decompiler::decompile(c.bytes);
             ADD_FAILURE() << c.name;
-        } catch (const TemplateScanError& e) {
-            EXPECT_EQ(e.failure(), ScanFailure::Malformed) << c.name;
+        } catch (const TemplateRefused& e) {
+            EXPECT_NE(std::string(e.what()).find("kan inte tolkas"), std::string::npos)
+                << c.name << ": " << e.what();
         }
     }
     // The same template with good references decompiles.
@@ -283,9 +345,8 @@ TEST(Kqform, EveryByteSurvivesQuoting) {
 }
 
 TEST(Kqform, CompilesSettingsAndVersion) {
-    Bytes bytes = SourceCompiler::compile("template \"A\" \"B\"\nversion 2\n");
-    Bytes expected = TemplateWriter().header("A", "B", 2).end().rules({}).finish();
-    EXPECT_EQ(bytes, expected);
+    Bytes bytes = SourceCompiler::compile("template \"A\" \"B\"\nversion 1\n");
+    EXPECT_EQ(bytes, TemplateWriter().header("A", "B").end().rules({}).finish());
     bytes = SourceCompiler::compile("\xEF\xBB\xBFtemplate \"A\" \"B\"\r\nrules count 0\r\n");
     EXPECT_EQ(bytes, TemplateWriter().header("A", "B").end().rules({}).finish());
 }
@@ -365,6 +426,25 @@ TEST(Kqform, ReportsFaultsWithTheirLine) {
         {"template \"T\" \"T\"\nrules count 1\nwhen signal \"a\"\nwhen signal \"b\"\n", 2,
          "does not end at the last rule"},
         {"template \"T\" \"T\"\ntrailer \"x\"\nhelp \"\"\n", 3, "nothing may follow"},
+        {"template \"T\" \"T\"\nversion 2\n", 2, "only version 1"},
+        {"template \"T\" \"T\"\nversion 0\n", 2, "only version 1"},
+        {"template \"T\" \"T\"\npage \"P\"\nvalues\nendvalues\n", 2, "page not closed"},
+        {"template \"T\" \"T\"\n\npage \"P\"\nvalues\n\"a\" \"0\"\nendvalues\nlabel \"L\"\n", 3,
+         "page not closed"},
+        {"template \"T\" \"T\"\npage \"P\"\nlabel \"L\" #l\noption \"O\" group #l\nendpage\n", 4,
+         "(label) is not an optiongroup"},
+        {"template \"T\" \"T\"\npage \"P\"\nedit \"E\" numbered\noption \"O\" group 0\nendpage\n",
+         4, "(edit) is not an optiongroup"},
+        {"template \"T\" \"T\"\npage \"P\"\noptiongroup \"G\" #g\nendpage\npage \"Q\"\n"
+         "option \"O\" group #g\nendpage\n",
+         6, "on another page"},
+        {"template \"T\" \"T\"\npage \"P\"\noptiongroup \"G\" #g\noption \"O\" value "
+         "\"1\"\nendpage\n",
+         4, "needs its option group"},
+        {"template \"T\" \"T\"\npage \"P\"\nchoice \"C\" prom 1\nendpage\n", 3,
+         "needs a value list"},
+        {"template \"T\" \"T\"\npage \"P\"\nchoice \"C\" list 0\nvalues\nendvalues\nendpage\n", 3,
+         "does not exist"},
     };
     for (const auto& c : cases) {
         try {
@@ -383,6 +463,52 @@ TEST(Kqform, ReportsFaultsWithTheirLine) {
         ADD_FAILURE() << "compiled a text of 700 characters";
     } catch (const SourceError& e) {
         EXPECT_EQ(e.line(), 2);
+    }
+}
+
+TEST(Kqform, GroupsNestAsDeepAsTheLoaderAllows) {
+    // As deep as allowed: both ways, and the source is the same as the one written by hand
+    // apart from its indentation.
+    Bytes deepest = nestedGroups(kMaxGroupDepth);
+    EXPECT_EQ(SourceCompiler::compile(nestedGroupsSource(kMaxGroupDepth)), deepest);
+    EXPECT_EQ(recompile(deepest), deepest);
+    // One deeper: refused by both, the compiler naming the line of the group too many.
+    EXPECT_THROW(Decompiler::decompile(nestedGroups(kMaxGroupDepth + 1)), TemplateRefused);
+    try {
+        SourceCompiler::compile(nestedGroupsSource(kMaxGroupDepth + 1));
+        ADD_FAILURE() << "compiled groups nested too deep";
+    } catch (const SourceError& e) {
+        EXPECT_EQ(e.line(), static_cast<int>(kMaxGroupDepth) + 2);
+        EXPECT_NE(std::string(e.what()).find("at most 256"), std::string::npos) << e.what();
+    }
+}
+
+TEST(Kqform, IndentationStopsGrowingButTheRoundTripHolds) {
+    Bytes deep = nestedGroups(kMaxGroupDepth);
+    std::string source = Decompiler::decompile(deep);
+    std::size_t widest = 0;
+    std::istringstream lines(source);
+    for (std::string line; std::getline(lines, line);)
+        widest = std::max(widest, line.find_first_not_of(' '));
+    EXPECT_GT(widest, 8u);
+    EXPECT_LE(widest, 32u);
+    // Uncapped, the indentation alone would take over 130000 bytes.
+    EXPECT_LT(source.size(), 30000u);
+    EXPECT_EQ(SourceCompiler::compile(source), deep);
+}
+
+TEST(Kqform, AcceptsWhatTheLoaderAccepts) {
+    // A choice without list takes list 0; an option's group is an option group on its page.
+    const char* const sources[] = {
+        "template \"T\" \"T\"\npage \"P\"\nvalues\nendvalues\nchoice \"C\"\nendpage\n",
+        "template \"T\" \"T\"\npage \"P\"\noptiongroup \"G\" numbered\nlabel \"L\" numbered\n"
+        "option \"O\" group 0 numbered\noption \"O\" group 0\nendpage\n",
+        "template \"T\" \"T\"\nevents\nendevents\nevents\ncode 1\nendevents\n",
+    };
+    for (const char* source : sources) {
+        Bytes bytes;
+        ASSERT_NO_THROW(bytes = SourceCompiler::compile(source)) << source;
+        EXPECT_EQ(recompile(bytes), bytes) << source;
     }
 }
 
@@ -479,10 +605,64 @@ TEST_F(KqformCommand, FaultySourceWritesNothingAndKeepsTheOldOutput) {
 TEST_F(KqformCommand, RefusesFilesThatAreNotTemplates) {
     write(dir / "X.FRM", "not a template at all");
     EXPECT_EQ(run({"decompile", (dir / "X.FRM").string(), "-o", (dir / "x.kqf").string()}), 1);
-    EXPECT_NE(err.str().find("not a template"), std::string::npos) << err.str();
+    // The loader's message, in UTF-8, on the one error line.
+    EXPECT_EQ(err.str().rfind((dir / "X.FRM").string() + ": refused by the loader: Filen \xC3\xA4r "
+                                                         "inte en mall.",
+                              0),
+              0u)
+        << err.str();
+    const std::string shown = err.str();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
     EXPECT_FALSE(std::filesystem::exists(dir / "x.kqf"));
     EXPECT_EQ(run({"decompile", (dir / "missing.FRM").string()}), 1);
     EXPECT_EQ(run({"compile", (dir / "missing.kqf").string(), "-o", (dir / "M.FRM").string()}), 1);
+}
+
+TEST_F(KqformCommand, DecompileRefusesAnOptionButtonTheLoaderRefuses) {
+    Bytes bytes = optionButtonInALabel();
+    write(dir / "O.FRM", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(run({"decompile", (dir / "O.FRM").string(), "-o", (dir / "o.kqf").string()}), 1);
+    EXPECT_NE(err.str().find("kan inte tolkas"), std::string::npos) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(dir / "o.kqf"));
+}
+
+TEST_F(KqformCommand, RefusesToReadADirectory) {
+    std::filesystem::create_directory(dir / "D.FRM");
+    EXPECT_EQ(run({"decompile", (dir / "D.FRM").string()}), 1);
+    EXPECT_NE(err.str().find("not a regular file"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"compile", (dir / "D.FRM").string(), "-o", (dir / "E.FRM").string()}), 1);
+    EXPECT_NE(err.str().find("not a regular file"), std::string::npos) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(dir / "E.FRM"));
+}
+
+TEST_F(KqformCommand, AtomicFileReadsOnlyRegularFiles) {
+    std::filesystem::create_directory(dir / "sub");
+    std::string data = "keep", error;
+    EXPECT_FALSE(readWholeFile(dir / "sub", data, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_EQ(data, "keep");
+    EXPECT_FALSE(readWholeFile(dir / "missing", data, error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+    write(dir / "f", std::string("a\0b", 3));
+    ASSERT_TRUE(readWholeFile(dir / "f", data, error)) << error;
+    EXPECT_EQ(data, std::string("a\0b", 3));
+}
+
+TEST_F(KqformCommand, FailedWriteLeavesNoTemporaryFile) {
+    // The target is a directory with something in it: the rename over it fails.
+    std::filesystem::create_directories(dir / "target" / "inside");
+    std::string error = writeFileAtomically(dir / "target", "data");
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "target"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+    // A folder that does not exist: nothing can be created.
+    error = writeFileAtomically(dir / "none" / "F.FRM", "data");
+    EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+    // A good write leaves just the file.
+    EXPECT_EQ(writeFileAtomically(dir / "F.FRM", "data"), "");
+    EXPECT_EQ(read(dir / "F.FRM"), "data");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
 }
 
 TEST_F(KqformCommand, UsageErrorsAndHelp) {

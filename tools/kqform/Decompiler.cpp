@@ -1,12 +1,18 @@
 #include "Decompiler.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "LoaderCheck.h"
 #include "RuleWords.h"
 #include "SourceToken.h"
 
 namespace loom::kqform {
 namespace {
+
+// Indentation is only for the reader; past this depth it stops growing, so that deep
+// nesting does not make the output grow with the square of the depth.
+constexpr std::size_t kMaxIndentDepth = 16;
 
 std::string hex(std::uint32_t v) {
     char buf[16];
@@ -65,19 +71,20 @@ std::string operands(RuleOperands kind, std::uint32_t first, std::uint32_t secon
 
 }  // namespace
 
-std::string Decompiler::decompile(std::span<const std::uint8_t> bytes) {
+std::string Decompiler::decompile(std::span<const std::uint8_t> bytes,
+                                  const std::string& displayName) {
+    if (auto refusal = loaderRefusal(bytes, displayName)) throw TemplateRefused(*refusal);
     auto scanner = TemplateScanner::fromMemory(bytes);
     TemplateHeader header = scanner.readHeader();
     Decompiler d;
     d.line("template " + quoteText(header.name) + " " + quoteText(header.title));
-    if (header.version != 1) d.line("version " + dec(header.version));
     scanner.readBody(d);
     d.finish(bytes.subspan(static_cast<std::size_t>(scanner.bytesRead())));
     return std::move(d.out_);
 }
 
 void Decompiler::line(const std::string& text) {
-    out_.append(depth_ * 2, ' ');
+    out_.append(std::min(depth_, kMaxIndentDepth) * 2, ' ');
     out_ += text;
     out_ += '\n';
 }
@@ -97,19 +104,7 @@ void Decompiler::onPage(std::string_view name) {
     ++depth_;
 }
 
-// The loader refuses references to controls, lists and pages that do not exist; so does
-// the decompiler, since the compiler could not write them back.
-void Decompiler::check(bool ok, const std::string& what) const {
-    if (!ok) throw TemplateScanError(ScanFailure::Malformed, what + " does not exist");
-}
-
 void Decompiler::onControl(const RawControl& c) {
-    if (c.tag == TemplateTag::Choice) {
-        check(c.valueList < lists_, "value list " + dec(c.valueList));
-    }
-    if (c.tag == TemplateTag::Option) {
-        check(c.optionGroup < numbered_, "option group control " + dec(c.optionGroup));
-    }
     std::string s(kindWord(c.tag));
     // Appended in two steps: GCC 12 at -O3 reports a false -Wrestrict overlap for
     // "literal" + std::string temporaries.
@@ -227,26 +222,6 @@ void Decompiler::onRuleCount(std::uint32_t count) {
 }
 
 void Decompiler::onRule(const RawRule& rule) {
-    auto checkOperands = [&](RuleOperands kind, std::uint32_t first, std::uint32_t second) {
-        switch (kind) {
-            case RuleOperands::ControlControl:
-                check(second < numbered_, "control " + dec(second));
-                [[fallthrough]];
-            case RuleOperands::Control:
-            case RuleOperands::ControlText:
-                check(first < numbered_, "control " + dec(first));
-                break;
-            case RuleOperands::Page:
-                check(first < pages_, "page " + dec(first));
-                break;
-            default:
-                break;
-        }
-    };
-    const RawCondition& c = rule.condition;
-    checkOperands(conditionOperands(c.code), c.control, c.control2);
-    for (const auto& a : rule.actions)
-        checkOperands(actionOperands(a.code), a.target, a.argument);
     rules_.push_back(rule);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,12 +10,20 @@
 
 namespace loom::kqform {
 
-// Turns a template back into source text that compiles to the same bytes. Anything the
-// scanner refuses is passed on as its TemplateScanError; references to controls, value
-// lists or pages that do not exist are refused as Malformed, as the loader refuses them.
+// A template that the loader refuses; what() holds the loader's messages (UTF-8).
+class TemplateRefused : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Turns a template back into source text that compiles to the same bytes. The loader
+// judges the bytes first and whatever it refuses is refused here (TemplateRefused), so
+// the decompiler accepts exactly the templates the program opens. `displayName` names
+// the file in the loader's messages.
 class Decompiler : public TemplateVisitor {
   public:
-    static std::string decompile(std::span<const std::uint8_t> bytes);
+    static std::string decompile(std::span<const std::uint8_t> bytes,
+                                 const std::string& displayName = "template");
 
     void onGroup(std::string_view name) override;
     void onGroupEnd() override;
@@ -35,7 +44,6 @@ class Decompiler : public TemplateVisitor {
   private:
     Decompiler() = default;
     void line(const std::string& text);
-    void check(bool ok, const std::string& what) const;
     void finish(std::span<const std::uint8_t> trailer);
 
     std::string out_;

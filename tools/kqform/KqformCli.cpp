@@ -1,6 +1,7 @@
 #include "KqformCli.h"
 
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <span>
 
@@ -8,7 +9,6 @@
 #include "Decompiler.h"
 #include "SourceCompiler.h"
 #include "SourceError.h"
-#include "template/TemplateScanner.h"
 
 namespace loom::kqform {
 namespace {
@@ -91,24 +91,6 @@ int compile(const Arguments& a, std::ostream& err) {
     return kExitOk;
 }
 
-std::string failureText(ScanFailure f) {
-    switch (f) {
-        case ScanFailure::CannotOpen:
-            return "cannot open";
-        case ScanFailure::NotTemplate:
-            return "not a template";
-        case ScanFailure::WrongVersion:
-            return "template of the wrong version";
-        case ScanFailure::Malformed:
-            return "malformed template";
-        case ScanFailure::UnknownRuleCode:
-            return "unknown rule code";
-        case ScanFailure::BadChecksum:
-            return "checksum does not match";
-    }
-    return "refused";
-}
-
 int decompile(const Arguments& a, std::ostream& out, std::ostream& err) {
     std::string bytes, error;
     if (!readWholeFile(a.input, bytes, error)) {
@@ -118,9 +100,9 @@ int decompile(const Arguments& a, std::ostream& out, std::ostream& err) {
     std::string source;
     try {
         source = Decompiler::decompile(
-            {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-    } catch (const TemplateScanError& e) {
-        err << a.input << ": " << failureText(e.failure()) << " (" << e.detail() << ")\n";
+            {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, a.input);
+    } catch (const TemplateRefused& e) {
+        err << a.input << ": refused by the loader: " << e.what() << "\n";
         return kExitRefused;
     }
     if (!a.output) {
@@ -162,7 +144,12 @@ int runKqform(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << usage;
         return kExitOk;
     }
-    return command == "compile" ? compile(parsed, err) : decompile(parsed, out, err);
+    try {
+        return command == "compile" ? compile(parsed, err) : decompile(parsed, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "kqform: out of memory\n";
+        return kExitRefused;
+    }
 }
 
 }  // namespace loom::kqform

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "LoaderCheck.h"
 #include "RuleWords.h"
 #include "SourceError.h"
 
@@ -40,18 +41,26 @@ bool validName(std::string_view name) {
     return true;
 }
 
+constexpr std::pair<std::string_view, TemplateTag> kKinds[] = {
+    {"label", TemplateTag::Label},     {"frame", TemplateTag::Frame},
+    {"button", TemplateTag::Button},   {"checkbox", TemplateTag::CheckBox},
+    {"edit", TemplateTag::Edit},       {"choice", TemplateTag::Choice},
+    {"option", TemplateTag::Option},   {"optiongroup", TemplateTag::OptionGroup},
+    {"picture", TemplateTag::Picture},
+};
+
 std::optional<TemplateTag> controlKind(std::string_view word) {
-    static constexpr std::pair<std::string_view, TemplateTag> kKinds[] = {
-        {"label", TemplateTag::Label},     {"frame", TemplateTag::Frame},
-        {"button", TemplateTag::Button},   {"checkbox", TemplateTag::CheckBox},
-        {"edit", TemplateTag::Edit},       {"choice", TemplateTag::Choice},
-        {"option", TemplateTag::Option},   {"optiongroup", TemplateTag::OptionGroup},
-        {"picture", TemplateTag::Picture},
-    };
     for (const auto& [w, tag] : kKinds) {
         if (w == word) return tag;
     }
     return std::nullopt;
+}
+
+std::string_view kindWord(TemplateTag kind) {
+    for (const auto& [w, tag] : kKinds) {
+        if (tag == kind) return w;
+    }
+    return "control";
 }
 
 std::optional<std::uint32_t> flagWord(std::string_view word) {
@@ -158,7 +167,7 @@ std::vector<std::uint8_t> SourceCompiler::run(std::string_view source) {
                               "no template statement: the source must start with "
                               "template \"NAME\" \"TITLE\"");
         case Context::Page:
-            throw SourceError(openLine_, "page not closed (endpage missing)");
+            throw SourceError(pageLine_, "page not closed (endpage missing)");
         case Context::Values:
             throw SourceError(openLine_, "value list not closed (endvalues missing)");
         case Context::Events:
@@ -172,6 +181,11 @@ std::vector<std::uint8_t> SourceCompiler::run(std::string_view source) {
     finishRules();
     std::vector<std::uint8_t> bytes = writer_.finish();
     bytes.insert(bytes.end(), trailer_.begin(), trailer_.end());
+    // The checks above are meant to match the loader's; should they ever miss a case, the
+    // fault is reported here rather than written to a file the program cannot open.
+    if (auto refusal = loaderRefusal(bytes, "template")) {
+        throw SourceError(last, "the compiled template is refused by the loader: " + *refusal);
+    }
     return bytes;
 }
 
@@ -231,7 +245,7 @@ void SourceCompiler::bodyStatement(Cursor& in, std::string_view word) {
     if (word == "version") {
         if (headerWritten_) in.fail("version must come right after the template statement");
         std::uint32_t v = in.number("version");
-        if (v > 255) in.fail("version is one byte (0-255)");
+        if (v != 1) in.fail("version " + std::to_string(v) + ": the loader reads only version 1");
         version_ = static_cast<std::uint8_t>(v);
         in.end();
         return;
@@ -239,6 +253,9 @@ void SourceCompiler::bodyStatement(Cursor& in, std::string_view word) {
     if (word == "template") in.fail("only one template statement is allowed");
     startBody();
     if (word == "group") {
+        if (groupDepth_ >= kMaxGroupDepth) {
+            in.fail("groups nest at most " + std::to_string(kMaxGroupDepth) + " deep");
+        }
         writer_.group(in.text("group name"));
         ++groupDepth_;
     } else if (word == "endgroup") {
@@ -254,7 +271,7 @@ void SourceCompiler::bodyStatement(Cursor& in, std::string_view word) {
         }
         ++pages_;
         context_ = Context::Page;
-        openLine_ = in.line();
+        pageLine_ = in.line();
     } else if (word == "idaddress") {
         writer_.idAddress(in.number("address"));
     } else if (word == "productaddress") {
@@ -357,6 +374,7 @@ void SourceCompiler::controlStatement(Cursor& in, TemplateTag tag) {
     }
     const bool data = isDataControl(tag);
     std::optional<std::string> name;
+    bool hasList = false, hasGroup = false;
     auto only = [&](bool allowed, std::string_view property) {
         if (!allowed) in.fail(quoted(property) + " is not a property of this control");
     };
@@ -439,6 +457,7 @@ void SourceCompiler::controlStatement(Cursor& in, TemplateTag tag) {
         } else if (p == "list") {
             only(tag == TemplateTag::Choice, p);
             c.valueList = listRef(in);
+            hasList = true;
         } else if (p == "value") {
             only(tag == TemplateTag::Option, p);
             c.optionValue = in.text("option value");
@@ -446,12 +465,30 @@ void SourceCompiler::controlStatement(Cursor& in, TemplateTag tag) {
             only(tag == TemplateTag::Option, p);
             // Only controls numbered before this one can be its group.
             c.optionGroup = controlRef(in, numbered_);
+            hasGroup = true;
+            const NumberedControl& group = numberedControls_[c.optionGroup];
+            if (group.tag != TemplateTag::OptionGroup) {
+                in.fail("control " + std::to_string(c.optionGroup) + " (" +
+                        std::string(kindWord(group.tag)) + ") is not an optiongroup");
+            }
+            // A button is laid out, enabled and disabled with its own page.
+            if (group.page != pages_ - 1) {
+                in.fail("option group " + std::to_string(c.optionGroup) +
+                        " is on another page (page " + std::to_string(group.page) + ")");
+            }
         } else {
             in.fail("unknown control property " + quoted(p));
         }
     }
+    if (tag == TemplateTag::Choice && !hasList && lists_ == 0) {
+        in.fail("a choice needs a value list (list N or list $name); none is defined before");
+    }
+    if (tag == TemplateTag::Option && !hasGroup) {
+        in.fail("an option needs its option group (group N or group #name)");
+    }
     if (c.flags & 1) {
         if (name) defineName(controlNames_, *name, numbered_);
+        numberedControls_.push_back({tag, pages_ - 1});
         ++numbered_;
     }
     writer_.control(c);

@@ -13,8 +13,9 @@
 
 namespace loom::kqform {
 
-// Compiles a template source (see docs/kqform.md) into template bytes. Checks everything a
-// loader would refuse and throws SourceError with the line of the first fault.
+// Compiles a template source (see docs/kqform.md) into template bytes. Checks everything the
+// loader refuses and throws SourceError with the line of the first fault. The result is
+// then loaded once more as a safety net: a template the loader refuses is never returned.
 class SourceCompiler {
   public:
     static std::vector<std::uint8_t> compile(std::string_view source);
@@ -24,6 +25,11 @@ class SourceCompiler {
     struct PendingRule {
         RawRule rule;
         int line = 0;
+    };
+    // What an option button needs to know of the control it names as its group.
+    struct NumberedControl {
+        TemplateTag tag;
+        std::uint32_t page;
     };
     class Cursor;
 
@@ -50,13 +56,15 @@ class SourceCompiler {
     TemplateWriter writer_;
     Context context_ = Context::Start;
     int line_ = 0;
-    int openLine_ = 0;  // line of the open page, value list or event section
+    int pageLine_ = 0;  // line of the open page
+    int openLine_ = 0;  // line of the open value list or event section
     std::string name_, title_;
     std::uint8_t version_ = 1;
     bool headerWritten_ = false;
     std::size_t groupDepth_ = 0;
 
     std::uint32_t numbered_ = 0, pages_ = 0, lists_ = 0;
+    std::vector<NumberedControl> numberedControls_;
     std::map<std::string, std::uint32_t, std::less<>> controlNames_, listNames_, pageNames_;
 
     RawValueList list_;
