@@ -20,8 +20,10 @@ FormControl& Form::newControl(ControlKind kind, int page) {
 }
 
 FormControl& Form::newControlOffPage(ControlKind kind, int page) {
-    if (blockUsed_ == kControlBlock) {
-        controlBlocks_.push_back(std::make_unique<FormControl[]>(kControlBlock));
+    if (blockUsed_ == blockSize_) {
+        blockSize_ = std::min(blockSize_ == 0 ? kFirstControlBlock : blockSize_ * 2,
+                              kLargestControlBlock);
+        controlBlocks_.push_back(std::make_unique<FormControl[]>(blockSize_));
         blockUsed_ = 0;
     }
     FormControl& c = controlBlocks_.back()[blockUsed_++];

@@ -105,10 +105,13 @@ class Form {
     static void enterOnPage(FormPage& page, FormControl& control);
 
     // Controls live in blocks: a large template has tens of thousands of them, and one
-    // allocation each was a large part of its load time.
-    static constexpr std::size_t kControlBlock = 128;
+    // allocation each was a large part of its load time. Blocks start small and double,
+    // so that a small template does not pay for a large block.
+    static constexpr std::size_t kFirstControlBlock = 8;
+    static constexpr std::size_t kLargestControlBlock = 128;
     std::vector<std::unique_ptr<FormControl[]>> controlBlocks_;
-    std::size_t blockUsed_ = kControlBlock;
+    std::size_t blockSize_ = 0;
+    std::size_t blockUsed_ = 0;
     std::vector<std::unique_ptr<FormControl>> addedControls_;
     std::vector<FormControl*> controls_;
     std::vector<FormControl*> numbered_;
