@@ -1,61 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "CliCommand.h"
 #include "core/template/SampleTemplates.h"
+#include "support/RunCli.h"
+#include "support/TempDir.h"
 #include "template/TemplateWriter.h"
 
 namespace loom {
 namespace {
 
 using nlohmann::json;
-
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
-CliRun runCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "loomcraft-cli");
-    std::vector<const char*> argv;
-    for (const auto& a : args)
-        argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    int code = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::runCli;
 
 class FormShowTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("loom-formshow-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
     json showJson(const std::vector<std::uint8_t>& bytes) {
-        CliRun r = runCli({"form", "show", write("T.FRM", bytes), "--json"});
+        CliRun r = runCli({"form", "show", dir_.write("T.FRM", bytes), "--json"});
         EXPECT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(r.err, "");
         return json::parse(r.out);
     }
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        return dir_.write(name, bytes);
+    }
 
-    std::filesystem::path dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(FormShowTest, JsonHoldsExactlyTheDocumentedKeys) {
@@ -195,7 +168,7 @@ TEST_F(FormShowTest, UsageErrorsExitTwoAndHelpExitsZero) {
 }
 
 TEST_F(FormShowTest, MissingFileNamesTheFile) {
-    const std::string path = (dir_ / "SAKNAS.FRM").string();
+    const std::string path = dir_.path("SAKNAS.FRM");
     CliRun r = runCli({"form", "show", path});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Kan inte öppna filen.\nfil: " + path + "\n"), std::string::npos);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace loom::test {
+
+// A folder of its own for the running test, removed with it.
+class TempDir {
+  public:
+    TempDir()
+        : dir_(std::filesystem::temp_directory_path() /
+               ("loom-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        std::filesystem::create_directories(dir_);
+    }
+    ~TempDir() { std::filesystem::remove_all(dir_); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        std::ofstream(path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path(name);
+    }
+
+  private:
+    std::filesystem::path dir_;
+};
+
+}  // namespace loom::test
