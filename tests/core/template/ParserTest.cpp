@@ -5,17 +5,19 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/template/SampleTemplates.h"
 #include "support/RecordingPrompt.h"
+#include "support/TempDir.h"
 #include "template/BitmapLookup.h"
 #include "template/EventTexts.h"
 #include "template/FormRules.h"
+#include "template/TemplateScanner.h"
 #include "template/TemplateWriter.h"
 #include "template/TreeOutline.h"
 
@@ -186,6 +188,8 @@ TEST_F(ParserTest, ChoiceWithoutMatchingEntryShowsNothing) {
 }
 
 TEST_F(ParserTest, TreeNestsGroupsAndPagesAndLeavesOpenGroupsAlone) {
+    tree.addRoot("old");  // a load replaces the tree of the last one
+    tree.addGroup(0, "old group");
     TemplateWriter w;
     w.header("T", "Centrala");
     w.group("A").page("P0").pageEnd().group("B").page("P1").pageEnd().groupEnd().groupEnd();
@@ -216,15 +220,6 @@ TEST_F(ParserTest, TreeNestsGroupsAndPagesAndLeavesOpenGroupsAlone) {
     EXPECT_TRUE(tree.redraw());
     EXPECT_EQ(form->title(), "Centrala");
     EXPECT_EQ(form->page(3).name, "P3");
-}
-
-TEST_F(ParserTest, ALoadReplacesTheTreeOfTheLastOne) {
-    tree.addRoot("old");
-    tree.addGroup(0, "old group");
-    auto form = load(samples::minimalTemplate());
-    ASSERT_NE(form, nullptr);
-    ASSERT_EQ(tree.nodes().size(), 1u);
-    EXPECT_EQ(tree.nodes()[0].name, "Min");
 }
 
 TEST_F(ParserTest, CaptionsCountTheDataControlsReadBeforeThem) {
@@ -392,49 +387,37 @@ TEST_F(ParserTest, NamesThatLeaveTheirFolderOpenNothing) {
     }
 }
 
-TEST_F(ParserTest, HelpFileIsBelowTheHelpFolderAndAnEmptyNameClearsIt) {
-    TemplateWriter w;
-    w.header("T", "T").help("GL200.HLP").end().rules({});
-    auto form = load(w.finish());
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->helpName(), "GL200.HLP");
-    EXPECT_EQ(form->helpPath(), "/prog" + sep() + "HELP" + sep() + "GL200.HLP");
-
-    TemplateWriter cleared;
-    cleared.header("T", "T").help("GL200.HLP").help("").end().rules({});
-    form = load(cleared.finish());
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->helpName(), "");
-    EXPECT_EQ(form->helpPath(), "");
-}
-
-TEST_F(ParserTest, AddressesAndNoErase) {
+TEST_F(ParserTest, AddressesNoEraseAndHelp) {
+    const std::string help = "/prog" + sep() + "HELP" + sep() + "GL200.HLP";
     struct Case {
         std::function<void(TemplateWriter&)> items;
         std::int64_t id, product;
         bool noErase;
+        std::string helpName, helpPath;
     };
     const Case cases[] = {
-        {[](TemplateWriter&) {}, -1, -1, false},
-        {[](TemplateWriter& w) { w.idAddress(0x1F0).productAddress(0).noErase(0); }, 0x1F0, 0,
-         false},
-        {[](TemplateWriter& w) { w.noErase(7).idAddress(0xFFFFFFFFu); }, -1, -1, true},
-        {[](TemplateWriter& w) { w.noErase(1).noErase(0).idAddress(5).idAddress(6); }, 6, -1,
-         false},
+        {[](TemplateWriter&) {}, -1, -1, false, "", ""},
+        {[](TemplateWriter& w) {
+             w.idAddress(0x1F0).productAddress(0).noErase(0).help("GL200.HLP");
+         },
+         0x1F0, 0, false, "GL200.HLP", help},
+        {[](TemplateWriter& w) { w.noErase(7).idAddress(0xFFFFFFFFu); }, -1, -1, true, "", ""},
+        {[](TemplateWriter& w) {
+             w.noErase(1).noErase(0).idAddress(5).idAddress(6).help("GL200.HLP").help("");
+         },
+         6, -1, false, "", ""},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
-        TemplateWriter w;
-        w.header("T", "T");
-        cases[i].items(w);
-        w.end().rules({});
         noErase = !cases[i].noErase;
-        auto form = load(w.finish());
+        auto form = load(samples::topLevel(cases[i].items));
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->idAddress(), cases[i].id);
         EXPECT_EQ(form->productAddress(), cases[i].product);
         EXPECT_EQ(form->noErase(), cases[i].noErase);
         EXPECT_EQ(noErase, cases[i].noErase);
+        EXPECT_EQ(form->helpName(), cases[i].helpName);
+        EXPECT_EQ(form->helpPath(), cases[i].helpPath);
     }
 }
 
@@ -501,163 +484,154 @@ TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
     EXPECT_EQ(rules.rules()[2].argument, form->control(2));
 }
 
-// Each broken template with exactly the messages the user sees.
+// The failure a scan of `bytes` alone ends in, or nothing when the scanner accepts it.
+std::optional<ScanFailure> scanFailure(const std::vector<std::uint8_t>& bytes) {
+    try {
+        auto scanner = TemplateScanner::fromMemory(bytes);
+        TemplateVisitor ignoreAll;
+        scanner.readBody(ignoreAll);
+        return std::nullopt;
+    } catch (const TemplateScanError& e) {
+        return e.failure();
+    }
+}
+
+// Each broken template: what the scanner alone says of it (nothing when only the parser
+// can tell) and exactly the messages the user sees.
 TEST_F(ParserTest, RefusedTemplatesShowExactlyTheirMessages) {
-    auto withPage = [](std::function<void(TemplateWriter&)> items,
-                       std::vector<RawRule> rawRules = {}) {
-        return [items, rawRules](TemplateWriter& w) {
-            w.header("T", "T").page("P");
-            w.control(control(TemplateTag::Button, "b", 1));  // control 0
-            items(w);
-            w.pageEnd().end().rules(rawRules);
-        };
-    };
-    auto none = [](TemplateWriter&) {};
+    using F = ScanFailure;
+    using samples::onePage;
+    using samples::topLevel;
+    using W = TemplateWriter;
     const std::string long700(700, 'x');
-    struct Case {
-        std::string name;
-        std::function<std::vector<std::uint8_t>()> bytes;
-        std::vector<std::string> messages;
+    const std::string behind(5000, '\1');  // so that the whole item lies in the buffer
+    auto bytesOf = [](W& w) { return w.finish(); };
+    auto changed = [](std::vector<std::uint8_t> b, std::size_t at, std::uint8_t to) {
+        b[at] = to;
+        return b;
     };
-    auto built = [](std::function<void(TemplateWriter&)> f) {
-        return [f] {
-            TemplateWriter w;
-            f(w);
-            return w.finish();
-        };
-    };
-    auto box = [](std::string on, std::string off) {
-        return [on, off](TemplateWriter& w) {
+    auto box = [](std::string on, std::string off, std::string more = {}) {
+        return [=](W& w) {
             RawControl c = dataControl(TemplateTag::CheckBox, "c", 8);
             c.onChar = on;
             c.offChar = off;
-            w.control(c);
+            w.control(c).rawBytes(more);
         };
     };
     auto option = [](std::uint32_t group) {
-        return [group](TemplateWriter& w) {
+        return [group](W& w) {
             w.control(dataControl(TemplateTag::OptionGroup, "g", 8));  // control 1
             RawControl o = control(TemplateTag::Option, "o", 1);
             o.optionGroup = group;
             w.control(o);
         };
     };
-    const std::vector<Case> cases = {
-        {"ten bytes",
-         [] { return std::vector<std::uint8_t>{'<', 'K', 'Q', '_', 'F', 'O', 'R', 'M', '>', 0}; },
-         {kNotTemplate}},
-        {"empty", [] { return std::vector<std::uint8_t>{}; }, {kNotTemplate}},
-        {"wrong magic",
-         [] {
-             auto b = samples::minimalTemplate();
-             b[1] = 'k';
-             return b;
-         },
-         {kNotTemplate}},
-        {"version 0",
-         built([](TemplateWriter& w) { w.header("T", "T", 0).end().rules({}); }),
-         {kWrongVersion}},
-        {"version 2",
-         built([](TemplateWriter& w) { w.header("T", "T", 2).end().rules({}); }),
-         {kWrongVersion}},
+    auto ruled = [](RawRule r) { return onePage([](W&) {}, {std::move(r)}); };
+    RawControl longDefault = dataControl(TemplateTag::Edit, "E", 0);
+    longDefault.field.defaultValue = long700;
+    auto wrongSum = W().header("T", "T").end().rules({}).finishWithWrongChecksum();
+    struct Case {
+        std::string name;
+        std::vector<std::uint8_t> bytes;
+        std::optional<F> scan;
+    };
+    const Case cases[] = {
+        {"wrong magic", changed(samples::minimalTemplate(), 1, 'k'), F::NotTemplate},
+        {"magic without its zero", changed(samples::minimalTemplate(), 9, ' '), F::NotTemplate},
+        {"version 0", bytesOf(W().header("T", "T", 0).end().rules({})), F::WrongVersion},
+        {"version 2", bytesOf(W().header("T", "T", 2).end().rules({})), F::WrongVersion},
         {"header text cut",
          [] {
-             TemplateWriter w;
-             w.header("T", "T");
-             auto b = w.bytes();
-             b.resize(b.size() - 1);
+             auto b = W().header("T", "T").bytes();
+             b.pop_back();
              return b;
-         },
-         {kCannotParse}},
-        {"truncated body",
-         [] {
-             auto b = samples::richTemplate();
-             b.resize(b.size() / 2);
-             return b;
-         },
-         {kCannotParse}},
-        {"no checksum",
-         [] {
-             auto b = samples::minimalTemplate();
-             b.resize(b.size() - 4);
-             return b;
-         },
-         {kCannotParse}},
-        {"checksum",
-         [] {
-             TemplateWriter w;
-             w.header("T", "T").end().rules({});
-             return w.finishWithWrongChecksum();
-         },
-         {kBadChecksum, kCannotParse}},
-        {"unknown top-level tag",
-         built([](TemplateWriter& w) { w.header("T", "T").rawByte(30).end().rules({}); }),
-         {kCannotParse}},
-        {"unknown page tag",
-         built(withPage([](TemplateWriter& w) { w.rawByte(17); })),
-         {kCannotParse}},
-        {"group end without group",
-         built([](TemplateWriter& w) {
-             w.header("T", "T").group("A").groupEnd().groupEnd().end().rules({});
-         }),
-         {kCannotParse}},
-        {"text of 700",
-         built([&](TemplateWriter& w) { w.header("T", "T").help(long700).end().rules({}); }),
-         {kCannotParse}},
-        {"on char empty", built(withPage(box("", "0"))), {kCannotParse}},
-        {"on char two", built(withPage(box("10", "0"))), {kCannotParse}},
-        {"off char empty", built(withPage(box("1", ""))), {kCannotParse}},
-        {"value list missing",
-         built(withPage([](TemplateWriter& w) {
+         }(),
+         F::Malformed},
+        {"name of 700", bytesOf(W().header(long700, "T").end().rules({})), F::Malformed},
+        {"group end without group", topLevel([](W& w) { w.groupEnd(); }), F::Malformed},
+        {"one group end too many", topLevel([](W& w) { w.group("G").groupEnd().groupEnd(); }),
+         F::Malformed},
+        {"page end at top level", topLevel([](W& w) { w.pageEnd(); }), F::Malformed},
+        {"control at top level",
+         topLevel([](W& w) { w.control(control(TemplateTag::Label, "L")); }), F::Malformed},
+        {"tag 0 at top level", topLevel([](W& w) { w.rawByte(0); }), F::Malformed},
+        {"event code at top level", topLevel([](W& w) { w.rawByte(21); }), F::Malformed},
+        {"tag 30 at top level", topLevel([](W& w) { w.rawByte(30); }), F::Malformed},
+        {"tag 255 at top level", topLevel([](W& w) { w.rawByte(255); }), F::Malformed},
+        {"group name of 700", topLevel([&](W& w) { w.group(long700); }), F::Malformed},
+        {"event section not starting with a code",
+         topLevel([](W& w) { w.rawByte(20).rawByte(5).rawText("x").rawByte(29); }), F::Malformed},
+        {"page inside a page", onePage([](W& w) { w.page("Q"); }), F::Malformed},
+        {"id address inside a page", onePage([](W& w) { w.idAddress(1); }), F::Malformed},
+        {"body end inside a page", onePage([](W& w) { w.end(); }), F::Malformed},
+        {"tag 17 in a page", onePage([](W& w) { w.rawByte(17).rawInt(0); }), F::Malformed},
+        {"caption of 700", onePage([&](W& w) { w.caption(long700); }), F::Malformed},
+        {"control text of 700",
+         onePage([&](W& w) { w.control(control(TemplateTag::Label, long700)); }), F::Malformed},
+        {"control text of 700, bytes behind",
+         onePage([&](W& w) { w.control(control(TemplateTag::Label, long700)).rawBytes(behind); }),
+         F::Malformed},
+        {"default of 700, bytes behind",
+         onePage([&](W& w) { w.control(longDefault).rawBytes(behind); }), F::Malformed},
+        {"on char two", onePage(box("JA", "N")), F::Malformed},
+        {"on char two, bytes behind", onePage(box("JA", "N", behind)), F::Malformed},
+        {"on char empty", onePage(box("", "N")), F::Malformed},
+        {"off char empty", onePage(box("J", "")), F::Malformed},
+        {"off char two", onePage(box("J", "NE")), F::Malformed},
+        {"value list count beyond the file",
+         onePage([](W& w) { w.rawByte(14).rawInt(0xFFFFFFFFu).rawText("a").rawText("b"); }),
+         F::Malformed},
+        {"action count beyond the file",
+         bytesOf(W().header("T", "T").end().rawInt(1).rawInt(49).rawInt(0).rawInt(0x40000000u)),
+         F::Malformed},
+        {"checksum cut short", {wrongSum.begin(), wrongSum.end() - 1}, F::Malformed},
+        {"checksum", wrongSum, F::BadChecksum},
+        {"checksum off by 2^31",
+         W().header("T", "T").end().rules({}).finishWithWrongChecksum(0x80000000u), F::BadChecksum},
+        {"name changed", changed(samples::minimalTemplate(), 11, 'm'), F::BadChecksum},
+        {"unknown condition", ruled(rule(41, 0, {action(60, 0)})), F::UnknownRuleCode},
+        {"action code as condition", ruled(rule(60, 0, {})), F::UnknownRuleCode},
+        {"unknown action 59", ruled(rule(49, 0, {action(59, 0)})), F::UnknownRuleCode},
+        {"unknown action 75", ruled(rule(49, 0, {action(75, 0)})), F::UnknownRuleCode},
+        // What only the parser can tell.
+        {"value list missing", onePage([](W& w) {
              w.valueList({{"a", "a"}});
              RawControl c = dataControl(TemplateTag::Choice, "c", 8);
              c.valueList = 1;
              w.control(c);
-         })),
-         {kCannotParse}},
-        {"option group not numbered yet", built(withPage(option(2))), {kCannotParse}},
-        {"option in a button", built(withPage(option(0))), {kCannotParse}},
-        {"option group on another page",
-         built([](TemplateWriter& w) {
-             w.header("T", "T").page("A");
-             w.control(dataControl(TemplateTag::OptionGroup, "g", 8));  // control 0
-             w.pageEnd().page("B");
-             w.control(control(TemplateTag::Option, "o", 0));  // its group is on page A
-             w.pageEnd().end().rules({});
          }),
-         {kCannotParse}},
-        {"groups nested too deep",
-         built([](TemplateWriter& w) {
-             w.header("T", "T");
-             for (std::size_t i = 0; i <= kMaxGroupDepth; ++i) w.group("G");
-             w.end().rules({});
+         std::nullopt},
+        {"option group not numbered yet", onePage(option(2)), std::nullopt},
+        {"option in a button", onePage(option(0)), std::nullopt},
+        {"option group on another page", topLevel([](W& w) {
+             w.page("A").control(dataControl(TemplateTag::OptionGroup, "g", 8)).pageEnd();
+             w.page("B").control(control(TemplateTag::Option, "o", 0)).pageEnd();
          }),
-         {kCannotParse}},
-        {"unknown condition",
-         built(withPage(none, {rule(41, 0, {action(60, 0)})})),
-         {kWrongVersion, kCannotParse}},
-        {"unknown action",
-         built(withPage(none, {rule(49, 0, {action(75, 0)})})),
-         {kWrongVersion, kCannotParse}},
-        {"trigger equals count",
-         built(withPage(none, {rule(49, 1, {action(60, 0)})})),
-         {kCannotParse}},
-        {"action target equals count",
-         built(withPage(none, {rule(49, 0, {action(60, 1)})})),
-         {kCannotParse}},
-        {"second control equals count",
-         built(withPage(none, {rule(49, 0, {action(66, 0, 1)})})),
-         {kCannotParse}},
-        {"page equals count",
-         built(withPage(none, {rule(49, 0, {action(73, 1)})})),
-         {kCannotParse}},
+         std::nullopt},
+        {"groups nested too deep", topLevel([](W& w) {
+             for (std::size_t i = 0; i <= kMaxGroupDepth; ++i)
+                 w.group("G");
+         }),
+         std::nullopt},
+        {"trigger equals count", ruled(rule(49, 1, {action(60, 0)})), std::nullopt},
+        {"action target equals count", ruled(rule(49, 0, {action(60, 1)})), std::nullopt},
+        {"second control equals count", ruled(rule(49, 0, {action(66, 0, 1)})), std::nullopt},
+        {"page equals count", ruled(rule(49, 0, {action(73, 1)})), std::nullopt},
+    };
+    const std::map<std::optional<F>, std::vector<std::string>> messages = {
+        {F::NotTemplate, {kNotTemplate}},
+        {F::WrongVersion, {kWrongVersion}},
+        {F::Malformed, {kCannotParse}},
+        {F::BadChecksum, {kBadChecksum, kCannotParse}},
+        {F::UnknownRuleCode, {kWrongVersion, kCannotParse}},
+        {std::nullopt, {kCannotParse}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        EXPECT_EQ(scanFailure(c.bytes), c.scan);
         prompt.entries.clear();
-        auto form = load(c.bytes());
-        EXPECT_EQ(form, nullptr);
-        EXPECT_EQ(prompt.texts(), c.messages);
+        EXPECT_EQ(load(c.bytes), nullptr);
+        EXPECT_EQ(prompt.texts(), messages.at(c.scan));
         EXPECT_TRUE(rules.rules().empty());  // nothing points into a form that is gone
         EXPECT_TRUE(tree.redraw());
     }
@@ -668,7 +642,8 @@ TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
     // deep as may be.
     TemplateWriter w;
     w.header(std::string(699, 'n'), "T");
-    for (std::size_t i = 0; i < kMaxGroupDepth; ++i) w.group("open");
+    for (std::size_t i = 0; i < kMaxGroupDepth; ++i)
+        w.group("open");
     w.page("Tom").pageEnd();
     w.page("P").control(control(TemplateTag::Button, "b", 1)).pageEnd().end();
     w.rules({rule(49, 0, {})});
@@ -725,53 +700,32 @@ TEST_F(ParserTest, TreeDrawingIsOffWhileLoadingAndAFailedLoadKeepsWhatItInserted
     EXPECT_TRUE(logging.log.empty());
 }
 
-class ParserFileTest : public ParserTest {
-  protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("loom-parser-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-    std::filesystem::path dir;
-};
-
-TEST_F(ParserFileTest, OpenFailureShowsTheSystemTextThenCannotOpenThenNotATemplate) {
-    const std::string path = (dir / "SAKNAS.FRM").string();
+TEST_F(ParserTest, LoadsFromFilesAndNamesThemInMessages) {
+    test::TempDir dir;
+    const std::string missing = dir.path("SAKNAS.FRM");
     Parser parser;
-    EXPECT_EQ(parser.Load(path, env, noErase), nullptr);
-    EXPECT_EQ(prompt.texts(), (std::vector<std::string>{std::strerror(ENOENT),
-                                                        "Kan inte öppna filen.\nfil: " + path,
-                                                        "Filen är inte en mall.\nfil: " + path}));
-}
+    EXPECT_EQ(parser.Load(missing, env, noErase), nullptr);
+    EXPECT_EQ(prompt.texts(), (std::vector<std::string>{
+                                  std::strerror(ENOENT), "Kan inte öppna filen.\nfil: " + missing,
+                                  "Filen är inte en mall.\nfil: " + missing}));
 
-TEST_F(ParserFileTest, LoadsFromAFileAndNamesItInMessages) {
-    const std::string good = write("GL.FRM", samples::richTemplate());
-    Parser parser;
-    auto form = parser.Load(good, env, noErase);
-    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
-    EXPECT_EQ(form->name(), "GL 200 v1.2");
+    prompt.entries.clear();
+    auto good = parser.Load(dir.write("GL.FRM", samples::richTemplate()), env, noErase);
+    ASSERT_NE(good, nullptr) << ::testing::PrintToString(prompt.texts());
+    EXPECT_EQ(good->name(), "GL 200 v1.2");
     EXPECT_TRUE(noErase);
 
     auto broken = samples::richTemplate();
     broken.back() ^= 1;
-    const std::string bad = write("BAD.FRM", broken);
-    Parser again;
-    EXPECT_EQ(again.Load(bad, env, noErase), nullptr);
+    const std::string bad = dir.write("BAD.FRM", broken);
+    EXPECT_EQ(parser.Load(bad, env, noErase), nullptr);
     EXPECT_EQ(prompt.texts(),
               (std::vector<std::string>{kBadChecksum, "Filen kan inte tolkas.\nfil: " + bad}));
 }
 
-TEST_F(ParserFileTest, ReadHeaderGivesNameAndTitleAndLoadGoesOnFromIt) {
-    const std::string path = write("GL.FRM", samples::richTemplate());
+TEST_F(ParserTest, ReadHeaderGivesNameAndTitleAndLoadGoesOnFromIt) {
+    test::TempDir dir;
+    const std::string path = dir.write("GL.FRM", samples::richTemplate());
     Parser parser;
     std::string name, title;
     ASSERT_TRUE(parser.ReadHeader(path, name, title, false));
@@ -781,16 +735,20 @@ TEST_F(ParserFileTest, ReadHeaderGivesNameAndTitleAndLoadGoesOnFromIt) {
     ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
     EXPECT_EQ(form->title(), title);
 
-    const std::string wrongVersion = [&] {
-        TemplateWriter w;
-        w.header("Old", "Gammal", 2).end().rules({});
-        return write("OLD.FRM", w.finish());
-    }();
-    EXPECT_TRUE(parser.ReadHeader(wrongVersion, name, title, true));  // the index lists it
-    EXPECT_EQ(name, "Old");
-    EXPECT_FALSE(parser.ReadHeader((dir / "none.FRM").string(), name, title, true));
-    EXPECT_FALSE(parser.ReadHeader(write("X.FRM", {'<', 'K', 'Q'}), name, title, true));
+    TemplateWriter old;
+    old.header("Old", "Gammal", 2).end().rules({});
+    EXPECT_TRUE(parser.ReadHeader(dir.write("OLD.FRM", old.finish()), name, title, true));
+    EXPECT_EQ(name, "Old");  // the index lists it
+    EXPECT_FALSE(parser.ReadHeader(dir.path("none.FRM"), name, title, true));
+    const std::string junk = dir.write("X.FRM", {'<', 'K', 'Q'});
+    EXPECT_FALSE(parser.ReadHeader(junk, name, title, true));
     EXPECT_TRUE(prompt.entries.empty());
+
+    TemplateHeader header;  // the scanner's own header reading agrees
+    EXPECT_TRUE(TemplateScanner::readHeaderOnly(path, header));
+    EXPECT_EQ(header.name, "GL 200 v1.2");
+    EXPECT_FALSE(TemplateScanner::readHeaderOnly(junk, header));
+    EXPECT_FALSE(TemplateScanner::readHeaderOnly(dir.path("none.FRM"), header));
 }
 
 TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {

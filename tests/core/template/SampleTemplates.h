@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,27 @@ inline TemplateWriter& richBody(TemplateWriter& w) {
 inline std::vector<std::uint8_t> richTemplate() {
     TemplateWriter w;
     return richBody(w).finish();
+}
+
+using Items = std::function<void(TemplateWriter&)>;
+
+// A template of the given top-level items, without rules.
+inline std::vector<std::uint8_t> topLevel(const Items& items) {
+    TemplateWriter w;
+    w.header("T", "T");
+    items(w);
+    w.end().rules({});
+    return w.finish();
+}
+
+// A template of one page holding button 0 and then the given items, then the given rules.
+inline std::vector<std::uint8_t> onePage(const Items& items,
+                                         const std::vector<RawRule>& rules = {}) {
+    TemplateWriter w;
+    w.header("T", "T").page("P").control(control(TemplateTag::Button, "b", 1));
+    items(w);
+    w.pageEnd().end().rules(rules);
+    return w.finish();
 }
 
 inline std::vector<std::uint8_t> minimalTemplate() {
