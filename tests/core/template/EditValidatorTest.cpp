@@ -100,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, FinalCheckTest,
     ::testing::Values(
         FinalCase{"noLimits", EditLimits{}, "anything", std::nullopt},
-        FinalCase{"allMet", limits(3, 1, 10, 5), "7", std::nullopt},
+        FinalCase{"allMetAtTheLimits", limits(2, 2, 10, 5), "10", std::nullopt},
+        FinalCase{"minValueItself", limits(none, none, none, 5), "5", std::nullopt},
         FinalCase{"tooManyBeforeValue", limits(2, none, 10, none), "123", {{kTooMany, 2}}},
         FinalCase{"tooManyBeforeTooFew", limits(2, 3, none, none), "123", {{kTooMany, 2}}},
         FinalCase{"tooLargeBeforeTooFew", limits(none, 3, 10, none), "11", {{kTooLarge, 10}}},

@@ -37,21 +37,6 @@ TEST(FormInteractionTest, MaxValueRefusesTheKeystrokeThatExceedsIt) {
     EXPECT_EQ(f.prompt.beeps, 1);
 }
 
-TEST(FormInteractionTest, MinValueIsReportedOnlyOnLeaving) {
-    F f;
-    FormControl& e = f.edit(1, limits(none, none, none, 5));
-    EXPECT_TRUE(f.ui.textTyped(e, "3"));
-    EXPECT_EQ(f.prompt.beeps, 0);
-    EXPECT_TRUE(f.prompt.entries.empty());
-    EXPECT_FALSE(f.ui.focusLost(e));
-    ASSERT_EQ(f.prompt.entries.size(), 1u);
-    EXPECT_EQ(f.prompt.entries[0].text,
-              "För litet värde har matats in.\nMinsta tillåtna värde = 5.");
-    EXPECT_EQ(f.prompt.entries[0].kind, MessageKind::Stop);
-    EXPECT_EQ(e.text, "3") << "the text stays";
-    EXPECT_EQ(e.field->value, "3");
-}
-
 struct LeaveCase {
     const char* name;
     int filter;
