@@ -111,64 +111,55 @@ TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
     ASSERT_EQ(page.allControls.size(), 10u);
     ASSERT_EQ(page.controls.size(), 8u);  // the two option buttons live in their group
 
-    const FormControl& label = *page.allControls[0];
-    EXPECT_EQ(label.kind, ControlKind::Label);
-    EXPECT_EQ(label.number, -1);
-    EXPECT_EQ(label.text, "Etikett");
-    EXPECT_EQ(label.dialogRect, (RawRect{4, 8, 60, 12}));
-    EXPECT_EQ(label.rect, (PixelRect{8, 16, 120, 24}));
-    EXPECT_TRUE(label.enabled);
-    EXPECT_TRUE(label.visible);
-    EXPECT_FALSE(page.allControls[1]->enabled);
-    EXPECT_TRUE(page.allControls[1]->visible);
-
-    const FormControl& button = *page.allControls[2];
-    EXPECT_EQ(button.number, 0);
-    EXPECT_FALSE(button.visible);
-    EXPECT_EQ(form->control(0), &button);
+    using K = ControlKind;
+    struct Expected {
+        K kind;
+        int number;
+        std::string text;
+        bool enabled, visible;
+    };
+    const Expected expected[] = {
+        {K::Label, -1, "Etikett", true, true}, {K::Frame, -1, "Ram", false, true},
+        {K::Button, 0, "Knapp", true, false},  {K::CheckBox, 1, "Aktiv", true, true},
+        {K::Edit, 2, "42", true, true},        {K::Choice, 3, "På", true, true},
+        {K::OptionGroup, 4, "", true, true},   {K::Option, 5, "Ett", true, true},
+        {K::Option, -1, "Ett", true, true},    {K::Picture, -1, "bild.bmp", true, true},
+    };
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        const FormControl& c = *page.allControls[i];
+        EXPECT_EQ(c.kind, expected[i].kind);
+        EXPECT_EQ(c.number, expected[i].number);
+        EXPECT_EQ(c.text, expected[i].text);
+        EXPECT_EQ(c.enabled, expected[i].enabled);
+        EXPECT_EQ(c.visible, expected[i].visible);
+        EXPECT_EQ(c.number >= 0 ? form->control(c.number) : &c, &c);
+        EXPECT_EQ(c.masked, i == 4);  // bit 9 only means something to edits
+    }
+    EXPECT_EQ(page.allControls[0]->dialogRect, (RawRect{4, 8, 60, 12}));
+    EXPECT_EQ(page.allControls[0]->rect, (PixelRect{8, 16, 120, 24}));
 
     const FormControl& box = *page.allControls[3];
-    EXPECT_EQ(box.number, 1);
     EXPECT_EQ(box.onChar, 'J');
     EXPECT_EQ(box.offChar, 'N');
-    EXPECT_EQ(box.text, "Aktiv");
-    ASSERT_NE(box.field, nullptr);
     EXPECT_EQ(box.field->value, "J");
 
     const FormControl& edit = *page.allControls[4];
-    ASSERT_NE(edit.field, nullptr);
-    EXPECT_EQ(edit.field->address, 0x11u << 3);
-    EXPECT_EQ(edit.field->size, 16u);
-    EXPECT_EQ(edit.field->type, 0x03);   // low 8 bits only
-    EXPECT_EQ(edit.field->flags, 0xFE);  // low 8 bits, bit 0 (the end mark of data files) cleared
-    EXPECT_EQ(edit.text, "42");
-    EXPECT_EQ(edit.initialValue, "42");
+    EXPECT_EQ(*edit.field, (FieldRecord{0x11 << 3, 16, 0x03, 0xFE, "42"}));  // low 8 bits;
+    EXPECT_EQ(edit.initialValue, "42");  // bit 0 of the flags marks the end of data files
     EXPECT_TRUE(edit.noHorizontalScroll);
     EXPECT_TRUE(edit.multiline);
-    EXPECT_TRUE(edit.masked);
-    EXPECT_FALSE(page.allControls[5]->masked);  // bit 9 only means something to edits
 
-    const FormControl& choice = *page.allControls[5];
-    EXPECT_EQ(choice.valueList, 0);
-    EXPECT_EQ(choice.selected, 1);
-    EXPECT_EQ(choice.text, "På");
+    EXPECT_EQ(page.allControls[5]->valueList, 0);
+    EXPECT_EQ(page.allControls[5]->selected, 1);
 
     FormControl& group = *page.allControls[6];
-    EXPECT_EQ(group.kind, ControlKind::OptionGroup);
-    EXPECT_EQ(group.text, "");
     EXPECT_EQ(group.rect, PixelRect{});
-    ASSERT_EQ(group.options.size(), 2u);
-    EXPECT_EQ(group.options[0], page.allControls[7]);
-    EXPECT_EQ(group.options[1], page.allControls[8]);
+    EXPECT_EQ(group.options, (std::vector<FormControl*>{page.allControls[7], page.allControls[8]}));
     EXPECT_EQ(page.allControls[7]->group, &group);
     EXPECT_EQ(page.allControls[7]->optionValue, "1");
-    EXPECT_EQ(page.allControls[7]->number, 5);
-    EXPECT_EQ(page.allControls[8]->number, -1);
     EXPECT_EQ(page.allControls[8]->field, nullptr);
-
-    const FormControl& picture = *page.allControls[9];
-    EXPECT_EQ(picture.kind, ControlKind::Picture);
-    EXPECT_EQ(picture.rect, (PixelRect{8, 16, 124, 30}));  // 120 x 24 plus edges 2, 3
+    EXPECT_EQ(page.allControls[9]->rect, (PixelRect{8, 16, 124, 30}));  // 120 x 24, edges 2, 3
     EXPECT_EQ(form->numbered().size(), 6u);
     EXPECT_EQ(form->store().size(), 4u);
     EXPECT_EQ(page.extentWidth, 8 + 124);
