@@ -12,8 +12,9 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Show help for every command");
     if (const char* env = std::getenv("LOOMCRAFT_HOME")) ctx.home = env;
-    app.add_option("--home", ctx.home, "Program directory (default: LOOMCRAFT_HOME or the "
-                                       "executable's folder)");
+    app.add_option("--home", ctx.home,
+                   "Program directory (default: LOOMCRAFT_HOME or the "
+                   "executable's folder)");
 
     registerFormCommands(app, ctx);
     registerValueCommands(app, ctx);

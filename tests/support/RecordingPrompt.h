@@ -12,7 +12,7 @@ namespace loom::test {
 // Records every message and question (as UTF-8, for readable assertions) and answers
 // questions from a script; an unscripted question fails the test through `unexpected`.
 class RecordingPrompt : public UserPrompt {
-public:
+  public:
     struct Entry {
         std::string text;  // UTF-8
         MessageKind kind;
@@ -36,7 +36,8 @@ public:
 
     std::vector<std::string> texts() const {
         std::vector<std::string> out;
-        for (const auto& e : entries) out.push_back(e.text);
+        for (const auto& e : entries)
+            out.push_back(e.text);
         return out;
     }
 

@@ -30,7 +30,8 @@ constexpr std::size_t kCount = std::size(kCatalogue);
 const std::array<std::string, kCount>& converted() {
     static const std::array<std::string, kCount> texts = [] {
         std::array<std::string, kCount> out;
-        for (std::size_t i = 0; i < kCount; ++i) out[i] = utf8ToCp1252(kCatalogue[i].second);
+        for (std::size_t i = 0; i < kCount; ++i)
+            out[i] = utf8ToCp1252(kCatalogue[i].second);
         return out;
     }();
     return texts;

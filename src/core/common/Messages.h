@@ -11,19 +11,19 @@ namespace loom {
 // The numbered texts the program shows. The numbers are the program's own string
 // numbers; the catalogue in Messages.cpp holds the exact Swedish wording.
 enum class MessageId : int {
-    CannotOpenFile = 4,         // "Kan inte öppna filen.\nfil: %s"
-    TooManyChars = 5,           // max characters, %d
-    TooFewChars = 6,            // min characters, %d
-    ValueTooLarge = 7,          // max value, %d
-    ValueTooSmall = 8,          // min value, %d
-    NotATemplate = 11,          // "Filen är inte en mall.\nfil: %s"
+    CannotOpenFile = 4,  // "Kan inte öppna filen.\nfil: %s"
+    TooManyChars = 5,    // max characters, %d
+    TooFewChars = 6,     // min characters, %d
+    ValueTooLarge = 7,   // max value, %d
+    ValueTooSmall = 8,   // min value, %d
+    NotATemplate = 11,   // "Filen är inte en mall.\nfil: %s"
     NotADataFile = 12,
-    CannotParse = 36,           // "Filen kan inte tolkas.\nfil: %s"
+    CannotParse = 36,  // "Filen kan inte tolkas.\nfil: %s"
     BadChecksum = 37,
     WrongTemplateVersion = 38,
     WrongPassword = 43,
     UnknownVersion = 74,
-    CannotReadFile = 76,        // "Kan inte läsa filen.\nfil: %s"
+    CannotReadFile = 76,  // "Kan inte läsa filen.\nfil: %s"
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

@@ -10,7 +10,7 @@ namespace loom {
 // rather than in globals so that tests can run several side by side. Each subsystem adds
 // its own part here as it arrives; the document and the views borrow from it.
 class AppContext {
-public:
+  public:
     explicit AppContext(UserPrompt& prompt) : prompt_(&prompt) {}
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
@@ -23,7 +23,7 @@ public:
     // Event texts and event names of the loaded template; each load replaces them.
     EventTexts& eventTexts() { return eventTexts_; }
 
-private:
+  private:
     UserPrompt* prompt_;
     FormRules rules_;
     EventTexts eventTexts_;

@@ -15,7 +15,7 @@ enum class Answer { Ok, Cancel, Yes, No, Retry };
 // real boxes (marshalled to its thread), the CLI prints, tests script the answers.
 // Texts are code page 1252.
 class UserPrompt {
-public:
+  public:
     virtual ~UserPrompt() = default;
 
     virtual void show(std::string_view text, MessageKind kind) = 0;
@@ -32,12 +32,12 @@ public:
 // Says nothing and answers every question with its first button's "no"-like choice:
 // Cancel, No. For callers that must not talk to anybody (index rebuilds in tests...).
 class SilentPrompt final : public UserPrompt {
-public:
+  public:
     void show(std::string_view, MessageKind) override {}
     Answer ask(std::string_view, Buttons buttons, MessageKind) override {
-        return buttons == Buttons::Ok ? Answer::Ok
+        return buttons == Buttons::Ok                                           ? Answer::Ok
                : (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::No
-                                                                                 : Answer::Cancel;
+                                                                                : Answer::Cancel;
     }
 };
 

@@ -21,8 +21,8 @@ FormControl& Form::newControl(ControlKind kind, int page) {
 
 FormControl& Form::newControlOffPage(ControlKind kind, int page) {
     if (blockUsed_ == blockSize_) {
-        blockSize_ = std::min(blockSize_ == 0 ? kFirstControlBlock : blockSize_ * 2,
-                              kLargestControlBlock);
+        blockSize_ =
+            std::min(blockSize_ == 0 ? kFirstControlBlock : blockSize_ * 2, kLargestControlBlock);
         controlBlocks_.push_back(std::make_unique<FormControl[]>(blockSize_));
         blockUsed_ = 0;
     }

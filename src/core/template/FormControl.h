@@ -39,8 +39,8 @@ inline constexpr int kNoSelection = 255;
 // follows the model through FormView.
 struct FormControl {
     ControlKind kind = ControlKind::Label;
-    int number = -1;  // control number, -1 when the control has none
-    int page = -1;    // index of the page that holds it
+    int number = -1;          // control number, -1 when the control has none
+    int page = -1;            // index of the page that holds it
     std::uint32_t flags = 0;  // control flags as stored
     RawRect dialogRect;       // as stored, in dialog units (none for option groups)
     PixelRect rect;           // in pixels (pictures: with their edges)

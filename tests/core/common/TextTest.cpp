@@ -10,7 +10,8 @@ namespace {
 
 TEST(Cp1252, EveryByteSurvivesUtf8RoundTrip) {
     std::string all;
-    for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+    for (int b = 1; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
     bool lossy = true;
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all), &lossy), all);
     EXPECT_FALSE(lossy);
@@ -26,7 +27,7 @@ TEST(Cp1252, ConvertsSwedishLettersAndMarksUnmappable) {
         {"Åke", "\xC5ke", false},
         {"äöÄÖ€", "\xE4\xF6\xC4\xD6\x80", false},
         {"日", "?", true},
-        {"\xFF", "\xFF", false},  // not UTF-8: taken as it stands
+        {"\xFF", "\xFF", false},          // not UTF-8: taken as it stands
         {"\xC0\x80", "\xC0\x80", false},  // overlong zero: bytes as they stand, no NUL
         {"\xC1\x81", "\xC1\x81", false},
         {"\xED\xA0\x80", "\xED\xA0\x80", false},  // a surrogate is not a character

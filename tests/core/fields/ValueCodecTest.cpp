@@ -29,7 +29,7 @@ TEST(ValueCodec, ParsesEachTypeIntoFieldBits) {
         {0, 32, "", R::Ok, "00 00 00 00"},
         {0, 32, "4294967295", R::Ok, "FF FF FF FF"},
         {0, 32, "42949672950", R::DoesNotFit, ""},
-        {0, 32, "4294967300", R::DoesNotFit, ""},     // 429496730 before the last digit
+        {0, 32, "4294967300", R::DoesNotFit, ""},  // 429496730 before the last digit
         {0, 32, "4294967296", R::DoesNotFit, ""},  // would wrap to 0: refused
         {0, 32, "4294967299", R::DoesNotFit, ""},
         {9, 32, "4294967296", R::DoesNotFit, ""},
