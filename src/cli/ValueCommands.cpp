@@ -6,6 +6,7 @@
 
 #include "CliCommand.h"
 #include "common/Cp1252.h"
+#include "common/HexDigits.h"
 #include "fields/FieldCodec.h"
 #include "fields/PromImage.h"
 #include "fields/ValueCodec.h"
@@ -27,10 +28,7 @@ bool parseHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
     int high = -1;
     for (char c : text) {
         if (c == ' ' || c == '\t' || c == ',') continue;
-        int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+        const int v = hexDigitValue(c);
         if (v < 0) return false;
         if (high < 0) {
             high = v;
@@ -43,8 +41,7 @@ bool parseHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
 }
 
 std::string hexOf(std::uint8_t b) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[b >> 4], kDigits[b & 15]};
+    return {hexDigitChar(b >> 4u), hexDigitChar(b)};
 }
 
 void addFieldOptions(CLI::App& cmd, ValueOptions& o) {

@@ -4,16 +4,10 @@
 
 #include "SourceError.h"
 #include "common/Cp1252.h"
+#include "common/HexDigits.h"
 
 namespace loom::kqform {
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -74,8 +68,8 @@ std::vector<SourceToken> tokenizeLine(std::string_view line, int lineNumber) {
                         token.text.push_back(e);
                         break;
                     case 'x': {
-                        int hi = i < line.size() ? hexDigit(line[i]) : -1;
-                        int lo = i + 1 < line.size() ? hexDigit(line[i + 1]) : -1;
+                        int hi = i < line.size() ? hexDigitValue(line[i]) : -1;
+                        int lo = i + 1 < line.size() ? hexDigitValue(line[i + 1]) : -1;
                         if (hi < 0 || lo < 0) {
                             throw SourceError(lineNumber, "\\x needs two hexadecimal digits");
                         }
@@ -105,7 +99,6 @@ std::vector<SourceToken> tokenizeLine(std::string_view line, int lineNumber) {
 }
 
 std::string quoteText(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "\"";
     std::size_t runStart = 0;
     auto flush = [&](std::size_t upTo) {
@@ -126,8 +119,8 @@ std::string quoteText(std::string_view bytes) {
             out += escape;
         } else {
             out += "\\x";
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 15]);
+            out.push_back(hexDigitChar(b >> 4));
+            out.push_back(hexDigitChar(b & 15));
         }
     }
     flush(bytes.size());

@@ -1,8 +1,8 @@
 #include "fields/ValueCodec.h"
-
 #include <algorithm>
 #include <array>
 
+#include "common/HexDigits.h"
 #include "fields/ValueScale.h"
 
 namespace loom {
@@ -12,17 +12,6 @@ using R = CodecResult;
 
 bool bitAt(std::span<const std::uint8_t> bytes, std::uint64_t k) {
     return ((bytes[static_cast<std::size_t>(k / 8)] >> (k % 8)) & 1u) != 0;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-char hexDigit(unsigned v) {
-    return "0123456789ABCDEF"[v & 15u];
 }
 
 // Decimal digits with the 32-bit overflow rule: before each digit the number so far must
@@ -143,7 +132,7 @@ R parseHex(std::string_view text, std::uint32_t bits, std::span<std::uint8_t> ou
     if (bits % 4 != 0 || text.size() > bits / 4) return R::DoesNotFit;
     const std::size_t len = text.size();
     for (std::size_t i = 0; i < len; ++i) {
-        const int v = hexValue(text[i]);
+        const int v = hexDigitValue(text[i]);
         if (v < 0) return R::BadCharacter;
         const std::size_t j = len - 1 - i;  // the last character is nibble 0
         out[j / 2] |= static_cast<std::uint8_t>(j % 2 ? v << 4 : v);
@@ -160,7 +149,7 @@ R formatHex(std::span<const std::uint8_t> bytes, std::uint32_t bits, std::string
         const unsigned b = bytes[j / 2];
         const unsigned v = j % 2 ? b >> 4 : b;
         if (v % 16 == 0 && text.empty() && j > 0) continue;  // leading zeros, keep one digit
-        text.push_back(hexDigit(v));
+        text.push_back(hexDigitChar(v));
     }
     if (text.empty()) text.assign(1, '0');  // assign: GCC 12 -O3 misreports = "0" (-Wrestrict)
     return R::Ok;
@@ -175,7 +164,7 @@ R parsePacked(std::string_view text, std::uint32_t bits, std::span<std::uint8_t>
     for (std::size_t j = 0; j < nibbles; ++j) {
         int v = 15;
         if (j < text.size()) {
-            v = hexValue(text[j]);
+            v = hexDigitValue(text[j]);
             if (v < 0) return R::BadCharacter;
         }
         out[j / 2] |= static_cast<std::uint8_t>(j % 2 ? v : v << 4);
@@ -190,7 +179,7 @@ R formatPacked(std::span<const std::uint8_t> bytes, std::uint32_t bits, std::str
     text.reserve(nibbles);
     for (std::size_t j = 0; j < nibbles; ++j) {
         const unsigned b = bytes[j / 2];
-        text.push_back(hexDigit(j % 2 ? b : b >> 4));
+        text.push_back(hexDigitChar(j % 2 ? b : b >> 4));
     }
     while (!text.empty() && text.back() == 'F')
         text.pop_back();
