@@ -444,55 +444,49 @@ struct TemplateScanner::Impl {
         events.resize(codes);
     }
 
-    void readCondition(RawCondition& c) {
-        c.code = integer();
-        c.control = c.control2 = 0;
-        c.text.clear();
-        switch (conditionOperands(c.code)) {
+    // Conditions and actions share their operand layouts: a first number (a control or a
+    // page), a second control, or a text.
+    void readOperands(RuleOperands kind, std::uint32_t& first, std::uint32_t& second,
+                      std::string& textOperand) {
+        first = second = 0;
+        textOperand.clear();
+        switch (kind) {
             case RuleOperands::Control:
             case RuleOperands::Page:
-                c.control = integer();
+                first = integer();
                 break;
             case RuleOperands::ControlControl:
-                c.control = integer();
-                c.control2 = integer();
+                first = integer();
+                second = integer();
                 break;
             case RuleOperands::ControlText:
-                c.control = integer();
-                readText(c.text);
+                first = integer();
+                readText(textOperand);
                 break;
             case RuleOperands::Text:
-                readText(c.text);
+                readText(textOperand);
                 break;
             case RuleOperands::Unknown:
-                fail(ScanFailure::UnknownRuleCode,
-                     "unknown condition code " + std::to_string(c.code));
+                break;
         }
+    }
+
+    void readCondition(RawCondition& c) {
+        c.code = integer();
+        const RuleOperands kind = conditionOperands(c.code);
+        if (kind == RuleOperands::Unknown) {
+            fail(ScanFailure::UnknownRuleCode, "unknown condition code " + std::to_string(c.code));
+        }
+        readOperands(kind, c.control, c.control2, c.text);
     }
 
     void readAction(RawAction& a) {
         a.code = integer();
-        a.target = a.argument = 0;
-        a.text.clear();
-        switch (actionOperands(a.code)) {
-            case RuleOperands::Control:
-            case RuleOperands::Page:
-                a.target = integer();
-                break;
-            case RuleOperands::ControlControl:
-                a.target = integer();
-                a.argument = integer();
-                break;
-            case RuleOperands::ControlText:
-                a.target = integer();
-                readText(a.text);
-                break;
-            case RuleOperands::Text:
-                readText(a.text);
-                break;
-            case RuleOperands::Unknown:
-                fail(ScanFailure::UnknownRuleCode, "unknown action code " + std::to_string(a.code));
+        const RuleOperands kind = actionOperands(a.code);
+        if (kind == RuleOperands::Unknown) {
+            fail(ScanFailure::UnknownRuleCode, "unknown action code " + std::to_string(a.code));
         }
+        readOperands(kind, a.target, a.argument, a.text);
     }
 
     void readRules(TemplateVisitor& visitor) {

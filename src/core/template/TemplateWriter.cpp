@@ -141,53 +141,37 @@ TemplateWriter& TemplateWriter::rules(std::uint32_t count, const std::vector<Raw
     return *this;
 }
 
-void TemplateWriter::writeControlNumberPair(std::uint32_t a, std::uint32_t b) {
-    rawInt(a);
-    rawInt(b);
+void TemplateWriter::operands(RuleOperands kind, std::uint32_t first, std::uint32_t second,
+                              const std::string& text) {
+    switch (kind) {
+        case RuleOperands::Control:
+        case RuleOperands::Page:
+            rawInt(first);
+            break;
+        case RuleOperands::ControlControl:
+            rawInt(first);
+            rawInt(second);
+            break;
+        case RuleOperands::ControlText:
+            rawInt(first);
+            rawText(text);
+            break;
+        case RuleOperands::Text:
+            rawText(text);
+            break;
+        case RuleOperands::Unknown:
+            break;
+    }
 }
 
 TemplateWriter& TemplateWriter::rule(const RawRule& r) {
     const RawCondition& c = r.condition;
     rawInt(c.code);
-    switch (conditionOperands(c.code)) {
-        case RuleOperands::Control:
-        case RuleOperands::Page:
-            rawInt(c.control);
-            break;
-        case RuleOperands::ControlControl:
-            writeControlNumberPair(c.control, c.control2);
-            break;
-        case RuleOperands::ControlText:
-            rawInt(c.control);
-            rawText(c.text);
-            break;
-        case RuleOperands::Text:
-            rawText(c.text);
-            break;
-        case RuleOperands::Unknown:
-            break;
-    }
+    operands(conditionOperands(c.code), c.control, c.control2, c.text);
     rawInt(static_cast<std::uint32_t>(r.actions.size()));
     for (const auto& a : r.actions) {
         rawInt(a.code);
-        switch (actionOperands(a.code)) {
-            case RuleOperands::Control:
-            case RuleOperands::Page:
-                rawInt(a.target);
-                break;
-            case RuleOperands::ControlControl:
-                writeControlNumberPair(a.target, a.argument);
-                break;
-            case RuleOperands::ControlText:
-                rawInt(a.target);
-                rawText(a.text);
-                break;
-            case RuleOperands::Text:
-                rawText(a.text);
-                break;
-            case RuleOperands::Unknown:
-                break;
-        }
+        operands(actionOperands(a.code), a.target, a.argument, a.text);
     }
     return *this;
 }

@@ -59,7 +59,9 @@ class TemplateWriter {
     std::vector<std::uint8_t> finishWithWrongChecksum(std::uint32_t delta = 1);
 
   private:
-    void writeControlNumberPair(std::uint32_t a, std::uint32_t b);
+    // The operands of a condition or an action, laid out by kind.
+    void operands(RuleOperands kind, std::uint32_t first, std::uint32_t second,
+                  const std::string& text);
     std::vector<std::uint8_t> bytes_;
 };
 
