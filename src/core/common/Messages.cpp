@@ -56,13 +56,13 @@ std::string substitute(std::string_view pattern, std::initializer_list<MessageAr
             out.push_back(c);
             continue;
         }
-        char spec = pattern[i + 1];
-        if (spec == '%') {
+        char conversion = pattern[i + 1];
+        if (conversion == '%') {
             out.push_back('%');
             ++i;
             continue;
         }
-        if (spec != 's' && spec != 'd' && spec != 'u') {
+        if (conversion != 's' && conversion != 'd' && conversion != 'u') {
             out.push_back(c);
             continue;
         }
