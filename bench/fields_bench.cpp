@@ -92,7 +92,7 @@ void BM_DecodeAll(benchmark::State& state) {
     for (auto _ : state) {
         std::size_t ok = 0;
         store.forEach([&](const FieldRecord& r) {
-            ok += decodeField(r.type, r.address, r.size, image, text) == CodecResult::Ok;
+            ok += Decode(r.type, r.address, r.size, image, text) == CodecResult::Ok;
         });
         benchmark::DoNotOptimize(ok);
     }

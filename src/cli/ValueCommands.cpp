@@ -76,7 +76,7 @@ void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
     }
     PromImage image;
     image.write(0, over);  // bytes not given read 0xFF, like erased PROM
-    const CodecResult r = encodeField(o.type, text, fieldAddress(o), o.bits, image);
+    const CodecResult r = Encode(o.type, text, fieldAddress(o), o.bits, image);
     ctx.out << static_cast<int>(r);
     // The field's bytes as they stand after the call: placed on success, the --over bytes
     // unchanged on a refusal, so a script always gets one byte list of the same length.
@@ -124,7 +124,7 @@ void runDecode(CliContext& ctx, const ValueOptions& o) {
     PromImage image;
     image.write(0, bytes);
     std::string text;
-    const CodecResult r = decodeField(o.type, fieldAddress(o), o.bits, image, text);
+    const CodecResult r = Decode(o.type, fieldAddress(o), o.bits, image, text);
     if (r != CodecResult::Ok) text.clear();
     ctx.out << static_cast<int>(r) << ' ' << escapeControls(cp1252ToUtf8(text)) << "\n";
 }

@@ -581,52 +581,41 @@ void SourceCompiler::finishRules() {
     writer_.rules(count, rules);
 }
 
-std::uint32_t SourceCompiler::controlRef(Cursor& in, std::uint32_t limit) {
-    std::string_view w = in.word("control");
-    if (w.front() == '#') {
-        auto it = controlNames_.find(w.substr(1));
-        if (it == controlNames_.end()) in.fail("control " + quoted(w) + " is not defined before");
+// A control, value list or page: a number below `limit`, or a name (behind its sigil)
+// defined before. `defined` says in words how many there are.
+std::uint32_t SourceCompiler::reference(Cursor& in, const Reference& kind, std::uint32_t limit,
+                                        const std::string& defined) {
+    std::string_view w = in.word(kind.what);
+    if (w.front() == kind.sigil) {
+        auto it = kind.names.find(w.substr(1));
+        if (it == kind.names.end())
+            in.fail(std::string(kind.what) + " " + quoted(w) + kind.undefined);
         return it->second;
     }
     auto n = parseNumber(w);
-    if (!n) in.fail("control number or #name expected, not " + quoted(w));
+    if (!n) {
+        in.fail(std::string(kind.what) + " number or " + kind.sigil + "name expected, not " +
+                quoted(w));
+    }
     if (*n >= limit) {
-        in.fail("control " + std::to_string(*n) + " does not exist: " + std::to_string(limit) +
-                " numbered controls are defined before");
+        in.fail(std::string(kind.what) + " " + std::to_string(*n) + " does not exist: " + defined);
     }
     return *n;
+}
+
+std::uint32_t SourceCompiler::controlRef(Cursor& in, std::uint32_t limit) {
+    return reference(in, {"control", '#', controlNames_, " is not defined before"}, limit,
+                     std::to_string(limit) + " numbered controls are defined before");
 }
 
 std::uint32_t SourceCompiler::listRef(Cursor& in) {
-    std::string_view w = in.word("value list");
-    if (w.front() == '$') {
-        auto it = listNames_.find(w.substr(1));
-        if (it == listNames_.end()) in.fail("value list " + quoted(w) + " is not defined before");
-        return it->second;
-    }
-    auto n = parseNumber(w);
-    if (!n) in.fail("value list number or $name expected, not " + quoted(w));
-    if (*n >= lists_) {
-        in.fail("value list " + std::to_string(*n) + " does not exist: " + std::to_string(lists_) +
-                " lists are defined before");
-    }
-    return *n;
+    return reference(in, {"value list", '$', listNames_, " is not defined before"}, lists_,
+                     std::to_string(lists_) + " lists are defined before");
 }
 
 std::uint32_t SourceCompiler::pageRef(Cursor& in) {
-    std::string_view w = in.word("page");
-    if (w.front() == '@') {
-        auto it = pageNames_.find(w.substr(1));
-        if (it == pageNames_.end()) in.fail("page " + quoted(w) + " is not defined");
-        return it->second;
-    }
-    auto n = parseNumber(w);
-    if (!n) in.fail("page number or @name expected, not " + quoted(w));
-    if (*n >= pages_) {
-        in.fail("page " + std::to_string(*n) + " does not exist: the template has " +
-                std::to_string(pages_) + " pages");
-    }
-    return *n;
+    return reference(in, {"page", '@', pageNames_, " is not defined"}, pages_,
+                     "the template has " + std::to_string(pages_) + " pages");
 }
 
 void SourceCompiler::defineName(std::map<std::string, std::uint32_t, std::less<>>& names,

@@ -47,6 +47,14 @@ class SourceCompiler {
     void endBody();
     void finishRules();
 
+    struct Reference {
+        const char* what;  // "control", "value list", "page"
+        char sigil;        // '#', '$', '@'
+        const std::map<std::string, std::uint32_t, std::less<>>& names;
+        const char* undefined;  // the end of the message for an unknown name
+    };
+    std::uint32_t reference(Cursor& in, const Reference& kind, std::uint32_t limit,
+                            const std::string& defined);
     std::uint32_t controlRef(Cursor& in, std::uint32_t limit);
     std::uint32_t listRef(Cursor& in);
     std::uint32_t pageRef(Cursor& in);

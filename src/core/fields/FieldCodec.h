@@ -27,19 +27,11 @@ class FieldCodec {
     static bool normalise(const FieldRecord& record, std::string& out);
 };
 
-inline CodecResult encodeField(unsigned type, std::string_view text, FieldAddress address,
-                               FieldSize size, PromImage& image) {
-    return FieldCodec::encode(type, text, address, size, image);
-}
-inline CodecResult decodeField(unsigned type, FieldAddress address, FieldSize size,
-                               const PromImage& image, std::string& text) {
-    return FieldCodec::decode(type, address, size, image, text);
-}
 inline bool normaliseValue(const FieldRecord& record, std::string& out) {
     return FieldCodec::normalise(record, out);
 }
 
-// The field model's own names for the two operations.
+// The field model's names for the two operations.
 inline CodecResult Encode(unsigned type, std::string_view text, FieldAddress address,
                           FieldSize size, PromImage& image) {
     return FieldCodec::encode(type, text, address, size, image);

@@ -63,7 +63,7 @@ TEST(FieldCodec, EveryOffsetAndSizeRoundTripsAndLeavesOtherBitsAlone) {
                 PromImage image;
                 const std::vector<std::uint8_t> before(12, background);
                 image.write(100, before);
-                ASSERT_EQ(encodeField(4, text, at(101, k), bits, image), R::Ok);
+                ASSERT_EQ(Encode(4, text, at(101, k), bits, image), R::Ok);
                 const auto after = image.read(100, 12);
                 for (std::uint32_t bit = 0; bit < 96; ++bit) {
                     const bool inField = bit >= 8 + k && bit < 8 + k + bits;
@@ -77,7 +77,7 @@ TEST(FieldCodec, EveryOffsetAndSizeRoundTripsAndLeavesOtherBitsAlone) {
                     }
                 }
                 std::string back;
-                ASSERT_EQ(decodeField(4, at(101, k), bits, image, back), R::Ok);
+                ASSERT_EQ(Decode(4, at(101, k), bits, image, back), R::Ok);
                 EXPECT_EQ(back, text);
             }
         }
