@@ -22,8 +22,42 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::BadChecksum, "Filens checksumma är fel\n(filen har ändrats)."},
     {MessageId::WrongTemplateVersion, "Mallen är av en felaktig version och måste kompileras om."},
     {MessageId::WrongPassword, "Felaktigt lösenord."},
+    {MessageId::PasswordsDiffer, "Det nya lösenordet och verifieringen är olika."},
+    {MessageId::PasswordFileMissing, "Filen med lösenord saknas eller är felaktig."},
+    {MessageId::PasswordFileNotCreated, "Lösenordsfilen kunde inte skapas."},
+    {MessageId::PasswordFileCreated,
+     "Lösenordsfilen har skapats, för att kunna logga in i programmet måste även tillåtna "
+     "användare och deras lösenord anges. Det görs via knappen \"Användare...\" i "
+     "loginfönstret."},
+    {MessageId::SystemPasswordName, "Systemlösen"},
+    {MessageId::CreatePasswordFile,
+     "Filen med lösenord saknas eller är felaktig. För att kunna logga in i programmet måste "
+     "en ny lösenordsfil skapas.\n\nVill du skapa en ny lösenordsfil nu?"},
+    {MessageId::EmptyUser,
+     "Både användarnamn och lösenord är tomt.\nVill du verkligen lägga in det i "
+     "lösenordsfilen?"},
+    {MessageId::PasswordChangeFailed, "Ändringen av lösenordet misslyckades."},
+    {MessageId::ComputerIdMissing,
+     "Datorns id-tecken saknas. För att kunna se på vilken dator en fil skapats bör ett "
+     "id-tecken anges."},
+    {MessageId::ConfirmSystemPasswordChange,
+     "Om systemlösenordet ändras krypteras alla filer om.\nÄr du säker på att du vill ändra "
+     "systemlösenordet?"},
     {MessageId::UnknownVersion, "Filen har ett okänt versionsnummer."},
+    {MessageId::CannotSaveFile, "Kan inte spara filen.\nfil: %s"},
     {MessageId::CannotReadFile, "Kan inte läsa filen.\nfil: %s"},
+    {MessageId::Reencipher, "Befintliga datafiler kommer att krypteras om."},
+    {MessageId::ModelMismatch,
+     "Promet och mallen är av olika produktmodeller.\nSändningen avbryts.\nProm:\t%s\nFil:\t%s"},
+    {MessageId::ConvertQuestion,
+     "Promet och mallen är av olika produktmodeller.\nProm:\t%s\nMall:\t%s\n\nKonvertering är "
+     "möjlig. Skall data konverteras?\n"},
+    {MessageId::UserPairTooLong,
+     "Användarnamn och lösenord får tillsammans vara högst 125 tecken.\nAnvändare: %s"},
+    {MessageId::ValueCannotBeSaved,
+     "Ett värde kan inte sparas: det är längre än 699 tecken eller innehåller ett nolltecken.\n"
+     "fält: %s"},
+    {MessageId::PasswordTooLong, "Lösenordet är för långt.\nHögst %d tecken är tillåtna."},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

@@ -22,8 +22,27 @@ enum class MessageId : int {
     BadChecksum = 37,
     WrongTemplateVersion = 38,
     WrongPassword = 43,
+    PasswordsDiffer = 44,
+    PasswordFileMissing = 45,
+    PasswordFileNotCreated = 46,
+    PasswordFileCreated = 47,
+    SystemPasswordName = 48,  // not a message: the user name shown for the system password
+    CreatePasswordFile = 49,
+    EmptyUser = 50,
+    PasswordChangeFailed = 51,
+    ComputerIdMissing = 52,
+    ConfirmSystemPasswordChange = 56,
     UnknownVersion = 74,
+    CannotSaveFile = 75,  // "Kan inte spara filen.\nfil: %s"
     CannotReadFile = 76,  // "Kan inte läsa filen.\nfil: %s"
+    Reencipher = 77,
+    ModelMismatch = 79,  // panel's product text, template name
+
+    // Texts of our own, numbered apart from the program's string table.
+    ConvertQuestion = 1000,     // panel's 13 characters, template's 13 characters
+    UserPairTooLong = 1001,     // the user's name
+    ValueCannotBeSaved = 1002,  // the field's address
+    PasswordTooLong = 1003,     // the longest length, %d
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace loom {
+
+class AppContext;
+
+// A data file's identifier: the creating computer's letter, the creation time in six
+// base-36 digits, and "0". Its 8-byte form in the PROM is the time (big-endian), the
+// letter and three 0xFF bytes.
+inline constexpr std::size_t kFileIdLength = 8;
+
+std::string MakeFileId(std::uint32_t time, char letter);
+// The letter comes from the "ComputerID" setting. When it is empty, message 52 and the
+// computer id dialog ask for one (stored when given); still none: "Z".
+std::string MakeFileId(AppContext& context, std::uint32_t time);
+// MakeFileId with the context's clock.
+std::string NewFileId(AppContext& context);
+bool ParseFileId(std::string_view text, std::uint32_t& time, char& letter);
+// Empty when the text does not have 8 characters or does not parse.
+std::vector<std::uint8_t> FileIdToBytes(std::string_view text);
+// Empty when `bytes` is shorter than 8 or any of bytes 0-4 is 0xFF.
+std::string FileIdFromBytes(std::span<const std::uint8_t> bytes);
+bool IsWellFormedFileId(std::string_view text);
+
+// The computer letter filter: the first character, upper-cased, kept only if A-Z.
+std::string filterComputerLetter(std::string_view text);
+
+}  // namespace loom

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace loom {
+
+// A file opened for reading, closed when destroyed.
+class InputFile {
+  public:
+    virtual ~InputFile() = default;
+    // Up to out.size() bytes; 0 at the end of the file or on an error (see failed()).
+    virtual std::size_t read(std::span<std::uint8_t> out) = 0;
+    virtual bool failed() const = 0;
+    virtual std::uint64_t size() const = 0;
+};
+
+// A new content for a file. Bytes go to a temporary file beside the target; commit()
+// flushes it to the disk and renames it over the target, so readers see the old file or
+// the whole new one. Destroying it without a successful commit removes the temporary
+// file and leaves the target as it was.
+class OutputFile {
+  public:
+    virtual ~OutputFile() = default;
+    // False on a short or failed write; later writes and commit() then fail too.
+    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    virtual bool commit() = 0;
+};
+
+// A file held open without sharing for one operation (index files, LOGIN.KEY): while it
+// is held, another attempt to open it fails at once instead of waiting.
+class LockedFile {
+  public:
+    virtual ~LockedFile() = default;
+    virtual bool readAll(std::string& content) = 0;
+    // Adds bytes at the end, in place, and flushes them to the disk.
+    virtual bool append(std::string_view bytes) = 0;
+    // The whole new content, through a temporary file and a rename, keeping the hold.
+    virtual bool replace(std::string_view content) = 0;
+};
+
+enum class OpenMode { Existing, CreateIfAbsent };
+
+// The file operations the core needs, behind one interface so that tests can make any of
+// them fail. Paths are the platform's; error texts are the system's own (code page 1252).
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    // Null (with `error`) when the file cannot be opened or is not a regular file.
+    virtual std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
+                                                std::string& error) = 0;
+    // Null (with `error`) when no temporary file can be made beside `path`.
+    virtual std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
+                                                    std::string& error) = 0;
+    virtual std::unique_ptr<LockedFile> openLocked(const std::filesystem::path& path, OpenMode mode,
+                                                   std::string& error) = 0;
+
+    // Names of the regular files directly in `folder` whose names end in `extension`,
+    // compared without regard to letter case, in the order the file system gives them;
+    // empty when the folder is missing.
+    virtual std::vector<std::string> list(const std::filesystem::path& folder,
+                                          std::string_view extension) = 0;
+    virtual bool exists(const std::filesystem::path& path) = 0;
+    virtual bool remove(const std::filesystem::path& path, std::string& error) = 0;
+    virtual bool createFolder(const std::filesystem::path& path) = 0;
+    // Last-write time in seconds since 1970, or nothing.
+    virtual std::optional<std::int64_t> lastWriteTime(const std::filesystem::path& path) = 0;
+    virtual bool setLastWriteTime(const std::filesystem::path& path, std::int64_t seconds) = 0;
+
+    // Reads a whole file of at most `limit` bytes into `content`.
+    bool readWhole(const std::filesystem::path& path, std::string& content, std::string& error,
+                   std::uint64_t limit = std::uint64_t{1} << 30);
+    // Writes a whole file through replaceFile().
+    bool writeWhole(const std::filesystem::path& path, std::string_view content,
+                    std::string& error);
+};
+
+// The local disk.
+class LocalFileSystem final : public FileSystem {
+  public:
+    std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
+                                        std::string& error) override;
+    std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
+                                            std::string& error) override;
+    std::unique_ptr<LockedFile> openLocked(const std::filesystem::path& path, OpenMode mode,
+                                           std::string& error) override;
+    std::vector<std::string> list(const std::filesystem::path& folder,
+                                  std::string_view extension) override;
+    bool exists(const std::filesystem::path& path) override;
+    bool remove(const std::filesystem::path& path, std::string& error) override;
+    bool createFolder(const std::filesystem::path& path) override;
+    std::optional<std::int64_t> lastWriteTime(const std::filesystem::path& path) override;
+    bool setLastWriteTime(const std::filesystem::path& path, std::int64_t seconds) override;
+};
+
+// A path as messages show it (code page 1252).
+std::string pathText(const std::filesystem::path& path);
+
+}  // namespace loom
