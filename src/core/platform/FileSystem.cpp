@@ -1,0 +1,74 @@
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <array>
+#include <system_error>
+
+#include "common/Cp1252.h"
+
+namespace loom {
+namespace {
+
+constexpr std::size_t kChunk = 16384;
+
+std::string errorText(std::errc code) {
+    return std::make_error_code(code).message();
+}
+
+}  // namespace
+
+bool FileSystem::readWhole(const std::filesystem::path& path, std::string& content,
+                           std::string& error, std::uint64_t limit) {
+    content.clear();
+    std::unique_ptr<InputFile> file = openRead(path, error);
+    if (!file) return false;
+    if (file->size() > limit) {
+        error = errorText(std::errc::file_too_large);
+        return false;
+    }
+    content.reserve(static_cast<std::size_t>(file->size()));
+    // The size is only a hint: the file may grow while it is read, so the limit is kept
+    // on the bytes actually read.
+    std::array<std::uint8_t, kChunk> buffer;
+    for (;;) {
+        const std::size_t n = file->read(buffer);
+        if (n == 0) break;
+        if (content.size() + n > limit) {
+            content.clear();
+            error = errorText(std::errc::file_too_large);
+            return false;
+        }
+        content.append(reinterpret_cast<const char*>(buffer.data()), n);
+    }
+    if (file->failed()) {
+        content.clear();
+        error = errorText(std::errc::io_error);
+        return false;
+    }
+    return true;
+}
+
+bool FileSystem::writeWhole(const std::filesystem::path& path, std::string_view content,
+                            std::string& error) {
+    std::unique_ptr<OutputFile> file = replaceFile(path, error);
+    if (!file) return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
+    for (std::size_t at = 0; at < content.size(); at += kChunk) {
+        if (!file->write({bytes + at, std::min(kChunk, content.size() - at)})) {
+            error = errorText(std::errc::io_error);
+            return false;
+        }
+    }
+    if (!file->commit()) {
+        error = errorText(std::errc::io_error);
+        return false;
+    }
+    return true;
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+}
+
+}  // namespace loom
