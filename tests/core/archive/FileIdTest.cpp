@@ -1,0 +1,247 @@
+#include "archive/FileId.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "context/AppContext.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Settings.h"
+#include "platform/SettingsStore.h"
+#include "support/HexBytes.h"
+#include "support/RecordingPrompt.h"
+
+namespace loom {
+namespace {
+
+using test::hexBytes;
+using test::hexString;
+
+constexpr std::uint32_t kModulus = 2176782336u;  // 36 to the 6th
+
+TEST(FileId, TextFormOfTimeAndLetter) {
+    struct Case {
+        std::uint32_t time;
+        char letter;
+        const char* id;
+    };
+    const Case cases[] = {
+        {0, 'A', "A0000000"},
+        {36, 'A', "A0000100"},
+        {1000000000, 'A', "AGJDGXS0"},
+        {35, 'K', "K00000Z0"},
+        {kModulus - 1, 'B', "BZZZZZZ0"},
+        {kModulus, 'B', "B0000000"},  // higher digits are dropped
+        {kModulus + 36, 'B', "B0000100"},
+        {0xFFFFFFFF, 'C', "CZ141Z30"},  // 0xFFFFFFFF - 36^6 = 2118184959
+        {36, 'q', "Q0000100"},          // the whole text is upper case
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MakeFileId(c.time, c.letter), c.id) << c.time;
+}
+
+TEST(FileId, ParsesUpperCasedTextAndRefusesOthers) {
+    struct Case {
+        const char* text;
+        bool ok;
+        std::uint32_t time;
+        char letter;
+    };
+    const Case cases[] = {
+        {"A0000100", true, 36, 'A'},
+        {"a0000100", true, 36, 'A'},
+        {"agjdgxs0", true, 1000000000, 'A'},
+        {"BZZZZZZ0", true, kModulus - 1, 'B'},
+        {"#0000100", true, 36, '#'},  // the letter is not checked
+        {"A000010x", true, 36, 'A'},  // nor is the last character
+        {"A00001000", false, 0, 0},
+        {"A000010", false, 0, 0},
+        {"", false, 0, 0},
+        {"A00-0100", false, 0, 0},
+        {"A0000 00", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t time = 7;
+        char letter = '?';
+        EXPECT_EQ(ParseFileId(c.text, time, letter), c.ok) << c.text;
+        if (!c.ok) continue;
+        EXPECT_EQ(time, c.time) << c.text;
+        EXPECT_EQ(letter, c.letter) << c.text;
+    }
+}
+
+TEST(FileId, BinaryForm) {
+    EXPECT_EQ(hexString(FileIdToBytes("A0000100")), "00 00 00 24 41 FF FF FF");
+    EXPECT_EQ(hexString(FileIdToBytes("agjdgxs0")), "3B 9A CA 00 41 FF FF FF");
+    EXPECT_TRUE(FileIdToBytes("A000010").empty());
+    EXPECT_TRUE(FileIdToBytes("A00*0100").empty());
+
+    EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 41 FF FF FF")), "A0000100");
+    EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 61 00 00 00")), "A0000100");
+    EXPECT_EQ(FileIdFromBytes(hexBytes("FF FF FF FF FF FF FF FF")), "");
+    // Any of bytes 0-4 erased means an unwritten area; bytes 5-7 do not matter.
+    for (std::size_t i = 0; i < 5; ++i) {
+        std::vector<std::uint8_t> bytes = hexBytes("00 00 00 24 41 FF FF FF");
+        bytes[i] = 0xFF;
+        EXPECT_EQ(FileIdFromBytes(bytes), "") << i;
+    }
+    EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 41 FF FF")), "");
+}
+
+// Text and bytes give back the time modulo 36^6. A kept time with an 0xFF byte cannot be
+// told from unwritten PROM, so its binary form reads back as no identifier.
+TEST(FileId, RoundTripsThroughTextAndBytes) {
+    struct Case {
+        std::uint32_t time;
+        bool bytesReadBack;
+    };
+    const Case cases[] = {
+        {0, true},           {1, true},
+        {36, true},          {1000000000, true},
+        {0x000000FF, false}, {0x0000FF00, false},
+        {0x00FF0000, false}, {kModulus - 1, false},  // 0x81BF0FFF
+        {kModulus, true},    {kModulus + 1, true},
+        {0x7FFFFFFF, false}, {0xFFFFFFFE, true},  // kept 0x7E40EFFE
+        {0xFFFFFFFF, false},                      // kept 0x7E40EFFF
+    };
+    for (const Case& c : cases) {
+        const std::string id = MakeFileId(c.time, 'M');
+        EXPECT_TRUE(IsWellFormedFileId(id)) << id;
+        std::uint32_t time = 0;
+        char letter = 0;
+        ASSERT_TRUE(ParseFileId(id, time, letter)) << id;
+        EXPECT_EQ(time, c.time % kModulus) << id;
+        EXPECT_EQ(letter, 'M');
+        const std::vector<std::uint8_t> bytes = FileIdToBytes(id);
+        ASSERT_EQ(bytes.size(), kFileIdLength) << id;
+        EXPECT_EQ(FileIdFromBytes(bytes), c.bytesReadBack ? id : "") << id;
+    }
+}
+
+TEST(FileId, WellFormedIsEightLettersOrDigits) {
+    EXPECT_TRUE(IsWellFormedFileId("A0000100"));
+    EXPECT_TRUE(IsWellFormedFileId("zzzzzzzz"));
+    EXPECT_FALSE(IsWellFormedFileId("A000010"));
+    EXPECT_FALSE(IsWellFormedFileId("A00001000"));
+    EXPECT_FALSE(IsWellFormedFileId("A000_100"));
+    EXPECT_FALSE(
+        IsWellFormedFileId("\xC4"
+                           "0000100"));  // Ä is a letter, but not one of a-z
+}
+
+TEST(FileId, ComputerLetterFilter) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},  {"b", "B"}, {"B", "B"},   {"qx", "Q"},
+        {"3", ""}, {"3A", ""}, {"\xE4", ""}, {" ", ""},
+    };
+    for (const auto& [text, filtered] : cases)
+        EXPECT_EQ(filterComputerLetter(text), filtered) << text;
+}
+
+// Dialog 136 answered from a script; every other dialog is a test failure.
+class ScriptedComputerId : public Dialogs {
+  public:
+    std::optional<std::string> changePassword(const PasswordChangeRequest&) override {
+        ADD_FAILURE();
+        return std::nullopt;
+    }
+    bool promptPassword(std::string_view) override {
+        ADD_FAILURE();
+        return false;
+    }
+    std::optional<std::array<std::string, 3>> temporaryPasswords() override {
+        ADD_FAILURE();
+        return std::nullopt;
+    }
+    std::optional<std::string> computerId(std::string_view shown) override {
+        shownTexts.emplace_back(shown);
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected computer id dialog";
+            return std::nullopt;
+        }
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    bool users() override {
+        ADD_FAILURE();
+        return false;
+    }
+
+    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> shownTexts;
+};
+
+class FileIdLetter : public ::testing::Test {
+  protected:
+    FileIdLetter() {
+        context.setDialogs(dialogs);
+        context.setSettings(store);
+        context.setClock(clock);
+    }
+    std::string stored() { return Settings(store).computerId(); }
+
+    test::RecordingPrompt prompt;
+    AppContext context{prompt};
+    ScriptedComputerId dialogs;
+    MemorySettingsStore store;
+    FixedClock clock{36};
+};
+
+const std::string kMissingText =
+    "Datorns id-tecken saknas. För att kunna se på vilken dator en fil skapats bör ett "
+    "id-tecken anges.";
+
+TEST_F(FileIdLetter, StoredLetterIsUsedWithoutAsking) {
+    Settings(store).setComputerId("q");
+    EXPECT_EQ(NewFileId(context), "Q0000100");
+    EXPECT_TRUE(prompt.entries.empty());
+    EXPECT_TRUE(dialogs.shownTexts.empty());
+}
+
+TEST_F(FileIdLetter, MissingLetterIsAskedForAndStored) {
+    dialogs.answers = {std::string("b")};
+    EXPECT_EQ(NewFileId(context), "B0000100");
+    ASSERT_EQ(prompt.entries.size(), 1u);
+    EXPECT_EQ(prompt.entries[0].text, kMissingText);
+    EXPECT_EQ(prompt.entries[0].kind, MessageKind::Warning);
+    EXPECT_FALSE(prompt.entries[0].question);
+    EXPECT_EQ(dialogs.shownTexts, std::vector<std::string>{""});
+    EXPECT_EQ(stored(), "B");
+    // Asked once: the next identifier takes the stored letter.
+    clock.set(1000000000);
+    EXPECT_EQ(NewFileId(context), "BGJDGXS0");
+    EXPECT_EQ(prompt.entries.size(), 1u);
+}
+
+TEST_F(FileIdLetter, CancelledDialogGivesZAndStoresNothing) {
+    dialogs.answers = {std::nullopt};
+    EXPECT_EQ(MakeFileId(context, 0), "Z0000000");
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{kMissingText});
+    EXPECT_EQ(dialogs.shownTexts.size(), 1u);
+    EXPECT_EQ(stored(), "");
+}
+
+TEST_F(FileIdLetter, UnusableStoredTextIsShownFilteredAndReplaced) {
+    // A digit is no computer letter: the dialog opens empty, and OK with a digit stores
+    // the empty filter result.
+    Settings(store).setComputerId("7");
+    dialogs.answers = {std::string("9")};
+    EXPECT_EQ(MakeFileId(context, 36), "Z0000100");
+    EXPECT_EQ(dialogs.shownTexts, std::vector<std::string>{""});
+    EXPECT_EQ(stored(), "");
+}
+
+TEST_F(FileIdLetter, ClockTimeWrapsToThirtyTwoBits) {
+    Settings(store).setComputerId("A");
+    clock.set(std::int64_t{1} << 32 | 36);
+    EXPECT_EQ(NewFileId(context), "A0000100");
+}
+
+}  // namespace
+}  // namespace loom
