@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "support/FailingFileSystem.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FailingFileSystem;
+using test::TempDir;
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string contentOf(FileSystem& files, const fs::path& path) {
+    std::string content, error;
+    EXPECT_TRUE(files.readWhole(path, content, error)) << error;
+    return content;
+}
+
+// Limits the size of files this process writes, for one scope.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // report EFBIG instead of ending
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
+
+std::span<const std::uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+TEST(LocalFileSystem, ReplaceIsAllOrNothing) {
+    // A new content larger than one write chunk, so failures can hit the middle.
+    const std::string fresh(40000, 'n');
+    struct Case {
+        const char* name;
+        std::function<void(FailingFileSystem&)> arrange;
+        bool commitCalled;  // false: the output is dropped without commit()
+        bool replaced;
+        bool strayTemporary;  // what a crashed writer leaves behind
+    };
+    const Case cases[] = {
+        {"works", [](FailingFileSystem&) {}, true, true, false},
+        {"dropped", [](FailingFileSystem&) {}, false, false, false},
+        {"short write", [](FailingFileSystem& f) { f.failWritesAfter(20000); }, true, false, false},
+        {"commit fails", [](FailingFileSystem& f) { f.failCommit(); }, true, false, false},
+        {"crash", [](FailingFileSystem& f) { f.crashAfter(20000); }, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        FailingFileSystem files;
+        const fs::path target = dir.path("A.KQD");
+        std::string error;
+        ASSERT_TRUE(files.writeWhole(target, "old", error)) << error;
+        c.arrange(files);
+        {
+            std::unique_ptr<OutputFile> out = files.replaceFile(target, error);
+            ASSERT_TRUE(out) << error;
+            bool ok = true;
+            for (std::size_t at = 0; at < fresh.size(); at += 16384)
+                ok = out->write(bytesOf(std::string_view(fresh).substr(at, 16384))) && ok;
+            if (c.commitCalled) {
+                EXPECT_EQ(out->commit() && ok, c.replaced);
+            }
+        }
+        files.heal();
+        EXPECT_EQ(contentOf(files, target), c.replaced ? fresh : "old");
+        EXPECT_EQ(namesIn(dir.path("")).size(), c.strayTemporary ? 2u : 1u);
+        // A stray temporary file neither blocks the next replace nor shows in listings.
+        ASSERT_TRUE(files.writeWhole(target, "next", error)) << error;
+        EXPECT_EQ(contentOf(files, target), "next");
+        EXPECT_EQ(files.list(dir.path(""), ".kqd"), std::vector<std::string>{"A.KQD"});
+    }
+}
+
+// The disk refuses bytes past a size, as a full disk would: the real output must stay
+// failed afterwards and leave nothing behind.
+TEST(LocalFileSystem, WritesAfterAFailedWriteFail) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error;
+    auto out = files.replaceFile(dir.path("B"), error);
+    ASSERT_TRUE(out);
+    {
+        const FileSizeLimit limit(3);
+        EXPECT_FALSE(out->write(bytesOf("abcd")));
+    }
+    EXPECT_FALSE(out->write(bytesOf("e")));
+    EXPECT_FALSE(out->commit());
+    out.reset();
+    EXPECT_TRUE(namesIn(dir.path("")).empty());
+}
+
+TEST(LocalFileSystem, CommitTwiceOrWriteAfterCommitFails) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error;
+    auto out = files.replaceFile(dir.path("C"), error);
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(out->write(bytesOf("one")));
+    ASSERT_TRUE(out->commit());
+    EXPECT_FALSE(out->write(bytesOf("two")));
+    EXPECT_FALSE(out->commit());
+    out.reset();  // must not remove the committed file
+    EXPECT_EQ(contentOf(files, dir.path("C")), "one");
+}
+
+TEST(LocalFileSystem, RefusesWhatCannotBeOpenedOrReplaced) {
+    TempDir dir;
+    LocalFileSystem files;
+    fs::create_directory(dir.path("folder"));
+    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    for (const char* name : {"folder", "fifo", "missing"}) {
+        std::string error;
+        EXPECT_FALSE(files.openRead(dir.path(name), error)) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+    std::string error;
+    EXPECT_FALSE(files.replaceFile(dir.path("missing/X"), error));
+    EXPECT_FALSE(error.empty());
+    // Renaming over a folder fails; the folder and its neighbours stay as they were.
+    auto out = files.replaceFile(dir.path("folder"), error);
+    ASSERT_TRUE(out);
+    EXPECT_FALSE(out->commit());
+    out.reset();
+    EXPECT_EQ(namesIn(dir.path("")), (std::vector<std::string>{"fifo", "folder"}));
+}
+
+TEST(LocalFileSystem, ReadWholeKeepsToItsLimit) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string content, error;
+    ASSERT_TRUE(files.writeWhole(dir.path("D"), std::string(100, 'x'), error));
+    EXPECT_TRUE(files.readWhole(dir.path("D"), content, error, 100));
+    EXPECT_EQ(content.size(), 100u);
+    EXPECT_FALSE(files.readWhole(dir.path("D"), content, error, 99));
+    EXPECT_TRUE(content.empty());
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(LocalFileSystem, LockedFileIsNotShared) {
+    TempDir dir;
+    LocalFileSystem files;
+    const fs::path path = dir.path("LOGIN.KEY");
+    std::string error;
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    EXPECT_FALSE(files.exists(path));
+
+    auto held = files.openLocked(path, OpenMode::CreateIfAbsent, error);
+    ASSERT_TRUE(held) << error;
+    error.clear();
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(held->append("ab"));
+    ASSERT_TRUE(held->append("cd"));
+    std::string content;
+    ASSERT_TRUE(held->readAll(content));
+    EXPECT_EQ(content, "abcd");
+    held.reset();
+
+    auto again = files.openLocked(path, OpenMode::Existing, error);
+    ASSERT_TRUE(again) << error;
+    ASSERT_TRUE(again->readAll(content));
+    EXPECT_EQ(content, "abcd");
+}
+
+TEST(LocalFileSystem, LockedReplaceKeepsTheHoldAndActsOnTheNewFile) {
+    TempDir dir;
+    LocalFileSystem files;
+    const fs::path path = dir.path("INDEX.IDX");
+    std::string error, content;
+    ASSERT_TRUE(files.writeWhole(path, "old content", error));
+    auto held = files.openLocked(path, OpenMode::Existing, error);
+    ASSERT_TRUE(held) << error;
+
+    ASSERT_TRUE(held->replace("new"));
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    ASSERT_TRUE(held->append("+tail"));
+    ASSERT_TRUE(held->readAll(content));
+    EXPECT_EQ(content, "new+tail");
+    EXPECT_EQ(contentOf(files, path), "new+tail");
+    EXPECT_EQ(namesIn(dir.path("")), std::vector<std::string>{"INDEX.IDX"});
+    held.reset();
+
+    auto next = files.openLocked(path, OpenMode::Existing, error);
+    ASSERT_TRUE(next) << error;
+    ASSERT_TRUE(next->readAll(content));
+    EXPECT_EQ(content, "new+tail");
+}
+
+TEST(LocalFileSystem, FailingLockAndReplaceLeaveTheFile) {
+    TempDir dir;
+    FailingFileSystem files;
+    const fs::path path = dir.path("LOGIN.KEY");
+    std::string error, content;
+    ASSERT_TRUE(files.writeWhole(path, "users", error));
+    files.failLocked();
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    EXPECT_FALSE(error.empty());
+    files.heal();
+    auto held = files.openLocked(path, OpenMode::Existing, error);
+    ASSERT_TRUE(held);
+    files.failReplace();
+    EXPECT_FALSE(held->replace("other"));
+    ASSERT_TRUE(held->readAll(content));
+    EXPECT_EQ(content, "users");
+}
+
+TEST(LocalFileSystem, ListsRegularFilesByExtensionInAnyCase) {
+    TempDir dir;
+    LocalFileSystem files;
+    const fs::path root = dir.path("");
+    for (const char* name : {"a.KQD", "b.kqd", "c.Kqd", "d.txt", "KQD", "e.kqd.bak"})
+        dir.write(name, {});
+    fs::create_directory(root / "folder.KQD");
+    fs::create_symlink(root / "a.KQD", root / "link.kqd");
+    fs::create_symlink(root / "nowhere", root / "dangling.kqd");
+
+    std::vector<std::string> names = files.list(root, ".KQD");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.KQD", "b.kqd", "c.Kqd", "link.kqd"}));
+    EXPECT_TRUE(files.list(root / "missing", ".KQD").empty());
+    EXPECT_TRUE(files.list(root / "d.txt", ".KQD").empty());
+}
+
+TEST(LocalFileSystem, FoldersRemovalAndTimes) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error;
+    EXPECT_TRUE(files.createFolder(dir.path("x/y")));
+    EXPECT_TRUE(files.createFolder(dir.path("x/y")));
+    dir.write("file", {1});
+    EXPECT_FALSE(files.createFolder(dir.path("file")));
+
+    EXPECT_TRUE(files.setLastWriteTime(dir.path("file"), 1000000000));
+    EXPECT_EQ(files.lastWriteTime(dir.path("file")), 1000000000);
+    EXPECT_EQ(files.lastWriteTime(dir.path("missing")), std::nullopt);
+    EXPECT_FALSE(files.setLastWriteTime(dir.path("missing"), 0));
+
+    EXPECT_TRUE(files.remove(dir.path("file"), error));
+    EXPECT_FALSE(files.exists(dir.path("file")));
+    EXPECT_FALSE(files.remove(dir.path("file"), error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(LocalFileSystem, PathTextIsCodePage1252) {
+    EXPECT_EQ(pathText(fs::path(u8"/data/\u00C5ke/\u00E4.KQD")), "/data/\xC5ke/\xE4.KQD");
+}
+
+}  // namespace
+}  // namespace loom

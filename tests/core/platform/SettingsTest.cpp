@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Settings.h"
+
+namespace loom {
+namespace {
+
+TEST(Settings, DefaultsOfEveryValue) {
+    struct Case {
+        std::string_view name;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"ComputerID", ""},
+        {"LocalPort", "COM2"},
+        {"RemotePort", "COM2"},
+        {"Produkt", ""},
+        {"IP-ADDR", ""},
+        {"IP-PORT", ""},
+        {"LatestExport", ""},
+        {"Column", "40"},
+        {"Margin", "20"},
+        {"Font0", "N,Y,Y,700,120,Arial"},
+        {"Font1", "Y,N,N,400,100,Arial"},
+        {"Font2", "N,N,N,400,90,Arial"},
+    };
+    MemorySettingsStore store;
+    const Settings settings(store);
+    ASSERT_EQ(settingDefinitions().size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(settingDefinitions()[i].name, cases[i].name);
+        EXPECT_EQ(settings.text(cases[i].name), cases[i].text) << cases[i].name;
+    }
+    EXPECT_EQ(settings.integer("Column"), 40);
+    EXPECT_EQ(settings.integer("Margin"), 20);
+    EXPECT_EQ(findSetting("column"), nullptr);
+    EXPECT_EQ(findSetting("PreviewPages"), nullptr);
+}
+
+TEST(Settings, EachValueIsStoredWithItsTypeInTheEmptySection) {
+    MemorySettingsStore store;
+    Settings settings(store);
+    EXPECT_TRUE(settings.setInteger("Column", 55));
+    EXPECT_TRUE(settings.setText("Margin", "30"));
+    EXPECT_FALSE(settings.setText("Margin", "3O"));
+    EXPECT_TRUE(settings.setComputerId("K"));
+    EXPECT_TRUE(settings.setInteger("LocalPort", 3));
+
+    EXPECT_EQ(store.readInt("", "Column", -1), 55);
+    EXPECT_EQ(store.readString("", "Column", "absent"), "absent");
+    EXPECT_EQ(store.readInt("", "Margin", -1), 30);
+    EXPECT_EQ(store.readString("", "ComputerID", ""), "K");
+    EXPECT_EQ(store.readString("", "LocalPort", ""), "3");
+    EXPECT_EQ(store.readString("Settings", "ComputerID", "other"), "other");
+    EXPECT_EQ(settings.text("Column"), "55");
+    EXPECT_EQ(settings.computerId(), "K");
+    EXPECT_EQ(settings.integer("LocalPort"), 3);
+    EXPECT_EQ(settings.integer("Font0"), 0);  // not a number
+}
+
+TEST(MemorySettingsStore, AValueHasOneTypeAndSectionsAreApart) {
+    MemorySettingsStore store;
+    store.writeInt("", "V", 7);
+    store.writeString("", "V", "text");
+    EXPECT_EQ(store.readInt("", "V", -1), -1);
+    EXPECT_EQ(store.readString("", "V", ""), "text");
+    store.writeInt("", "V", 8);
+    EXPECT_EQ(store.readString("", "V", "none"), "none");
+    EXPECT_EQ(store.readInt("", "V", -1), 8);
+    store.writeString("A", "B", "in A");
+    EXPECT_EQ(store.readString("", "AB", "none"), "none");
+    EXPECT_EQ(store.readString("A", "B", ""), "in A");
+}
+
+}  // namespace
+}  // namespace loom
