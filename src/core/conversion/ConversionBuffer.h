@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "fields/PromBlock.h"
+
 namespace loom {
 
 // A flat PROM image for a conversion program: it starts at 64 KB of erased bytes and
@@ -24,10 +26,15 @@ class ConversionBuffer {
     void set(std::uint64_t address, std::uint8_t value);
 
     std::size_t size() const { return bytes_.size(); }
-    std::span<const std::uint8_t> bytes() const { return bytes_; }
+    // The 16-byte blocks that hold anything but erased bytes, in address order. Only the
+    // stretches written to are looked at, so a mostly empty megabyte costs little.
+    std::vector<PromBlock> blocks() const;
 
   private:
+    static constexpr unsigned kStretchShift = 10;
+
     std::vector<std::uint8_t> bytes_;
+    std::vector<bool> written_ = std::vector<bool>(kInitialSize >> kStretchShift);
 };
 
 }  // namespace loom

@@ -122,14 +122,8 @@ bool ConversionList::Convert(PromImage& image, const ConversionEntry& entry) {
         result.set(std::uint64_t{entry.blankAddress} + i, ConversionBuffer::kErased);
 
     image.clear();
-    const std::span<const std::uint8_t> bytes = result.bytes();
-    for (std::size_t at = 0; at < bytes.size(); at += PromBlock::kSize) {
-        const auto block = bytes.subspan(at, PromBlock::kSize);
-        if (std::all_of(block.begin(), block.end(),
-                        [](std::uint8_t b) { return b == ConversionBuffer::kErased; }))
-            continue;
-        image.write(static_cast<std::uint32_t>(at), block);
-    }
+    for (const PromBlock& block : result.blocks())
+        image.write(block.address, block.data);
     return ran;
 }
 

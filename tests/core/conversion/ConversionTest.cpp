@@ -572,6 +572,21 @@ TEST(ConversionBuffer, DoublesUpToOneMegabyte) {
     EXPECT_EQ(buffer.get(65536), 2);
 }
 
+TEST(ConversionBuffer, BlocksAreTheWrittenOnesThatAreNotErased) {
+    ConversionBuffer buffer;
+    buffer.set(0xFFFF5, 0x01);
+    buffer.set(0x0F, 0xFF);  // written, but erased
+    buffer.set(0x21, 0x00);
+    buffer.set(0x2F, 0x02);
+    std::vector<std::string> blocks;
+    for (const PromBlock& b : buffer.blocks())
+        blocks.push_back(std::to_string(b.address) + ": " + hexString(b.data));
+    EXPECT_EQ(blocks, (std::vector<std::string>{
+                          "32: FF 00 FF FF FF FF FF FF FF FF FF FF FF FF FF 02",
+                          "1048560: FF FF FF FF FF 01 FF FF FF FF FF FF FF FF FF FF",
+                      }));
+}
+
 // --- Asking before a write ---
 
 class ProductCheck : public ConversionFolder {
