@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "archive/UsersList.h"
+#include "common/Messages.h"
+#include "core/archive/SecurityHome.h"
+
+namespace loom {
+namespace {
+
+using test::expectedRecord;
+using test::loginKeyOf;
+using Rows = std::vector<std::string>;
+
+class UsersListTest : public ::testing::Test {
+  protected:
+    test::SecurityHome home;
+    UsersList list{home.context};
+};
+
+struct OrderCase {
+    const char* label;
+    std::string a;
+    std::string b;
+    bool less;
+};
+
+class UsersListOrder : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(UsersListOrder, ComparesUpperCasedBytesUnsignedAndShorterFirst) {
+    const OrderCase& c = GetParam();
+    EXPECT_EQ(UsersList::lessCaseInsensitive(c.a, c.b), c.less);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsersListOrder,
+    ::testing::Values(OrderCase{"LettersIgnoreCase", "a", "B", true},
+                      OrderCase{"LettersIgnoreCaseReversed", "B", "a", false},
+                      OrderCase{"SameButCaseIsNotLess", "Anna", "aNNA", false},
+                      OrderCase{"SameButCaseIsNotLessReversed", "aNNA", "Anna", false},
+                      OrderCase{"PrefixFirst", "ann", "Anna", true},
+                      OrderCase{"LongerLast", "Anna", "ann", false},
+                      OrderCase{"EmptyFirst", "", "a", true},
+                      OrderCase{"TabBeforeLetters", "Al\tx", "Alb\ty", true},
+                      OrderCase{"HighBytesAfterAscii", "z", "\xE9", true},
+                      OrderCase{"AccentedLettersIgnoreCase", "\xE4", "\xC5", true},  // ä < Å
+                      OrderCase{"AccentedSameButCase", "\xF6", "\xD6", false},       // ö, Ö
+                      OrderCase{"UpperOfSmallSIsCaron", "\x9A", "\x8A", false}),     // š, Š
+    test::ByLabel());
+
+struct SplitCase {
+    const char* label;
+    std::string row;
+    std::string name;
+    std::string password;
+};
+
+class UsersListSplit : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(UsersListSplit, AtTheFirstTab) {
+    const SplitCase& c = GetParam();
+    std::string name = "stale";
+    std::string password = "stale";
+    UsersList::split(c.row, name, password);
+    EXPECT_EQ(name, c.name);
+    EXPECT_EQ(password, c.password);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UsersListSplit,
+                         ::testing::Values(SplitCase{"Pair", "anna\tx", "anna", "x"},
+                                           SplitCase{"PasswordHoldsATab", "a\tb\tc", "a", "b\tc"},
+                                           SplitCase{"OnlyATab", "\t", "", ""},
+                                           SplitCase{"NoTab", "anna", "anna", ""},
+                                           SplitCase{"Empty", "", "", ""}),
+                         test::ByLabel());
+
+TEST_F(UsersListTest, OpeningAMissingOrFaultyFileShowsMessage45) {
+    EXPECT_FALSE(list.open());
+    home.writeLoginKey(std::string(129, 'x'));
+    EXPECT_FALSE(list.open());
+    const std::string m45 = "Filen med lösenord saknas eller är felaktig.";
+    EXPECT_EQ(home.prompt.texts(), (std::vector<std::string>{m45, m45}));
+    EXPECT_TRUE(list.rows().empty());
+}
+
+TEST_F(UsersListTest, OpeningListsTheUsersInCaseInsensitiveOrderKeepingFileOrderOnTies) {
+    home.writeLoginKey(loginKeyOf(
+        "sys", {{"bertil", "1"}, {"Anna", "2"}, {"cecilia", "3"}, {"anna", "4"}, {"", "5"}}));
+    ASSERT_TRUE(list.open());
+    EXPECT_EQ(list.rows(), (Rows{"\t5", "Anna\t2", "anna\t4", "bertil\t1", "cecilia\t3"}));
+    EXPECT_TRUE(home.prompt.entries.empty());
+}
+
+TEST_F(UsersListTest, AnEmptyFileOpensWithNoRows) {
+    home.writeLoginKey("");
+    ASSERT_TRUE(list.open());
+    EXPECT_TRUE(list.rows().empty());
+}
+
+TEST_F(UsersListTest, AddingPlacesTheRowAfterEveryRowNotGreater) {
+    home.writeLoginKey(loginKeyOf("sys", {{"Bo", "1"}, {"Dan", "2"}}));
+    ASSERT_TRUE(list.open());
+    EXPECT_EQ(list.add("cilla", "3"), 1);
+    EXPECT_EQ(list.add("bo", "1"), 1);  // equal to "Bo\t1" but for case: after it
+    EXPECT_EQ(list.add("\xC5sa", "4"), 4);
+    EXPECT_EQ(list.add("Bo", "1"), 2);  // no duplicate check
+    EXPECT_EQ(list.rows(), (Rows{"Bo\t1", "bo\t1", "Bo\t1", "cilla\t3", "Dan\t2", "\xC5sa\t4"}));
+    EXPECT_TRUE(home.prompt.entries.empty());
+}
+
+TEST_F(UsersListTest, AddingAnEmptyUserAsksMessage50) {
+    home.writeLoginKey(loginKeyOf("sys", {{"anna", "a"}}));
+    ASSERT_TRUE(list.open());
+    home.prompt.answers = {Answer::No, Answer::Yes};
+    EXPECT_EQ(list.add("", ""), -1);
+    EXPECT_EQ(list.add("", ""), 0);
+    EXPECT_EQ(list.add("", "x"), 1);  // one empty field is no question
+    EXPECT_EQ(list.rows(), (Rows{"\t", "\tx", "anna\ta"}));
+    ASSERT_EQ(home.prompt.entries.size(), 2u);
+    for (const auto& e : home.prompt.entries) {
+        EXPECT_TRUE(e.question);
+        EXPECT_EQ(e.text,
+                  "Både användarnamn och lösenord är tomt.\nVill du verkligen lägga in det i "
+                  "lösenordsfilen?");
+    }
+}
+
+TEST_F(UsersListTest, RemovingTakesTheRowAtTheIndex) {
+    home.writeLoginKey(loginKeyOf("sys", {{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+    ASSERT_TRUE(list.open());
+    list.remove(1);
+    list.remove(7);  // nothing selected
+    EXPECT_EQ(list.rows(), (Rows{"a\t1", "c\t3"}));
+}
+
+TEST_F(UsersListTest, CommitWritesTheRowsInListOrderAfterRecord0) {
+    const std::string record0 = expectedRecord("", "sys", 3);
+    home.writeLoginKey(record0 + expectedRecord("Dan", "d") + expectedRecord("bo", "b") +
+                       expectedRecord("old", "o"));
+    ASSERT_TRUE(list.open());
+    list.remove(2);  // "old\to"
+    list.add("Anna", "a");
+    list.add("", "tom");
+    ASSERT_TRUE(list.commit());
+    const std::string bytes = home.loginKeyBytes();
+    EXPECT_EQ(bytes.size(), 128u * (1 + list.rows().size()));
+    EXPECT_EQ(bytes, record0 + expectedRecord("", "tom") + expectedRecord("Anna", "a") +
+                         expectedRecord("bo", "b") + expectedRecord("Dan", "d"));
+    EXPECT_TRUE(home.prompt.entries.empty());
+}
+
+TEST_F(UsersListTest, CommitRefusesAPairTooLongForARecordNamingItsUser) {
+    const std::string before = loginKeyOf("sys", {{"anna", "a"}});
+    home.writeLoginKey(before);
+    ASSERT_TRUE(list.open());
+    list.add("\xC5sa", std::string(123, 'p'));  // 126 bytes together
+    list.add("bo", "b");
+    EXPECT_FALSE(list.commit());
+    EXPECT_EQ(home.loginKeyBytes(), before);
+    EXPECT_EQ(home.prompt.texts(),
+              (std::vector<std::string>{"Användarnamn och lösenord får tillsammans vara högst "
+                                        "125 tecken.\nAnvändare: Åsa"}));
+    EXPECT_EQ(list.rows().size(), 3u);  // the dialog stays with its rows
+
+    list.remove(2);
+    list.add("\xC5s", std::string(123, 'p'));  // 125
+    ASSERT_TRUE(list.commit());
+    EXPECT_EQ(home.loginKeyBytes().size(), 128u * 4);
+}
+
+TEST_F(UsersListTest, CommitWithoutRecord0ShowsMessage45AndWritesNothing) {
+    home.writeLoginKey("");
+    ASSERT_TRUE(list.open());
+    list.add("anna", "a");
+    EXPECT_FALSE(list.commit());
+    EXPECT_EQ(home.loginKeyBytes(), "");
+    EXPECT_EQ(home.prompt.texts(),
+              (std::vector<std::string>{"Filen med lösenord saknas eller är felaktig."}));
+}
+
+}  // namespace
+}  // namespace loom
