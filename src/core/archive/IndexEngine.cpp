@@ -1,0 +1,158 @@
+#include "archive/IndexEngine.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "common/Cp1252.h"
+#include "common/Messages.h"
+#include "context/AppContext.h"
+#include "platform/FileSystem.h"
+
+namespace loom {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), cp1252Upper);
+    return out;
+}
+
+std::vector<std::string> upperAll(const std::vector<std::string>& texts) {
+    std::vector<std::string> out;
+    out.reserve(texts.size());
+    for (const std::string& text : texts)
+        out.push_back(upper(text));
+    return out;
+}
+
+// The non-empty lines of an index, without their ends. Lines written by hand or by other
+// tools may end in LF alone, and the last one may have no end at all.
+std::vector<std::string_view> splitLines(std::string_view content) {
+    std::vector<std::string_view> lines;
+    std::size_t at = 0;
+    while (at < content.size()) {
+        const std::size_t feed = content.find('\n', at);
+        const std::size_t end = feed == std::string_view::npos ? content.size() : feed;
+        std::string_view line = content.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+bool matchesUpper(std::string_view line, const std::vector<std::string>& upperKeywords) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) return upperKeywords.empty();
+    const std::string text = upper(line.substr(tab + 1));
+    return std::all_of(upperKeywords.begin(), upperKeywords.end(),
+                       [&text](const std::string& k) { return text.find(k) != std::string::npos; });
+}
+
+// An index opened for one operation, with its content read.
+struct OpenIndex {
+    std::filesystem::path path;
+    std::unique_ptr<LockedFile> file;
+    std::string content;
+};
+
+bool openIndex(AppContext& context, std::string_view name, OpenIndex& index) {
+    FileSystem& files = context.files();
+    const std::filesystem::path folder = context.programDirectory().folder(ProgramFolder::Index);
+    if (!files.exists(folder)) files.createFolder(folder);
+    index.path = context.programDirectory().file(ProgramFolder::Index, name);
+    std::string error;
+    index.file = files.openLocked(index.path, OpenMode::CreateIfAbsent, error);
+    if (!index.file || !index.file->readAll(index.content)) {
+        index.file.reset();
+        context.prompt().show(MessageId::CannotOpenFile, {pathText(index.path)},
+                              MessageKind::Warning);
+        return false;
+    }
+    return true;
+}
+
+bool saved(AppContext& context, const OpenIndex& index, bool ok) {
+    if (!ok)
+        context.prompt().show(MessageId::CannotSaveFile, {pathText(index.path)},
+                              MessageKind::Warning);
+    return ok;
+}
+
+}  // namespace
+
+std::string_view IndexEngine::keyOf(std::string_view line) {
+    return line.substr(0, line.find('\t'));
+}
+
+bool IndexEngine::lineMatches(std::string_view line, const std::vector<std::string>& keywords) {
+    return matchesUpper(line, upperAll(keywords));
+}
+
+bool IndexEngine::StoreIndexLine(std::string_view indexName, std::string_view line) {
+    // Carriage returns go too: a value holding one would otherwise break the line structure
+    // for readers that split on either.
+    std::string clean;
+    clean.reserve(line.size());
+    for (const char c : line) {
+        if (c != '\n' && c != '\r') clean.push_back(c);
+    }
+    OpenIndex index;
+    if (!openIndex(context_, indexName, index)) return false;
+    if (clean.empty()) return true;
+
+    const std::string_view key = keyOf(clean);
+    const std::vector<std::string_view> lines = splitLines(index.content);
+    const bool known = std::any_of(lines.begin(), lines.end(),
+                                   [key](std::string_view l) { return keyOf(l) == key; });
+    if (!known) {
+        // Appending in place keeps the cost of a save independent of the index's size.
+        std::string tail;
+        if (!index.content.empty() && index.content.back() != '\n') tail += kLineEnd;
+        tail += clean;
+        tail += kLineEnd;
+        return saved(context_, index, index.file->append(tail));
+    }
+    std::string next;
+    next.reserve(index.content.size() + clean.size() + kLineEnd.size() * 2);
+    for (const std::string_view l : lines) {
+        if (keyOf(l) == key) continue;
+        next += l;
+        next += kLineEnd;
+    }
+    next += clean;
+    next += kLineEnd;
+    return saved(context_, index, index.file->replace(next));
+}
+
+bool IndexEngine::RemoveIndexLine(std::string_view indexName, std::string_view key) {
+    OpenIndex index;
+    if (!openIndex(context_, indexName, index)) return false;
+    const std::vector<std::string_view> lines = splitLines(index.content);
+    const auto found = std::find_if(lines.begin(), lines.end(),
+                                    [key](std::string_view l) { return keyOf(l) == key; });
+    if (found == lines.end()) return false;
+    std::string next;
+    next.reserve(index.content.size());
+    for (auto it = lines.begin(); it != lines.end(); ++it) {
+        if (it == found) continue;
+        next += *it;
+        next += kLineEnd;
+    }
+    return saved(context_, index, index.file->replace(next));
+}
+
+bool IndexEngine::SearchIndex(std::string_view indexName, const std::vector<std::string>& keywords,
+                              std::vector<std::string>& list) {
+    OpenIndex index;
+    if (!openIndex(context_, indexName, index)) return false;
+    const std::vector<std::string> upperKeywords = upperAll(keywords);
+    for (const std::string_view line : splitLines(index.content)) {
+        if (matchesUpper(line, upperKeywords)) list.emplace_back(line);
+    }
+    return true;
+}
+
+}  // namespace loom

@@ -1,0 +1,463 @@
+#include "datafile/DataFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "archive/IndexEngine.h"
+#include "common/Messages.h"
+#include "common/PseudoRandom.h"
+#include "context/AppContext.h"
+#include "fields/FieldCodec.h"
+#include "platform/FileSystem.h"
+
+namespace loom {
+namespace {
+
+constexpr char kMagic[] = "<KQ_DATA>";  // with its zero byte: the first 10 bytes
+constexpr std::size_t kMagicLength = sizeof(kMagic);
+constexpr std::uint8_t kVersion = 1;
+constexpr std::uint32_t kEndMarker = 1;  // a flags word with bit 0 set
+constexpr std::uint32_t kFlagEnd = 1;
+constexpr std::size_t kKeyMask = DataFile::kKeyLength - 1;
+static_assert((DataFile::kKeyLength & kKeyMask) == 0, "the key position wraps by masking");
+
+// XORs `bytes` with the key stream starting at key position `keyAt`. Done in runs that
+// never wrap so that the inner loop is a plain vectorisable XOR.
+void applyKey(std::uint8_t* bytes, std::size_t count, std::size_t keyAt) {
+    const auto& key = DataFile::keyStream();
+    while (count > 0) {
+        const std::size_t run = std::min(count, DataFile::kKeyLength - keyAt);
+        for (std::size_t i = 0; i < run; ++i)
+            bytes[i] ^= key[keyAt + i];
+        bytes += run;
+        count -= run;
+        keyAt = 0;
+    }
+}
+
+std::uint32_t sumOf(const std::uint8_t* bytes, std::size_t count) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        sum += bytes[i];
+    return sum;
+}
+
+// Plain bytes out of an enciphered file. Each chunk is deciphered as a whole when it
+// arrives; the checksum takes in the consumed bytes lazily, when the chunk is replaced or
+// the sum is asked for, so that reading a byte stays a bounds check and a copy.
+class CipherReader {
+  public:
+    explicit CipherReader(InputFile& file) : file_(file), buffer_(DataFile::kBufferSize) {}
+
+    bool byte(std::uint8_t& out) {
+        if (pos_ == end_ && !fill()) return false;
+        out = buffer_[pos_++];
+        return true;
+    }
+
+    bool u32(std::uint32_t& out) {
+        out = 0;
+        for (int i = 0; i < 4; ++i) {
+            std::uint8_t b = 0;
+            if (!byte(b)) return false;
+            out = (out << 8) | b;
+        }
+        return true;
+    }
+
+    // A text up to and including its zero byte; false at the end of the file, on a read
+    // error or when the text runs past the longest allowed.
+    bool text(std::string& out) {
+        out.clear();
+        for (;;) {
+            if (pos_ == end_ && !fill()) return false;
+            const std::uint8_t* start = buffer_.data() + pos_;
+            const std::size_t available = end_ - pos_;
+            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(start, 0, available));
+            const std::size_t length =
+                zero != nullptr ? static_cast<std::size_t>(zero - start) : available;
+            if (out.size() + length > DataFile::kMaxText) return false;
+            out.append(reinterpret_cast<const char*>(start), length);
+            pos_ += length;
+            if (zero != nullptr) {
+                ++pos_;
+                return true;
+            }
+        }
+    }
+
+    bool skip(std::size_t count) {
+        while (count > 0) {
+            if (pos_ == end_ && !fill()) return false;
+            const std::size_t run = std::min(count, end_ - pos_);
+            pos_ += run;
+            count -= run;
+        }
+        return true;
+    }
+
+    // The sum of every plain byte consumed so far.
+    std::uint32_t checksum() {
+        fold();
+        return sum_;
+    }
+
+  private:
+    void fold() {
+        sum_ += sumOf(buffer_.data() + summed_, pos_ - summed_);
+        summed_ = pos_;
+    }
+
+    bool fill() {
+        fold();
+        const std::size_t n = file_.read(buffer_);
+        if (n == 0 || n > buffer_.size()) return false;
+        applyKey(buffer_.data(), n, keyAt_);
+        keyAt_ = (keyAt_ + n) & kKeyMask;
+        pos_ = 0;
+        end_ = n;
+        summed_ = 0;
+        return true;
+    }
+
+    InputFile& file_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::size_t summed_ = 0;
+    std::size_t keyAt_ = 0;
+    std::uint32_t sum_ = 0;
+};
+
+// Plain bytes into an enciphered file: gathered plain, then summed, enciphered and
+// written a whole buffer at a time.
+class CipherWriter {
+  public:
+    explicit CipherWriter(OutputFile& file) : file_(file), buffer_(DataFile::kBufferSize) {}
+
+    void bytes(const std::uint8_t* data, std::size_t count) {
+        while (count > 0) {
+            if (pos_ == buffer_.size()) flush();
+            const std::size_t run = std::min(count, buffer_.size() - pos_);
+            std::memcpy(buffer_.data() + pos_, data, run);
+            pos_ += run;
+            data += run;
+            count -= run;
+        }
+    }
+
+    void byte(std::uint8_t b) {
+        if (pos_ == buffer_.size()) flush();
+        buffer_[pos_++] = b;
+    }
+
+    void u32(std::uint32_t v) {
+        const std::uint8_t be[4] = {
+            static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+        bytes(be, sizeof be);
+    }
+
+    void text(std::string_view t) {
+        bytes(reinterpret_cast<const std::uint8_t*>(t.data()), t.size());
+        byte(0);
+    }
+
+    // The sum of every plain byte given so far.
+    std::uint32_t checksum() {
+        fold();
+        return sum_;
+    }
+
+    // Writes what is left; false when any write failed or fell short.
+    bool finish() {
+        flush();
+        return ok_;
+    }
+
+  private:
+    void fold() {
+        sum_ += sumOf(buffer_.data() + summed_, pos_ - summed_);
+        summed_ = pos_;
+    }
+
+    void flush() {
+        fold();
+        applyKey(buffer_.data(), pos_, keyAt_);
+        keyAt_ = (keyAt_ + pos_) & kKeyMask;
+        if (ok_ && pos_ > 0) ok_ = file_.write(std::span<const std::uint8_t>(buffer_.data(), pos_));
+        pos_ = 0;
+        summed_ = 0;
+    }
+
+    OutputFile& file_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t summed_ = 0;
+    std::size_t keyAt_ = 0;
+    std::uint32_t sum_ = 0;
+    bool ok_ = true;
+};
+
+// Why a read failed, where the failure has a text of its own.
+enum class Reason { Ok, NoText, NotADataFile, UnknownVersion, WrongPassword, BadChecksum };
+
+std::optional<MessageId> reasonMessage(Reason reason) {
+    switch (reason) {
+        case Reason::NotADataFile:
+            return MessageId::NotADataFile;
+        case Reason::UnknownVersion:
+            return MessageId::UnknownVersion;
+        case Reason::WrongPassword:
+            return MessageId::WrongPassword;
+        case Reason::BadChecksum:
+            return MessageId::BadChecksum;
+        default:
+            return std::nullopt;
+    }
+}
+
+// A value that Read could not take back: longer than the longest text or holding the zero
+// byte that ends a text.
+bool unreadable(std::string_view text) {
+    return text.size() > DataFile::kMaxText || text.find('\0') != std::string_view::npos;
+}
+
+std::string hexAddress(FieldAddress address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));
+    return text;
+}
+
+// Steps shared by Read and ReadHeader: magic, version, password field, template name.
+Reason readHeader(CipherReader& in, std::string& templateName, std::string& password) {
+    std::uint8_t magic[kMagicLength];
+    for (std::uint8_t& b : magic) {
+        if (!in.byte(b)) return Reason::NoText;
+    }
+    if (std::memcmp(magic, kMagic, kMagicLength) != 0) return Reason::NotADataFile;
+    std::uint8_t version = 0;
+    if (!in.byte(version)) return Reason::NoText;
+    if (version != kVersion) return Reason::UnknownVersion;
+    if (!in.text(password)) return Reason::NoText;
+    if (password.size() >= DataFile::kPasswordField) return Reason::WrongPassword;
+    if (!in.skip(DataFile::kPasswordField - password.size() - 1)) return Reason::NoText;
+    if (!in.text(templateName)) return Reason::NoText;
+    return Reason::Ok;
+}
+
+}  // namespace
+
+const std::array<std::uint8_t, DataFile::kKeyLength>& DataFile::keyStream() {
+    static const std::array<std::uint8_t, kKeyLength> key = [] {
+        std::array<std::uint8_t, kKeyLength> bytes{};
+        PseudoRandom random(kKeySeed);
+        for (std::uint8_t& b : bytes)
+            b = random.nextByte();
+        return bytes;
+    }();
+    return key;
+}
+
+DataFile::DataFile(AppContext& context) : context_(context) {
+    keyStream();
+}
+
+std::string DataFile::fileTitle(const std::filesystem::path& path) {
+    std::string name = pathText(path.filename());
+    if (const std::size_t dot = name.find('.'); dot != std::string::npos) name.resize(dot);
+    return name;
+}
+
+namespace {
+
+// One message: the context line with the path and, where there is one, the reason below.
+void report(AppContext& context, bool reportErrors, MessageId what,
+            const std::filesystem::path& path, std::string_view reason = {}) {
+    if (!reportErrors) return;
+    std::string text = formatMessage(what, {pathText(path)});
+    if (!reason.empty()) {
+        text += '\n';
+        text += reason;
+    }
+    context.prompt().show(text, MessageKind::Warning);
+}
+
+void reportRead(AppContext& context, bool reportErrors, const std::filesystem::path& path,
+                Reason reason) {
+    const std::optional<MessageId> id = reasonMessage(reason);
+    report(context, reportErrors, MessageId::CannotReadFile, path,
+           id ? messageText(*id) : std::string_view{});
+}
+
+}  // namespace
+
+bool DataFile::ReadHeader(const std::filesystem::path& path, std::string& templateName,
+                          std::string& password, bool reportErrors) {
+    store_.clear();
+    displayName_.clear();
+    std::string error;
+    std::unique_ptr<InputFile> file = context_.files().openRead(path, error);
+    if (!file) {
+        reportRead(context_, reportErrors, path, Reason::NoText);
+        return false;
+    }
+    CipherReader in(*file);
+    std::string name;
+    std::string secret;
+    if (const Reason reason = readHeader(in, name, secret); reason != Reason::Ok) {
+        reportRead(context_, reportErrors, path, reason);
+        return false;
+    }
+    templateName = std::move(name);
+    password = std::move(secret);
+    return true;
+}
+
+bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
+    store_.clear();
+    templateName_.clear();
+    displayName_ = fileTitle(path);
+    std::string error;
+    std::unique_ptr<InputFile> file = context_.files().openRead(path, error);
+    if (!file) {
+        reportRead(context_, reportErrors, path, Reason::NoText);
+        return false;
+    }
+    CipherReader in(*file);
+    std::string password;
+    if (const Reason reason = readHeader(in, templateName_, password); reason != Reason::Ok) {
+        reportRead(context_, reportErrors, path, reason);
+        return false;
+    }
+
+    LabelTable& labels = context_.labels();
+    labels.clear();
+    for (;;) {
+        std::uint32_t flags = 0;
+        if (!in.u32(flags)) {
+            reportRead(context_, reportErrors, path, Reason::NoText);
+            return false;
+        }
+        if ((flags & kFlagEnd) != 0) break;
+        std::uint32_t address = 0;
+        std::uint32_t type = 0;
+        if (!in.u32(address) || !in.u32(type)) {
+            reportRead(context_, reportErrors, path, Reason::NoText);
+            return false;
+        }
+        FieldRecord& record = store_.findOrCreate(address);
+        record.flags = static_cast<std::uint8_t>(flags);
+        record.type = static_cast<std::uint8_t>(type);
+        if (!in.text(record.value)) {
+            reportRead(context_, reportErrors, path, Reason::NoText);
+            return false;
+        }
+        if ((record.flags & kFieldFlagDisplayName) != 0) {
+            displayName_ += '\t';
+            displayName_ += record.value;
+        }
+        if (const auto index = LabelTable::indexFor(address)) labels.set(*index, record.value);
+    }
+
+    const std::uint32_t sum = in.checksum();
+    std::uint32_t stored = 0;
+    if (!in.u32(stored)) {
+        reportRead(context_, reportErrors, path, Reason::NoText);
+        return false;
+    }
+    if (stored != sum) {
+        reportRead(context_, reportErrors, path, Reason::BadChecksum);
+        return false;
+    }
+    return true;
+}
+
+bool DataFile::Write(const std::filesystem::path& path, std::string_view templateName,
+                     std::string_view password, const FieldStore& source, bool reportErrors) {
+    const std::string title = fileTitle(path);
+    displayName_ = title;
+
+    // Everything that would make a file Read cannot take back is refused before a byte is
+    // written, so that the previous file stays.
+    if (password.size() >= kPasswordField || password.find('\0') != std::string_view::npos ||
+        unreadable(templateName)) {
+        report(context_, reportErrors, MessageId::CannotSaveFile, path);
+        return false;
+    }
+    struct Pending {
+        const FieldRecord* record;
+        std::optional<std::string> normalised;  // set when it replaces the stored value
+    };
+    std::vector<Pending> records;
+    records.reserve(source.size());
+    std::string displayName = title;
+    for (const FieldRecord* record : source.ordered()) {
+        Pending pending{record, std::nullopt};
+        // A record read from a file and not yet merged with its template has size 0:
+        // normalising it through no bits at all would destroy its value.
+        std::string text;
+        if (!isAddressless(record->address) && record->size != 0 && normaliseValue(*record, text))
+            pending.normalised = std::move(text);
+        const std::string& written = pending.normalised ? *pending.normalised : record->value;
+        if (unreadable(written)) {
+            report(context_, reportErrors, MessageId::CannotSaveFile, path,
+                   formatMessage(MessageId::ValueCannotBeSaved, {hexAddress(record->address)}));
+            return false;
+        }
+        if ((record->flags & kFieldFlagDisplayName) != 0) {
+            displayName += '\t';
+            displayName += written;
+        }
+        records.push_back(std::move(pending));
+    }
+
+    std::string error;
+    std::unique_ptr<OutputFile> file = context_.files().replaceFile(path, error);
+    if (!file) {
+        report(context_, reportErrors, MessageId::CannotSaveFile, path);
+        return false;
+    }
+    CipherWriter out(*file);
+    out.bytes(reinterpret_cast<const std::uint8_t*>(kMagic), kMagicLength);
+    out.byte(kVersion);
+    out.text(password);
+    PseudoRandom filler(static_cast<std::uint32_t>(context_.clock().nowSeconds()));
+    for (std::size_t i = password.size() + 1; i < kPasswordField; ++i)
+        out.byte(filler.nextByte());
+    out.text(templateName);
+    for (const Pending& pending : records) {
+        const FieldRecord& record = *pending.record;
+        // Bit 0 set would make the flags word the end marker and cut the file short.
+        out.u32(record.flags & ~kFlagEnd);
+        out.u32(record.address);
+        out.u32(record.type);
+        out.text(pending.normalised ? *pending.normalised : record.value);
+    }
+    out.u32(kEndMarker);
+    out.u32(out.checksum());
+    if (!out.finish() || !file->commit()) {
+        report(context_, reportErrors, MessageId::CannotSaveFile, path);
+        return false;
+    }
+    file.reset();
+
+    displayName_ = std::move(displayName);
+    // The file is saved; an index that cannot be updated says so itself and is mended by
+    // the next rebuild.
+    IndexEngine(context_).StoreIndexLine(kDataIndex, displayName_);
+    return true;
+}
+
+void DataFile::CopyStoreTo(FieldStore& target) const {
+    target.clear();
+    target.reserve(store_.size());
+    store_.forEach([&target](const FieldRecord& record) { target.copyIn(record); });
+}
+
+}  // namespace loom
