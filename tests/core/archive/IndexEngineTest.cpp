@@ -1,0 +1,166 @@
+#include "archive/IndexEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/Cp1252.h"
+#include "context/AppContext.h"
+#include "support/FailingFileSystem.h"
+#include "support/RecordingPrompt.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+class IndexEngineTest : public ::testing::Test {
+  protected:
+    IndexEngineTest() : home_(temp_.path("home")), context_(prompt_) {
+        fs::create_directories(home_);
+        context_.setFileSystem(files_);
+        context_.setProgramDirectory(ProgramDirectory(home_));
+    }
+
+    fs::path indexPath() const { return home_ / "INDEX" / "DATA.KQI"; }
+    std::string content() const {
+        std::ifstream in(indexPath(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void setContent(const std::string& text) const {
+        fs::create_directories(indexPath().parent_path());
+        std::ofstream(indexPath(), std::ios::binary) << text;
+    }
+    bool store(const std::string& utf8Line) {
+        return engine_.StoreIndexLine(kDataIndex, utf8ToCp1252(utf8Line));
+    }
+    Lines search(const Lines& utf8Keywords) {
+        Lines keywords, found;
+        for (const std::string& k : utf8Keywords)
+            keywords.push_back(utf8ToCp1252(k));
+        EXPECT_TRUE(engine_.SearchIndex(kDataIndex, keywords, found));
+        for (std::string& line : found)
+            line = cp1252ToUtf8(line);
+        return found;
+    }
+
+    test::TempDir temp_;
+    fs::path home_;
+    test::RecordingPrompt prompt_;
+    test::FailingFileSystem files_;
+    AppContext context_;
+    IndexEngine engine_{context_};
+};
+
+TEST_F(IndexEngineTest, StoringAgainReplacesTheLineAndMovesItToTheEnd) {
+    EXPECT_TRUE(store("A0000010\tKund AB\tStorgatan 1"));  // creates INDEX and the file
+    EXPECT_TRUE(store("B0000010\tAnnan"));
+    EXPECT_TRUE(store("A0000010\tKund AB\tNygatan 2"));
+    EXPECT_EQ(content(), "B0000010\tAnnan\r\nA0000010\tKund AB\tNygatan 2\r\n");
+    EXPECT_TRUE(prompt_.entries.empty());
+}
+
+// Line ends inside a value would split the line: both are dropped.
+TEST_F(IndexEngineTest, LineEndsInValuesAreRemoved) {
+    EXPECT_TRUE(store("K\tett\r\ntv\xC3\xA5\rtre\n"));
+    EXPECT_EQ(content(), utf8ToCp1252("K\tetttvåtre\r\n"));
+}
+
+// Lines from elsewhere may end in LF alone and the last may have no end.
+TEST_F(IndexEngineTest, ToleratesLooseLineEnds) {
+    setContent("A\tett\n\r\nB\ttv\xE5\r\nC\ttre");
+    EXPECT_EQ(search({}), (Lines{"A\tett", "B\ttvå", "C\ttre"}));
+    EXPECT_TRUE(store("D\tfyra"));
+    EXPECT_EQ(search({}), (Lines{"A\tett", "B\ttvå", "C\ttre", "D\tfyra"}));
+    EXPECT_TRUE(store("A\tny"));
+    EXPECT_EQ(content(), "B\ttv\xE5\r\nC\ttre\r\nD\tfyra\r\nA\tny\r\n");
+}
+
+TEST_F(IndexEngineTest, RemovesTheFirstLineWithTheKey) {
+    setContent("A\t1\r\nAB\t2\r\nB\t3\r\n");
+    EXPECT_TRUE(engine_.RemoveIndexLine(kDataIndex, "AB"));
+    EXPECT_EQ(content(), "A\t1\r\nB\t3\r\n");
+    EXPECT_FALSE(engine_.RemoveIndexLine(kDataIndex, "a"));  // keys are case-sensitive
+    EXPECT_FALSE(engine_.RemoveIndexLine(kDataIndex, ""));
+    EXPECT_TRUE(engine_.RemoveIndexLine(kDataIndex, "A"));
+    EXPECT_TRUE(engine_.RemoveIndexLine(kDataIndex, "B"));
+    EXPECT_EQ(content(), "");
+    EXPECT_TRUE(prompt_.entries.empty());
+}
+
+TEST_F(IndexEngineTest, SearchMatchesEveryKeywordAfterTheKey) {
+    setContent(
+        utf8ToCp1252("ÅSA00010\tÅsa Berg\tStorgatan 1\r\n"
+                     "ARN00010\tÄrna Lind\tstorgatan 2\r\n"
+                     "OST00010\tÖsten\tBackvägen\r\n"
+                     "NOTAB\r\n"));
+    struct Case {
+        Lines keywords;
+        Lines keys;
+    };
+    const Case cases[] = {
+        {{}, {"ÅSA00010", "ARN00010", "OST00010", "NOTAB"}},
+        {{""}, {"ÅSA00010", "ARN00010", "OST00010"}},
+        {{"STORGATAN"}, {"ÅSA00010", "ARN00010"}},
+        {{"storgatan", "2"}, {"ARN00010"}},
+        {{"åsa"}, {"ÅSA00010"}},
+        {{"äRNA"}, {"ARN00010"}},
+        {{"BACKVÄGEN"}, {"OST00010"}},
+        {{"00010"}, {}},  // the key is never searched
+        {{"NOTAB"}, {}},
+        {{"berg", "lind"}, {}},
+    };
+    for (const Case& c : cases) {
+        Lines keys;
+        for (const std::string& line : search(c.keywords))
+            keys.push_back(line.substr(0, line.find('\t')));
+        EXPECT_EQ(keys, c.keys) << ::testing::PrintToString(c.keywords);
+    }
+}
+
+TEST_F(IndexEngineTest, LineMatchingAndKeys) {
+    EXPECT_EQ(IndexEngine::keyOf("K1\tA\tB"), "K1");
+    EXPECT_EQ(IndexEngine::keyOf("K1"), "K1");
+    EXPECT_TRUE(IndexEngine::lineMatches("K\t\xE9t\xE9", {"\xC9T\xC9"}));
+    EXPECT_FALSE(IndexEngine::lineMatches("K", {""}));
+    EXPECT_TRUE(IndexEngine::lineMatches("K", {}));
+}
+
+// An index held by someone else (another instance of the program) is not waited for.
+TEST_F(IndexEngineTest, HeldIndexFailsWithMessage4) {
+    ASSERT_TRUE(store("A\t1"));
+    std::string error;
+    auto held = context_.files().openLocked(indexPath(), OpenMode::Existing, error);
+    ASSERT_TRUE(held) << error;
+    Lines found;
+    EXPECT_FALSE(engine_.StoreIndexLine(kDataIndex, "B\t2"));
+    EXPECT_FALSE(engine_.RemoveIndexLine(kDataIndex, "A"));
+    EXPECT_FALSE(engine_.SearchIndex(kDataIndex, {}, found));
+    EXPECT_TRUE(found.empty());
+    const std::string message =
+        "Kan inte öppna filen.\nfil: " + cp1252ToUtf8(pathText(indexPath()));
+    EXPECT_EQ(prompt_.texts(), (Lines{message, message, message}));
+    EXPECT_EQ(prompt_.entries.front().kind, MessageKind::Warning);
+    held.reset();
+    EXPECT_EQ(content(), "A\t1\r\n");
+}
+
+TEST_F(IndexEngineTest, FailedUpdateKeepsTheIndex) {
+    ASSERT_TRUE(store("A\t1"));
+    files_.failAppend();
+    files_.failReplace();
+    EXPECT_FALSE(store("B\t2"));
+    EXPECT_FALSE(store("A\t3"));
+    EXPECT_FALSE(engine_.RemoveIndexLine(kDataIndex, "A"));
+    EXPECT_EQ(prompt_.entries.size(), 3u);
+    EXPECT_EQ(content(), "A\t1\r\n");
+}
+
+}  // namespace
+}  // namespace loom
