@@ -35,6 +35,57 @@ if [ "$name" = fuzz_conversion_loader ]; then
     printf 'cnv\x00' >"$out/magic-only"
     exit 0
 fi
+# Data files: the plain layout built byte by byte, summed and enciphered with the key
+# stream of the generator seeded with 0x4B514441.
+if [ "$name" = fuzz_datafile_read ]; then
+    export LC_ALL=C
+    text() {
+        local s=$1 i c
+        for ((i = 0; i < ${#s}; i++)); do
+            printf -v c '%d' "'${s:i:1}"
+            plain+=("$c")
+        done
+        plain+=(0)
+    }
+    u32() { plain+=($(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255))); }
+    key=()
+    state=$((0x4B514441))
+    for ((j = 0; j < 128; j++)); do
+        state=$(((state * 214013 + 2531011) & 0xFFFFFFFF))
+        key+=($((state >> 16 & 255)))
+    done
+    # password, template name, then per record: flags, address, type, value
+    datafile() {
+        plain=()
+        text '<KQ_DATA>'
+        plain+=(1)
+        text "$1"
+        while ((${#plain[@]} < 139)); do plain+=($((${#plain[@]} * 37 & 255))); done
+        text "$2"
+        shift 2
+        while (($# >= 4)); do
+            u32 "$1"; u32 "$2"; u32 "$3"; text "$4"
+            shift 4
+        done
+        u32 1
+        local sum=0 b i out='' hex
+        for b in "${plain[@]}"; do sum=$(((sum + b) & 0xFFFFFFFF)); done
+        u32 "$sum"
+        for ((i = 0; i < ${#plain[@]}; i++)); do
+            printf -v hex '\\x%02x' $((plain[i] ^ key[i % 128]))
+            out+=$hex
+        done
+        printf "$out"
+    }
+    datafile pw 'ALFA 2000' 2 128 1 A1 0 $((0x80013880)) 5 Entre 128 $((0x1003)) 0 17 \
+        2 $((0x80000150)) 5 '' >"$out/records"
+    datafile '' T >"$out/no-records"
+    datafile "$(printf 'p%.0s' {1..127})" 'ALFA 2000' 0 8 2 1234 >"$out/longest-password"
+    many=()
+    for ((n = 0; n < 300; n++)); do many+=($((n % 3 * 2)) $((n << 5)) $((n % 10)) "v$n"); done
+    datafile sys 'BETA 10' "${many[@]}" >"$out/many-records"
+    exit 0
+fi
 sources=("$root"/demo/forms/*.kqf "$here"/seeds/*.kqf)
 i=0
 for src in "${sources[@]}"; do
