@@ -18,13 +18,17 @@ inline constexpr int kExitUsage = 2;    // the command line was wrong
 struct CliContext {
     std::ostream& out;
     std::ostream& err;
-    std::string home;  // --home, or empty
+    std::string home;   // --home, or empty
+    std::string login;  // --login, or empty
     int exitCode = kExitOk;
 };
 
 // Each command group adds its subcommands to the app. The callbacks run after parsing.
 void registerFormCommands(CLI::App& app, CliContext& ctx);
 void registerValueCommands(CLI::App& app, CliContext& ctx);
+void registerDataCommands(CLI::App& app, CliContext& ctx);
+void registerFileIdCommands(CLI::App& app, CliContext& ctx);
+void registerSettingsCommands(CLI::App& app, CliContext& ctx);
 
 // Runs the CLI in-process (tests call this with string streams).
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

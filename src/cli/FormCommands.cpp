@@ -2,13 +2,10 @@
 #include <string>
 
 #include "CliCommand.h"
+#include "CliSession.h"
 #include "FormJson.h"
 #include "FormListing.h"
-#include "StreamPrompt.h"
-#include "template/EventTexts.h"
-#include "template/FormRules.h"
-#include "template/Parser.h"
-#include "template/TreeOutline.h"
+#include "FormLoading.h"
 
 namespace loom::cli {
 namespace {
@@ -51,23 +48,17 @@ struct ShowOptions {
 };
 
 void showForm(CliContext& ctx, const ShowOptions& o) {
-    TreeOutline tree;
-    EventTexts events;
-    FormRules rules;
-    StreamPrompt prompt(ctx.err);
-    // Fixed units: the listing's pixels are an illustration, not a screen's layout.
-    ParserEnvironment env{tree, events, rules, prompt, DialogUnits{8, 16, 2, 2}, nullptr, ctx.home};
-    bool noErase = false;
-    Parser parser;
-    std::unique_ptr<Form> form = parser.Load(o.file, env, noErase);
-    if (!form) {
+    CliSession session(ctx);
+    std::unique_ptr<LoadedForm> loaded = loadForm(session.app(), o.file);
+    if (!loaded) {
         ctx.exitCode = kExitRefused;
         return;
     }
+    const EventTexts& events = session.app().eventTexts();
     if (o.json) {
-        ctx.out << formToJson(*form, events, tree).dump(2) << '\n';
+        ctx.out << formToJson(*loaded->form, events, loaded->tree).dump(2) << '\n';
     } else {
-        writeFormListing(ctx.out, *form, events, tree);
+        writeFormListing(ctx.out, *loaded->form, events, loaded->tree);
     }
 }
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "CliText.h"
 #include "common/Cp1252.h"
-#include "common/HexDigits.h"
 #include "fields/FieldCodec.h"
 #include "fields/PromImage.h"
 #include "fields/ValueCodec.h"
@@ -21,28 +21,6 @@ struct ValueOptions {
     std::string over;
     std::string input;  // TEXT for encode, HEX for decode
 };
-
-// Hex bytes, blanks allowed anywhere between digits ("B0 0A", "b00a").
-bool parseHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
-    out.clear();
-    int high = -1;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == ',') continue;
-        const int v = hexDigitValue(c);
-        if (v < 0) return false;
-        if (high < 0) {
-            high = v;
-        } else {
-            out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-            high = -1;
-        }
-    }
-    return high < 0;
-}
-
-std::string hexOf(std::uint8_t b) {
-    return {hexDigitChar(b >> 4u), hexDigitChar(b)};
-}
 
 void addFieldOptions(CLI::App& cmd, ValueOptions& o) {
     cmd.add_option("--type", o.type, "Value type 0-9 (higher types have no codec: result 1)")
@@ -87,31 +65,6 @@ void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
             ctx.out << ' ' << hexOf(b);
     }
     ctx.out << "\n";
-}
-
-// A decoded text may hold any byte; the output stays one line: control characters are
-// written \n, \r, \t or \xHH, and a backslash is doubled.
-std::string escapeControls(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (b < 0x20 || b == 0x7F) {
-            out += "\\x";
-            out += hexOf(b);
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 void runDecode(CliContext& ctx, const ValueOptions& o) {

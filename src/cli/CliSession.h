@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "CliCommand.h"
+#include "StreamPrompt.h"
+#include "TerminalDialogs.h"
+#include "context/AppContext.h"
+
+namespace loom::cli {
+
+// The program's context for one command: messages to stderr, the user's settings, the
+// terminal for the few dialogs a command can meet, and the program directory from
+// --home, LOOMCRAFT_HOME or the executable's place.
+class CliSession {
+  public:
+    explicit CliSession(CliContext& cli);
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    AppContext& app() { return app_; }
+    CliContext& cli() { return cli_; }
+    StreamPrompt& prompt() { return prompt_; }
+
+    // Logs in as the program does: LOGIN.KEY must be usable (message 45 otherwise), the
+    // name from --login and the password from LOOMCRAFT_PASSWORD or typed without echo
+    // must match a user (message 43). Sets the exit code and returns false on failure.
+    bool login();
+
+    // A path named on the command line, as the platform takes it.
+    static std::filesystem::path argumentPath(const std::string& text) { return text; }
+
+  private:
+    CliContext& cli_;
+    StreamPrompt prompt_;
+    TerminalDialogs dialogs_;
+    std::unique_ptr<SettingsStore> settings_;
+    AppContext app_;
+};
+
+}  // namespace loom::cli

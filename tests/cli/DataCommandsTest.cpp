@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "archive/FileId.h"
+#include "archive/PasswordFile.h"
+#include "common/Cp1252.h"
+#include "context/AppContext.h"
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+using nlohmann::json;
+using test::CliRun;
+using test::runCli;
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Sets an environment variable for one test and puts back what was there.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A program directory with the demo templates, a password file (system password "sys",
+// user "anna" / "hemlig") and settings of its own.
+class DataCommandsTest : public ::testing::Test {
+  protected:
+    DataCommandsTest()
+        : home_(dir_.path("home")),
+          settings_("LOOMCRAFT_SETTINGS", dir_.path("settings.ini")),
+          homeEnv_("LOOMCRAFT_HOME", home_),
+          password_("LOOMCRAFT_PASSWORD", "hemlig") {
+        std::filesystem::create_directories(home_ + "/FORMS");
+        for (const char* name : {"GL200", "VT340"}) {
+            const std::string cmd = std::string(LOOM_KQFORM) + " compile " + LOOM_DEMO_DIR +
+                                    "/forms/" + name + ".kqf -o " + home_ + "/FORMS/" + name +
+                                    ".FRM";
+            EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        }
+        SilentPrompt prompt;
+        AppContext app(prompt);
+        app.setProgramDirectory(ProgramDirectory(home_));
+        PasswordFile passwords(app);
+        EXPECT_TRUE(passwords.WriteSystemPassword("sys"));
+        EXPECT_TRUE(passwords.WriteUsers({"anna"}, {"hemlig"}));
+        EXPECT_EQ(runCli({"settings", "set", "ComputerID", "T"}).code, 0);
+    }
+
+    std::string form(const char* name = "GL200") const { return home_ + "/FORMS/" + name + ".FRM"; }
+    // Creates a system and returns its path.
+    std::string newSystem(std::vector<std::string> sets) {
+        std::vector<std::string> args{"--login", "anna", "data", "new", "--form", form()};
+        for (auto& s : sets) {
+            args.push_back("--set");
+            args.push_back(s);
+        }
+        CliRun r = runCli(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        std::string path = r.out.substr(0, r.out.find('\n'));
+        return path;
+    }
+    json show(const std::string& path) {
+        CliRun r = runCli({"data", "show", path, "--json"});
+        EXPECT_EQ(r.code, 0) << r.err;
+        return json::parse(r.out);
+    }
+    static std::string valueAt(const json& j, unsigned address) {
+        for (const auto& rec : j["records"]) {
+            if (rec["address"] == address) return rec["value"];
+        }
+        return "<none>";
+    }
+
+    test::TempDir dir_;
+    std::string home_;
+    ScopedEnv settings_, homeEnv_, password_;
+};
+
+TEST_F(DataCommandsTest, NewMakesANamedFileUnderTheSystemPasswordWithDefaultsAndValues) {
+    const std::string path = newSystem({"0x100=Åkerlund AB", "1216=1234"});
+    const std::string name = std::filesystem::path(path).filename().string();
+    EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::path(home_) / "FILES");
+    EXPECT_TRUE(IsWellFormedFileId(name.substr(0, 8))) << name;
+    EXPECT_EQ(name[0], 'T');
+    EXPECT_EQ(name.substr(8), ".KQD");
+
+    json j = show(path);
+    EXPECT_EQ(j["template"], "GL 200");
+    EXPECT_EQ(valueAt(j, 0x100), "Åkerlund AB");
+    EXPECT_EQ(valueAt(j, 0x4C0), "1234");
+    EXPECT_EQ(valueAt(j, 0x500), "300");  // a default of the template
+    // Both values marked for the display name follow the key, in record order.
+    EXPECT_EQ(j["displayName"].get<std::string>().substr(0, 9), name.substr(0, 8) + "\t");
+    EXPECT_NE(j["displayName"].get<std::string>().find("\tÅkerlund AB"), std::string::npos);
+    std::vector<std::string> keys;
+    for (const auto& item :
+         nlohmann::ordered_json::parse(runCli({"data", "show", path, "--json"}).out).items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"template", "displayName", "records"}));
+    EXPECT_EQ(j["records"][0].size(), 4u);
+    // The password is not shown, in either form.
+    EXPECT_EQ(runCli({"data", "show", path}).out.find("sys"), std::string::npos);
+
+    // Made within the same second, the next system still gets a file of its own.
+    EXPECT_NE(newSystem({}), path);
+}
+
+TEST_F(DataCommandsTest, SetChangesValuesAndRefusesWhatTheFieldRefuses) {
+    const std::string path = newSystem({"0x100=Före"});
+    const std::string before = readBytes(path);
+
+    CliRun refused =
+        runCli({"--login", "anna", "data", "set", path, "0x100=Efter", "0x4C0=123456789"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("0x000004C0"), std::string::npos) << refused.err;
+    EXPECT_TRUE(readBytes(path) == before);  // nothing written
+
+    // Global options may follow the command words.
+    CliRun ok = runCli({"data", "set", path, "0x100=Efter", "0x528=00012", "--login", "anna"});
+    EXPECT_EQ(ok.code, 0) << ok.err;
+    json j = show(path);
+    EXPECT_EQ(valueAt(j, 0x100), "Efter");
+    EXPECT_EQ(valueAt(j, 0x528), "12");  // saved as it comes back from the PROM
+    EXPECT_EQ(valueAt(j, 0x500), "300");
+
+    EXPECT_EQ(runCli({"--login", "anna", "data", "set", path, "0x7777=1"}).code, 1);
+    EXPECT_EQ(runCli({"--login", "anna", "data", "set", path, "nonsense"}).code, 2);
+}
+
+TEST_F(DataCommandsTest, LoginIsRequiredAndChecked) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string message;  // on stderr
+    };
+    const std::vector<std::string> newArgs{"data", "new", "--form", form()};
+    auto with = [&](std::vector<std::string> front) {
+        front.insert(front.end(), newArgs.begin(), newArgs.end());
+        return front;
+    };
+    const Case cases[] = {
+        {newArgs, 2, "--login"},
+        {with({"--login", "ANNA"}), 1, "Felaktigt lösenord."},
+        {with({"--login", ""}), 2, "--login"},
+    };
+    for (const Case& c : cases) {
+        CliRun r = runCli(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    {
+        ScopedEnv wrong("LOOMCRAFT_PASSWORD", "fel");
+        CliRun r = runCli(with({"--login", "anna"}));
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err, "Felaktigt lösenord.\n");
+    }
+    std::filesystem::remove(home_ + "/LOGIN.KEY");
+    CliRun r = runCli(with({"--login", "anna"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Filen med lösenord saknas eller är felaktig.\n");
+    EXPECT_FALSE(std::filesystem::exists(home_ + "/LOGIN.KEY"));  // never made by the CLI
+    EXPECT_FALSE(std::filesystem::exists(home_ + "/FILES"));
+}
+
+TEST_F(DataCommandsTest, ShowRefusesADamagedFileWithTheMessageText) {
+    const std::string path = newSystem({});
+    std::string bytes = readBytes(path);
+    bytes[200] = static_cast<char>(bytes[200] ^ 0x10);
+    std::ofstream(path, std::ios::binary) << bytes;
+    CliRun r = runCli({"data", "show", path});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Kan inte läsa filen.\nfil: " + path +
+                         "\nFilens checksumma är fel\n(filen har ändrats).\n");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(DataCommandsTest, ImagePrintsBlocksAndPlacesIdentityAndProduct) {
+    const std::string path = newSystem({"0x100=AB"});
+    CliRun plain = runCli({"data", "image", path, "--form", form()});
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    // Customer name at byte 0x20: "AB" and blanks... one line per block in address order.
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < plain.out.size();) {
+        const std::size_t end = plain.out.find('\n', at);
+        lines.push_back(plain.out.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_FALSE(lines.empty());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].size(), 5u + 1u + 32u) << lines[i];
+        EXPECT_NE(lines[i].substr(6), std::string(32, 'F'));
+        if (i > 0) {
+            EXPECT_LT(std::stoul(lines[i - 1].substr(0, 5), nullptr, 16),
+                      std::stoul(lines[i].substr(0, 5), nullptr, 16));
+        }
+    }
+    EXPECT_EQ(lines[0].substr(0, 5), "00020");
+    EXPECT_EQ(lines[0].substr(6, 4), "4142");
+    // Nothing at the identity (byte 8) and product (byte 0) positions without the options.
+    EXPECT_EQ(plain.out.find("00000 "), std::string::npos);
+
+    CliRun placed = runCli({"data", "image", path, "--form", form(), "--fileid", "A0000100",
+                            "--product", "GL 200  PANEL"});
+    ASSERT_EQ(placed.code, 0) << placed.err;
+    EXPECT_EQ(placed.out.substr(0, 38),
+              "00000 50414E454C202020000000244"
+              "1FFFFFF");
+    EXPECT_EQ(placed.out.substr(39), plain.out);
+
+    EXPECT_EQ(runCli({"data", "image", path, "--form", form(), "--fileid", "A00"}).code, 2);
+    CliRun noConversion =
+        runCli({"data", "image", path, "--form", form(), "--convert-to", "XY 999"});
+    EXPECT_EQ(noConversion.code, 1);
+    EXPECT_NE(noConversion.err.find("no conversion"), std::string::npos);
+}
+
+TEST(FileIdCommands, PrintExactlyTheDocumentedLines) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"make", "--time", "0", "--letter", "A"}, 0, "A0000000\n"},
+        {{"make", "--time", "1000000000", "--letter", "a"}, 0, "AGJDGXS0\n"},
+        {{"make", "--time", "36", "--letter", "3"}, 2, ""},
+        {{"parse", "a0000100"}, 0, "36 A\n"},
+        {{"parse", "A00001"}, 1, ""},
+        {{"parse", "A00-0100"}, 1, ""},
+        {{"bytes", "A0000100"}, 0, "0000002441FFFFFF\n"},
+        {{"bytes", "no-sense"}, 0, "\n"},
+        {{"from-bytes", "00 00 00 24 41 FF FF FF"}, 0, "A0000100\n"},
+        {{"from-bytes", "FFFFFFFFFFFFFFFF"}, 0, "\n"},
+        {{"from-bytes", "0000"}, 0, "\n"},
+        {{"from-bytes", "xyz"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"fileid"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CliRun r = runCli(args);
+        EXPECT_EQ(r.code, c.code) << c.args[0] << " " << c.args[1] << ": " << r.err;
+        if (c.code == 0) {
+            EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
+        }
+    }
+}
+
+}  // namespace
+}  // namespace loom
