@@ -1,0 +1,177 @@
+// The demo's conversion tool and the GL 200 to VT 340 conversion it builds: a system
+// entered on the GL 200 template must come out with the same values on the VT 340 one.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "SourceCompiler.h"
+#include "common/Cp1252.h"
+#include "conversion/ConversionList.h"
+#include "fields/FieldRecord.h"
+#include "fields/PromImageBuilder.h"
+#include "platform/FileSystem.h"
+#include "support/RecordingPrompt.h"
+#include "support/TempDir.h"
+#include "template/EventTexts.h"
+#include "template/FormRules.h"
+#include "template/Parser.h"
+#include "template/TreeSink.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int makeConversion(const std::string& source, const std::string& output) {
+    const std::string cmd =
+        std::string(LOOM_MAKE_CONVERSION) + " " + source + " -o " + output + " 2>/dev/null";
+    return std::system(cmd.c_str());
+}
+
+// A demo template, compiled and loaded.
+struct LoadedForm {
+    explicit LoadedForm(const std::string& name) {
+        const auto bytes = kqform::SourceCompiler::compile(
+            readText(fs::path(LOOM_DEMO_DIR) / "forms" / (name + ".kqf")));
+        bool noErase = false;
+        form = Parser().LoadFromMemory(bytes, name + ".FRM", env, noErase);
+    }
+    FieldRecord& field(std::uint32_t byte, unsigned bit = 0) {
+        FieldRecord* r = form->store().find(byte << 3 | bit);
+        EXPECT_NE(r, nullptr) << std::hex << byte << "." << bit;
+        static FieldRecord none;
+        return r ? *r : none;
+    }
+
+    NullTreeSink tree;
+    EventTexts events;
+    FormRules rules;
+    SilentPrompt prompt;
+    ParserEnvironment env{tree, events, rules, prompt, DialogUnits{}, nullptr, {}};
+    std::unique_ptr<Form> form;
+};
+
+TEST(MakeConversion, DemoConversionCarriesGl200ValuesToVt340) {
+    test::TempDir dir;
+    fs::create_directories(dir.path("Convert"));
+    ASSERT_EQ(makeConversion(std::string(LOOM_DEMO_DIR) + "/convert/GL200_VT340.txt",
+                             dir.path("Convert/GL200_VT340.cnv")),
+              0);
+    LocalFileSystem files;
+    ConversionList conversions;
+    conversions.LoadConversions(files, dir.path("Convert"));
+    ASSERT_EQ(conversions.entries().size(), 1u);
+
+    LoadedForm gl("GL200"), vt("VT340");
+    ASSERT_TRUE(gl.form && vt.form);
+    ASSERT_EQ(gl.form->name(), "GL 200");
+    ASSERT_EQ(vt.form->name(), "VT 340");
+
+    struct Case {
+        std::uint32_t glByte;
+        unsigned glBit;
+        std::string value;
+        std::uint32_t vtByte;
+        unsigned vtBit;
+        std::string expected;
+    };
+    // Texts in UTF-8 here; the fields hold code page 1252.
+    const std::vector<Case> cases = {
+        {0x0020, 0, "Kundföretaget i Östersund AB", 0x0010, 0, "Kundföretaget i Östersun"},
+        {0x0040, 0, "Storgatan 1", 0x0028, 0, "Storgatan 1"},
+        {0x0098, 0, "4711", 0x0040, 0, "4711"},
+        {0x0080, 0, "Larmfirman", 0x0044, 0, "Larmfirman"},
+        {0x00A0, 0, "600", 0x0054, 0, "600"},
+        {0x1D000, 0, "Bostad", 0x0080, 0, "Bostad"},
+        {0x1D030, 0, "Förråd", 0x00B0, 0, "Förråd"},
+        {0x0100, 0, "15", 0x00C0, 0, "15"},
+        {0x010D, 0, "60", 0x00C7, 0, "60"},
+        // Bits are given as 0 where an erased target would read 1.
+        {0x0102, 0, "1", 0x00C8, 0, "1"},
+        {0x0106, 0, "0", 0x00C8, 1, "0"},
+        {0x010A, 0, "1", 0x00C8, 2, "1"},
+        {0x010E, 0, "0", 0x00C8, 3, "0"},
+        {0x13070, 0, "Kontor", 0x0170, 0, "Kontor"},
+        {0x0200, 0, "2", 0x0180, 0, "2"},  // delayed
+        {0x0204, 0, "4", 0x0182, 0, "3"},  // 24-hour
+        {0x0208, 0, "5", 0x0184, 0, "4"},  // fire
+        {0x020C, 0, "7", 0x0186, 0, "0"},  // key switch: off
+        {0x0210, 0, "8", 0x0188, 0, "3"},  // hold-up: 24-hour
+        {0x0214, 0, "3", 0x018A, 0, "2"},  // following: delayed
+        {0x0218, 0, "1", 0x018C, 0, "1"},
+        {0x0201, 0, "3", 0x0181, 0, "3"},
+        {0x021D, 0, "6", 0x018F, 0, "2"},  // area 6 folds onto 2
+        {0x0201, 3, "0", 0x0181, 2, "0"},
+        {0x0205, 4, "0", 0x0183, 3, "0"},
+        {0x0400, 0, "1234", 0x0200, 0, "1234"},
+        {0x0438, 0, "987654", 0x020E, 0, "9876"},
+        {0x0403, 0, "4", 0x0210, 0, "2"},  // master user
+        {0x040B, 0, "2", 0x0211, 0, "0"},  // arm only: none
+        {0x0413, 0, "3", 0x0212, 0, "1"},  // guard: arm and disarm
+        {0x043B, 0, "1", 0x0217, 0, "1"},
+        {0x0404, 0, "11110101", 0x0218, 0, "101"},
+        {0x043C, 0, "1010", 0x021B, 4, "1010"},
+    };
+    for (const Case& c : cases)
+        gl.field(c.glByte, c.glBit).value = utf8ToCp1252(c.value);
+
+    PromImage image = PromImageBuilder::build(gl.form->store());
+    test::RecordingPrompt prompt;
+    prompt.answers = {Answer::Yes};
+    ASSERT_TRUE(conversions.CheckProductModel("VT 340", gl.form->name(), image, prompt));
+    ASSERT_EQ(prompt.entries.size(), 1u);
+
+    PromImageBuilder::fillStore(vt.form->store(), image);
+    for (const Case& c : cases)
+        EXPECT_EQ(cp1252ToUtf8(vt.field(c.vtByte, c.vtBit).value), c.expected)
+            << std::hex << c.glByte << " -> " << c.vtByte << "." << c.vtBit;
+    // VT 340's identity area stays erased; its product text area holds blanks.
+    EXPECT_EQ(image.read(0x7F8, 8), std::vector<std::uint8_t>(8, 0xFF));
+    EXPECT_EQ(image.read(0x7F0, 8), std::vector<std::uint8_t>(8, 0x20));
+}
+
+TEST(MakeConversion, RefusesFaultySourcesAndWritesNothing) {
+    test::TempDir dir;
+    const std::string head = "source \"A\"\ntarget \"B\"\nproduct 0\nblank 8\n";
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"unknown statement", head + "move 1 2 3\n"},
+        {"width 9", head + "bits 0 0 1 0 9\n"},
+        {"shift 8", head + "bits 0 8 1 0 1\n"},
+        {"length 256", head + "copy 0 1 256\n"},
+        {"set without if", head + "set 0 1 1\n"},
+        {"if without set", head + "if 0 1 1\ncopy 0 1 1\n"},
+        {"if at the end", head + "if 0 1 1\n"},
+        {"repeat without end", head + "repeat 2 1 1\ncopy 0 1 1\n"},
+        {"end without repeat", head + "end\n"},
+        {"address past 32 bits", head + "repeat 2 1 1\ncopy 0xFFFFFFFF 0 1\nend\n"},
+        {"missing target", "source \"A\"\nproduct 0\nblank 8\n"},
+        {"missing blank", "source \"A\"\ntarget \"B\"\nproduct 0\n"},
+        {"bad number", head + "copy 0x 1 1\n"},
+        {"texts over 512 bytes",
+         "source \"" + std::string(600, 'x') + "\"\ntarget \"B\"\nproduct 0\nblank 8\n"},
+    };
+    for (const auto& [name, source] : cases) {
+        std::ofstream(dir.path("bad.txt"), std::ios::binary) << source;
+        EXPECT_NE(makeConversion(dir.path("bad.txt"), dir.path("bad.cnv")), 0) << name;
+        EXPECT_FALSE(fs::exists(dir.path("bad.cnv"))) << name;
+    }
+    std::ofstream(dir.path("good.txt"), std::ios::binary) << head + "copy 0 1 1 ; comment\n";
+    EXPECT_EQ(makeConversion(dir.path("good.txt"), dir.path("good.cnv")), 0);
+    EXPECT_TRUE(fs::exists(dir.path("good.cnv")));
+}
+
+}  // namespace
+}  // namespace loom
