@@ -1,0 +1,78 @@
+#include "archive/SystemPassword.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/PasswordFile.h"
+#include "context/AppContext.h"
+#include "datafile/DataFile.h"
+
+namespace loom {
+
+bool AcceptFilePassword(AppContext& context, std::string_view filePassword, bool mayAsk) {
+    TemporaryPasswordList& known = context.temporaryPasswords();
+    for (;;) {
+        if (known.contains(filePassword)) return true;
+        if (!mayAsk) return false;
+        const auto typed = context.dialogs().temporaryPasswords();
+        if (!typed) return false;
+        for (const std::string& text : *typed)
+            known.add(text);
+    }
+}
+
+bool ReencipherDataFiles(AppContext& context, std::string_view newPassword,
+                         std::string_view oldPassword) {
+    const std::filesystem::path folder = context.programDirectory().folder(ProgramFolder::Files);
+    const std::vector<std::string> names =
+        context.files().list(folder, ProgramDirectory::kDataExtension);
+    if (names.empty()) return true;
+    context.prompt().show(MessageId::Reencipher, {}, MessageKind::Information);
+
+    // Once the user cancels dialog 190, later files are admitted only by passwords
+    // already typed.
+    bool mayAsk = true;
+    DataFile file(context);
+    std::string templateName;
+    std::string stored;
+    for (const std::string& name : names) {
+        const std::filesystem::path path = folder / std::filesystem::path(name);
+        if (!file.ReadHeader(path, templateName, stored, false)) continue;
+        if (stored != newPassword && stored != oldPassword &&
+            !AcceptFilePassword(context, stored, mayAsk)) {
+            mayAsk = false;
+            continue;
+        }
+        if (!file.Read(path, false)) continue;
+        // The write goes through a temporary file and a rename: a failure or a crash
+        // leaves this file whole under its old password.
+        file.Write(path, templateName, newPassword, file.Store(), false);
+    }
+    return true;
+}
+
+bool ChangeSystemPassword(AppContext& context) {
+    UserPrompt& prompt = context.prompt();
+    if (prompt.ask(messageText(MessageId::ConfirmSystemPasswordChange), Buttons::YesNo,
+                   MessageKind::Question) != Answer::Yes)
+        return false;
+    const std::optional<std::string> password = context.dialogs().changePassword(
+        {std::string(messageText(MessageId::SystemPasswordName)), context.systemPassword(), true});
+    if (!password) return false;
+    // Record 0 of LOGIN.KEY could not hold a longer one.
+    if (password->size() > PasswordFile::kMaxPairLength) {
+        prompt.show(MessageId::PasswordTooLong,
+                    {static_cast<std::int64_t>(PasswordFile::kMaxPairLength)},
+                    MessageKind::Warning);
+        return false;
+    }
+    if (!PasswordFile(context).WriteSystemPassword(*password))
+        prompt.show(MessageId::PasswordFileNotCreated, {}, MessageKind::Warning);
+    const std::string old = context.systemPassword();
+    ReencipherDataFiles(context, *password, old);
+    context.setSystemPassword(*password);
+    return true;
+}
+
+}  // namespace loom
