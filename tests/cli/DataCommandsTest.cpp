@@ -120,9 +120,10 @@ TEST_F(DataCommandsTest, NewMakesANamedFileUnderTheSystemPasswordWithDefaultsAnd
     // Both values marked for the display name follow the key, in record order.
     EXPECT_EQ(j["displayName"].get<std::string>().substr(0, 9), name.substr(0, 8) + "\t");
     EXPECT_NE(j["displayName"].get<std::string>().find("\tÅkerlund AB"), std::string::npos);
+    const auto ordered =
+        nlohmann::ordered_json::parse(runCli({"data", "show", path, "--json"}).out);
     std::vector<std::string> keys;
-    for (const auto& item :
-         nlohmann::ordered_json::parse(runCli({"data", "show", path, "--json"}).out).items())
+    for (const auto& item : ordered.items())
         keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"template", "displayName", "records"}));
     EXPECT_EQ(j["records"][0].size(), 4u);
