@@ -115,6 +115,12 @@ bool IndexEngine::StoreIndexLine(std::string_view indexName, std::string_view li
         tail += kLineEnd;
         return saved(context_, index, index.file->append(tail));
     }
+    // Saving a file again without changing its indexed values is the common case: when its
+    // line is already the last and the only one with its key, the index stays as it is.
+    if (lines.back() == clean &&
+        std::count_if(lines.begin(), lines.end(),
+                      [key](std::string_view l) { return keyOf(l) == key; }) == 1)
+        return true;
     std::string next;
     next.reserve(index.content.size() + clean.size() + kLineEnd.size() * 2);
     for (const std::string_view l : lines) {

@@ -61,6 +61,13 @@ class CipherReader {
     }
 
     bool u32(std::uint32_t& out) {
+        if (end_ - pos_ >= 4) {
+            const std::uint8_t* b = buffer_.data() + pos_;
+            out = std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 |
+                  b[3];
+            pos_ += 4;
+            return true;
+        }
         out = 0;
         for (int i = 0; i < 4; ++i) {
             std::uint8_t b = 0;
@@ -336,6 +343,9 @@ bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
         return false;
     }
 
+    // A record takes at least 13 bytes and rarely more than 40: room for the likely count
+    // spares the store its growth steps without trusting the size too far.
+    store_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file->size() / 32, 1u << 20)));
     LabelTable& labels = context_.labels();
     labels.clear();
     for (;;) {
@@ -362,7 +372,9 @@ bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
             displayName_ += '\t';
             displayName_ += record.value;
         }
-        if (const auto index = LabelTable::indexFor(address)) labels.set(*index, record.value);
+        if (isAddressless(address)) {
+            if (const auto index = LabelTable::indexFor(address)) labels.set(*index, record.value);
+        }
     }
 
     const std::uint32_t sum = in.checksum();
@@ -390,21 +402,30 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
         report(context_, reportErrors, MessageId::CannotSaveFile, path);
         return false;
     }
+    // The text each record is saved with: its normalised form, gathered in one arena so
+    // that a large store costs no allocation per record, or its stored value.
     struct Pending {
         const FieldRecord* record;
-        std::optional<std::string> normalised;  // set when it replaces the stored value
+        std::size_t at;
+        std::size_t length;
+        bool normalised;
     };
     std::vector<Pending> records;
     records.reserve(source.size());
+    std::string arena;
+    std::string text;
     std::string displayName = title;
     for (const FieldRecord* record : source.ordered()) {
-        Pending pending{record, std::nullopt};
+        Pending pending{record, 0, 0, false};
         // A record read from a file and not yet merged with its template has size 0:
         // normalising it through no bits at all would destroy its value.
-        std::string text;
-        if (!isAddressless(record->address) && record->size != 0 && normaliseValue(*record, text))
-            pending.normalised = std::move(text);
-        const std::string& written = pending.normalised ? *pending.normalised : record->value;
+        if (!isAddressless(record->address) && record->size != 0 && normaliseValue(*record, text)) {
+            pending = Pending{record, arena.size(), text.size(), true};
+            arena += text;
+        }
+        const std::string_view written =
+            pending.normalised ? std::string_view(arena).substr(pending.at, pending.length)
+                               : std::string_view(record->value);
         if (unreadable(written)) {
             report(context_, reportErrors, MessageId::CannotSaveFile, path,
                    formatMessage(MessageId::ValueCannotBeSaved, {hexAddress(record->address)}));
@@ -414,7 +435,7 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
             displayName += '\t';
             displayName += written;
         }
-        records.push_back(std::move(pending));
+        records.push_back(pending);
     }
 
     std::string error;
@@ -437,7 +458,8 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
         out.u32(record.flags & ~kFlagEnd);
         out.u32(record.address);
         out.u32(record.type);
-        out.text(pending.normalised ? *pending.normalised : record.value);
+        out.text(pending.normalised ? std::string_view(arena).substr(pending.at, pending.length)
+                                    : std::string_view(record.value));
     }
     out.u32(kEndMarker);
     out.u32(out.checksum());

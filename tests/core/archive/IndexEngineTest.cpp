@@ -63,6 +63,12 @@ TEST_F(IndexEngineTest, StoringAgainReplacesTheLineAndMovesItToTheEnd) {
     EXPECT_TRUE(store("B0000010\tAnnan"));
     EXPECT_TRUE(store("A0000010\tKund AB\tNygatan 2"));
     EXPECT_EQ(content(), "B0000010\tAnnan\r\nA0000010\tKund AB\tNygatan 2\r\n");
+    // The same line again, already last: nothing to write. Not last: it moves.
+    const int replaces = files_.lockedReplaces();
+    EXPECT_TRUE(store("A0000010\tKund AB\tNygatan 2"));
+    EXPECT_EQ(files_.lockedReplaces(), replaces);
+    EXPECT_TRUE(store("B0000010\tAnnan"));
+    EXPECT_EQ(content(), "A0000010\tKund AB\tNygatan 2\r\nB0000010\tAnnan\r\n");
     EXPECT_TRUE(prompt_.entries.empty());
 }
 
