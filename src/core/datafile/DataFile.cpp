@@ -345,7 +345,7 @@ bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
 
     // A record takes at least 13 bytes and rarely more than 40: room for the likely count
     // spares the store its growth steps without trusting the size too far.
-    store_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file->size() / 32, 1u << 20)));
+    store_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file->size() / 32, 1u << 17)));
     LabelTable& labels = context_.labels();
     labels.clear();
     for (;;) {

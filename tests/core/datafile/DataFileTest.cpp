@@ -123,6 +123,20 @@ TEST_F(DataFileTest, RoundTripKeepsEveryRecord) {
     EXPECT_EQ(copy.find(0x100 << 3)->value, utf8ToCp1252("Kund Åkesson AB"));
 }
 
+// Several buffers' worth, so that numbers, texts and the key position cross buffer ends.
+TEST_F(DataFileTest, RoundTripOverManyBuffers) {
+    FieldStore store;
+    for (std::uint32_t i = 0; i < 4000; ++i)
+        store.copyIn(record(addressless(i), 0, static_cast<std::uint8_t>(i % 10),
+                            static_cast<std::uint8_t>(i % 3 * 2), std::string(i % 37, 'a')));
+    ASSERT_TRUE(write(store));
+    ASSERT_GT(bytesOf(dataPath()).size(), 4 * DataFile::kBufferSize);
+    DataFile file(context_);
+    ASSERT_TRUE(file.Read(dataPath(), true));
+    ASSERT_EQ(file.Store().size(), store.size());
+    store.forEach([&](const FieldRecord& r) { EXPECT_EQ(*file.Store().find(r.address), r); });
+}
+
 TEST_F(DataFileTest, EmptyStoreAndEmptyDisplayValue) {
     FieldStore store;
     ASSERT_TRUE(write(store, "", dataPath("X0000000.KQD")));
