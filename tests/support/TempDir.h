@@ -17,8 +17,7 @@ class TempDir {
   public:
     TempDir()
         : dir_(std::filesystem::temp_directory_path() /
-               ("loom-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+               ("loom-" + std::to_string(::getpid()) + "-" + flatName())) {
         std::filesystem::create_directories(dir_);
     }
     ~TempDir() { std::filesystem::remove_all(dir_); }
@@ -34,6 +33,14 @@ class TempDir {
     }
 
   private:
+    // Table cases are named "Test/Case": one folder, so that removing it leaves nothing.
+    static std::string flatName() {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char& c : name)
+            if (c == '/') c = '-';
+        return name;
+    }
+
     std::filesystem::path dir_;
 };
 
