@@ -98,21 +98,22 @@ struct ShowOptions {
 void showData(CliContext& ctx, const ShowOptions& o) {
     CliSession session(ctx);
     DataFile data(session.app());
+    data.keepFileOrder(true);
     if (!data.Read(o.file, true)) {
         ctx.exitCode = kExitRefused;
         return;
     }
-    const auto records = data.Store().ordered();
+    const std::vector<FieldRecord>& records = data.recordsInFileOrder();
     if (o.json) {
         nlohmann::ordered_json j;
         j["template"] = cp1252ToUtf8(data.templateName());
         j["displayName"] = cp1252ToUtf8(data.DisplayName());
         j["records"] = nlohmann::ordered_json::array();
-        for (const FieldRecord* r : records) {
-            j["records"].push_back({{"address", r->address},
-                                    {"type", r->type},
-                                    {"flags", r->flags},
-                                    {"value", cp1252ToUtf8(r->value)}});
+        for (const FieldRecord& r : records) {
+            j["records"].push_back({{"address", r.address},
+                                    {"type", r.type},
+                                    {"flags", r.flags},
+                                    {"value", cp1252ToUtf8(r.value)}});
         }
         ctx.out << j.dump(2) << '\n';
         return;
@@ -120,9 +121,9 @@ void showData(CliContext& ctx, const ShowOptions& o) {
     ctx.out << "Template \"" << escapeControls(cp1252ToUtf8(data.templateName())) << "\"\n";
     ctx.out << "Display name \"" << escapeControls(cp1252ToUtf8(data.DisplayName())) << "\"\n";
     ctx.out << "Records: " << records.size() << "\n";
-    for (const FieldRecord* r : records) {
-        ctx.out << "  " << addressText(r->address) << " type " << static_cast<int>(r->type)
-                << " flags 0x" << hexOf(r->flags) << " \"" << escapeControls(cp1252ToUtf8(r->value))
+    for (const FieldRecord& r : records) {
+        ctx.out << "  " << addressText(r.address) << " type " << static_cast<int>(r.type)
+                << " flags 0x" << hexOf(r.flags) << " \"" << escapeControls(cp1252ToUtf8(r.value))
                 << "\"\n";
     }
 }
@@ -316,9 +317,10 @@ void imageData(CliContext& ctx, const ImageOptions& o, bool fileIdGiven, bool pr
     FieldStore values = form.store();
     mergeValues(data.Store(), values);
     PromImage image = PromImageBuilder::build(values);
+    // The panel's product text first, then the file's identity, as a write places them.
+    if (productGiven) PromImageBuilder::writeProductText(image, form.productAddress(), product);
     if (fileIdGiven && form.idAddress() >= 0)
         image.write(static_cast<std::uint32_t>(form.idAddress()), idBytes);
-    if (productGiven) PromImageBuilder::writeProductText(image, form.productAddress(), product);
     if (convertGiven) {
         std::string model;
         if (!toCp1252(o.convertTo, model)) {

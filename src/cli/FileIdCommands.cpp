@@ -7,6 +7,7 @@
 #include "CliSession.h"
 #include "CliText.h"
 #include "archive/FileId.h"
+#include "common/Cp1252.h"
 
 namespace loom::cli {
 namespace {
@@ -32,20 +33,25 @@ void makeFileId(CliContext& ctx, const MakeOptions& o, bool letterGiven) {
     ctx.out << MakeFileId(session.app(), o.time) << '\n';
 }
 
+// Identifiers are code page 1252 inside; the command line and the output are UTF-8.
 void parseFileId(CliContext& ctx, const std::string& text) {
     std::uint32_t time = 0;
     char letter = 0;
-    if (!ParseFileId(text, time, letter)) {
+    std::string id;
+    if (!toCp1252(text, id) || !ParseFileId(id, time, letter)) {
         ctx.err << "error: not a file identifier: " << text << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
-    ctx.out << time << ' ' << escapeControls(std::string(1, letter)) << '\n';
+    ctx.out << time << ' ' << escapeControls(cp1252ToUtf8(std::string(1, letter))) << '\n';
 }
 
 void fileIdBytes(CliContext& ctx, const std::string& text) {
-    for (std::uint8_t b : FileIdToBytes(text))
-        ctx.out << hexOf(b);
+    std::string id;
+    if (toCp1252(text, id)) {
+        for (std::uint8_t b : FileIdToBytes(id))
+            ctx.out << hexOf(b);
+    }
     ctx.out << '\n';
 }
 
@@ -56,7 +62,7 @@ void fileIdFromBytes(CliContext& ctx, const std::string& hex) {
         ctx.exitCode = kExitUsage;
         return;
     }
-    ctx.out << FileIdFromBytes(bytes) << '\n';
+    ctx.out << escapeControls(cp1252ToUtf8(FileIdFromBytes(bytes))) << '\n';
 }
 
 }  // namespace

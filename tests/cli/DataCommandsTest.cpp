@@ -254,6 +254,8 @@ TEST(FileIdCommands, PrintExactlyTheDocumentedLines) {
         {{"make", "--time", "1000000000", "--letter", "a"}, 0, "AGJDGXS0\n"},
         {{"make", "--time", "36", "--letter", "3"}, 2, ""},
         {{"parse", "a0000100"}, 0, "36 A\n"},
+        {{"parse", "é0000100"}, 0, "36 É\n"},  // eight characters, nine bytes of UTF-8
+        {{"from-bytes", "00000024E9FFFFFF"}, 0, "É0000100\n"},
         {{"parse", "A00001"}, 1, ""},
         {{"parse", "A00-0100"}, 1, ""},
         {{"bytes", "A0000100"}, 0, "0000002441FFFFFF\n"},

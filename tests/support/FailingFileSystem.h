@@ -174,7 +174,9 @@ class FailingFileSystem final : public FileSystem {
       public:
         Locked(FailingFileSystem& owner, std::unique_ptr<LockedFile> inner)
             : owner_(owner), inner_(std::move(inner)) {}
-        bool readAll(std::string& content) override { return inner_->readAll(content); }
+        bool readAll(std::string& content, std::uint64_t limit) override {
+            return inner_->readAll(content, limit);
+        }
         bool append(std::string_view bytes) override {
             return !owner_.failAppend_ && inner_->append(bytes);
         }

@@ -44,12 +44,16 @@ std::vector<std::string_view> splitLines(std::string_view content) {
 }
 
 bool matchesUpper(std::string_view line, const std::vector<std::string>& upperKeywords) {
+    // A line without a TAB has nothing to search: only the empty keyword occurs in it.
     const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos) return upperKeywords.empty();
-    const std::string text = upper(line.substr(tab + 1));
+    const std::string text =
+        tab == std::string_view::npos ? std::string() : upper(line.substr(tab + 1));
     return std::all_of(upperKeywords.begin(), upperKeywords.end(),
                        [&text](const std::string& k) { return text.find(k) != std::string::npos; });
 }
+
+// Far beyond any archive (a line per data file); a larger file is not read into memory.
+constexpr std::uint64_t kMaxIndexBytes = std::uint64_t{1} << 30;
 
 // An index opened for one operation, with its content read.
 struct OpenIndex {
@@ -65,7 +69,7 @@ bool openIndex(AppContext& context, std::string_view name, OpenIndex& index) {
     index.path = context.programDirectory().file(ProgramFolder::Index, name);
     std::string error;
     index.file = files.openLocked(index.path, OpenMode::CreateIfAbsent, error);
-    if (!index.file || !index.file->readAll(index.content)) {
+    if (!index.file || !index.file->readAll(index.content, kMaxIndexBytes)) {
         index.file.reset();
         context.prompt().show(MessageId::CannotOpenFile, {pathText(index.path)},
                               MessageKind::Warning);

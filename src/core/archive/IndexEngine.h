@@ -31,7 +31,8 @@ class IndexEngine {
     // The key of a line: the text before its first TAB (the whole line without one).
     static std::string_view keyOf(std::string_view line);
     // True when every keyword occurs, upper-cased as code page 1252, in the upper-cased
-    // text after the line's first TAB. A line without a TAB matches only no keywords.
+    // text after the line's first TAB. A line without a TAB has an empty text, in which
+    // only the empty keyword occurs.
     static bool lineMatches(std::string_view line, const std::vector<std::string>& keywords);
 
   private:

@@ -18,7 +18,9 @@ bool openAndRead(AppContext& context, const std::filesystem::path& path, OpenMod
     held = context.files().openLocked(path, mode, error);
     if (!held) return false;
     content.clear();
-    return held->readAll(content);
+    // Far more users than anybody keeps; a larger file is not a password file.
+    constexpr std::uint64_t kLimit = std::uint64_t{kRecord} * 65536;
+    return held->readAll(content, kLimit);
 }
 
 std::span<const std::uint8_t> recordAt(const std::string& content, std::size_t index) {

@@ -307,6 +307,7 @@ void reportRead(AppContext& context, bool reportErrors, const std::filesystem::p
 bool DataFile::ReadHeader(const std::filesystem::path& path, std::string& templateName,
                           std::string& password, bool reportErrors) {
     store_.clear();
+    fileOrder_.clear();
     displayName_.clear();
     std::string error;
     std::unique_ptr<InputFile> file = context_.files().openRead(path, error);
@@ -328,6 +329,7 @@ bool DataFile::ReadHeader(const std::filesystem::path& path, std::string& templa
 
 bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
     store_.clear();
+    fileOrder_.clear();
     templateName_.clear();
     displayName_ = fileTitle(path);
     std::string error;
@@ -375,6 +377,7 @@ bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
         if (isAddressless(address)) {
             if (const auto index = LabelTable::indexFor(address)) labels.set(*index, record.value);
         }
+        if (keepFileOrder_) fileOrder_.push_back(record);
     }
 
     const std::uint32_t sum = in.checksum();

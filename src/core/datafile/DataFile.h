@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fields/FieldStore.h"
 
@@ -49,6 +50,12 @@ class DataFile {
     // Clears `target`, then copies every record (address, size, type, flags, value).
     void CopyStoreTo(FieldStore& target) const;
 
+    // With it set, Read also keeps every record as the file holds it, in file order and
+    // with repeated addresses (the store keeps one record per address). For showing a
+    // file as it is; off by default, since it doubles what a read holds.
+    void keepFileOrder(bool on) { keepFileOrder_ = on; }
+    const std::vector<FieldRecord>& recordsInFileOrder() const { return fileOrder_; }
+
     // The template name read by the last Read (empty before).
     const std::string& templateName() const { return templateName_; }
 
@@ -60,6 +67,8 @@ class DataFile {
     FieldStore store_;
     std::string displayName_;
     std::string templateName_;
+    bool keepFileOrder_ = false;
+    std::vector<FieldRecord> fileOrder_;
 };
 
 }  // namespace loom

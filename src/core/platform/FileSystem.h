@@ -39,7 +39,9 @@ class OutputFile {
 class LockedFile {
   public:
     virtual ~LockedFile() = default;
-    virtual bool readAll(std::string& content) = 0;
+    // False when the file cannot be read or holds more than `limit` bytes (nothing is
+    // read then), so that a damaged or planted file cannot exhaust the memory.
+    virtual bool readAll(std::string& content, std::uint64_t limit) = 0;
     // Adds bytes at the end, in place, and flushes them to the disk.
     virtual bool append(std::string_view bytes) = 0;
     // The whole new content, through a temporary file and a rename, keeping the hold.

@@ -112,7 +112,14 @@ Descriptor createTemporaryBeside(const std::filesystem::path& target, int flags,
         temporary = target;
         temporary += suffix;
         Descriptor fd(openRetrying(temporary.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-        if (fd.valid()) return fd;
+        if (fd.valid()) {
+            // The new content takes the place of the old file and keeps its permissions:
+            // a password file made private must not turn readable by a rewrite.
+            struct stat old {};
+            if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                ::fchmod(fd.get(), old.st_mode & 07777);
+            return fd;
+        }
         err = errno;
     }
     error = systemText(err);
@@ -201,8 +208,11 @@ class LocalLockedFile final : public LockedFile {
     LocalLockedFile(Descriptor fd, std::filesystem::path path)
         : fd_(std::move(fd)), path_(std::move(path)) {}
 
-    bool readAll(std::string& content) override {
+    bool readAll(std::string& content, std::uint64_t limit) override {
         content.clear();
+        struct stat st {};
+        if (::fstat(fd_.get(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > limit)
+            return false;
         char buffer[16384];
         off_t offset = 0;
         for (;;) {
@@ -212,6 +222,8 @@ class LocalLockedFile final : public LockedFile {
                 return false;
             }
             if (n == 0) return true;
+            // The file may grow while it is read.
+            if (content.size() + static_cast<std::size_t>(n) > limit) return false;
             content.append(buffer, static_cast<std::size_t>(n));
             offset += n;
         }

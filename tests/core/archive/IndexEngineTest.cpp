@@ -112,7 +112,7 @@ TEST_F(IndexEngineTest, SearchMatchesEveryKeywordAfterTheKey) {
     };
     const Case cases[] = {
         {{}, {"ÅSA00010", "ARN00010", "OST00010", "NOTAB"}},
-        {{""}, {"ÅSA00010", "ARN00010", "OST00010"}},
+        {{""}, {"ÅSA00010", "ARN00010", "OST00010", "NOTAB"}},  // matches every line
         {{"STORGATAN"}, {"ÅSA00010", "ARN00010"}},
         {{"storgatan", "2"}, {"ARN00010"}},
         {{"åsa"}, {"ÅSA00010"}},
@@ -134,7 +134,8 @@ TEST_F(IndexEngineTest, LineMatchingAndKeys) {
     EXPECT_EQ(IndexEngine::keyOf("K1\tA\tB"), "K1");
     EXPECT_EQ(IndexEngine::keyOf("K1"), "K1");
     EXPECT_TRUE(IndexEngine::lineMatches("K\t\xE9t\xE9", {"\xC9T\xC9"}));
-    EXPECT_FALSE(IndexEngine::lineMatches("K", {""}));
+    EXPECT_TRUE(IndexEngine::lineMatches("K", {""}));
+    EXPECT_FALSE(IndexEngine::lineMatches("K", {"K"}));
     EXPECT_TRUE(IndexEngine::lineMatches("K", {}));
 }
 

@@ -186,13 +186,13 @@ TEST(LocalFileSystem, LockedFileIsNotShared) {
     ASSERT_TRUE(held->append("ab"));
     ASSERT_TRUE(held->append("cd"));
     std::string content;
-    ASSERT_TRUE(held->readAll(content));
+    ASSERT_TRUE(held->readAll(content, 1 << 20));
     EXPECT_EQ(content, "abcd");
     held.reset();
 
     auto again = files.openLocked(path, OpenMode::Existing, error);
     ASSERT_TRUE(again) << error;
-    ASSERT_TRUE(again->readAll(content));
+    ASSERT_TRUE(again->readAll(content, 1 << 20));
     EXPECT_EQ(content, "abcd");
 }
 
@@ -208,7 +208,7 @@ TEST(LocalFileSystem, LockedReplaceKeepsTheHoldAndActsOnTheNewFile) {
     ASSERT_TRUE(held->replace("new"));
     EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
     ASSERT_TRUE(held->append("+tail"));
-    ASSERT_TRUE(held->readAll(content));
+    ASSERT_TRUE(held->readAll(content, 1 << 20));
     EXPECT_EQ(content, "new+tail");
     EXPECT_EQ(contentOf(files, path), "new+tail");
     EXPECT_EQ(namesIn(dir.path("")), std::vector<std::string>{"INDEX.IDX"});
@@ -216,8 +216,30 @@ TEST(LocalFileSystem, LockedReplaceKeepsTheHoldAndActsOnTheNewFile) {
 
     auto next = files.openLocked(path, OpenMode::Existing, error);
     ASSERT_TRUE(next) << error;
-    ASSERT_TRUE(next->readAll(content));
+    ASSERT_TRUE(next->readAll(content, 1 << 20));
     EXPECT_EQ(content, "new+tail");
+}
+
+// A rewrite takes the old file's place with its permissions; a held file larger than the
+// reader's limit is not read at all.
+TEST(LocalFileSystem, RewritesKeepPermissionsAndReadsKeepToTheirLimit) {
+    TempDir dir;
+    LocalFileSystem files;
+    const fs::path path = dir.path("LOGIN.KEY");
+    std::string error, content;
+    ASSERT_TRUE(files.writeWhole(path, "0123456789", error));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(files.writeWhole(path, "abcdefghij", error));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    auto held = files.openLocked(path, OpenMode::Existing, error);
+    ASSERT_TRUE(held) << error;
+    EXPECT_FALSE(held->readAll(content, 9));
+    EXPECT_TRUE(content.empty());
+    ASSERT_TRUE(held->readAll(content, 10));
+    EXPECT_EQ(content, "abcdefghij");
+    ASSERT_TRUE(held->replace("new"));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(LocalFileSystem, FailingLockAndReplaceLeaveTheFile) {
@@ -234,7 +256,7 @@ TEST(LocalFileSystem, FailingLockAndReplaceLeaveTheFile) {
     ASSERT_TRUE(held);
     files.failReplace();
     EXPECT_FALSE(held->replace("other"));
-    ASSERT_TRUE(held->readAll(content));
+    ASSERT_TRUE(held->readAll(content, 1 << 20));
     EXPECT_EQ(content, "users");
 }
 
