@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/PasswordChecks.h"
 #include "archive/PasswordFile.h"
 #include "archive/SystemPassword.h"
 #include "context/AppContext.h"
@@ -24,16 +25,8 @@ bool LoginController::createPasswordFile() {
     if (prompt.ask(messageText(MessageId::CreatePasswordFile), Buttons::YesNo,
                    MessageKind::Question) != Answer::Yes)
         return false;
-    const std::optional<std::string> password = context_.dialogs().changePassword(
-        {std::string(messageText(MessageId::SystemPasswordName)), std::string(), false});
+    const std::optional<std::string> password = askSystemPassword(context_, "", false);
     if (!password) return false;
-    // Record 0 holds the password under an empty name: a longer one cannot be stored.
-    if (password->size() > PasswordFile::kMaxPairLength) {
-        prompt.show(MessageId::PasswordTooLong,
-                    {static_cast<std::int64_t>(PasswordFile::kMaxPairLength)},
-                    MessageKind::Warning);
-        return false;
-    }
     context_.setSystemPassword(*password);
     if (!PasswordFile(context_).WriteSystemPassword(*password)) {
         prompt.show(MessageId::PasswordFileNotCreated, {}, MessageKind::Warning);

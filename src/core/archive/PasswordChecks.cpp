@@ -20,7 +20,40 @@ bool acceptPasswordChange(const PasswordChangeRequest& request, std::string_view
         prompt.show(MessageId::PasswordsDiffer, {}, MessageKind::Warning);
         return false;
     }
+    // Said before anything is written, while the dialog still holds what was typed.
+    if (request.maxLength != 0 && newPassword.size() > request.maxLength) {
+        prompt.show(MessageId::PasswordTooLong, {static_cast<std::int64_t>(request.maxLength)},
+                    MessageKind::Warning);
+        return false;
+    }
     return true;
+}
+
+namespace {
+
+// A dialog that let a too long password through: refused here, so that nothing is
+// written that LOGIN.KEY cannot hold.
+std::optional<std::string> withinLimit(AppContext& context, std::optional<std::string> typed,
+                                       std::size_t maxLength) {
+    if (typed && typed->size() > maxLength) {
+        context.prompt().show(MessageId::PasswordTooLong, {static_cast<std::int64_t>(maxLength)},
+                              MessageKind::Warning);
+        return std::nullopt;
+    }
+    return typed;
+}
+
+}  // namespace
+
+std::optional<std::string> askSystemPassword(AppContext& context, std::string_view expectedOld,
+                                             bool checkOld) {
+    // Record 0 holds the password under an empty name.
+    constexpr std::size_t kMax = PasswordFile::kMaxPairLength;
+    return withinLimit(
+        context,
+        context.dialogs().changePassword({std::string(messageText(MessageId::SystemPasswordName)),
+                                          std::string(expectedOld), checkOld, kMax}),
+        kMax);
 }
 
 bool acceptPasswordPrompt(std::string_view expected, std::string_view typed, UserPrompt& prompt) {
@@ -33,8 +66,16 @@ bool acceptPasswordPrompt(std::string_view expected, std::string_view typed, Use
 
 bool changePersonalPassword(AppContext& context) {
     CurrentUser& user = context.currentUser();
-    const std::optional<std::string> changed =
-        context.dialogs().changePassword({user.name, user.password, true});
+    const std::size_t maxLength = user.name.size() < PasswordFile::kMaxPairLength
+                                      ? PasswordFile::kMaxPairLength - user.name.size()
+                                      : 0;
+    if (maxLength == 0) {
+        context.prompt().show(MessageId::PasswordChangeFailed, {}, MessageKind::Warning);
+        return false;
+    }
+    const std::optional<std::string> changed = withinLimit(
+        context, context.dialogs().changePassword({user.name, user.password, true, maxLength}),
+        maxLength);
     if (!changed) return false;
     PasswordFile file(context);
     if (!file.ChangePassword(user.name, user.password, *changed)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/Dialogs.h"
@@ -13,12 +15,18 @@ class UserPrompt;
 // scripted ones. Each shows its own message and returns false when the dialog must stay.
 
 // Dialog 138: a wrong old password (message 43, when checked), a new password that
-// differs from its verification (message 44).
+// differs from its verification (message 44), a new password longer than the record can
+// hold (its own message).
 bool acceptPasswordChange(const PasswordChangeRequest& request, std::string_view oldPassword,
                           std::string_view newPassword, std::string_view verification,
                           UserPrompt& prompt);
 // Dialog 172: the typed text must be the expected password (else message 43).
 bool acceptPasswordPrompt(std::string_view expected, std::string_view typed, UserPrompt& prompt);
+
+// Dialog 138 for a new system password (as "Systemlösen"), limited to what record 0 of
+// LOGIN.KEY holds. Nothing when it is cancelled.
+std::optional<std::string> askSystemPassword(AppContext& context, std::string_view expectedOld,
+                                             bool checkOld);
 
 // Command "Personligt lösen...": dialog 138 for the current user, then the change in
 // LOGIN.KEY (message 51 when it fails). True when the password was changed.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/PasswordChecks.h"
 #include "archive/PasswordFile.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
@@ -57,16 +58,9 @@ bool ChangeSystemPassword(AppContext& context) {
     if (prompt.ask(messageText(MessageId::ConfirmSystemPasswordChange), Buttons::YesNo,
                    MessageKind::Question) != Answer::Yes)
         return false;
-    const std::optional<std::string> password = context.dialogs().changePassword(
-        {std::string(messageText(MessageId::SystemPasswordName)), context.systemPassword(), true});
+    const std::optional<std::string> password =
+        askSystemPassword(context, context.systemPassword(), true);
     if (!password) return false;
-    // Record 0 of LOGIN.KEY could not hold a longer one.
-    if (password->size() > PasswordFile::kMaxPairLength) {
-        prompt.show(MessageId::PasswordTooLong,
-                    {static_cast<std::int64_t>(PasswordFile::kMaxPairLength)},
-                    MessageKind::Warning);
-        return false;
-    }
     if (!PasswordFile(context).WriteSystemPassword(*password))
         prompt.show(MessageId::PasswordFileNotCreated, {}, MessageKind::Warning);
     const std::string old = context.systemPassword();

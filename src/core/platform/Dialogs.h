@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,9 +10,10 @@ namespace loom {
 
 // What dialog 138 ("Lösen") is opened with.
 struct PasswordChangeRequest {
-    std::string userName;     // shown as static text (code page 1252)
-    std::string expectedOld;  // checked against "Gammalt lösenord" when checkOld
-    bool checkOld = true;     // off: "Gammalt lösenord" is disabled
+    std::string userName;       // shown as static text (code page 1252)
+    std::string expectedOld;    // checked against "Gammalt lösenord" when checkOld
+    bool checkOld = true;       // off: "Gammalt lösenord" is disabled
+    std::size_t maxLength = 0;  // the longest new password LOGIN.KEY can hold; 0: any
 };
 
 // The modal dialogs that core logic opens in the middle of an operation. The program

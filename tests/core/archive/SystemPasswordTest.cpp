@@ -321,6 +321,7 @@ TEST_F(SystemPasswordTest, ChangeRefusesAPasswordRecord0CannotHold) {
     home.context.setSystemPassword("sys");
     home.prompt.answers = {Answer::Yes};
     home.dialogs.typeNewPassword(std::string(PasswordFile::kMaxPairLength + 1, 'p'), "sys");
+    home.dialogs.cancelChange();
     EXPECT_FALSE(ChangeSystemPassword(home.context));
     EXPECT_EQ(home.prompt.texts(),
               (Texts{m56, "Lösenordet är för långt.\nHögst 125 tecken är tillåtna."}));
