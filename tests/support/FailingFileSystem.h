@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -38,6 +39,8 @@ class FailingFileSystem final : public FileSystem {
     // over all outputs) never reach the disk, commit() does nothing and the temporary file
     // stays behind.
     void crashAfter(std::uint64_t bytes) { crashLimit_ = bytes; }
+    // Called at the start of every replaceFile(), e.g. to arm a failure for one file.
+    std::function<void(const std::filesystem::path&)> beforeReplace;
     // Back to a disk that works; the counters stay.
     void heal() {
         writeLimit_.reset();
@@ -69,6 +72,7 @@ class FailingFileSystem final : public FileSystem {
     std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
                                             std::string& error) override {
         ++replaceFileCalls_;
+        if (beforeReplace) beforeReplace(path);
         if (crashLimit_) return std::make_unique<CrashingOutput>(*this, path);
         std::unique_ptr<OutputFile> inner = disk_.replaceFile(path, error);
         if (!inner) return nullptr;

@@ -1,5 +1,3 @@
-// The demo's conversion tool and the GL 200 to VT 340 conversion it builds: a system
-// entered on the GL 200 template must come out with the same values on the VT 340 one.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -41,7 +39,6 @@ int makeConversion(const std::string& source, const std::string& output) {
     return std::system(cmd.c_str());
 }
 
-// A demo template, compiled and loaded.
 struct LoadedForm {
     explicit LoadedForm(const std::string& name) {
         const auto bytes = kqform::SourceCompiler::compile(
@@ -88,7 +85,6 @@ TEST(MakeConversion, DemoConversionCarriesGl200ValuesToVt340) {
         unsigned vtBit;
         std::string expected;
     };
-    // Texts in UTF-8 here; the fields hold code page 1252.
     const std::vector<Case> cases = {
         {0x0020, 0, "Kundföretaget i Östersund AB", 0x0010, 0, "Kundföretaget i Östersun"},
         {0x0040, 0, "Storgatan 1", 0x0028, 0, "Storgatan 1"},

@@ -3,18 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "context/AppContext.h"
 #include "platform/Clock.h"
-#include "platform/Dialogs.h"
 #include "platform/Settings.h"
 #include "platform/SettingsStore.h"
 #include "support/HexBytes.h"
 #include "support/RecordingPrompt.h"
+#include "support/ScriptedDialogs.h"
 
 namespace loom {
 namespace {
@@ -93,8 +91,7 @@ TEST(FileId, BinaryForm) {
     EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 41 FF FF")), "");
 }
 
-// Text and bytes give back the time modulo 36^6. A kept time with an 0xFF byte cannot be
-// told from unwritten PROM, so its binary form reads back as no identifier.
+// A kept time (modulo 36^6) with an 0xFF byte reads back from bytes as unwritten PROM.
 TEST(FileId, RoundTripsThroughTextAndBytes) {
     struct Case {
         std::uint32_t time;
@@ -124,14 +121,12 @@ TEST(FileId, RoundTripsThroughTextAndBytes) {
 }
 
 TEST(FileId, WellFormedIsEightLettersOrDigits) {
-    EXPECT_TRUE(IsWellFormedFileId("A0000100"));
-    EXPECT_TRUE(IsWellFormedFileId("zzzzzzzz"));
-    EXPECT_FALSE(IsWellFormedFileId("A000010"));
-    EXPECT_FALSE(IsWellFormedFileId("A00001000"));
-    EXPECT_FALSE(IsWellFormedFileId("A000_100"));
-    EXPECT_FALSE(
-        IsWellFormedFileId("\xC4"
-                           "0000100"));  // Ä is a letter, but not one of a-z
+    for (const char* id : {"A0000100", "zzzzzzzz"})
+        EXPECT_TRUE(IsWellFormedFileId(id)) << id;
+    for (const char* id : {"A000010", "A00001000", "A000_100",
+                           "\xC4"
+                           "0000100"})  // Ä: not a-z
+        EXPECT_FALSE(IsWellFormedFileId(id)) << id;
 }
 
 TEST(FileId, ComputerLetterFilter) {
@@ -143,40 +138,6 @@ TEST(FileId, ComputerLetterFilter) {
         EXPECT_EQ(filterComputerLetter(text), filtered) << text;
 }
 
-// Dialog 136 answered from a script; every other dialog is a test failure.
-class ScriptedComputerId : public Dialogs {
-  public:
-    std::optional<std::string> changePassword(const PasswordChangeRequest&) override {
-        ADD_FAILURE();
-        return std::nullopt;
-    }
-    bool promptPassword(std::string_view) override {
-        ADD_FAILURE();
-        return false;
-    }
-    std::optional<std::array<std::string, 3>> temporaryPasswords() override {
-        ADD_FAILURE();
-        return std::nullopt;
-    }
-    std::optional<std::string> computerId(std::string_view shown) override {
-        shownTexts.emplace_back(shown);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected computer id dialog";
-            return std::nullopt;
-        }
-        std::optional<std::string> answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    bool users() override {
-        ADD_FAILURE();
-        return false;
-    }
-
-    std::deque<std::optional<std::string>> answers;
-    std::vector<std::string> shownTexts;
-};
-
 class FileIdLetter : public ::testing::Test {
   protected:
     FileIdLetter() {
@@ -184,11 +145,12 @@ class FileIdLetter : public ::testing::Test {
         context.setSettings(store);
         context.setClock(clock);
     }
+    ~FileIdLetter() override { EXPECT_EQ(dialogs.unexpected, 0); }
     std::string stored() { return Settings(store).computerId(); }
 
     test::RecordingPrompt prompt;
     AppContext context{prompt};
-    ScriptedComputerId dialogs;
+    test::ScriptedDialogs dialogs{prompt};
     MemorySettingsStore store;
     FixedClock clock{36};
 };
@@ -197,21 +159,23 @@ const std::string kMissingText =
     "Datorns id-tecken saknas. För att kunna se på vilken dator en fil skapats bör ett "
     "id-tecken anges.";
 
-TEST_F(FileIdLetter, StoredLetterIsUsedWithoutAsking) {
+TEST_F(FileIdLetter, StoredLetterIsUsedWithoutAskingAndTimeWrapsTo32Bits) {
     Settings(store).setComputerId("q");
     EXPECT_EQ(NewFileId(context), "Q0000100");
+    clock.set(std::int64_t{1} << 32 | 36);
+    EXPECT_EQ(NewFileId(context), "Q0000100");
     EXPECT_TRUE(prompt.entries.empty());
-    EXPECT_TRUE(dialogs.shownTexts.empty());
+    EXPECT_TRUE(dialogs.computerIdShown.empty());
 }
 
 TEST_F(FileIdLetter, MissingLetterIsAskedForAndStored) {
-    dialogs.answers = {std::string("b")};
+    dialogs.computerIdAnswers = {std::string("b")};
     EXPECT_EQ(NewFileId(context), "B0000100");
     ASSERT_EQ(prompt.entries.size(), 1u);
     EXPECT_EQ(prompt.entries[0].text, kMissingText);
     EXPECT_EQ(prompt.entries[0].kind, MessageKind::Warning);
     EXPECT_FALSE(prompt.entries[0].question);
-    EXPECT_EQ(dialogs.shownTexts, std::vector<std::string>{""});
+    EXPECT_EQ(dialogs.computerIdShown, std::vector<std::string>{""});
     EXPECT_EQ(stored(), "B");
     // Asked once: the next identifier takes the stored letter.
     clock.set(1000000000);
@@ -220,27 +184,20 @@ TEST_F(FileIdLetter, MissingLetterIsAskedForAndStored) {
 }
 
 TEST_F(FileIdLetter, CancelledDialogGivesZAndStoresNothing) {
-    dialogs.answers = {std::nullopt};
+    dialogs.computerIdAnswers = {std::nullopt};
     EXPECT_EQ(MakeFileId(context, 0), "Z0000000");
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{kMissingText});
-    EXPECT_EQ(dialogs.shownTexts.size(), 1u);
+    EXPECT_EQ(dialogs.computerIdShown.size(), 1u);
     EXPECT_EQ(stored(), "");
 }
 
 TEST_F(FileIdLetter, UnusableStoredTextIsShownFilteredAndReplaced) {
-    // A digit is no computer letter: the dialog opens empty, and OK with a digit stores
-    // the empty filter result.
+    // A digit is no computer letter: shown empty, stored as the empty filter result.
     Settings(store).setComputerId("7");
-    dialogs.answers = {std::string("9")};
+    dialogs.computerIdAnswers = {std::string("9")};
     EXPECT_EQ(MakeFileId(context, 36), "Z0000100");
-    EXPECT_EQ(dialogs.shownTexts, std::vector<std::string>{""});
+    EXPECT_EQ(dialogs.computerIdShown, std::vector<std::string>{""});
     EXPECT_EQ(stored(), "");
-}
-
-TEST_F(FileIdLetter, ClockTimeWrapsToThirtyTwoBits) {
-    Settings(store).setComputerId("A");
-    clock.set(std::int64_t{1} << 32 | 36);
-    EXPECT_EQ(NewFileId(context), "A0000100");
 }
 
 }  // namespace

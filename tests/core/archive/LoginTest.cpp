@@ -72,7 +72,7 @@ TEST_F(LoginTest, FreshInstallCreatesRecord0ReenciphersAndLetsUsersBeAddedWithou
     EXPECT_FALSE(login.ok("anna", "a"));
     EXPECT_EQ(home.prompt.texts().back(), m43);
 
-    // "Användare..." opens the users dialog without the prompt, for the rest of the login.
+    // The users dialog opens without the prompt for the rest of the login.
     home.dialogs.usersSessions = {addUser("anna", "a"), [] { return false; }};
     login.users();
     login.users();
@@ -87,36 +87,25 @@ TEST_F(LoginTest, FreshInstallCreatesRecord0ReenciphersAndLetsUsersBeAddedWithou
     EXPECT_EQ(home.prompt.unexpected, 0);
 }
 
-struct FaultyCase {
-    const char* label;
-    bool present;
-    std::string bytes;
-};
-
-class LoginFaultyFile : public ::testing::TestWithParam<FaultyCase> {};
-
-TEST_P(LoginFaultyFile, OffersCreationAndDecliningLeavesTheFile) {
-    test::SecurityHome home;
-    const FaultyCase& c = GetParam();
-    if (c.present) home.writeLoginKey(c.bytes);
-    home.prompt.answers = {Answer::No};
-    EXPECT_FALSE(LoginController(home.context).open());
-    EXPECT_EQ(home.prompt.texts(), (Texts{m49}));
-    EXPECT_TRUE(home.dialogs.changeRequests.empty());
-    EXPECT_EQ(home.hasLoginKey(), c.present);
-    if (c.present) {
-        EXPECT_EQ(home.loginKeyBytes(), c.bytes);
+TEST(LoginFaultyFile, OffersCreationAndDecliningLeavesTheFile) {
+    const std::pair<bool, std::string> cases[] = {
+        {false, ""},
+        {true, ""},
+        {true, expectedRecord("", "sys") + "x"},
+        {true, std::string(256, 'x')},
+        {true, std::string(1, '\0') + std::string(127, 'x')},
+    };
+    for (const auto& [present, bytes] : cases) {
+        test::SecurityHome home;
+        if (present) home.writeLoginKey(bytes);
+        home.prompt.answers = {Answer::No};
+        EXPECT_FALSE(LoginController(home.context).open()) << bytes.size();
+        EXPECT_EQ(home.prompt.texts(), (Texts{m49}));
+        EXPECT_TRUE(home.dialogs.changeRequests.empty());
+        EXPECT_EQ(home.hasLoginKey(), present);
+        EXPECT_EQ(home.loginKeyBytes(), bytes);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LoginFaultyFile,
-    ::testing::Values(FaultyCase{"Missing", false, ""}, FaultyCase{"Empty", true, ""},
-                      FaultyCase{"Of129Bytes", true, expectedRecord("", "sys") + "x"},
-                      FaultyCase{"Record0WithoutZero", true, std::string(256, 'x')},
-                      FaultyCase{"Record0WithoutSecondZero", true,
-                                 std::string(1, '\0') + std::string(127, 'x')}),
-    test::ByLabel());
 
 TEST_F(LoginTest, AUsableFileSetsTheSystemPasswordSilently) {
     home.writeLoginKey(loginKeyOf("sys", {{"anna", "a"}}));
@@ -124,16 +113,6 @@ TEST_F(LoginTest, AUsableFileSetsTheSystemPasswordSilently) {
     EXPECT_EQ(home.context.systemPassword(), "sys");
     EXPECT_TRUE(home.prompt.entries.empty());
     EXPECT_FALSE(login.checkPassed());
-}
-
-TEST_F(LoginTest, AnEmptyFileGetsRecord0WhenCreationIsAccepted) {
-    home.writeLoginKey("");
-    home.prompt.answers = {Answer::Yes};
-    home.dialogs.typeNewPassword("");
-    ASSERT_TRUE(login.open());
-    EXPECT_EQ(home.loginKeyBytes(), expectedRecord("", ""));
-    // No data files: nothing to re-encipher, no message 77.
-    EXPECT_EQ(home.prompt.texts(), (Texts{m49, m47}));
 }
 
 TEST_F(LoginTest, CreationDialogStaysOnMismatchAndCancelEndsTheLogin) {
@@ -157,48 +136,40 @@ TEST_F(LoginTest, Record0ThatCannotBeWrittenShowsMessage46) {
     EXPECT_FALSE(login.checkPassed());
 }
 
-// The dialog stays with a message until the password fits record 0.
-TEST_F(LoginTest, ASystemPasswordLongerThanRecord0HoldsIsRefusedInTheDialog) {
+TEST_F(LoginTest, AnEmptyFileGetsRecord0OnceThePasswordFits) {
+    home.writeLoginKey("");
     home.prompt.answers = {Answer::Yes};
     home.dialogs.typeNewPassword(std::string(126, 'p'));
     home.dialogs.typeNewPassword(std::string(125, 'p'));
     EXPECT_TRUE(login.open());
+    // No data files: nothing to re-encipher, no message 77.
     EXPECT_EQ(home.prompt.texts(),
               (Texts{m49, "Lösenordet är för långt.\nHögst 125 tecken är tillåtna.", m47}));
     EXPECT_EQ(home.dialogs.changeRequests.size(), 1u);
     EXPECT_EQ(home.loginKeyBytes(), expectedRecord("", std::string(125, 'p')));
 }
 
-struct OkCase {
-    const char* label;
-    std::string name;
-    std::string password;
-    bool accepted;
-};
-
-class LoginOk : public ::testing::TestWithParam<OkCase> {};
-
-TEST_P(LoginOk, StoresTheTypedPairAndChecksIt) {
-    test::SecurityHome home;
-    home.writeLoginKey(loginKeyOf("sys", {{"Anna", "Hemligt"}, {"", ""}}) + std::string(128, 'x') +
-                       expectedRecord("late", "l"));
-    LoginController login(home.context);
-    ASSERT_TRUE(login.open());
-    const OkCase& c = GetParam();
-    EXPECT_EQ(login.ok(c.name, c.password), c.accepted);
-    EXPECT_EQ(home.context.currentUser().name, c.name);
-    EXPECT_EQ(home.context.currentUser().password, c.password);
-    EXPECT_EQ(home.prompt.texts(), c.accepted ? Texts{} : Texts{m43});
+TEST(LoginOk, StoresTheTypedPairAndChecksIt) {
+    struct Case {
+        std::string name;
+        std::string password;
+        bool accepted;
+    };
+    const Case cases[] = {{"Anna", "Hemligt", true},  {"", "", true},
+                          {"", "sys", false},         {"anna", "Hemligt", false},
+                          {"Anna", "hemligt", false}, {"late", "l", false}};
+    for (const Case& c : cases) {
+        test::SecurityHome home;
+        home.writeLoginKey(loginKeyOf("sys", {{"Anna", "Hemligt"}, {"", ""}}) +
+                           std::string(128, 'x') + expectedRecord("late", "l"));
+        LoginController login(home.context);
+        ASSERT_TRUE(login.open());
+        EXPECT_EQ(login.ok(c.name, c.password), c.accepted) << c.name << "/" << c.password;
+        EXPECT_EQ(home.context.currentUser().name, c.name);
+        EXPECT_EQ(home.context.currentUser().password, c.password);
+        EXPECT_EQ(home.prompt.texts(), c.accepted ? Texts{} : Texts{m43});
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, LoginOk,
-                         ::testing::Values(OkCase{"User", "Anna", "Hemligt", true},
-                                           OkCase{"EmptyUser", "", "", true},
-                                           OkCase{"Record0", "", "sys", false},
-                                           OkCase{"NameCase", "anna", "Hemligt", false},
-                                           OkCase{"PasswordCase", "Anna", "hemligt", false},
-                                           OkCase{"AfterAnInvalidRecord", "late", "l", false}),
-                         test::ByLabel());
 
 TEST_F(LoginTest, UsersAsksForTheSystemPasswordOncePerLogin) {
     home.writeLoginKey(loginKeyOf("sys", {}));

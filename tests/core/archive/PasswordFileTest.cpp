@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -46,127 +48,98 @@ TEST(PasswordRecord, FillerIsTheGeneratorSeededWithTheSecondsCutTo32Bits) {
               "00 61 62 00 29 23 BE 84 E1");
 }
 
-struct EncodeCase {
-    const char* label;
-    std::string name;
-    std::string password;
-    bool fits;
-};
-
-class PasswordRecordEncode : public ::testing::TestWithParam<EncodeCase> {};
-
-TEST_P(PasswordRecordEncode, IsNameZeroPasswordZeroFillerOrRefused) {
-    const EncodeCase& c = GetParam();
-    PasswordFile::Record record{};
-    ASSERT_EQ(PasswordFile::encodeRecord(c.name, c.password, 12345, record), c.fits);
-    if (!c.fits) return;
-    EXPECT_EQ(std::string(record.begin(), record.end()), expectedRecord(c.name, c.password, 12345));
-    std::string name;
-    std::string password;
-    ASSERT_TRUE(PasswordFile::decodeRecord(record, name, password));
-    EXPECT_EQ(name, c.name);
-    EXPECT_EQ(password, c.password);
+TEST(PasswordRecord, IsNameZeroPasswordZeroFillerOrRefused) {
+    struct Case {
+        std::string name;
+        std::string password;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"", "", true},
+        {"", "Hemligt", true},
+        {"Anna \xC5kesson", "l\xF6sen", true},
+        {repeat('n', 60), repeat('p', 65), true},  // one filler byte left
+        {"", repeat('p', 125), true},
+        {"", repeat('p', 126), false},
+        {repeat('n', 1), repeat('p', 125), false},
+        {std::string("a\0b", 3), "x", false},
+        {"a", std::string("x\0y", 3), false},
+    };
+    for (const Case& c : cases) {
+        PasswordFile::Record record{};
+        ASSERT_EQ(PasswordFile::encodeRecord(c.name, c.password, 12345, record), c.fits)
+            << c.name.size() << "/" << c.password.size();
+        if (!c.fits) continue;
+        EXPECT_EQ(std::string(record.begin(), record.end()),
+                  expectedRecord(c.name, c.password, 12345));
+        std::string name;
+        std::string password;
+        ASSERT_TRUE(PasswordFile::decodeRecord(record, name, password));
+        EXPECT_EQ(name + "|" + password, c.name + "|" + c.password);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasswordRecordEncode,
-    ::testing::Values(EncodeCase{"BothEmpty", "", "", true},
-                      EncodeCase{"SystemPassword", "", "Hemligt", true},
-                      EncodeCase{"User", "Anna \xC5kesson", "l\xF6sen", true},
-                      EncodeCase{"PairOf125LeavesOneFillerByte", repeat('n', 60), repeat('p', 65),
-                                 true},
-                      EncodeCase{"PasswordOf125", "", repeat('p', 125), true},
-                      EncodeCase{"PasswordOf126", "", repeat('p', 126), false},
-                      EncodeCase{"PairOf126", repeat('n', 1), repeat('p', 125), false},
-                      EncodeCase{"ZeroInsideName", std::string("a\0b", 3), "x", false},
-                      EncodeCase{"ZeroInsidePassword", "a", std::string("x\0y", 3), false}),
-    test::ByLabel());
+TEST(PasswordRecord, NeedsTheSecondZeroBelow128) {
+    const std::string none = "<invalid>";
+    const std::pair<std::string, std::string> cases[] = {
+        {repeat('n', 100) + '\0' + repeat('p', 26) + '\0',
+         repeat('n', 100) + "|" + repeat('p', 26)},
+        {std::string("a\0b\0", 4) + repeat('\xFF', 124), "a|b"},  // filler ignored
+        {repeat('n', 128), none},
+        {repeat('n', 127) + '\0', none},
+        {"ab" + std::string(1, '\0') + repeat('p', 125), none},
+        {"ab" + std::string(1, '\0') + repeat('p', 125) + std::string(1, '\0'), none},
+        {"", none},
+    };
+    for (const auto& [text, expected] : cases) {
+        const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+        std::string name = "old";
+        std::string password = "old";
+        const bool valid = PasswordFile::decodeRecord(bytes, name, password);
+        EXPECT_EQ(valid ? name + "|" + password : none, expected) << text.size();
+    }
+}
 
-struct DecodeCase {
-    const char* label;
-    std::string bytes;
-    bool valid;
-    std::string name;
+TEST(PasswordFileSize, IsUsableOnlyForWholeRecords) {
+    const std::pair<std::size_t, bool> cases[] = {{SIZE_MAX, false}, {0, true},    {127, false},
+                                                  {128, true},       {129, false}, {384, true}};
+    for (const auto& [size, usable] : cases) {
+        test::SecurityHome home;
+        if (size != SIZE_MAX) home.writeLoginKey(std::string(size, '\0'));  // else no file
+        EXPECT_EQ(PasswordFile(home.context).IsUsable(), usable) << size;
+    }
+}
+
+TEST_F(PasswordFileTest, ReadingNeedsAValidRecord0) {
+    const std::optional<std::string> faulty[] = {std::nullopt, "", repeat('x', 128),
+                                                 repeat('x', 128) + expectedRecord("anna", "a")};
+    for (const auto& bytes : faulty) {
+        if (bytes) home.writeLoginKey(*bytes);  // else no file
+        std::string password = "unchanged";
+        std::vector<std::string> names{"stale"};
+        std::vector<std::string> passwords{"stale"};
+        EXPECT_FALSE(file.ReadSystemPassword(password));
+        EXPECT_EQ(password, "unchanged");
+        EXPECT_FALSE(file.ReadUsers(names, passwords));
+        EXPECT_TRUE(names.empty() && passwords.empty());
+        EXPECT_FALSE(file.CheckLogin("anna", "a"));
+    }
     std::string password;
-};
-
-class PasswordRecordDecode : public ::testing::TestWithParam<DecodeCase> {};
-
-TEST_P(PasswordRecordDecode, NeedsTheSecondZeroBelow128) {
-    const DecodeCase& c = GetParam();
-    std::vector<std::uint8_t> bytes(c.bytes.begin(), c.bytes.end());
-    std::string name = "old";
-    std::string password = "old";
-    ASSERT_EQ(PasswordFile::decodeRecord(bytes, name, password), c.valid);
-    if (!c.valid) return;
-    EXPECT_EQ(name, c.name);
-    EXPECT_EQ(password, c.password);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasswordRecordDecode,
-    ::testing::Values(
-        DecodeCase{"SecondZeroAt127", repeat('n', 100) + '\0' + repeat('p', 26) + '\0', true,
-                   repeat('n', 100), repeat('p', 26)},
-        DecodeCase{"NoZeroAtAll", repeat('n', 128), false, "", ""},
-        DecodeCase{"NameZeroAt127", repeat('n', 127) + '\0', false, "", ""},
-        DecodeCase{"NoSecondZero", "ab" + std::string(1, '\0') + repeat('p', 125), false, "", ""},
-        DecodeCase{"SecondZeroPast128IsNotSeen",
-                   "ab" + std::string(1, '\0') + repeat('p', 125) + std::string(1, '\0'), false, "",
-                   ""},
-        DecodeCase{"FillerIgnored", std::string("a\0b\0", 4) + repeat('\xFF', 124), true, "a", "b"},
-        DecodeCase{"Empty", "", false, "", ""}),
-    test::ByLabel());
-
-struct SizeCase {
-    const char* label;
-    std::size_t size;  // SIZE_MAX: no file
-    bool usable;
-};
-
-class PasswordFileSize : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(PasswordFileSize, IsUsableOnlyForWholeRecords) {
-    test::SecurityHome home;
-    const SizeCase& c = GetParam();
-    if (c.size != SIZE_MAX) home.writeLoginKey(std::string(c.size, '\0'));
-    EXPECT_EQ(PasswordFile(home.context).IsUsable(), c.usable);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasswordFileSize,
-    ::testing::Values(SizeCase{"Missing", SIZE_MAX, false}, SizeCase{"Empty", 0, true},
-                      SizeCase{"ShortOfOneRecord", 127, false}, SizeCase{"OneRecord", 128, true},
-                      SizeCase{"OneByteOver", 129, false}, SizeCase{"ThreeRecords", 384, true}),
-    test::ByLabel());
-
-TEST_F(PasswordFileTest, ReadSystemPasswordNeedsAValidRecord0) {
-    std::string password = "unchanged";
-    EXPECT_FALSE(file.ReadSystemPassword(password));  // no file
-    home.writeLoginKey("");
-    EXPECT_FALSE(file.ReadSystemPassword(password));
-    home.writeLoginKey(repeat('x', 128));
-    EXPECT_FALSE(file.ReadSystemPassword(password));
-    EXPECT_EQ(password, "unchanged");
     home.writeLoginKey(expectedRecord("", "Hemligt") + "tail");
     ASSERT_TRUE(file.ReadSystemPassword(password));
     EXPECT_EQ(password, "Hemligt");
 }
 
-TEST_F(PasswordFileTest, WriteSystemPasswordCreatesOneRecordWithAZeroAtByte0) {
+TEST_F(PasswordFileTest, WriteSystemPasswordReplacesRecord0Only) {
     ASSERT_TRUE(file.WriteSystemPassword("Hemligt"));
     EXPECT_EQ(home.loginKeyBytes(), expectedRecord("", "Hemligt"));
-}
-
-TEST_F(PasswordFileTest, WriteSystemPasswordReplacesRecord0Only) {
     const std::string users = expectedRecord("anna", "a1", 7) + expectedRecord("bo", "b2", 8);
     home.writeLoginKey(expectedRecord("", "old", 3) + users);
     home.clock.set(99);
     ASSERT_TRUE(file.WriteSystemPassword("new"));
     EXPECT_EQ(home.loginKeyBytes(), expectedRecord("", "new", 99) + users);
 
-    // A file shorter than a record is covered whole; bytes past 128 stay even when the
-    // size is not a whole number of records.
+    // Bytes past 128 stay even when they are no whole record.
     home.writeLoginKey(repeat('x', 50));
     ASSERT_TRUE(file.WriteSystemPassword("new"));
     EXPECT_EQ(home.loginKeyBytes(), expectedRecord("", "new", 99));
@@ -193,52 +166,22 @@ TEST_F(PasswordFileTest, ReadUsersStopsAtTheFirstInvalidRecordOrPartialRecord) {
     EXPECT_EQ(readUsers(), (Users{{"anna", "a"}}));
 }
 
-TEST_F(PasswordFileTest, ReadUsersFailsWithoutRecord0) {
-    std::vector<std::string> names{"stale"};
-    std::vector<std::string> passwords{"stale"};
-    home.writeLoginKey("");
-    EXPECT_FALSE(file.ReadUsers(names, passwords));
-    home.writeLoginKey(repeat('x', 128) + expectedRecord("anna", "a"));
-    EXPECT_FALSE(file.ReadUsers(names, passwords));
-    EXPECT_TRUE(names.empty());
-    EXPECT_TRUE(passwords.empty());
-}
-
-struct LoginCase {
-    const char* label;
-    std::string name;
-    std::string password;
-    bool accepted;
-};
-
-class PasswordFileLogin : public ::testing::TestWithParam<LoginCase> {};
-
-TEST_P(PasswordFileLogin, MatchesAUserRecordExactly) {
+TEST(PasswordFileLogin, MatchesAUserRecordExactly) {
     test::SecurityHome home;
     home.writeLoginKey(
         loginKeyOf("Hemligt", {{"Anna", "L\xF6sen"}, {"", ""}, {"Bo", ""}, {"anna", "x"}}));
-    const LoginCase& c = GetParam();
-    EXPECT_EQ(PasswordFile(home.context).CheckLogin(c.name, c.password), c.accepted);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasswordFileLogin,
-    ::testing::Values(LoginCase{"User", "Anna", "L\xF6sen", true},
-                      LoginCase{"SecondUserOfTheSameNameInOtherCase", "anna", "x", true},
-                      LoginCase{"EmptyUser", "", "", true},
-                      LoginCase{"EmptyPassword", "Bo", "", true},
-                      LoginCase{"NameInOtherCase", "ANNA", "L\xF6sen", false},
-                      LoginCase{"PasswordInOtherCase", "Anna", "L\xD6SEN", false},
-                      LoginCase{"OtherUsersPassword", "anna", "L\xF6sen", false},
-                      LoginCase{"Record0", "", "Hemligt", false},
-                      LoginCase{"PrefixOfName", "Ann", "L\xF6sen", false},
-                      LoginCase{"PrefixOfPassword", "Anna", "L\xF6s", false}),
-    test::ByLabel());
-
-TEST_F(PasswordFileTest, CheckLoginFailsWithoutAFileOrWithAnInvalidRecord0) {
-    EXPECT_FALSE(file.CheckLogin("anna", "a"));
-    home.writeLoginKey(repeat('x', 128) + expectedRecord("anna", "a"));
-    EXPECT_FALSE(file.CheckLogin("anna", "a"));
+    const std::tuple<const char*, const char*, bool> cases[] = {{"Anna", "L\xF6sen", true},
+                                                                {"anna", "x", true},
+                                                                {"", "", true},
+                                                                {"Bo", "", true},
+                                                                {"ANNA", "L\xF6sen", false},
+                                                                {"Anna", "L\xD6SEN", false},
+                                                                {"anna", "L\xF6sen", false},
+                                                                {"", "Hemligt", false},
+                                                                {"Ann", "L\xF6sen", false},
+                                                                {"Anna", "L\xF6s", false}};
+    for (const auto& [name, password, accepted] : cases)
+        EXPECT_EQ(PasswordFile(home.context).CheckLogin(name, password), accepted) << name;
 }
 
 TEST_F(PasswordFileTest, WriteUsersKeepsRecord0AndCutsTheFileAfterTheLastUser) {

@@ -44,26 +44,19 @@ class SystemPasswordTest : public ::testing::Test {
     }
 };
 
-TEST_F(SystemPasswordTest, AKnownPasswordIsAcceptedWithoutADialog) {
-    home.context.temporaryPasswords().add("x");
-    EXPECT_TRUE(AcceptFilePassword(home.context, "x", true));
-    EXPECT_TRUE(AcceptFilePassword(home.context, "x", false));
+TEST_F(SystemPasswordTest, AcceptFilePasswordAsksUntilATextMatchesKeepingEachTextOnce) {
+    home.context.temporaryPasswords().add("k");
+    EXPECT_TRUE(AcceptFilePassword(home.context, "k", true));
+    EXPECT_TRUE(AcceptFilePassword(home.context, "k", false));
     EXPECT_FALSE(AcceptFilePassword(home.context, "y", false));
     EXPECT_EQ(home.dialogs.temporaryShown, 0);
-}
-
-TEST_F(SystemPasswordTest, TheDialogComesBackUntilATextMatchesAndKeepsEachTextOnce) {
-    home.dialogs.temporaryAnswers = {Three{"a", "b", "a"}, Three{"", "x", "b"}};
+    home.dialogs.temporaryAnswers = {Three{"a", "b", "a"}, Three{"", "x", "b"}, Three{"c", "", ""},
+                                     std::nullopt};
     EXPECT_TRUE(AcceptFilePassword(home.context, "x", true));
     EXPECT_EQ(home.dialogs.temporaryShown, 2);
-    EXPECT_EQ(home.context.temporaryPasswords().items(), (Texts{"a", "b", "", "x"}));
-}
-
-TEST_F(SystemPasswordTest, CancellingTheDialogRefusesButKeepsNothing) {
-    home.dialogs.temporaryAnswers = {Three{"a", "", ""}, std::nullopt};
-    EXPECT_FALSE(AcceptFilePassword(home.context, "x", true));
-    EXPECT_EQ(home.dialogs.temporaryShown, 2);
-    EXPECT_EQ(home.context.temporaryPasswords().items(), (Texts{"a", ""}));
+    EXPECT_FALSE(AcceptFilePassword(home.context, "z", true));  // cancelled
+    EXPECT_EQ(home.dialogs.temporaryShown, 4);
+    EXPECT_EQ(home.context.temporaryPasswords().items(), (Texts{"k", "a", "b", "", "x", "c"}));
 }
 
 TEST_F(SystemPasswordTest, AnArchiveWithoutDataFilesSaysNothing) {
@@ -80,7 +73,7 @@ TEST_F(SystemPasswordTest, FilesUnderTheNewOrOldPasswordAreRewrittenKeepingTheir
     home.writeDataFile("NEW.KQD", "new");
     home.writeDataFile("lower.kqd", "old");
     const std::string beforeNew = fileBytes(home.dataFile("NEW.KQD"));
-    home.clock.set(test::SecurityHome::kNow + 1);  // another filler: a rewrite shows
+    home.clock.set(test::SecurityHome::kNow + 1);  // a rewrite shows in the filler
 
     EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
     EXPECT_EQ(passwords({"OLD.KQD", "NEW.KQD", "lower.kqd"}), (Texts{"new", "new", "new"}));
@@ -92,23 +85,21 @@ TEST_F(SystemPasswordTest, FilesUnderTheNewOrOldPasswordAreRewrittenKeepingTheir
     EXPECT_EQ(home.dialogs.temporaryShown, 0);
 }
 
-class ThirdPasswordField : public ::testing::TestWithParam<int> {};
-
-TEST_P(ThirdPasswordField, AdmitsTheFileWhenTypedInAnyOfTheThreeEdits) {
-    test::SecurityHome home;
-    home.writeDataFile("A.KQD", "old");
-    home.writeDataFile("T.KQD", "third");
-    Three typed{"zz", "zz", "zz"};
-    typed[static_cast<std::size_t>(GetParam())] = "third";
-    home.dialogs.temporaryAnswers = {typed};
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    EXPECT_EQ(home.dataFilePassword("A.KQD"), "new");
-    EXPECT_EQ(home.dataFilePassword("T.KQD"), "new");
-    EXPECT_TRUE(home.dataFileIntact("T.KQD"));
-    EXPECT_EQ(home.dialogs.temporaryShown, 1);
+TEST(ThirdPasswordField, AdmitsTheFileWhenTypedInAnyOfTheThreeEdits) {
+    for (std::size_t edit = 0; edit < 3; ++edit) {
+        test::SecurityHome home;
+        home.writeDataFile("A.KQD", "old");
+        home.writeDataFile("T.KQD", "third");
+        Three typed{"zz", "zz", "zz"};
+        typed[edit] = "third";
+        home.dialogs.temporaryAnswers = {typed};
+        EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
+        EXPECT_EQ(home.dataFilePassword("A.KQD"), "new");
+        EXPECT_EQ(home.dataFilePassword("T.KQD"), "new") << edit;
+        EXPECT_TRUE(home.dataFileIntact("T.KQD"));
+        EXPECT_EQ(home.dialogs.temporaryShown, 1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Edits, ThirdPasswordField, ::testing::Values(0, 1, 2));
 
 TEST_F(SystemPasswordTest, CancelSkipsThatFileAndEveryLaterUnknownOneWithoutADialog) {
     home.writeDataFile("T1.KQD", "third");
@@ -126,24 +117,16 @@ TEST_F(SystemPasswordTest, CancelSkipsThatFileAndEveryLaterUnknownOneWithoutADia
     EXPECT_EQ(home.prompt.texts(), (Texts{m77}));
 }
 
-TEST_F(SystemPasswordTest, APasswordTypedOnceIsAcceptedLaterWithoutAsking) {
+TEST_F(SystemPasswordTest, APasswordTypedOnceIsAcceptedLaterWithoutAskingEvenTheEmptyOne) {
     home.writeDataFile("T1.KQD", "third");
+    home.writeDataFile("E1.KQD", "");
     home.writeDataFile("T2.KQD", "third");
+    home.writeDataFile("E2.KQD", "");
     home.dialogs.temporaryAnswers = {Three{"third", "", ""}};
     EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    EXPECT_EQ(passwords({"T1.KQD", "T2.KQD"}), (Texts{"new", "new"}));
-    // Opening a file later in the same run asks no more either.
+    EXPECT_EQ(passwords({"T1.KQD", "T2.KQD", "E1.KQD", "E2.KQD"}),
+              (Texts{"new", "new", "new", "new"}));
     EXPECT_TRUE(AcceptFilePassword(home.context, "third", true));
-    EXPECT_EQ(home.dialogs.temporaryShown, 1);
-}
-
-TEST_F(SystemPasswordTest, TheEmptyTemporaryPasswordAdmitsFilesUnderTheEmptyPassword) {
-    home.writeDataFile("E1.KQD", "");
-    home.writeDataFile("E2.KQD", "");
-    home.dialogs.temporaryAnswers = {Three{"", "", ""}};
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    EXPECT_EQ(passwords({"E1.KQD", "E2.KQD"}), (Texts{"new", "new"}));
-    EXPECT_EQ(home.context.temporaryPasswords().items(), (Texts{""}));
     EXPECT_EQ(home.dialogs.temporaryShown, 1);
 }
 
@@ -163,108 +146,54 @@ TEST_F(SystemPasswordTest, FilesThatDoNotReadAreLeftAsTheyAreWithoutAMessage) {
     EXPECT_EQ(home.prompt.texts(), (Texts{m77}));
 }
 
-// Stops the disk at the k-th data file written: from then on, nothing written reaches a
-// data file, as if the program had died there. Everything else goes to the disk.
-class CrashAtFile final : public FileSystem {
-  public:
-    CrashAtFile(int file, std::uint64_t bytesInto, bool crash)
-        : file_(file), bytesInto_(bytesInto), crash_(crash) {}
-
-    test::FailingFileSystem inner;
-    Texts written;  // data files in the order their writing began
-
-    std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
-                                        std::string& error) override {
-        return inner.openRead(path, error);
-    }
-    std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
-                                            std::string& error) override {
-        if (path.extension() == ".KQD") {
-            if (static_cast<int>(written.size()) == file_) {
-                const std::uint64_t at = inner.bytesWritten() + bytesInto_;
-                crash_ ? inner.crashAfter(at) : inner.failWritesAfter(at);
+// From the k-th data file on, nothing written reaches a data file, as if the program died
+// there (or the disk filled up and the run went on).
+TEST(ReencipherInterrupted, LeavesEveryFileWholeUnderTheOldOrTheNewPassword) {
+    struct Case {
+        int file;
+        std::uint64_t bytesInto;
+        bool crash;
+    };
+    const Case cases[] = {{0, 0, true},   {0, 5, true},   {2, 60, true},
+                          {4, 150, true}, {1, 20, false}, {4, 190, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << " " << c.bytesInto << " " << c.crash);
+        test::SecurityHome home;
+        const Texts names{"F0.KQD", "F1.KQD", "F2.KQD", "F3.KQD", "F4.KQD"};
+        for (const std::string& name : names)
+            home.writeDataFile(name, "old");
+        test::FailingFileSystem disk;
+        Texts written;
+        disk.beforeReplace = [&](const std::filesystem::path& path) {
+            if (path.extension() != ".KQD") return;
+            if (static_cast<int>(written.size()) == c.file) {
+                const std::uint64_t at = disk.bytesWritten() + c.bytesInto;
+                c.crash ? disk.crashAfter(at) : disk.failWritesAfter(at);
             }
             written.push_back(path.filename().string());
+        };
+        home.context.setFileSystem(disk);
+
+        EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
+        ASSERT_EQ(written.size(), names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(home.dataFilePassword(written[i]),
+                      static_cast<int>(i) < c.file ? "new" : "old");
+            EXPECT_TRUE(home.dataFileIntact(written[i])) << written[i];
         }
-        return inner.replaceFile(path, error);
+        // The next run finishes the job; leftovers are no data files.
+        disk.heal();
+        EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
+        EXPECT_EQ(
+            disk.list(home.context.programDirectory().folder(ProgramFolder::Files), ".KQD").size(),
+            names.size());
+        for (const std::string& name : names) {
+            EXPECT_EQ(home.dataFilePassword(name), "new") << name;
+            EXPECT_TRUE(home.dataFileIntact(name)) << name;
+        }
+        EXPECT_EQ(home.dialogs.temporaryShown, 0);
     }
-    std::unique_ptr<LockedFile> openLocked(const std::filesystem::path& path, OpenMode mode,
-                                           std::string& error) override {
-        return inner.openLocked(path, mode, error);
-    }
-    Texts list(const std::filesystem::path& folder, std::string_view extension) override {
-        return inner.list(folder, extension);
-    }
-    bool exists(const std::filesystem::path& path) override { return inner.exists(path); }
-    bool remove(const std::filesystem::path& path, std::string& error) override {
-        return inner.remove(path, error);
-    }
-    bool createFolder(const std::filesystem::path& path) override {
-        return inner.createFolder(path);
-    }
-    std::optional<std::int64_t> lastWriteTime(const std::filesystem::path& path) override {
-        return inner.lastWriteTime(path);
-    }
-    bool setLastWriteTime(const std::filesystem::path& path, std::int64_t seconds) override {
-        return inner.setLastWriteTime(path, seconds);
-    }
-
-  private:
-    int file_;
-    std::uint64_t bytesInto_;
-    bool crash_;
-};
-
-struct CrashCase {
-    const char* label;
-    int file;
-    std::uint64_t bytesInto;
-    bool crash;  // else the writes fail (a full disk) and the run goes on
-};
-
-class ReencipherInterrupted : public ::testing::TestWithParam<CrashCase> {};
-
-TEST_P(ReencipherInterrupted, LeavesEveryFileWholeUnderTheOldOrTheNewPassword) {
-    const CrashCase& c = GetParam();
-    test::SecurityHome home;
-    const Texts names{"F0.KQD", "F1.KQD", "F2.KQD", "F3.KQD", "F4.KQD"};
-    for (const std::string& name : names)
-        home.writeDataFile(name, "old");
-    CrashAtFile disk(c.file, c.bytesInto, c.crash);
-    home.context.setFileSystem(disk);
-
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    ASSERT_EQ(disk.written.size(), names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string& name = disk.written[i];
-        EXPECT_EQ(home.dataFilePassword(name), static_cast<int>(i) < c.file ? "new" : "old")
-            << name;
-        EXPECT_TRUE(home.dataFileIntact(name)) << name;
-    }
-
-    // After a restart the next run finishes the job; leftovers are no data files.
-    disk.inner.heal();
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    EXPECT_EQ(home.context.files()
-                  .list(home.context.programDirectory().folder(ProgramFolder::Files), ".KQD")
-                  .size(),
-              names.size());
-    for (const std::string& name : names) {
-        EXPECT_EQ(home.dataFilePassword(name), "new") << name;
-        EXPECT_TRUE(home.dataFileIntact(name)) << name;
-    }
-    EXPECT_EQ(home.dialogs.temporaryShown, 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ReencipherInterrupted,
-                         ::testing::Values(CrashCase{"CrashBeforeTheFirstByte", 0, 0, true},
-                                           CrashCase{"CrashInTheFirstHeader", 0, 5, true},
-                                           CrashCase{"CrashInTheThirdFilesPasswordField", 2, 60,
-                                                     true},
-                                           CrashCase{"CrashNearTheEndOfTheLast", 4, 150, true},
-                                           CrashCase{"DiskFullInTheSecond", 1, 20, false},
-                                           CrashCase{"DiskFullAtTheLastsEnd", 4, 190, false}),
-                         test::ByLabel());
 
 TEST_F(SystemPasswordTest, ChangeAsksFirstAndCancelChangesNothing) {
     home.writeLoginKey(loginKeyOf("sys", {}));

@@ -30,15 +30,13 @@ void put32(Bytes& out, std::uint32_t v) {
         out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-// The bytes of a conversion file: header, text area with the four texts one after the
-// other, then the program. Any header field can be bent to make a malformed file.
+// Header, text area with the four texts, program; any header field can be bent.
 struct CnvFile {
     std::string source = "GL 200", source2 = "GL 200 centralapparat";
     std::string target = "VT 340", target2 = "VT 340 centralapparat";
     std::uint32_t number1 = 7, number2 = 9;
     std::uint32_t blank = 0x7F8, product = 0x7F0;
     Bytes program;
-    // Bent fields: the declared area size, the area's bytes, the four offsets.
     std::optional<std::uint32_t> declaredSize;
     std::optional<Bytes> area;
     std::optional<std::array<std::uint32_t, 4>> offsets;
@@ -111,7 +109,6 @@ struct CnvFile {
     }
 };
 
-// One line per stored block, for readable failures.
 std::string dump(const PromImage& image) {
     std::ostringstream out;
     for (const PromBlock& b : image.blocks())
@@ -126,7 +123,9 @@ PromImage imageOf(const std::vector<std::pair<std::uint32_t, std::string>>& writ
     return image;
 }
 
-// --- Reading conversion files ---
+std::string textsOf(const ConversionEntry& e) {
+    return e.sourceModel + "|" + e.sourceText2 + "|" + e.targetModel + "|" + e.targetText2;
+}
 
 TEST(ConversionFile, ParsesEveryField) {
     CnvFile file;
@@ -134,12 +133,9 @@ TEST(ConversionFile, ParsesEveryField) {
     const auto entry = ConversionList::parse(file.bytes(), "Convert/a.cnv");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->file, std::filesystem::path("Convert/a.cnv"));
-    EXPECT_EQ(entry->sourceModel, "GL 200");
-    EXPECT_EQ(entry->sourceText2, "GL 200 centralapparat");
+    EXPECT_EQ(textsOf(*entry), "GL 200|GL 200 centralapparat|VT 340|VT 340 centralapparat");
     EXPECT_EQ(entry->sourceNumber1, 7u);
     EXPECT_EQ(entry->sourceNumber2, 9u);
-    EXPECT_EQ(entry->targetModel, "VT 340");
-    EXPECT_EQ(entry->targetText2, "VT 340 centralapparat");
     EXPECT_EQ(entry->blankAddress, 0x7F8u);
     EXPECT_EQ(entry->productAddress, 0x7F0u);
     EXPECT_EQ(hexString(entry->program), "01 10 00 00 00 20 00 00 00 04");
@@ -147,17 +143,13 @@ TEST(ConversionFile, ParsesEveryField) {
 
 TEST(ConversionFile, TextsStayInsideTheArea) {
     CnvFile file;
-    // Offsets into one area "AB\0CDE" (no zero at its end) followed by a program whose
-    // first byte is 0: the last text ends with the area, not with the program's zero.
+    // The last text ends with the area, not with the program's zero.
     file.area = Bytes{'A', 'B', 0, 'C', 'D', 'E'};
     file.offsets = std::array<std::uint32_t, 4>{0, 1, 3, 5};
     file.raw({'F', 0});
     const auto entry = ConversionList::parse(file.bytes(), "x.cnv");
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->sourceModel, "AB");
-    EXPECT_EQ(entry->sourceText2, "B");
-    EXPECT_EQ(entry->targetModel, "CDE");
-    EXPECT_EQ(entry->targetText2, "E");
+    EXPECT_EQ(textsOf(*entry), "AB|B|CDE|E");
     EXPECT_EQ(hexString(entry->program), "46 00");
 }
 
@@ -210,8 +202,6 @@ TEST(ConversionFile, MalformedFilesAreRefused) {
         EXPECT_EQ(ConversionList::parse(c.bytes, "x.cnv").has_value(), c.ok) << c.name;
 }
 
-// --- Loading a folder and finding a conversion ---
-
 class ConversionFolder : public ::testing::Test {
   protected:
     std::filesystem::path folder() const { return dir.path("Convert"); }
@@ -229,7 +219,6 @@ class ConversionFolder : public ::testing::Test {
     LocalFileSystem files;
 };
 
-// Models agree when their first 13 characters do; a shorter model must match whole.
 TEST_F(ConversionFolder, FindsByThirteenCharacters) {
     CnvFile shortNames;
     CnvFile longNames;
@@ -242,28 +231,24 @@ TEST_F(ConversionFolder, FindsByThirteenCharacters) {
     struct Case {
         const char* templateModel;
         const char* panelModel;
-        const char* found;  // the source model of the entry found, or null
+        const char* found;
     };
     const Case cases[] = {
         {"GL 200", "VT 340", "GL 200"},
-        {"GL 200", "VT 340 ", nullptr},
-        {"GL 200", "VT 34", nullptr},
-        {"GL 200 ", "VT 340", nullptr},
-        {"gl 200", "VT 340", nullptr},
-        {"VT 340", "GL 200", nullptr},  // one direction only
+        {"GL 200", "VT 340 ", "none"},
+        {"GL 200", "VT 34", "none"},
+        {"GL 200 ", "VT 340", "none"},
+        {"gl 200", "VT 340", "none"},
+        {"VT 340", "GL 200", "none"},  // one direction only
         {"LONGMODEL 123X", "PANELMODEL 45Y", "LONGMODEL 123A"},
         {"LONGMODEL 123", "PANELMODEL 45", "LONGMODEL 123A"},
-        {"LONGMODEL 12", "PANELMODEL 45", nullptr},
-        {"LONGMODEL 123", "PANELMODEL 4", nullptr},
+        {"LONGMODEL 12", "PANELMODEL 45", "none"},
+        {"LONGMODEL 123", "PANELMODEL 4", "none"},
     };
     for (const Case& c : cases) {
         const ConversionEntry* e = list.FindConversion(c.templateModel, c.panelModel);
-        if (!c.found) {
-            EXPECT_EQ(e, nullptr) << c.templateModel << " -> " << c.panelModel;
-            continue;
-        }
-        ASSERT_NE(e, nullptr) << c.templateModel << " -> " << c.panelModel;
-        EXPECT_EQ(e->sourceModel, c.found);
+        EXPECT_EQ(e ? e->sourceModel : "none", c.found)
+            << c.templateModel << " -> " << c.panelModel;
     }
 }
 
@@ -272,46 +257,37 @@ TEST_F(ConversionFolder, LastLoadedFileOfAPairIsUsedAndMalformedFilesAreSkipped)
     first.number1 = 1;
     second.number1 = 2;
     other.source = "X 1";
-    CnvFile tooLarge;
-    tooLarge.area = Bytes(513, 'x');
-    tooLarge.offsets = std::array<std::uint32_t, 4>{0, 0, 0, 0};
     add("first.cnv", first.bytes());
     add("second.CNV", second.bytes());
     add("other.cnv", other.bytes());
     const Bytes firstBytes = first.bytes();
     add("short.cnv", Bytes(firstBytes.begin(), firstBytes.begin() + 39));
-    add("area513.cnv", tooLarge.bytes());
     add("empty.cnv", {});
     add("notes.txt", first.bytes());
-    std::filesystem::create_directories(folder() / "folder.cnv");
 
-    // The list follows the order the folder is listed in, whatever it is.
-    std::vector<std::string> names = files.list(folder(), ".cnv");
-    std::vector<std::uint32_t> pairOrder;
-    for (const std::string& name : names) {
-        if (name == "first.cnv") pairOrder.push_back(1);
-        if (name == "second.CNV") pairOrder.push_back(2);
-    }
-    ASSERT_EQ(pairOrder.size(), 2u);
+    // The folder's listing order decides which of the pair loads last.
+    std::vector<std::string> wellFormed;
+    for (const std::string& name : files.list(folder(), ".cnv"))
+        if (name == "first.cnv" || name == "second.CNV" || name == "other.cnv")
+            wellFormed.push_back(name);
+    const bool secondLast = std::find(wellFormed.begin(), wellFormed.end(), "second.CNV") >
+                            std::find(wellFormed.begin(), wellFormed.end(), "first.cnv");
 
     const ConversionList list = load();
     ASSERT_EQ(list.entries().size(), 3u);
     const ConversionEntry* e = list.FindConversion("GL 200", "VT 340");
     ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->sourceNumber1, pairOrder.back());
-    EXPECT_EQ(e->file.filename(), pairOrder.back() == 1 ? "first.cnv" : "second.CNV");
-    // Front insertion: the entries run from the last loaded to the first.
+    EXPECT_EQ(e->sourceNumber1, secondLast ? 2u : 1u);
+    EXPECT_EQ(e->file.filename(), secondLast ? "second.CNV" : "first.cnv");
+    // Entries run from the last loaded to the first.
     std::vector<std::string> loaded;
     for (const ConversionEntry& entry : list.entries())
         loaded.insert(loaded.begin(), entry.file.filename().string());
-    std::vector<std::string> wellFormed;
-    for (const std::string& name : names)
-        if (name == "first.cnv" || name == "second.CNV" || name == "other.cnv")
-            wellFormed.push_back(name);
     EXPECT_EQ(loaded, wellFormed);
 }
 
-TEST_F(ConversionFolder, UnreadableFileIsSkipped) {
+TEST_F(ConversionFolder, UnreadableFileIsSkippedAndMissingFolderLoadsNothing) {
+    EXPECT_TRUE(load().entries().empty());
     CnvFile a, b;
     b.source = "X 1";
     add("a.cnv", a.bytes());
@@ -324,211 +300,122 @@ TEST_F(ConversionFolder, UnreadableFileIsSkipped) {
     EXPECT_EQ(list.entries()[0].sourceModel, "X 1");
 }
 
-TEST_F(ConversionFolder, MissingFolderLoadsNothing) {
-    EXPECT_TRUE(load().entries().empty());
-    ConversionList list;
-    list.LoadConversions(files, dir.path("nowhere"));
-    EXPECT_TRUE(list.entries().empty());
-}
-
-// --- Running a conversion ---
-
-// The product text goes in at 0x7F0 (the target model without its first 8 characters),
-// the blank area is 0x7F8-0x7FF.
+// Product text at 0x7F0 (the target model past its first 8 characters), blank area 0x7F8-0x7FF.
 CnvFile conversion() {
     CnvFile f;
     f.target = "MODEL-B PRODUCT1";
     return f;
 }
 
+using Writes = std::vector<std::pair<std::uint32_t, std::string>>;
 const std::pair<std::uint32_t, std::string> kProductInSource = {0x7F0, "50 52 4F 44 55 43 54 31"};
 
 struct ProgramCase {
     const char* name;
     CnvFile file;
-    std::vector<std::pair<std::uint32_t, std::string>> source;  // image before
-    std::vector<std::pair<std::uint32_t, std::string>> result;  // image after
-    bool ran;
+    Writes result;
 };
 
-void checkCases(const std::vector<ProgramCase>& cases) {
+void checkCases(const Writes& source, const std::vector<ProgramCase>& cases, bool ran) {
     for (const ProgramCase& c : cases) {
-        PromImage image = imageOf(c.source);
-        EXPECT_EQ(ConversionList::Convert(image, c.file.entry()), c.ran) << c.name;
-        const PromImage expected = imageOf(c.result);
-        EXPECT_EQ(dump(image), dump(expected)) << c.name;
+        PromImage image = imageOf(source);
+        EXPECT_EQ(ConversionList::Convert(image, c.file.entry()), ran) << c.name;
+        EXPECT_EQ(dump(image), dump(imageOf(c.result))) << c.name;
     }
 }
 
 TEST(Convert, ProgramsThatRunToTheirEnd) {
-    const std::vector<std::pair<std::uint32_t, std::string>> source = {
-        {0x100, "11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"},
-        {0x200, "AC 0F F0 05"},
-    };
-    std::vector<ProgramCase> cases = {
-        // The product text stands in the source only: without a copy the target is empty.
-        {"opcode 0 alone", conversion().raw({0}), source, {}, true},
-        {"no program at all", conversion(), source, {}, true},
-        {"instructions after opcode 0 are not run",
-         conversion().raw({0}).copy(0x100, 0, 4),
-         source,
-         {},
-         true},
-        {"copy",
-         conversion().copy(0x100, 0x10, 16),
-         source,
-         {{0x10, "11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"}},
-         true},
-        {"copy of nothing", conversion().copy(0x100, 0x10, 0), source, {}, true},
-        {"copy across blocks, end of bytes as the end",
-         conversion().copy(0x104, 0x1E, 4),
-         source,
-         {{0x1E, "55 66 77 88"}},
-         true},
-        {"copy carries the product text",
-         conversion().copy(0x7F0, 0x7F0, 16),
-         source,
-         {kProductInSource},
-         true},
-        {"product text only where copied",
-         conversion().copy(0x7F0, 0x20, 8),
-         source,
-         {{0x20, "50 52 4F 44 55 43 54 31"}},
-         true},
-        {"blank area cleared after the copy",
-         conversion().copy(0x100, 0x7F4, 8),
-         source,
-         {{0x7F4, "11 22 33 44"}},
-         true},
-        {"bits, width 8, no shifts: a whole byte",
-         conversion().bits(0x200, 0, 0x10, 0, 8),
-         source,
-         {{0x10, "AC"}},
-         true},
-        {"bits, width 0: target unchanged",
-         conversion().copy(0x100, 0x10, 1).bits(0x201, 0, 0x10, 0, 0),
-         source,
-         {{0x10, "11"}},
-         true},
-        // 0xAC = 1010 1100: bits 2-4 are 011, placed at bits 5-7 of 0x11 = 0001 0001.
-        {"bits with shifts",
-         conversion().copy(0x100, 0x10, 1).bits(0x200, 2, 0x10, 5, 3),
-         source,
-         {{0x10, "71"}},
-         true},
-        // Of the group 1111 only the two bits that land in bits 6-7 stay.
-        {"bits cut to the byte",
-         conversion().copy(0x100, 0x10, 1).bits(0x201, 0, 0x10, 6, 4),
-         source,
-         {{0x10, "D1"}},
-         true},
-        {"shift of 200",
-         conversion().copy(0x100, 0x10, 1).bits(0x200, 200, 0x10, 200, 8),
-         source,
-         {{0x10, "11"}},
-         true},
-        {"bits into an erased target byte",
-         conversion().bits(0x203, 0, 0x10, 4, 4),
-         source,
-         {{0x10, "5F"}},
-         true},
-        {"condition holds",
-         conversion().copy(0x100, 0x10, 1).when(0x200, 0x0F, 0x0C).set(0x10, 0xF0, 0xA0),
-         source,
-         {{0x10, "A1"}},
-         true},
-        {"condition fails",
-         conversion().copy(0x100, 0x10, 1).when(0x200, 0x0F, 0x0D).set(0x10, 0xF0, 0xA0),
-         source,
-         {{0x10, "11"}},
-         true},
-        {"all conditions of a run hold",
-         conversion()
-             .when(0x200, 0xFF, 0xAC)
-             .when(0x201, 0x0F, 0x0F)
-             .when(0x203, 0x05, 0x05)
-             .set(0x10, 0xFF, 0x42),
-         source,
-         {{0x10, "42"}},
-         true},
-        // The first fails, the later hold; their operands are read all the same, so the
-        // copy after them runs as written.
-        {"first condition of a run fails",
-         conversion()
-             .when(0x200, 0xFF, 0x00)
-             .when(0x201, 0x0F, 0x0F)
-             .when(0x203, 0x05, 0x05)
-             .set(0x10, 0xFF, 0x42)
-             .copy(0x100, 0x20, 2),
-         source,
-         {{0x20, "11 22"}},
-         true},
-        {"last condition of a run fails",
-         conversion().when(0x200, 0xFF, 0xAC).when(0x201, 0x0F, 0x0E).set(0x10, 0xFF, 0x42),
-         source,
-         {},
-         true},
-        // The value is ORed as it is, not masked.
-        {"conditional set ORs the whole value",
-         conversion().copy(0x100, 0x10, 1).when(0x200, 0, 0).set(0x10, 0x0F, 0x82),
-         source,
-         {{0x10, "92"}},
-         true},
-        {"condition on an erased source byte",
-         conversion().when(0x5000, 0xFF, 0xFF).set(0x10, 0xFF, 0x00),
-         source,
-         {{0x10, "00"}},
-         true},
-    };
-    checkCases(cases);
+    const Writes source = {{0x100, "11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"},
+                           {0x200, "AC 0F F0 05"},
+                           {0x1D000, "41 42"}};
+    const CnvFile c = conversion().copy(0x100, 0x10, 1);  // 0x10 holds 11
+    // 0xAC = 1010 1100, 0x11 = 0001 0001.
+    checkCases(
+        source,
+        {
+            {"opcode 0 alone", conversion().raw({0}), {}},
+            {"no program at all", conversion(), {}},
+            {"nothing runs after opcode 0", conversion().raw({0}).copy(0x100, 0, 4), {}},
+            {"copy",
+             conversion().copy(0x100, 0x10, 16),
+             {{0x10, "11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"}}},
+            {"copy of nothing", conversion().copy(0x100, 0x10, 0), {}},
+            {"copy across blocks", conversion().copy(0x104, 0x1E, 4), {{0x1E, "55 66 77 88"}}},
+            {"copy carries the product text",
+             conversion().copy(0x7F0, 0x7F0, 16),
+             {kProductInSource}},
+            {"blank area cleared after the copy",
+             conversion().copy(0x100, 0x7F4, 8),
+             {{0x7F4, "11 22 33 44"}}},
+            {"bits, width 8", conversion().bits(0x200, 0, 0x10, 0, 8), {{0x10, "AC"}}},
+            {"bits, width 0", CnvFile(c).bits(0x201, 0, 0x10, 0, 0), {{0x10, "11"}}},
+            {"bits with shifts", CnvFile(c).bits(0x200, 2, 0x10, 5, 3), {{0x10, "71"}}},
+            {"bits cut to the byte", CnvFile(c).bits(0x201, 0, 0x10, 6, 4), {{0x10, "D1"}}},
+            {"shift of 200", CnvFile(c).bits(0x200, 200, 0x10, 200, 8), {{0x10, "11"}}},
+            {"bits into an erased byte", conversion().bits(0x203, 0, 0x10, 4, 4), {{0x10, "5F"}}},
+            {"condition holds",
+             CnvFile(c).when(0x200, 0x0F, 0x0C).set(0x10, 0xF0, 0xA0),
+             {{0x10, "A1"}}},
+            {"condition fails",
+             CnvFile(c).when(0x200, 0x0F, 0x0D).set(0x10, 0xF0, 0xA0),
+             {{0x10, "11"}}},
+            {"all conditions hold",
+             conversion()
+                 .when(0x200, 0xFF, 0xAC)
+                 .when(0x201, 0x0F, 0x0F)
+                 .when(0x203, 0x05, 0x05)
+                 .set(0x10, 0xFF, 0x42),
+             {{0x10, "42"}}},
+            // The later operands are read all the same, so the copy after them runs.
+            {"first condition fails",
+             conversion()
+                 .when(0x200, 0xFF, 0x00)
+                 .when(0x201, 0x0F, 0x0F)
+                 .when(0x203, 0x05, 0x05)
+                 .set(0x10, 0xFF, 0x42)
+                 .copy(0x100, 0x20, 2),
+             {{0x20, "11 22"}}},
+            {"last condition fails",
+             conversion().when(0x200, 0xFF, 0xAC).when(0x201, 0x0F, 0x0E).set(0x10, 0xFF, 0x42),
+             {}},
+            {"set ORs the unmasked value",
+             CnvFile(c).when(0x200, 0, 0).set(0x10, 0x0F, 0x82),
+             {{0x10, "92"}}},
+            {"condition on an erased byte",
+             conversion().when(0x5000, 0xFF, 0xFF).set(0x10, 0xFF, 0x00),
+             {{0x10, "00"}}},
+            {"images grow beyond 64 KB",
+             conversion().copy(0x1D000, 0x30000, 2).copy(0x100, 0xFFFF0, 2),
+             {{0x30000, "41 42"}, {0xFFFF0, "11 22"}}},
+        },
+        true);
 }
 
-// A failing program leaves the source image, with the product text of the first step
-// and the blank area cleared.
+// A failing program leaves the source with the product text of the first step and the
+// blank area cleared.
 TEST(Convert, FailingProgramsLeaveTheSource) {
-    const std::vector<std::pair<std::uint32_t, std::string>> source = {{0x100, "11 22 33 44"},
-                                                                       {0x7F8, "01 02 03 04"}};
-    const std::vector<std::pair<std::uint32_t, std::string>> unchanged = {{0x100, "11 22 33 44"},
-                                                                          kProductInSource};
-    std::vector<ProgramCase> cases = {
-        {"unknown opcode", conversion().copy(0x100, 0, 4).raw({4}), source, unchanged, false},
-        {"opcode 0xFF", conversion().raw({0xFF}), source, unchanged, false},
-        {"width 9", conversion().copy(0x100, 0, 4).bits(0x100, 0, 0, 0, 9), source, unchanged,
-         false},
-        {"condition then copy", conversion().when(0x100, 0, 0).copy(0x100, 0, 4), source, unchanged,
-         false},
-        {"condition then end", conversion().when(0x100, 0, 0).raw({0}), source, unchanged, false},
-        {"condition at the end of the bytes", conversion().when(0x100, 0, 0), source, unchanged,
-         false},
-        {"copy cut short", conversion().copy(0x100, 0, 4).raw({1, 0, 1, 0, 0, 0x10}), source,
-         unchanged, false},
-        {"copy without its length", conversion().raw({1, 0, 1, 0, 0, 0x10, 0, 0, 0}), source,
-         unchanged, false},
-        {"bits cut short", conversion().raw({2, 0, 1, 0, 0, 0, 0x10, 0, 0, 0, 0}), source,
-         unchanged, false},
-        {"condition cut short", conversion().raw({3, 0, 1, 0, 0, 0xFF}), source, unchanged, false},
-        {"conditional set cut short", conversion().when(0x100, 0, 0).raw({2, 0x10, 0, 0, 0, 0xFF}),
-         source, unchanged, false},
-    };
-    checkCases(cases);
-}
-
-TEST(Convert, ImagesGrowBeyond64KiloBytes) {
-    PromImage image = imageOf({{0x1D000, "41 42 43 44"}, {0x13010, "45 46"}});
-    const ConversionEntry entry = conversion()
-                                      .copy(0x1D000, 0x80, 4)
-                                      .copy(0x13010, 0x30000, 2)
-                                      .copy(0x1D002, 0xFFFF0, 2)
-                                      .entry();
-    EXPECT_TRUE(ConversionList::Convert(image, entry));
-    EXPECT_EQ(dump(image),
-              dump(imageOf({{0x80, "41 42 43 44"}, {0x30000, "45 46"}, {0xFFFF0, "43 44"}})));
+    const Writes kept = {{0x100, "11 22 33 44"}, kProductInSource};
+    const CnvFile copied = conversion().copy(0x100, 0, 4);
+    checkCases(
+        {{0x100, "11 22 33 44"}, {0x7F8, "01 02 03 04"}},
+        {
+            {"unknown opcode", CnvFile(copied).raw({4}), kept},
+            {"opcode 0xFF", conversion().raw({0xFF}), kept},
+            {"width 9", CnvFile(copied).bits(0x100, 0, 0, 0, 9), kept},
+            {"condition then copy", conversion().when(0x100, 0, 0).copy(0x100, 0, 4), kept},
+            {"condition then end", conversion().when(0x100, 0, 0).raw({0}), kept},
+            {"condition at the end", conversion().when(0x100, 0, 0), kept},
+            {"copy cut short", CnvFile(copied).raw({1, 0, 1, 0, 0, 0x10}), kept},
+            {"copy without its length", conversion().raw({1, 0, 1, 0, 0, 0x10, 0, 0, 0}), kept},
+            {"bits cut short", conversion().raw({2, 0, 1, 0, 0, 0, 0x10, 0, 0, 0, 0}), kept},
+            {"condition cut short", conversion().raw({3, 0, 1, 0, 0, 0xFF}), kept},
+            {"set cut short", conversion().when(0x100, 0, 0).raw({2, 0x10, 0, 0, 0, 0xFF}), kept},
+        },
+        false);
 }
 
 TEST(Convert, NothingBeyondOneMegabyte) {
-    // The source keeps nothing at 1 MB or above: those reads give 0xFF. Target writes
-    // there are dropped, also for a copy that runs over the edge, and the blank area.
-    PromImage image = imageOf({{0xFFFFE, "01 02"}, {0x100000, "03 04"}, {0xFFFFFFF0, "05"}});
+    // Reads at 1 MB or above give 0xFF; writes there are dropped, the blank area too.
     CnvFile file = conversion();
     file.blank = 0xFFFFFFFC;
     file.product = 0x100000;
@@ -537,39 +424,30 @@ TEST(Convert, NothingBeyondOneMegabyte) {
         .copy(0xFFFFE, 0xFFFFF, 4)
         .copy(0xFFFFE, 0x20, 4)
         .copy(0xFFFFFFFE, 0x30, 8);
-    EXPECT_TRUE(ConversionList::Convert(image, file.entry()));
-    EXPECT_EQ(dump(image), dump(imageOf({{0xFFFFF, "01"}, {0x20, "01 02 FF FF"}})));
-
-    // The failed program's source has lost what lay beyond 1 MB as well.
-    PromImage failed = imageOf({{0x10, "01"}, {0x100000, "03 04"}});
+    checkCases({{0xFFFFE, "01 02"}, {0x100000, "03 04"}, {0xFFFFFFF0, "05"}},
+               {{"edge", file, {{0xFFFFF, "01"}, {0x20, "01 02 FF FF"}}}}, true);
     file.raw({9});
-    EXPECT_FALSE(ConversionList::Convert(failed, file.entry()));
-    EXPECT_EQ(dump(failed), dump(imageOf({{0x10, "01"}})));
+    checkCases({{0x10, "01"}, {0x100000, "03 04"}}, {{"failed", file, {{0x10, "01"}}}}, false);
 }
 
 TEST(ConversionBuffer, DoublesUpToOneMegabyte) {
     ConversionBuffer buffer;
-    EXPECT_EQ(buffer.size(), 65536u);
     EXPECT_EQ(buffer.get(0), 0xFF);
-    buffer.set(65535, 1);
-    EXPECT_EQ(buffer.size(), 65536u);
-    buffer.set(65536, 2);
-    EXPECT_EQ(buffer.size(), 131072u);
-    buffer.set(0x30000, 3);  // 196608: two doublings at once
-    EXPECT_EQ(buffer.size(), 262144u);
+    const std::pair<std::uint64_t, std::size_t> sets[] = {
+        {65535, 65536},           {65536, 131072},
+        {0x30000, 262144},  // two doublings
+        {0xFFFFF, 1048576},       {0x100000, 1048576},
+        {0xFFFFFFFFull, 1048576}, {std::uint64_t{1} << 40, 1048576}};
+    for (const auto& [address, size] : sets) {
+        buffer.set(address, static_cast<std::uint8_t>(address & 0x7F));
+        EXPECT_EQ(buffer.size(), size) << address;
+    }
     EXPECT_EQ(buffer.get(0x2FFFF), 0xFF);
-    EXPECT_EQ(buffer.get(0x30000), 3);
-    EXPECT_EQ(buffer.get(0x40000), 0xFF);  // beyond the bytes held
-    buffer.set(0xFFFFF, 4);
-    EXPECT_EQ(buffer.size(), 1048576u);
-    buffer.set(0x100000, 5);
-    buffer.set(0xFFFFFFFFull, 5);
-    buffer.set(std::uint64_t{1} << 40, 5);
-    EXPECT_EQ(buffer.size(), 1048576u);
+    EXPECT_EQ(buffer.get(0x30000), 0);
     EXPECT_EQ(buffer.get(0x100000), 0xFF);
-    EXPECT_EQ(buffer.get(0xFFFFF), 4);
-    EXPECT_EQ(buffer.get(65535), 1);
-    EXPECT_EQ(buffer.get(65536), 2);
+    EXPECT_EQ(buffer.get(0xFFFFF), 0x7F);
+    EXPECT_EQ(buffer.get(65535), 0x7F);
+    EXPECT_EQ(buffer.get(65536), 0);
 }
 
 TEST(ConversionBuffer, BlocksAreTheWrittenOnesThatAreNotErased) {
@@ -586,8 +464,6 @@ TEST(ConversionBuffer, BlocksAreTheWrittenOnesThatAreNotErased) {
                           "1048560: FF FF FF FF FF 01 FF FF FF FF FF FF FF FF FF FF",
                       }));
 }
-
-// --- Asking before a write ---
 
 class ProductCheck : public ConversionFolder {
   protected:
@@ -607,13 +483,6 @@ const char kQuestion[] =
     "Promet och mallen är av olika produktmodeller.\nProm:\tMODEL-B PRODU\nMall:\tGL 200\n\n"
     "Konvertering är möjlig. Skall data konverteras?\n";
 
-TEST_F(ProductCheck, SameModelOnThirteenCharactersAsksNothing) {
-    EXPECT_TRUE(list.CheckProductModel("GL 200 serie 4", "GL 200 serie 5", image, prompt));
-    EXPECT_TRUE(list.CheckProductModel("ABCDEFGHIJKLM-1", "ABCDEFGHIJKLM-2", image, prompt));
-    EXPECT_TRUE(prompt.entries.empty());
-    EXPECT_EQ(dump(image), dump(imageOf({{0x100, "11 22"}})));
-}
-
 TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
     const std::pair<Answer, bool> answers[] = {
         {Answer::Yes, true}, {Answer::No, false}, {Answer::Cancel, false}};
@@ -630,6 +499,11 @@ TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
         EXPECT_EQ(dump(current), dump(accepted ? imageOf({{0x10, "11 22"}}) : image));
     }
     EXPECT_EQ(prompt.unexpected, 0);
+    prompt.entries.clear();
+    EXPECT_TRUE(list.CheckProductModel("GL 200 serie 4", "GL 200 serie 5", image, prompt));
+    EXPECT_TRUE(list.CheckProductModel("ABCDEFGHIJKLM-1", "ABCDEFGHIJKLM-2", image, prompt));
+    EXPECT_TRUE(prompt.entries.empty());
+    EXPECT_EQ(dump(image), dump(imageOf({{0x100, "11 22"}})));
 }
 
 TEST_F(ProductCheck, NoConversionShowsMessage79WithTheFullNames) {
