@@ -131,8 +131,8 @@ TEST(FileId, WellFormedIsEightLettersOrDigits) {
 
 TEST(FileId, ComputerLetterFilter) {
     const std::pair<const char*, const char*> cases[] = {
-        {"", ""},  {"b", "B"}, {"B", "B"},   {"qx", "Q"},
-        {"3", ""}, {"3A", ""}, {"\xE4", ""}, {" ", ""},
+        {"", ""},   {"b", "B"}, {"B", "B"}, {"qx", "Q"},  {"a", "A"},
+        {"z", "Z"}, {"3", ""},  {"3A", ""}, {"\xE4", ""}, {" ", ""},
     };
     for (const auto& [text, filtered] : cases)
         EXPECT_EQ(filterComputerLetter(text), filtered) << text;
