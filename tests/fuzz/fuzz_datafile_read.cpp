@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
