@@ -243,6 +243,22 @@ TEST_F(DataCommandsTest, ImagePrintsBlocksAndPlacesIdentityAndProduct) {
     EXPECT_NE(noConversion.err.find("no conversion"), std::string::npos);
 }
 
+// The demo conversion turns a GL 200 system into a VT 340 image: the customer name moves
+// to VT 340's place.
+TEST_F(DataCommandsTest, ImageConvertsToAnotherModelWithAConversionFile) {
+    std::filesystem::create_directories(home_ + "/Convert");
+    const std::string cmd = std::string(LOOM_MAKE_CONVERSION) + " " + LOOM_DEMO_DIR +
+                            "/convert/GL200_VT340.txt -o " + home_ + "/Convert/GL200_VT340.cnv";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const std::string path = newSystem({"0x100=Kund AB"});
+    CliRun plain = runCli({"data", "image", path, "--form", form()});
+    CliRun converted = runCli({"data", "image", path, "--form", form(), "--convert-to", "VT 340"});
+    ASSERT_EQ(converted.code, 0) << converted.err;
+    EXPECT_NE(converted.out, plain.out);
+    // "Kund AB" at VT 340's customer name (byte 0x10), blank-padded to its 24 bytes.
+    EXPECT_NE(converted.out.find("00010 4B756E64204142"), std::string::npos) << converted.out;
+}
+
 TEST(FileIdCommands, PrintExactlyTheDocumentedLines) {
     struct Case {
         std::vector<std::string> args;
