@@ -16,60 +16,11 @@
 #include "fields/PromImage.h"
 #include "platform/FileSystem.h"
 
-namespace {
-
-// A folder holding the fuzz input as its only conversion file; everything else fails.
-class OneFileSystem final : public loom::FileSystem {
-  public:
-    explicit OneFileSystem(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-
-    std::unique_ptr<loom::InputFile> openRead(const std::filesystem::path&, std::string&) override {
-        return std::make_unique<Input>(bytes_);
-    }
-    std::unique_ptr<loom::OutputFile> replaceFile(const std::filesystem::path&,
-                                                  std::string&) override {
-        return nullptr;
-    }
-    std::unique_ptr<loom::LockedFile> openLocked(const std::filesystem::path&, loom::OpenMode,
-                                                 std::string&) override {
-        return nullptr;
-    }
-    std::vector<std::string> list(const std::filesystem::path&, std::string_view) override {
-        return {"fuzz.cnv"};
-    }
-    bool exists(const std::filesystem::path&) override { return true; }
-    bool remove(const std::filesystem::path&, std::string&) override { return false; }
-    bool createFolder(const std::filesystem::path&) override { return false; }
-    std::optional<std::int64_t> lastWriteTime(const std::filesystem::path&) override {
-        return std::nullopt;
-    }
-    bool setLastWriteTime(const std::filesystem::path&, std::int64_t) override { return false; }
-
-  private:
-    class Input final : public loom::InputFile {
-      public:
-        explicit Input(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-        std::size_t read(std::span<std::uint8_t> out) override {
-            const std::size_t n = std::min(out.size(), bytes_.size() - at_);
-            std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), n, out.begin());
-            at_ += n;
-            return n;
-        }
-        bool failed() const override { return false; }
-        std::uint64_t size() const override { return bytes_.size(); }
-
-      private:
-        std::span<const std::uint8_t> bytes_;
-        std::size_t at_ = 0;
-    };
-
-    std::span<const std::uint8_t> bytes_;
-};
-
-}  // namespace
+#include "MemoryFileSystem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    OneFileSystem files(std::span<const std::uint8_t>(data, size));
+    loom::fuzz::MemoryFileSystem files;
+    files.files["Convert/fuzz.cnv"] = loom::fuzz::Bytes(data, data + size);
     loom::ConversionList list;
     list.LoadConversions(files, "Convert");
     if (list.entries().empty()) return 0;
