@@ -47,12 +47,45 @@ std::uint32_t sumOf(const std::uint8_t* bytes, std::size_t count) {
     return sum;
 }
 
-// Plain bytes out of an enciphered file. Each chunk is deciphered as a whole when it
-// arrives; the checksum takes in the consumed bytes lazily, when the chunk is replaced or
-// the sum is asked for, so that reading a byte stays a bounds check and a copy.
-class CipherReader {
+// The buffer both directions share: plain bytes between `summed_` and `pos_` have not been
+// added to the checksum yet (they are summed a run at a time, not byte by byte), and the
+// key position follows the file offset of the buffer's start.
+class CipherBuffer {
   public:
-    explicit CipherReader(InputFile& file) : file_(file), buffer_(DataFile::kBufferSize) {}
+    // The sum of every plain byte consumed or given so far.
+    std::uint32_t checksum() {
+        fold();
+        return sum_;
+    }
+
+  protected:
+    CipherBuffer() : buffer_(DataFile::kBufferSize) {}
+
+    void fold() {
+        sum_ += sumOf(buffer_.data() + summed_, pos_ - summed_);
+        summed_ = pos_;
+    }
+    // Enciphers or deciphers the buffer's first `count` bytes (the same XOR) and moves the
+    // key on past them.
+    void applyKeyTo(std::size_t count) {
+        applyKey(buffer_.data(), count, keyAt_);
+        keyAt_ = (keyAt_ + count) & kKeyMask;
+    }
+
+    std::vector<std::uint8_t> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t summed_ = 0;
+
+  private:
+    std::size_t keyAt_ = 0;
+    std::uint32_t sum_ = 0;
+};
+
+// Plain bytes out of an enciphered file. Each chunk is deciphered as a whole when it
+// arrives, so that reading a byte stays a bounds check and a copy.
+class CipherReader : public CipherBuffer {
+  public:
+    explicit CipherReader(InputFile& file) : file_(file) {}
 
     bool byte(std::uint8_t& out) {
         if (pos_ == end_ && !fill()) return false;
@@ -108,24 +141,12 @@ class CipherReader {
         return true;
     }
 
-    // The sum of every plain byte consumed so far.
-    std::uint32_t checksum() {
-        fold();
-        return sum_;
-    }
-
   private:
-    void fold() {
-        sum_ += sumOf(buffer_.data() + summed_, pos_ - summed_);
-        summed_ = pos_;
-    }
-
     bool fill() {
         fold();
         const std::size_t n = file_.read(buffer_);
         if (n == 0 || n > buffer_.size()) return false;
-        applyKey(buffer_.data(), n, keyAt_);
-        keyAt_ = (keyAt_ + n) & kKeyMask;
+        applyKeyTo(n);
         pos_ = 0;
         end_ = n;
         summed_ = 0;
@@ -133,19 +154,14 @@ class CipherReader {
     }
 
     InputFile& file_;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t pos_ = 0;
     std::size_t end_ = 0;
-    std::size_t summed_ = 0;
-    std::size_t keyAt_ = 0;
-    std::uint32_t sum_ = 0;
 };
 
 // Plain bytes into an enciphered file: gathered plain, then summed, enciphered and
 // written a whole buffer at a time.
-class CipherWriter {
+class CipherWriter : public CipherBuffer {
   public:
-    explicit CipherWriter(OutputFile& file) : file_(file), buffer_(DataFile::kBufferSize) {}
+    explicit CipherWriter(OutputFile& file) : file_(file) {}
 
     void bytes(const std::uint8_t* data, std::size_t count) {
         while (count > 0) {
@@ -175,12 +191,6 @@ class CipherWriter {
         byte(0);
     }
 
-    // The sum of every plain byte given so far.
-    std::uint32_t checksum() {
-        fold();
-        return sum_;
-    }
-
     // Writes what is left; false when any write failed or fell short.
     bool finish() {
         flush();
@@ -188,26 +198,15 @@ class CipherWriter {
     }
 
   private:
-    void fold() {
-        sum_ += sumOf(buffer_.data() + summed_, pos_ - summed_);
-        summed_ = pos_;
-    }
-
     void flush() {
         fold();
-        applyKey(buffer_.data(), pos_, keyAt_);
-        keyAt_ = (keyAt_ + pos_) & kKeyMask;
+        applyKeyTo(pos_);
         if (ok_ && pos_ > 0) ok_ = file_.write(std::span<const std::uint8_t>(buffer_.data(), pos_));
         pos_ = 0;
         summed_ = 0;
     }
 
     OutputFile& file_;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t pos_ = 0;
-    std::size_t summed_ = 0;
-    std::size_t keyAt_ = 0;
-    std::uint32_t sum_ = 0;
     bool ok_ = true;
 };
 
