@@ -27,6 +27,9 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     registerDataCommands(app, ctx);
     registerFileIdCommands(app, ctx);
     registerSettingsCommands(app, ctx);
+    registerIndexCommands(app, ctx);
+    registerExportImportCommands(app, ctx);
+    registerLogCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -29,6 +29,9 @@ void registerValueCommands(CLI::App& app, CliContext& ctx);
 void registerDataCommands(CLI::App& app, CliContext& ctx);
 void registerFileIdCommands(CLI::App& app, CliContext& ctx);
 void registerSettingsCommands(CLI::App& app, CliContext& ctx);
+void registerIndexCommands(CLI::App& app, CliContext& ctx);
+void registerExportImportCommands(CLI::App& app, CliContext& ctx);
+void registerLogCommands(CLI::App& app, CliContext& ctx);
 
 // Runs the CLI in-process (tests call this with string streams).
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

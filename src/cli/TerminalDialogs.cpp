@@ -28,4 +28,21 @@ std::optional<std::string> TerminalDialogs::computerId(std::string_view shown) {
     return utf8ToCp1252(*typed);
 }
 
+std::optional<std::size_t> TerminalDialogs::chooseSystem(const std::vector<std::string>& rows) {
+    if (!standardInputIsTerminal() || rows.empty()) return std::nullopt;
+    std::cerr << "Välj system\n";
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        std::cerr << "  " << i + 1 << ". " << cp1252ToUtf8(rows[i]) << '\n';
+    std::optional<std::string> typed = readLine("Nummer [1]: ", false);
+    if (!typed) return std::nullopt;
+    if (typed->empty()) return 0;  // the first row is selected when the dialog opens
+    std::size_t number = 0;
+    for (const char c : *typed) {
+        if (c < '0' || c > '9' || number > rows.size()) return std::nullopt;
+        number = number * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (number < 1 || number > rows.size()) return std::nullopt;
+    return number - 1;
+}
+
 }  // namespace loom::cli

@@ -15,6 +15,7 @@ class TerminalDialogs final : public Dialogs {
     std::optional<std::array<std::string, 3>> temporaryPasswords() override;
     std::optional<std::string> computerId(std::string_view shown) override;
     bool users() override { return false; }
+    std::optional<std::size_t> chooseSystem(const std::vector<std::string>& rows) override;
 };
 
 }  // namespace loom::cli

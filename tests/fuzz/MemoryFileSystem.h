@@ -52,6 +52,7 @@ class MemoryFileSystem final : public FileSystem {
         return names;
     }
     bool exists(const std::filesystem::path& path) override { return files.count(path) != 0; }
+    bool isDirectory(const std::filesystem::path&) override { return false; }
     bool remove(const std::filesystem::path& path, std::string&) override {
         return files.erase(path) != 0;
     }

@@ -96,6 +96,7 @@ class FailingFileSystem final : public FileSystem {
         return disk_.list(folder, extension);
     }
     bool exists(const std::filesystem::path& path) override { return disk_.exists(path); }
+    bool isDirectory(const std::filesystem::path& path) override { return disk_.isDirectory(path); }
     bool remove(const std::filesystem::path& path, std::string& error) override {
         return disk_.remove(path, error);
     }

@@ -42,6 +42,8 @@ class ScriptedDialogs : public Dialogs {
     // Each stands for one showing of dialog 171: it drives the list and returns whether
     // the dialog ended with OK.
     std::deque<std::function<bool()>> usersSessions;
+    // Answers of dialog 150: a row index, or nothing for "Avbryt".
+    std::deque<std::optional<std::size_t>> systemChoices;
 
     // What was opened, in order.
     std::vector<PasswordChangeRequest> changeRequests;
@@ -49,6 +51,8 @@ class ScriptedDialogs : public Dialogs {
     std::vector<std::string> computerIdShown;
     int temporaryShown = 0;
     int usersShown = 0;
+    // The rows dialog 150 was opened with, one list per showing.
+    std::vector<std::vector<std::string>> systemRowsShown;
     int unexpected = 0;
 
     // Convenience for the common scripts.
@@ -118,6 +122,17 @@ class ScriptedDialogs : public Dialogs {
         std::function<bool()> session = std::move(usersSessions.front());
         usersSessions.pop_front();
         return session();
+    }
+
+    std::optional<std::size_t> chooseSystem(const std::vector<std::string>& rows) override {
+        systemRowsShown.push_back(rows);
+        if (systemChoices.empty()) {
+            ++unexpected;
+            return std::nullopt;
+        }
+        std::optional<std::size_t> answer = systemChoices.front();
+        systemChoices.pop_front();
+        return answer;
     }
 
   private:

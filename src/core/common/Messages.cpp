@@ -18,9 +18,26 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ValueTooSmall, "För litet värde har matats in.\nMinsta tillåtna värde = %d."},
     {MessageId::NotATemplate, "Filen är inte en mall.\nfil: %s"},
     {MessageId::NotADataFile, "Filen är inte en datafil."},
+    {MessageId::ConfirmDelete,
+     "Filen kommer att raderas.\nÄr du säker på att du vill ta bort filen?"},
+    {MessageId::FileDeleted, "Filen har raderats."},
+    {MessageId::FileNotDeleted, "Filen har inte raderats."},
+    {MessageId::SearchWithoutIndex,
+     "En sökning utan att använda indexet kan ta mycket lång tid.\nVill du söka ändå?"},
+    {MessageId::NoSystemsFound,
+     "Inga system hittades.\n\nOm nya system har lagts till kan du försöka med "
+     "menyalternativet \"skapa index\" under \"inställningar\"."},
+    {MessageId::TemplateNotFound,
+     "Kan inte hitta mallen till sökt system.\nsystem: %s.\n\nVill du använda en annan mall?"},
     {MessageId::CannotParse, "Filen kan inte tolkas.\nfil: %s"},
     {MessageId::BadChecksum, "Filens checksumma är fel\n(filen har ändrats)."},
     {MessageId::WrongTemplateVersion, "Mallen är av en felaktig version och måste kompileras om."},
+    {MessageId::ConfirmReindex,
+     "Det kan ta lång tid att skapa index. Den här funktionen bör bara användas om du tror att "
+     "indexet är felaktigt.\n\nVill du skapa ett nytt index?"},
+    {MessageId::IndexNotCreated, "Indexet kunde inte skapas."},
+    {MessageId::NoFilesFound, "Inga filer hittades."},
+    {MessageId::MissingClosingQuote, "Avslutande citattecken saknas.\n\nFunna sökord:\n%s"},
     {MessageId::WrongPassword, "Felaktigt lösenord."},
     {MessageId::PasswordsDiffer, "Det nya lösenordet och verifieringen är olika."},
     {MessageId::PasswordFileMissing, "Filen med lösenord saknas eller är felaktig."},
@@ -40,6 +57,17 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ComputerIdMissing,
      "Datorns id-tecken saknas. För att kunna se på vilken dator en fil skapats bör ett "
      "id-tecken anges."},
+    {MessageId::FolderMissing, "Angiven katalog finns inte."},
+    {MessageId::BadExportDate,
+     "Felaktigt datum.\nDatumet måste ges på formen ÅÅÅÅ-MM-DD\n\nt ex julafton 1997 skrivs som "
+     "1997-12-24."},
+    {MessageId::SaveBeforeExport,
+     "Filen har ändrats. För att ändringarna ska komma med måste filen sparas.\nVill du spara "
+     "filen?"},
+    {MessageId::FilesCopied, "%d filer har kopierats.\n%d filer har inte kopierats."},
+    {MessageId::RetryCopy,
+     "\nVill du försöka igen? \"Nej\" hoppar över aktuell fil,\n\"Avbryt\" hoppar över alla "
+     "resterande filer."},
     {MessageId::ConfirmSystemPasswordChange,
      "Om systemlösenordet ändras krypteras alla filer om.\nÄr du säker på att du vill ändra "
      "systemlösenordet?"},
@@ -58,6 +86,9 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
      "Ett värde kan inte sparas: det är längre än 699 tecken eller innehåller ett nolltecken.\n"
      "fält: %s"},
     {MessageId::PasswordTooLong, "Lösenordet är för långt.\nHögst %d tecken är tillåtna."},
+    {MessageId::BadFromDate, "Felaktigt Från-datum.\nDatum skall anges som ÅÅMMDD"},
+    {MessageId::BadToDate, "Felaktigt Till-datum.\nDatum skall anges som ÅÅMMDD"},
+    {MessageId::EmptyDateRange, "Från-datum är högre än Till-datum!\n\nIngenting kan passa!"},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

@@ -18,9 +18,19 @@ enum class MessageId : int {
     ValueTooSmall = 8,   // min value, %d
     NotATemplate = 11,   // "Filen är inte en mall.\nfil: %s"
     NotADataFile = 12,
-    CannotParse = 36,  // "Filen kan inte tolkas.\nfil: %s"
+    ConfirmDelete = 28,  // Yes/No
+    FileDeleted = 29,
+    FileNotDeleted = 30,
+    SearchWithoutIndex = 31,  // Yes/No
+    NoSystemsFound = 32,
+    TemplateNotFound = 34,  // system name; Yes/No
+    CannotParse = 36,       // "Filen kan inte tolkas.\nfil: %s"
     BadChecksum = 37,
     WrongTemplateVersion = 38,
+    ConfirmReindex = 39,  // Yes/No
+    IndexNotCreated = 40,
+    NoFilesFound = 41,
+    MissingClosingQuote = 42,  // the keywords found, each followed by a line feed
     WrongPassword = 43,
     PasswordsDiffer = 44,
     PasswordFileMissing = 45,
@@ -31,7 +41,12 @@ enum class MessageId : int {
     EmptyUser = 50,
     PasswordChangeFailed = 51,
     ComputerIdMissing = 52,
+    FolderMissing = 53,
+    BadExportDate = 54,
     ConfirmSystemPasswordChange = 56,
+    SaveBeforeExport = 57,  // Yes/No
+    FilesCopied = 58,       // copied, not copied
+    RetryCopy = 59,         // shown after the system's error text; Yes/No/Cancel
     UnknownVersion = 74,
     CannotSaveFile = 75,  // "Kan inte spara filen.\nfil: %s"
     CannotReadFile = 76,  // "Kan inte läsa filen.\nfil: %s"
@@ -43,6 +58,9 @@ enum class MessageId : int {
     UserPairTooLong = 1001,     // the user's name
     ValueCannotBeSaved = 1002,  // the field's address
     PasswordTooLong = 1003,     // the longest length, %d
+    BadFromDate = 1004,         // event log window, title "Fel"
+    BadToDate = 1005,           // event log window, title "Fel"
+    EmptyDateRange = 1006,      // event log window, title "Warning"
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "archive/SearchResults.h"
 #include "archive/TemporaryPasswordList.h"
 #include "conversion/ConversionList.h"
 #include "datafile/LabelTable.h"
@@ -61,6 +62,11 @@ class AppContext {
     const std::string& systemPassword() const { return systemPassword_; }
     void setSystemPassword(std::string password) { systemPassword_ = std::move(password); }
     TemporaryPasswordList& temporaryPasswords() { return temporaryPasswords_; }
+    // The search dialog's three result lists, also filled by export and import.
+    SearchResults& searchResults() { return searchResults_; }
+    // The FileId the panel reported at the start of the last log read, or empty.
+    const std::string& lastPromFileId() const { return lastPromFileId_; }
+    void setLastPromFileId(std::string id) { lastPromFileId_ = std::move(id); }
 
   private:
     UserPrompt* prompt_;
@@ -81,6 +87,8 @@ class AppContext {
     CurrentUser currentUser_;
     std::string systemPassword_;
     TemporaryPasswordList temporaryPasswords_;
+    SearchResults searchResults_;
+    std::string lastPromFileId_;
 };
 
 }  // namespace loom

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace loom {
 
@@ -35,6 +36,10 @@ class Dialogs {
     virtual std::optional<std::string> computerId(std::string_view shown) = 0;
     // Dialog 171, driven by archive/UsersList: true when it ended with OK.
     virtual bool users() = 0;
+    // Dialog 150 "Välj system": `rows` are the found FORM.KQI lines without their key
+    // (template name, TAB, title), in index order, the first one selected. The chosen row's
+    // index on OK with a selection, nothing on "Avbryt".
+    virtual std::optional<std::size_t> chooseSystem(const std::vector<std::string>& rows) = 0;
 };
 
 // Every dialog cancelled at once: for callers with nobody to ask.
@@ -47,6 +52,9 @@ class NoDialogs final : public Dialogs {
     std::optional<std::array<std::string, 3>> temporaryPasswords() override { return std::nullopt; }
     std::optional<std::string> computerId(std::string_view) override { return std::nullopt; }
     bool users() override { return false; }
+    std::optional<std::size_t> chooseSystem(const std::vector<std::string>&) override {
+        return std::nullopt;
+    }
 };
 
 }  // namespace loom

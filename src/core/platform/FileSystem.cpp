@@ -66,6 +66,30 @@ bool FileSystem::writeWhole(const std::filesystem::path& path, std::string_view 
     return true;
 }
 
+bool FileSystem::copyFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                          std::string& error) {
+    std::unique_ptr<InputFile> source = openRead(from, error);
+    if (!source) return false;
+    const std::optional<std::int64_t> time = lastWriteTime(from);
+    std::unique_ptr<OutputFile> target = replaceFile(to, error);
+    if (!target) return false;
+    std::array<std::uint8_t, kChunk> buffer;
+    for (;;) {
+        const std::size_t n = source->read(buffer);
+        if (n == 0) break;
+        if (!target->write({buffer.data(), n})) {
+            error = errorText(std::errc::io_error);
+            return false;
+        }
+    }
+    if (source->failed() || !target->commit()) {
+        error = errorText(std::errc::io_error);
+        return false;
+    }
+    if (time) setLastWriteTime(to, *time);
+    return true;
+}
+
 std::string pathText(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
     return utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));

@@ -71,6 +71,7 @@ class FileSystem {
     virtual std::vector<std::string> list(const std::filesystem::path& folder,
                                           std::string_view extension) = 0;
     virtual bool exists(const std::filesystem::path& path) = 0;
+    virtual bool isDirectory(const std::filesystem::path& path) = 0;
     virtual bool remove(const std::filesystem::path& path, std::string& error) = 0;
     virtual bool createFolder(const std::filesystem::path& path) = 0;
     // Last-write time in seconds since 1970, or nothing.
@@ -83,6 +84,10 @@ class FileSystem {
     // Writes a whole file through replaceFile().
     bool writeWhole(const std::filesystem::path& path, std::string_view content,
                     std::string& error);
+    // Copies `from` over `to` through replaceFile() (the old `to` survives a failure) and
+    // gives the copy the source's last-write time, as a copy by the system does.
+    bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                  std::string& error);
 };
 
 // The local disk.
@@ -97,6 +102,7 @@ class LocalFileSystem final : public FileSystem {
     std::vector<std::string> list(const std::filesystem::path& folder,
                                   std::string_view extension) override;
     bool exists(const std::filesystem::path& path) override;
+    bool isDirectory(const std::filesystem::path& path) override;
     bool remove(const std::filesystem::path& path, std::string& error) override;
     bool createFolder(const std::filesystem::path& path) override;
     std::optional<std::int64_t> lastWriteTime(const std::filesystem::path& path) override;

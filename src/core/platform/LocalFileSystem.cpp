@@ -355,6 +355,11 @@ bool LocalFileSystem::exists(const std::filesystem::path& path) {
     return std::filesystem::exists(path, ec);
 }
 
+bool LocalFileSystem::isDirectory(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
 bool LocalFileSystem::remove(const std::filesystem::path& path, std::string& error) {
     if (::unlink(path.c_str()) == 0) return true;
     error = systemText(errno);
