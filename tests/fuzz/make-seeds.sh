@@ -5,6 +5,10 @@ set -euo pipefail
 name=$1 out=$2 kqform=$3
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+# A target may bring its own seed script: seeds/<target>.sh OUT KQFORM.
+if [ -f "$here/seeds/$name.sh" ]; then
+    exec bash "$here/seeds/$name.sh" "$out" "$kqform"
+fi
 # LOGIN.KEY: records of 128 bytes (name, 0x00, password, 0x00, filler; zeros here).
 if [ "$name" = fuzz_login_key ]; then
     export LC_ALL=C
