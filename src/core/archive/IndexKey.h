@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace loom {
+
+// Index keys name data files: FILES + key + ".KQD". An index line can come from anywhere
+// (a hand-edited or planted DATA.KQI, an imported archive), so a key is only ever made
+// into a path when it cannot leave the folder it is joined to: not empty, at most 255
+// bytes, no path separator, no drive colon, no control character and no "..".
+bool isSafeIndexKey(std::string_view key);
+
+}  // namespace loom
