@@ -1,5 +1,6 @@
 #include "FormLoading.h"
 
+#include "archive/TemplateFolder.h"
 #include "context/AppContext.h"
 #include "template/Parser.h"
 
@@ -26,17 +27,17 @@ std::optional<std::filesystem::path> findTemplateByName(AppContext& app,
                                                         std::string_view templateName) {
     constexpr std::size_t kModelLength = 13;
     const std::filesystem::path folder = app.programDirectory().folder(ProgramFolder::Forms);
-    std::optional<std::filesystem::path> similar;
-    for (const std::string& file : app.files().list(folder, ProgramDirectory::kTemplateExtension)) {
-        const std::filesystem::path path = folder / file;
-        std::string name, title;
-        Parser parser;
-        if (!parser.ReadHeader(path.string(), name, title, true)) continue;
-        if (name == templateName) return path;
-        if (!similar && name.substr(0, kModelLength) == templateName.substr(0, kModelLength))
-            similar = path;
-    }
-    return similar;
+    std::optional<std::filesystem::path> exact, similar;
+    scanTemplateHeaders(app, [&](const TemplateFileHeader& header) {
+        if (header.name == templateName) {
+            exact = folder / header.file;
+            return false;
+        }
+        if (!similar && header.name.substr(0, kModelLength) == templateName.substr(0, kModelLength))
+            similar = folder / header.file;
+        return true;
+    });
+    return exact ? exact : similar;
 }
 
 }  // namespace loom::cli

@@ -1,6 +1,9 @@
 #include "archive/IndexEngine.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <functional>
 #include <memory>
 
 #include "common/Cp1252.h"
@@ -41,6 +44,39 @@ std::vector<std::string_view> splitLines(std::string_view content) {
         at = end + 1;
     }
     return lines;
+}
+
+// The upper-cased copy of a whole index in one pass through a table.
+std::string upperCopy(std::string_view text) {
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = cp1252Upper(static_cast<char>(i));
+        return t;
+    }();
+    std::string out(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = table[static_cast<unsigned char>(text[i])];
+    return out;
+}
+
+// The first occurrence of `needle` in `text` at or after `from`.
+std::size_t findIn(std::string_view text, std::size_t from, std::string_view needle) {
+    if (from > text.size()) return std::string_view::npos;
+#if defined(__GLIBC__)
+    // The C library's search is several times faster than a generic one here.
+    const void* found =
+        ::memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+#else
+    const auto found =
+        std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
+                    std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
+    return found == text.end() ? std::string_view::npos
+                               : static_cast<std::size_t>(found - text.begin());
+#endif
 }
 
 bool matchesUpper(std::string_view line, const std::vector<std::string>& upperKeywords) {
@@ -158,11 +194,62 @@ bool IndexEngine::SearchIndex(std::string_view indexName, const std::vector<std:
                               std::vector<std::string>& list) {
     OpenIndex index;
     if (!openIndex(context_, indexName, index)) return false;
-    const std::vector<std::string> upperKeywords = upperAll(keywords);
-    for (const std::string_view line : splitLines(index.content)) {
-        if (matchesUpper(line, upperKeywords)) list.emplace_back(line);
-    }
+    searchContent(index.content, keywords, list);
     return true;
+}
+
+void IndexEngine::searchContent(std::string_view content, const std::vector<std::string>& keywords,
+                                std::vector<std::string>& list) {
+    // The empty keyword occurs in every line, even in one without a TAB.
+    std::vector<std::string> needles;
+    for (const std::string& k : keywords) {
+        if (!k.empty()) needles.push_back(upper(k));
+    }
+    if (needles.empty()) {
+        for (const std::string_view line : splitLines(content))
+            list.emplace_back(line);
+        return;
+    }
+    // The most selective keyword is searched through the whole index at once; the others
+    // only in the lines it hits. One upper-cased copy of the index serves every keyword.
+    std::stable_sort(
+        needles.begin(), needles.end(),
+        [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    const std::string haystack = upperCopy(content);
+    const std::string_view all(haystack);
+    const std::string& first = needles.front();
+    std::size_t at = 0;
+    while (at < all.size()) {
+        const std::size_t hit = findIn(all, at, first);
+        if (hit == std::string_view::npos) break;
+        const std::size_t feed = all.rfind('\n', hit);
+        const std::size_t lineStart = feed == std::string_view::npos ? 0 : feed + 1;
+        const std::size_t nextFeed = all.find('\n', hit);
+        const std::size_t lineEnd = nextFeed == std::string_view::npos ? all.size() : nextFeed;
+        const std::size_t next = lineEnd + 1;
+        std::size_t textEnd = lineEnd;
+        if (textEnd > lineStart && all[textEnd - 1] == '\r') --textEnd;
+        const std::size_t tab = all.find('\t', lineStart);
+        if (tab == std::string_view::npos || tab >= textEnd) {
+            at = next;  // nothing to search in a line without a TAB
+            continue;
+        }
+        const std::size_t textStart = tab + 1;
+        if (hit < textStart) {
+            at = textStart;  // a hit in the key does not count; look on in the text
+            continue;
+        }
+        if (hit + first.size() > textEnd) {
+            at = next;  // any later hit in this line would end past it too
+            continue;
+        }
+        const std::string_view text = all.substr(textStart, textEnd - textStart);
+        const bool matches = std::all_of(
+            needles.begin() + 1, needles.end(),
+            [text](const std::string& k) { return findIn(text, 0, k) != std::string_view::npos; });
+        if (matches) list.emplace_back(content.substr(lineStart, textEnd - lineStart));
+        at = next;
+    }
 }
 
 }  // namespace loom

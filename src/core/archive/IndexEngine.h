@@ -34,6 +34,10 @@ class IndexEngine {
     // text after the line's first TAB. A line without a TAB has an empty text, in which
     // only the empty keyword occurs.
     static bool lineMatches(std::string_view line, const std::vector<std::string>& keywords);
+    // SearchIndex on an index's content already in memory: every line (without its end)
+    // that matches all keywords, appended to `list` in content order.
+    static void searchContent(std::string_view content, const std::vector<std::string>& keywords,
+                              std::vector<std::string>& list);
 
   private:
     AppContext& context_;

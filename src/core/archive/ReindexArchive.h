@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+
+namespace loom {
+
+class AppContext;
+
+// What a rebuild found, for callers that report it.
+struct ReindexCounts {
+    std::size_t dataFiles = 0;         // .KQD files in FILES
+    std::size_t indexedFiles = 0;      // of them, read and given a line in DATA.KQI
+    std::size_t indexedTemplates = 0;  // lines in FORM.KQI
+};
+
+// "Skapa index": asks message 39 first; false when the user does not answer yes or the
+// rebuild fails.
+bool ConfirmAndReindexArchive(AppContext& context, ReindexCounts* counts = nullptr);
+
+// Rebuilds DATA.KQI from every data file in FILES that can be read (without messages) and
+// FORM.KQI from the header of every template in FORMS. False, after message 40, when
+// DATA.KQI cannot be written; FORM.KQI troubles do not change the result. Each index is
+// held locked while it is rebuilt and replaced as a whole, so that a failure or a second
+// instance never sees it half written.
+bool ReindexArchive(AppContext& context, ReindexCounts* counts = nullptr);
+
+}  // namespace loom
