@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/Cp1252.h"
+#include "context/AppContext.h"
+#include "datafile/DataFile.h"
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+using nlohmann::json;
+using test::CliRun;
+using test::runCli;
+
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The demo template, a system naming user 1 "Åsa" and area 2 "Lager", and a log of an
+// unknown event followed by user 1 arming area 2.
+class LogCommandsTest : public ::testing::Test {
+  protected:
+    LogCommandsTest()
+        : home_(dir_.path("home")),
+          settings_("LOOMCRAFT_SETTINGS", dir_.path("settings.ini")),
+          homeEnv_("LOOMCRAFT_HOME", home_) {
+        std::filesystem::create_directories(home_ + "/FORMS");
+        std::filesystem::create_directories(home_ + "/FILES");
+        std::filesystem::create_directories(home_ + "/LOG");
+        const std::string cmd = std::string(LOOM_KQFORM) + " compile " + LOOM_DEMO_DIR +
+                                "/forms/GL200.kqf -o " + form();
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        SilentPrompt prompt;
+        AppContext app(prompt);
+        app.setProgramDirectory(ProgramDirectory(home_));
+        FieldStore values;
+        values.findOrCreate(0x1D010u << 3) = {0x1D010u << 3, 128, 5, 0, "Lager"};
+        const FieldAddress user1 = kAddresslessBit | (10025u << 3);
+        values.findOrCreate(user1) = {user1, 0, 5, 0, utf8ToCp1252("Åsa")};
+        DataFile data(app);
+        EXPECT_TRUE(data.Write(dataPath(), "GL 200", "sys", values, true));
+        std::ofstream(logPath(), std::ios::binary) << "05000000010109000000000000000000\r\n"
+                                                   << "201E2D0E0F060901FDFFFFFFFFFFFFFF\r\n";
+    }
+
+    std::string form() const { return home_ + "/FORMS/GL200.FRM"; }
+    std::string dataPath() const { return home_ + "/FILES/A0000100.KQD"; }
+    std::string logPath() const { return home_ + "/LOG/00000024.LOG"; }
+
+    test::TempDir dir_;
+    std::string home_;
+    ScopedEnv settings_, homeEnv_;
+};
+
+TEST_F(LogCommandsTest, ShowJsonHasTheDecodedEntriesNewestFirst) {
+    const CliRun r =
+        runCli({"log", "show", logPath(), "--form", form(), "--data", dataPath(), "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json j = json::parse(r.out);
+    ASSERT_EQ(j.size(), 2u);
+    EXPECT_EQ(
+        j[0]["text"],
+        "Tillkoppling\r\nMåndag, 15 juni 2009, 14:45.30\r\nAnvändare: Åsa\r\nOmråde: 2: Lager");
+    EXPECT_EQ(j[0]["date"], 20090615);
+    EXPECT_EQ(j[0]["lines"], json::array({"Tillkoppling", "Måndag, 15 juni 2009, 14:45.30",
+                                          "Användare: Åsa", "Område: 2: Lager"}));
+    EXPECT_EQ(j[0]["color"], "#000000");
+    EXPECT_EQ(j[0]["background"], "#FFFFFF");
+    EXPECT_EQ(j[1]["text"], "Händelsefunktion: 0x05");
+    EXPECT_TRUE(j[1]["date"].is_null());
+    std::vector<std::string> keys;
+    const nlohmann::ordered_json ordered = nlohmann::ordered_json::parse(r.out);
+    for (const auto& item : ordered[0].items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"text", "date", "lines", "color", "background"}));
+}
+
+TEST_F(LogCommandsTest, ShowPlainWithoutDataPrintsNumbersOnly) {
+    const CliRun r = runCli({"log", "show", logPath(), "--form", form()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Tillkoppling\nMåndag, 15 juni 2009, 14:45.30\nAnvändare: 1\nOmråde: 2:\n\n"
+              "Händelsefunktion: 0x05\n");
+}
+
+TEST_F(LogCommandsTest, ShowFilters) {
+    CliRun r =
+        runCli({"log", "show", logPath(), "--form", form(), "--data", dataPath(), "--user", "åsa"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 13), "Tillkoppling\n");
+    EXPECT_EQ(r.out.find("Händelse"), std::string::npos);
+    r = runCli({"log", "show", logPath(), "--form", form(), "--to", "091231"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.find("Händelse"), std::string::npos);  // no date: left out
+    r = runCli({"log", "show", logPath(), "--form", form(), "--text", "xyz;0X05", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out).size(), 1u);
+}
+
+TEST_F(LogCommandsTest, BadDatesAreRefused) {
+    CliRun r = runCli({"log", "show", logPath(), "--form", form(), "--from", "091"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Felaktigt Från-datum."), std::string::npos) << r.err;
+    r = runCli({"log", "show", logPath(), "--form", form(), "--from", "090102", "--to", "090101"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Ingenting kan passa!"), std::string::npos) << r.err;
+}
+
+TEST_F(LogCommandsTest, MergeAddsTheNewRecords) {
+    const std::string hex = dir_.path("rx.hex");
+    // Newest first: one new record, then the file's last one.
+    std::ofstream(hex) << "21 1E2D0E100609 01 FDFFFFFFFFFFFFFF\n"
+                          "201E2D0E0F060901FDFFFFFFFFFFFFFF\n  ";
+    CliRun r = runCli({"log", "merge", logPath(), hex});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "3 records in the log, 1 added\n");
+    EXPECT_EQ(readBytes(logPath()),
+              "05000000010109000000000000000000\r\n201E2D0E0F060901FDFFFFFFFFFFFFFF\r\n"
+              "211E2D0E10060901FDFFFFFFFFFFFFFF\r\n");
+    for (const char* bad : {"0", "GG", "12 3"}) {
+        std::ofstream(hex, std::ios::trunc) << bad;
+        r = runCli({"log", "merge", logPath(), hex});
+        EXPECT_EQ(r.code, 1) << bad;
+    }
+}
+
+TEST_F(LogCommandsTest, PathNamesTheLogByTheFileIdentifier) {
+    CliRun r = runCli({"--home", home_, "log", "path", dataPath()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(std::filesystem::path(r.out.substr(0, r.out.find('\n'))),
+              std::filesystem::path(home_) / "LOG" / "00000024.LOG");
+    EXPECT_EQ(runCli({"log", "path", "/x/notanid.KQD"}).code, 1);
+}
+
+}  // namespace
+}  // namespace loom
