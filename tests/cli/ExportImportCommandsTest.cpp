@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/PasswordFile.h"
+#include "common/Cp1252.h"
+#include "context/AppContext.h"
+#include "datafile/DataFile.h"
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::runCli;
+
+constexpr FieldAddress kCustomer = kAddresslessBit | (20000u << 3);
+constexpr FieldAddress kPhone = kAddresslessBit | (20001u << 3);
+constexpr std::int64_t kLongAgo = 1'500'000'000;
+
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+std::string bytesOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// An archive with a password file (system password "sys", user "anna" / "hemlig"), two
+// indexed systems written long ago, and an empty outside folder.
+class ExportImportCommandsTest : public ::testing::Test {
+  protected:
+    ExportImportCommandsTest()
+        : home_(dir_.path("home")),
+          disk_(dir_.path("disk")),
+          settings_("LOOMCRAFT_SETTINGS", dir_.path("settings.ini")),
+          homeEnv_("LOOMCRAFT_HOME", home_.string()),
+          password_("LOOMCRAFT_PASSWORD", "hemlig"),
+          app_(prompt_) {
+        fs::create_directories(home_ / "FILES");
+        fs::create_directories(disk_);
+        app_.setProgramDirectory(ProgramDirectory(home_));
+        PasswordFile passwords(app_);
+        EXPECT_TRUE(passwords.WriteSystemPassword("sys"));
+        EXPECT_TRUE(passwords.WriteUsers({"anna"}, {"hemlig"}));
+        write(archived("AAA"), system("Kund A"), "sys");
+        write(archived("BBB"), system("Kund B"), "sys");
+    }
+
+    fs::path archived(const std::string& key) const { return home_ / "FILES" / (key + ".KQD"); }
+    fs::path onDisk(const std::string& key) const { return disk_ / (key + ".KQD"); }
+    std::string filesHead() const { return (home_ / "FILES").string() + "/"; }
+
+    static FieldStore system(const std::string& customer) {
+        FieldStore store;
+        FieldRecord& name = store.findOrCreate(kCustomer);
+        name.flags = kFieldFlagDisplayName;
+        name.value = utf8ToCp1252(customer);
+        return store;
+    }
+    // Through the program's writer; files in the archive enter its index.
+    void write(const fs::path& path, const FieldStore& store, const std::string& password,
+               std::int64_t lastWrite = kLongAgo) {
+        ASSERT_TRUE(DataFile(app_).Write(path, "ALFA 2000", password, store, false));
+        ASSERT_TRUE(app_.files().setLastWriteTime(path, lastWrite));
+    }
+    CliRun run(std::vector<std::string> args, bool login = true) {
+        if (login) args.insert(args.begin(), {"--login", "anna"});
+        return runCli(args);
+    }
+    std::string passwordOf(const fs::path& path) {
+        std::string templateName, password;
+        EXPECT_TRUE(DataFile(app_).ReadHeader(path, templateName, password, false));
+        return password;
+    }
+
+    test::TempDir dir_;
+    fs::path home_, disk_;
+    ScopedEnv settings_, homeEnv_, password_;
+    SilentPrompt prompt_;
+    AppContext app_;
+};
+
+TEST_F(ExportImportCommandsTest, ExportAllPrintsBothListsAndTheCounts) {
+    const CliRun r = run({"export", "--to", disk_.string(), "--all"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Kopierade: " + filesHead() +
+                         "\nAAA\tKund A\nBBB\tKund B\nEj kopierade:\n2 filer har kopierats.\n0 "
+                         "filer har inte kopierats.\n");
+    EXPECT_EQ(bytesOf(onDisk("BBB")), bytesOf(archived("BBB")));
+
+    // Everything is there now: nothing to copy, and a date to start from.
+    const CliRun again = run({"export", "--to", disk_.string(), "--changed-after", "2000-01-01"});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out, "Kopierade:\nEj kopierade: " + filesHead() +
+                             "\nAAA\tKund A\nBBB\tKund B\n0 filer har kopierats.\n2 filer har "
+                             "inte kopierats.\n");
+}
+
+TEST_F(ExportImportCommandsTest, ExportOfNamedFilesTakesOnlyThose) {
+    const CliRun r = run({"export", "--to", disk_.string(), "--file", "BBB"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Kopierade: " + filesHead() +
+                         "\nBBB\tKund B\nEj kopierade:\n1 filer har kopierats.\n0 filer har inte "
+                         "kopierats.\n");
+    EXPECT_FALSE(fs::exists(onDisk("AAA")));
+}
+
+struct RefusalCase {
+    const char* name;
+    std::vector<std::string> args;  // the folder is appended where "DISK" stands
+    bool login;
+    int code;
+    const char* err;  // a text stderr holds
+};
+
+class ExportImportRefusalTest : public ExportImportCommandsTest,
+                                public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(ExportImportRefusalTest, RefusesWithoutCopying) {
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& a : args)
+        if (a == "DISK") a = disk_.string();
+    const CliRun r = run(args, GetParam().login);
+    EXPECT_EQ(r.code, GetParam().code) << r.err;
+    EXPECT_NE(r.err.find(GetParam().err), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_empty(disk_));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExportImportRefusalTest,
+    ::testing::Values(
+        RefusalCase{"MissingFolder",
+                    {"export", "--to", "/nonexistent/loom", "--all"},
+                    true,
+                    1,
+                    "Angiven katalog finns inte."},
+        RefusalCase{"MissingImportFolder",
+                    {"import", "--from", "/nonexistent/loom"},
+                    true,
+                    1,
+                    "Angiven katalog finns inte."},
+        RefusalCase{"BadDate",
+                    {"export", "--to", "DISK", "--changed-after", "97-12-24"},
+                    true,
+                    1,
+                    "Felaktigt datum.\nDatumet måste ges på formen ÅÅÅÅ-MM-DD"},
+        RefusalCase{"UnsafeKey", {"export", "--to", "DISK", "--file", "../AAA"}, true, 1, "../AAA"},
+        RefusalCase{"UnknownKey", {"export", "--to", "DISK", "--file", "ZZZ"}, true, 1, "ZZZ"},
+        RefusalCase{"NoSelection", {"export", "--to", "DISK"}, true, 2, "--all"},
+        RefusalCase{"TwoSelections",
+                    {"export", "--to", "DISK", "--all", "--file", "AAA"},
+                    true,
+                    2,
+                    "excludes"},
+        RefusalCase{"BadOnError",
+                    {"export", "--to", "DISK", "--all", "--on-error", "maybe"},
+                    true,
+                    2,
+                    "maybe"},
+        RefusalCase{"ExportNeedsLogin", {"export", "--to", "DISK", "--all"}, false, 2, "--login"},
+        RefusalCase{"ImportNeedsLogin", {"import", "--from", "DISK"}, false, 2, "--login"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct OnErrorCase {
+    const char* option;
+    int questions;
+    int retries;
+    bool secondCopied;
+};
+
+class ExportOnErrorTest : public ExportImportCommandsTest,
+                          public ::testing::WithParamInterface<OnErrorCase> {};
+
+TEST_P(ExportOnErrorTest, AnswersTheRetryQuestion) {
+    // A folder where AAA's copy would go: the copy cannot replace it.
+    fs::create_directories(onDisk("AAA"));
+    ASSERT_TRUE(app_.files().setLastWriteTime(onDisk("AAA"), kLongAgo - 10));
+    const CliRun r =
+        run({"export", "--to", disk_.string(), "--all", "--on-error", GetParam().option});
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::size_t questions = 0, retries = 0;
+    for (std::size_t at = 0; (at = r.err.find("Vill du försöka igen?", at)) != std::string::npos;
+         ++at)
+        ++questions;
+    for (std::size_t at = 0; (at = r.err.find("-> retry", at)) != std::string::npos; ++at)
+        ++retries;
+    EXPECT_EQ(questions, static_cast<std::size_t>(GetParam().questions)) << r.err;
+    EXPECT_EQ(retries, static_cast<std::size_t>(GetParam().retries)) << r.err;
+    EXPECT_EQ(fs::exists(onDisk("BBB")), GetParam().secondCopied);
+    const std::string counts = GetParam().secondCopied ? "1 filer har kopierats.\n1 filer"
+                                                       : "0 filer har kopierats.\n2 filer";
+    EXPECT_NE(r.out.find(counts), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ej kopierade: " + filesHead() + "\nAAA\tKund A\n"), std::string::npos)
+        << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ExportOnErrorTest,
+                         ::testing::Values(OnErrorCase{"retry", 3, 2, true},
+                                           OnErrorCase{"skip", 1, 0, true},
+                                           OnErrorCase{"skip-all", 1, 0, false}));
+
+TEST_F(ExportImportCommandsTest, ImportRewritesUnderTheSystemPasswordAndKeepsCustomerInfo) {
+    FieldStore old = system("Arkivets kund");
+    old.findOrCreate(kPhone).value = "08-123";
+    write(archived("AAA"), old, "sys", kLongAgo);
+    write(onDisk("AAA"), system("Diskens kund"), "fremd", kLongAgo + 100);
+    write(onDisk("CCC"), system("Kund C"), "fremd", kLongAgo + 100);
+    std::ofstream(disk_ / "JUNK.KQD") << "no data file";
+
+    const CliRun r = run({"import", "--from", disk_.string()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Kopierade: " + filesHead() + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("AAA\tArkivets kund\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("CCC\tKund C\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ej kopierade:\n2 filer har kopierats.\n0 filer har inte kopierats.\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(passwordOf(archived("AAA")), "sys");
+    EXPECT_EQ(passwordOf(archived("CCC")), "sys");
+    DataFile merged(app_);
+    ASSERT_TRUE(merged.Read(archived("AAA"), false));
+    EXPECT_EQ(merged.Store().find(kPhone)->value, "08-123");
+}
+
+TEST_F(ExportImportCommandsTest, ImportReplacingCustomerInfoTakesTheWholeFile) {
+    FieldStore old = system("Arkivets kund");
+    old.findOrCreate(kPhone).value = "08-123";
+    write(archived("AAA"), old, "sys", kLongAgo);
+    write(onDisk("AAA"), system("Diskens kund"), "sys", kLongAgo + 100);
+    const CliRun r = run({"import", "--from", disk_.string(), "--replace-customer-info"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(bytesOf(archived("AAA")), bytesOf(onDisk("AAA")));
+    EXPECT_NE(r.out.find("AAA\tDiskens kund\n"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace loom
