@@ -1,7 +1,8 @@
 #pragma once
 
 // Files in memory for the fuzz targets, so that they are not bound by the disk. Locked
-// files (the index, LOGIN.KEY) cannot be opened: a save then reports the index and goes on.
+// files (the index, LOGIN.KEY) cannot be opened unless `lockedFiles` is set: a save then
+// reports the index and goes on.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 class MemoryFileSystem final : public FileSystem {
   public:
     std::map<std::filesystem::path, Bytes> files;
+    // Lets openLocked() hand out the files above (created empty when absent and allowed).
+    bool lockedFiles = false;
 
     std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
                                         std::string& error) override {
@@ -36,10 +39,13 @@ class MemoryFileSystem final : public FileSystem {
                                             std::string&) override {
         return std::make_unique<Output>(files[path]);
     }
-    std::unique_ptr<LockedFile> openLocked(const std::filesystem::path&, OpenMode,
+    std::unique_ptr<LockedFile> openLocked(const std::filesystem::path& path, OpenMode mode,
                                            std::string& error) override {
-        error = "held";
-        return nullptr;
+        if (!lockedFiles || (mode == OpenMode::Existing && files.count(path) == 0)) {
+            error = "held";
+            return nullptr;
+        }
+        return std::make_unique<Locked>(files[path]);
     }
     // Exact extension match is enough here: the targets name their own files.
     std::vector<std::string> list(const std::filesystem::path& folder,
@@ -63,6 +69,26 @@ class MemoryFileSystem final : public FileSystem {
     bool setLastWriteTime(const std::filesystem::path&, std::int64_t) override { return false; }
 
   private:
+    class Locked final : public LockedFile {
+      public:
+        explicit Locked(Bytes& bytes) : bytes_(bytes) {}
+        bool readAll(std::string& content, std::uint64_t limit) override {
+            if (bytes_.size() > limit) return false;
+            content.assign(bytes_.begin(), bytes_.end());
+            return true;
+        }
+        bool append(std::string_view bytes) override {
+            bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+            return true;
+        }
+        bool replace(std::string_view content) override {
+            bytes_.assign(content.begin(), content.end());
+            return true;
+        }
+
+      private:
+        Bytes& bytes_;
+    };
     // Hands out odd-sized pieces so that values and numbers straddle chunk ends.
     class Input final : public InputFile {
       public:

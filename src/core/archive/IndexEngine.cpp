@@ -1,7 +1,6 @@
 #include "archive/IndexEngine.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -46,18 +45,21 @@ std::vector<std::string_view> splitLines(std::string_view content) {
     return lines;
 }
 
-// The upper-cased copy of a whole index in one pass through a table.
-std::string upperCopy(std::string_view text) {
-    static const std::array<char, 256> table = [] {
-        std::array<char, 256> t{};
-        for (std::size_t i = 0; i < t.size(); ++i)
-            t[i] = cp1252Upper(static_cast<char>(i));
-        return t;
-    }();
-    std::string out(text.size(), '\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        out[i] = table[static_cast<unsigned char>(text[i])];
-    return out;
+// Code page 1252 upper-casing of `text` into `out` (at least as long), written without
+// branches or a table so that the compiler can do many bytes at once: a search spends most
+// of its time here.
+void upperInto(std::string_view text, char* out) {
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    auto* to = reinterpret_cast<unsigned char*>(out);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = in[i];
+        const bool ascii = static_cast<unsigned char>(c - 'a') < 26;
+        const bool latin = static_cast<unsigned char>(c - 0xE0) < 31 && c != 0xF7;
+        const bool caron = c == 0x9A || c == 0x9C || c == 0x9E;  // š œ ž
+        const unsigned char down = static_cast<unsigned char>(
+            ((ascii || latin) ? 32 : 0) | (caron ? 16 : 0) | (c == 0xFF ? 96 : 0));  // ÿ
+        to[i] = static_cast<unsigned char>(c - down);
+    }
 }
 
 // The first occurrence of `needle` in `text` at or after `from`.
@@ -119,6 +121,45 @@ bool saved(AppContext& context, const OpenIndex& index, bool ok) {
         context.prompt().show(MessageId::CannotSaveFile, {pathText(index.path)},
                               MessageKind::Warning);
     return ok;
+}
+
+// The lines of `window` (whole lines, upper-cased in `upper`) in which every needle occurs
+// after the key; the first needle is searched through the whole window.
+void searchWindow(std::string_view upper, std::string_view window,
+                  const std::vector<std::string>& needles, std::vector<std::string>& list) {
+    const std::string& first = needles.front();
+    std::size_t at = 0;
+    while (at < upper.size()) {
+        const std::size_t hit = findIn(upper, at, first);
+        if (hit == std::string_view::npos) return;
+        const std::size_t feed = upper.rfind('\n', hit);
+        const std::size_t lineStart = feed == std::string_view::npos ? 0 : feed + 1;
+        const std::size_t nextFeed = upper.find('\n', hit);
+        const std::size_t lineEnd = nextFeed == std::string_view::npos ? upper.size() : nextFeed;
+        const std::size_t next = lineEnd + 1;
+        std::size_t textEnd = lineEnd;
+        if (textEnd > lineStart && upper[textEnd - 1] == '\r') --textEnd;
+        const std::size_t tab = upper.find('\t', lineStart);
+        if (tab == std::string_view::npos || tab >= textEnd) {
+            at = next;  // nothing to search in a line without a TAB
+            continue;
+        }
+        const std::size_t textStart = tab + 1;
+        if (hit < textStart) {
+            at = textStart;  // a hit in the key does not count; look on in the text
+            continue;
+        }
+        if (hit + first.size() > textEnd) {
+            at = next;  // any later hit in this line would end past it too
+            continue;
+        }
+        const std::string_view text = upper.substr(textStart, textEnd - textStart);
+        const bool matches = std::all_of(
+            needles.begin() + 1, needles.end(),
+            [text](const std::string& k) { return findIn(text, 0, k) != std::string_view::npos; });
+        if (matches) list.emplace_back(window.substr(lineStart, textEnd - lineStart));
+        at = next;
+    }
 }
 
 }  // namespace
@@ -210,45 +251,31 @@ void IndexEngine::searchContent(std::string_view content, const std::vector<std:
             list.emplace_back(line);
         return;
     }
-    // The most selective keyword is searched through the whole index at once; the others
-    // only in the lines it hits. One upper-cased copy of the index serves every keyword.
+    // The most selective keyword is searched through a window of whole lines at a time,
+    // upper-cased into a buffer that stays in the cache; the other keywords only in the
+    // lines it hits.
     std::stable_sort(
         needles.begin(), needles.end(),
         [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    const std::string haystack = upperCopy(content);
-    const std::string_view all(haystack);
-    const std::string& first = needles.front();
-    std::size_t at = 0;
-    while (at < all.size()) {
-        const std::size_t hit = findIn(all, at, first);
-        if (hit == std::string_view::npos) break;
-        const std::size_t feed = all.rfind('\n', hit);
-        const std::size_t lineStart = feed == std::string_view::npos ? 0 : feed + 1;
-        const std::size_t nextFeed = all.find('\n', hit);
-        const std::size_t lineEnd = nextFeed == std::string_view::npos ? all.size() : nextFeed;
-        const std::size_t next = lineEnd + 1;
-        std::size_t textEnd = lineEnd;
-        if (textEnd > lineStart && all[textEnd - 1] == '\r') --textEnd;
-        const std::size_t tab = all.find('\t', lineStart);
-        if (tab == std::string_view::npos || tab >= textEnd) {
-            at = next;  // nothing to search in a line without a TAB
-            continue;
+    constexpr std::size_t kWindow = 64 * 1024;
+    std::string buffer;
+    std::size_t from = 0;
+    while (from < content.size()) {
+        std::size_t to = std::min(content.size(), from + kWindow);
+        if (to < content.size()) {
+            const std::size_t feed = content.substr(from, to - from).rfind('\n');
+            if (feed != std::string_view::npos) {
+                to = from + feed + 1;
+            } else {  // a line longer than the window comes whole
+                const std::size_t next = content.find('\n', to);
+                to = next == std::string_view::npos ? content.size() : next + 1;
+            }
         }
-        const std::size_t textStart = tab + 1;
-        if (hit < textStart) {
-            at = textStart;  // a hit in the key does not count; look on in the text
-            continue;
-        }
-        if (hit + first.size() > textEnd) {
-            at = next;  // any later hit in this line would end past it too
-            continue;
-        }
-        const std::string_view text = all.substr(textStart, textEnd - textStart);
-        const bool matches = std::all_of(
-            needles.begin() + 1, needles.end(),
-            [text](const std::string& k) { return findIn(text, 0, k) != std::string_view::npos; });
-        if (matches) list.emplace_back(content.substr(lineStart, textEnd - lineStart));
-        at = next;
+        const std::string_view window = content.substr(from, to - from);
+        if (buffer.size() < window.size()) buffer.resize(window.size());
+        upperInto(window, buffer.data());
+        searchWindow(std::string_view(buffer.data(), window.size()), window, needles, list);
+        from = to;
     }
 }
 

@@ -213,6 +213,8 @@ class LocalLockedFile final : public LockedFile {
         struct stat st {};
         if (::fstat(fd_.get(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > limit)
             return false;
+        // One allocation of the expected size instead of a chain of growing copies.
+        content.reserve(static_cast<std::size_t>(st.st_size));
         char buffer[16384];
         off_t offset = 0;
         for (;;) {

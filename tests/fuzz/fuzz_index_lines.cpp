@@ -1,0 +1,133 @@
+// Feeds arbitrary bytes as the content of DATA.KQI and FORM.KQI, with keywords and a
+// search text taken from the input, to the index engine, the search dialog's rows and file
+// information, the template lookup and the result sorting. The whole-content search must
+// find exactly the lines the line-by-line check accepts; storing a line must leave it last
+// and alone with its key; no key may ever name a path outside its folder.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/ArchiveSearch.h"
+#include "archive/IndexEngine.h"
+#include "archive/IndexKey.h"
+#include "archive/KeywordParser.h"
+#include "archive/SearchDialogModel.h"
+#include "archive/SwedishCollation.h"
+#include "archive/TemplateLookup.h"
+#include "context/AppContext.h"
+#include "platform/Clock.h"
+#include "platform/UserPrompt.h"
+
+#include "MemoryFileSystem.h"
+
+using loom::fuzz::Bytes;
+using loom::fuzz::MemoryFileSystem;
+
+namespace {
+
+// The lines as the index engine defines them: split at LF, one CR before it dropped,
+// empty lines skipped.
+std::vector<std::string_view> linesOf(std::string_view content) {
+    std::vector<std::string_view> lines;
+    std::size_t at = 0;
+    while (at < content.size()) {
+        std::size_t end = content.find('\n', at);
+        if (end == std::string_view::npos) end = content.size();
+        std::string_view line = content.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+bool inside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    return path.empty() || path.parent_path() == folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // [search text length][search text][content]
+    if (size < 1) return 0;
+    const std::size_t textLength = std::min<std::size_t>(data[0], size - 1);
+    const std::string text(reinterpret_cast<const char*>(data + 1), textLength);
+    const std::string content(reinterpret_cast<const char*>(data + 1 + textLength),
+                              size - 1 - textLength);
+
+    loom::SilentPrompt prompt;
+    loom::FixedClock clock{1'700'000'000};
+    MemoryFileSystem files;
+    files.lockedFiles = true;
+    loom::AppContext context(prompt);
+    context.setFileSystem(files);
+    context.setClock(clock);
+    context.setProgramDirectory(loom::ProgramDirectory("home"));
+    const std::filesystem::path dataIndex = "home/INDEX/DATA.KQI";
+    const std::filesystem::path formIndex = "home/INDEX/FORM.KQI";
+    files.files[dataIndex] = Bytes(content.begin(), content.end());
+    files.files[formIndex] = Bytes(content.begin(), content.end());
+
+    const std::vector<std::string> keywords = loom::KeywordParser::parse(text).keywords;
+
+    // The fast search agrees with the line-by-line definition.
+    std::vector<std::string> found;
+    loom::IndexEngine::searchContent(content, keywords, found);
+    std::size_t next = 0;
+    for (const std::string_view line : linesOf(content)) {
+        if (!loom::IndexEngine::lineMatches(line, keywords)) continue;
+        if (next >= found.size() || found[next] != line) std::abort();
+        ++next;
+    }
+    if (next != found.size()) std::abort();
+
+    // Rows, paths and file information of what the search dialog shows.
+    auto& results = context.searchResults();
+    results.list(loom::ResultList::Found) = found;
+    loom::sortResultLines(results.list(loom::ResultList::Found));
+    results.list(loom::ResultList::Copied) = found;
+    const std::filesystem::path filesFolder = "home/FILES";
+    for (std::size_t i = 0; i < found.size() && i < 16; ++i) {
+        const std::filesystem::path path = loom::resultFilePath(
+            context, loom::ResultList::Found, results.list(loom::ResultList::Found), found[i]);
+        if (!inside(path, filesFolder)) std::abort();
+        (void)loom::rowText(found[i]);
+        (void)loom::readFileInfo(context, path, loom::IndexEngine::keyOf(found[i]));
+    }
+    loom::SearchDialogModel model(context);
+    for (const loom::ResultList tab : {loom::ResultList::Found, loom::ResultList::Copied}) {
+        model.selectTab(tab);
+        if (model.count() > 0) model.selectRow(model.count() - 1);
+        if (model.canOpen() && !loom::isSafeIndexKey(model.selectedPath().stem().string()))
+            std::abort();
+    }
+
+    // The template lookup never offers a key that leaves FORMS (every dialog cancels).
+    (void)loom::findTemplateForSystem(context, text);
+
+    // Removing and storing keep one line per key, the stored one last.
+    loom::IndexEngine engine(context);
+    if (!found.empty())
+        engine.RemoveIndexLine(loom::kDataIndex, loom::IndexEngine::keyOf(found[0]));
+    if (!engine.StoreIndexLine(loom::kDataIndex, text)) std::abort();
+    std::string clean;
+    for (const char c : text) {
+        if (c != '\n' && c != '\r') clean.push_back(c);
+    }
+    if (!clean.empty()) {
+        const Bytes& after = files.files[dataIndex];
+        const std::vector<std::string_view> lines =
+            linesOf(std::string_view(reinterpret_cast<const char*>(after.data()), after.size()));
+        if (lines.empty() || lines.back() != clean) std::abort();
+        const std::string_view key = loom::IndexEngine::keyOf(clean);
+        std::size_t same = 0;
+        for (const std::string_view line : lines)
+            same += loom::IndexEngine::keyOf(line) == key ? 1 : 0;
+        if (same != 1) std::abort();
+    }
+    return 0;
+}
