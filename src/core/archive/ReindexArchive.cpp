@@ -1,6 +1,5 @@
 #include "archive/ReindexArchive.h"
 
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -67,9 +66,8 @@ void rebuildFormIndex(AppContext& context, ReindexCounts& counts) {
             appendLine(content, line);
             return true;
         },
-        [&](const std::filesystem::path& path, int systemError) {
-            context.prompt().show(std::string_view(std::strerror(systemError)),
-                                  MessageKind::Warning);
+        [&](const std::filesystem::path& path, std::string_view systemError) {
+            context.prompt().show(systemError, MessageKind::Warning);
             context.prompt().show(MessageId::CannotOpenFile, {pathText(path)});
         });
     index->replace(content);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace loom {
 
@@ -17,10 +18,10 @@ struct TemplateFileHeader {
 
 // Reads the header of every template in FORMS, in the folder's order, without a message.
 // `visit` gets each readable header and returns false to stop; `cannotOpen` (optional)
-// gets each file that could not be opened, with the system's error number. Files that
-// open but are no template are passed over.
+// gets each file that could not be opened, with the system's error text. Files that open
+// but are no template are passed over.
 void scanTemplateHeaders(
     AppContext& context, const std::function<bool(const TemplateFileHeader&)>& visit,
-    const std::function<void(const std::filesystem::path&, int)>& cannotOpen = {});
+    const std::function<void(const std::filesystem::path&, std::string_view)>& cannotOpen = {});
 
 }  // namespace loom
