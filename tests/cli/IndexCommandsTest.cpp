@@ -12,6 +12,7 @@
 #include "datafile/DataFile.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "template/TemplateWriter.h"
 
 namespace loom {
 namespace {
@@ -84,6 +85,24 @@ TEST_F(IndexCommandsTest, NoMatchAndMissingQuoteGoToStandardError) {
     const test::CliRun quote = run({"index", "search", "lund \"x"});
     EXPECT_EQ(quote.out, "A0000010\tÖsten\tLund\n");
     EXPECT_EQ(quote.err, "Avslutande citattecken saknas.\n\nFunna sökord:\nlund\n\n");
+}
+
+TEST_F(IndexCommandsTest, FormsListsTheMatchingTemplates) {
+    std::filesystem::create_directories(home_ + "/FORMS");
+    for (const auto& [file, name] :
+         {std::pair{"ALFA.FRM", "ALFA 2000"}, {"BETA.FRM", "BETA 100"}}) {
+        TemplateWriter writer;
+        writer.header(name, utf8ToCp1252("Centralapparat för " + std::string(name))).end();
+        const std::vector<std::uint8_t> bytes = writer.finish();
+        std::ofstream(home_ + "/FORMS/" + file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    ASSERT_EQ(run({"index", "rebuild"}).code, 0);
+    const test::CliRun r = run({"index", "forms", "beta"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "BETA.FRM\tBETA 100\tCentralapparat för BETA 100\n");
+    EXPECT_EQ(run({"index", "forms", "gamma"}).err.rfind("Inga system hittades.", 0), 0u);
 }
 
 }  // namespace
