@@ -125,9 +125,17 @@ void showLog(CliContext& ctx, ShowOptions o) {
         }
         if (!first) ctx.out << '\n';
         first = false;
-        // A line feed inside a line (unit texts end in one) stays visible as \n.
-        for (const std::string& line : entry.lines)
-            ctx.out << escapeControls(cp1252ToUtf8(line)) << '\n';
+        // Unit texts end in a bare line feed that the window keeps inside one line; on a
+        // terminal it breaks the line as it reads. Other control characters stay escaped.
+        for (const std::string& line : entry.lines) {
+            std::string_view rest = line;
+            while (!rest.empty()) {
+                const std::size_t feed = rest.find('\n');
+                ctx.out << escapeControls(cp1252ToUtf8(rest.substr(0, feed))) << '\n';
+                if (feed == std::string_view::npos) break;
+                rest.remove_prefix(feed + 1);
+            }
+        }
     }
     if (o.json) ctx.out << json.dump(2) << '\n';
 }
@@ -205,8 +213,9 @@ void registerLogCommands(CLI::App& app, CliContext& ctx) {
     CLI::App* showCmd = log->add_subcommand(
         "show",
         "Decode a log file with a template's event texts, newest record first, filtered as the "
-        "event log window's search does: each entry's lines, control characters escaped, "
-        "entries separated by an empty line");
+        "event log window's search does: each entry's lines (a line feed inside a unit "
+        "text breaks the line), other control characters escaped, entries separated by an empty "
+        "line");
     showCmd->add_option("logfile", show->log, "The log file")->required();
     showCmd->add_option("--form", show->form, "The template (.FRM) with the event texts")
         ->required();
