@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
 #include "support/RunCli.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace loom {
@@ -22,26 +21,7 @@ using nlohmann::json;
 using test::CliRun;
 using test::runCli;
 
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -107,36 +87,29 @@ TEST_F(LogCommandsTest, ShowJsonHasTheDecodedEntriesNewestFirst) {
     EXPECT_EQ(keys, (std::vector<std::string>{"text", "date", "lines", "color", "background"}));
 }
 
-TEST_F(LogCommandsTest, ShowPlainWithoutDataPrintsNumbersOnly) {
-    const CliRun r = runCli({"log", "show", logPath(), "--form", form()});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "Tillkoppling\nMåndag, 15 juni 2009, 14:45.30\nAnvändare: 1\nOmråde: 2:\n\n"
-              "Händelsefunktion: 0x05\n");
-}
-
-TEST_F(LogCommandsTest, ShowFilters) {
-    CliRun r =
-        runCli({"log", "show", logPath(), "--form", form(), "--data", dataPath(), "--user", "åsa"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out.substr(0, 13), "Tillkoppling\n");
-    EXPECT_EQ(r.out.find("Händelse"), std::string::npos);
-    r = runCli({"log", "show", logPath(), "--form", form(), "--to", "091231"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out.find("Händelse"), std::string::npos);  // no date: left out
-    r = runCli({"log", "show", logPath(), "--form", form(), "--text", "xyz;0X05", "--json"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(json::parse(r.out).size(), 1u);
-}
-
-TEST_F(LogCommandsTest, BadDatesAreRefused) {
-    CliRun r = runCli({"log", "show", logPath(), "--form", form(), "--from", "091"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("Felaktigt Från-datum."), std::string::npos) << r.err;
-    r = runCli({"log", "show", logPath(), "--form", form(), "--from", "090102", "--to", "090101"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("Ingenting kan passa!"), std::string::npos) << r.err;
+TEST_F(LogCommandsTest, ShowPrintsFilteredPlainTextAndRefusesBadDates) {
+    const std::string arming = "Tillkoppling\nMåndag, 15 juni 2009, 14:45.30\nAnvändare: ";
+    const std::string unknown = "Händelsefunktion: 0x05\n";
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string out;
+        const char* err;  // a text stderr holds
+    } cases[] = {
+        {{}, 0, arming + "1\nOmråde: 2:\n\n" + unknown, ""},  // without data: numbers only
+        {{"--data", dataPath(), "--user", "åsa"}, 0, arming + "Åsa\nOmråde: 2: Lager\n", ""},
+        {{"--to", "091231"}, 0, arming + "1\nOmråde: 2:\n", ""},  // no date: left out
+        {{"--text", "xyz;0X05"}, 0, unknown, ""},
+        {{"--from", "091"}, 1, "", "Felaktigt Från-datum."},
+        {{"--from", "090102", "--to", "090101"}, 1, "", "Ingenting kan passa!"}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"log", "show", logPath(), "--form", form()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun r = runCli(args);
+        EXPECT_EQ(r.code, c.code) << args.back() << r.err;
+        EXPECT_EQ(r.out, c.out) << args.back();
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(LogCommandsTest, MergeAddsTheNewRecords) {

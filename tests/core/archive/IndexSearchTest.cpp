@@ -1,15 +1,60 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/IndexEngine.h"
+#include "archive/IndexKey.h"
+#include "archive/KeywordParser.h"
+#include "archive/SwedishCollation.h"
 #include "common/Cp1252.h"
+#include "support/RecordingPrompt.h"
 
+// Searching the archive: the keywords typed, the index lines they match, and the order shown.
 namespace loom {
 namespace {
 
 using Lines = std::vector<std::string>;
+
+struct ParseCase {
+    const char* text;
+    Lines keywords;
+    bool missingQuote;
+};
+
+TEST(KeywordParserTest, SplitsAsTheSearchDialogDoes) {
+    const ParseCase cases[] = {
+        {"abc \"def ghi\"", {"abc", "def ghi"}, false},
+        {"\"a\"\"b\"", {"a\"b"}, false},
+        {"x \"y", {"x"}, true},
+        {"\"\"", {""}, false},
+        {"", {}, false},
+        {"   ", {}, false},
+        {"  one   two ", {"one", "two"}, false},
+        {"ab\"cd\"ef", {"ab", "cd", "ef"}, false},
+        {"\"\" \"\"", {"", ""}, false},
+        {"\"a b\"c", {"a b", "c"}, false},
+        {"a\tb", {"a\tb"}, false},  // only the blank separates
+        {"\"", {}, true},
+        {"\"abc\"\"", {}, true},  // the doubled quote is one quote; the text ends quoted
+        {"x \"\"\"\"", {"x", "\""}, false},
+    };
+    for (const ParseCase& c : cases) {
+        const KeywordParser::Result r = KeywordParser::parse(c.text);
+        EXPECT_EQ(r.keywords, c.keywords) << c.text;
+        EXPECT_EQ(r.missingQuote, c.missingQuote) << c.text;
+    }
+}
+
+TEST(KeywordParserTest, MissingQuoteListsTheKeywordsFound) {
+    test::RecordingPrompt prompt;
+    EXPECT_EQ(KeywordParser::parse("x z \"y", prompt), (Lines{"x", "z"}));
+    ASSERT_EQ(prompt.texts().size(), 1u);
+    EXPECT_EQ(prompt.texts()[0], "Avslutande citattecken saknas.\n\nFunna sökord:\nx\nz\n");
+    EXPECT_EQ(KeywordParser::parse("x z", prompt), (Lines{"x", "z"}));
+    EXPECT_EQ(prompt.texts().size(), 1u);
+}
 
 Lines search(const std::string& utf8Content, const Lines& utf8Keywords) {
     Lines keywords, found, out;
@@ -76,6 +121,68 @@ TEST(IndexSearchTest, DamagedContentIsHarmless) {
     found.clear();
     IndexEngine::searchContent(std::string("\t\t\0\t", 4), {std::string(1, '\0')}, found);
     EXPECT_EQ(found.size(), 1u);
+}
+
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+struct OrderCase {
+    const char* a;  // UTF-8
+    const char* b;
+    int expected;  // sign of compare(a, b)
+};
+
+TEST(SwedishCollationTest, ComparesThroughTheTable) {
+    const OrderCase cases[] = {
+        {"Åsa", "Ärna", -1}, {"Ärna", "Östen", -1}, {"Åsa", "Östen", -1},
+        {"ab", "AC", -1},    {"AB", "ab", 0},       {"å", "Å", 0},
+        {"ä", "Ä", 0},       {"ö", "Ö", 0},         {"Zeta", "Åke", -1},
+        {"abc", "ab", 1},    {"", "a", -1},         {"", "", 0},
+        {"a\tb", "a b", 0},  {"a\rb", "a\nb", 0},   {"é", "É", 0},
+        {"ÿ", "Ÿ", 1},  // ÿ (255) stays; Ÿ is 159
+        {"÷", "×", 1},  // 247 is not folded onto 215
+    };
+    for (const OrderCase& c : cases) {
+        EXPECT_EQ(sign(compareSwedish(utf8ToCp1252(c.a), utf8ToCp1252(c.b))), c.expected)
+            << c.a << " vs " << c.b;
+    }
+}
+
+TEST(SwedishCollationTest, TableHasTheFoldedAndExchangedLetters) {
+    const auto& t = swedishCollationTable();
+    const std::pair<int, int> cases[] = {{'a', 'A'}, {'z', 'Z'}, {'{', '{'}, {9, 32},    {197, 196},
+                                         {229, 196}, {196, 197}, {228, 197}, {246, 214}, {247, 247},
+                                         {248, 216}, {254, 222}, {255, 255}};
+    for (const auto& [from, to] : cases)
+        EXPECT_EQ(t[static_cast<std::size_t>(from)], to) << from;
+}
+
+TEST(SwedishCollationTest, SortsLinesByTheTextAfterTheKey) {
+    std::vector<std::string> lines;
+    for (const char* l : {"K1\tÖsten", "K2\tÅsa", "K0\tÄrna", "K3\tab", "K4\tAC", "Zz"})
+        lines.push_back(utf8ToCp1252(l));
+    sortResultLines(lines);
+    std::vector<std::string> utf8;
+    for (const std::string& l : lines)
+        utf8.push_back(cp1252ToUtf8(l));
+    // "Zz" has no TAB and sorts by its whole text.
+    EXPECT_EQ(utf8, (std::vector<std::string>{"K3\tab", "K4\tAC", "Zz", "K2\tÅsa", "K0\tÄrna",
+                                              "K1\tÖsten"}));
+}
+
+TEST(IndexKeyTest, OnlyKeysThatStayInTheirFolderAreSafe) {
+    const std::pair<const char*, bool> cases[] = {
+        {"A1B2C3D0", true}, {"ÅSA", true},   {"a b", true},  {"", false},     {"..", false},
+        {"a..b", false},    {"../x", false}, {"a/b", false}, {"a\\b", false}, {"C:x", false},
+        {"a\tb", false},    {"a\nb", false}, {".", true},  // joined with ".KQD" it names ".KQD" in
+                                                           // the folder itself
+    };
+    for (const auto& [key, safe] : cases)
+        EXPECT_EQ(isSafeIndexKey(utf8ToCp1252(key)), safe) << key;
+    EXPECT_FALSE(isSafeIndexKey(std::string("a\0b", 3)));
+    EXPECT_FALSE(isSafeIndexKey(std::string(256, 'A')));
+    EXPECT_TRUE(isSafeIndexKey(std::string(255, 'A')));
 }
 
 }  // namespace

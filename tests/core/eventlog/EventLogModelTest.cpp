@@ -18,25 +18,14 @@
 namespace loom {
 namespace {
 
-struct DateCase {
-    const char* text;
-    std::optional<std::uint32_t> key;
-};
-
-class FilterDate : public ::testing::TestWithParam<DateCase> {};
-
-TEST_P(FilterDate, ParsesYYMMDD) {
-    EXPECT_EQ(EventLogFilter::parseDate(GetParam().text), GetParam().key);
+TEST(EventLogFilter, ParsesYYMMDD) {
+    const std::pair<const char*, std::optional<std::uint32_t>> cases[] = {
+        {"991231", 19991231u}, {"900101", 19900101u}, {"891231", 20891231u}, {"000000", 20000000u},
+        {"990230", 19990230u}, {"091301", {}},        {"090132", {}},        {"09013", {}},
+        {"0901011", {}},       {"09O101", {}},        {" 90101", {}},        {"", {}}};
+    for (const auto& [text, key] : cases)
+        EXPECT_EQ(EventLogFilter::parseDate(text), key) << text;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Dates, FilterDate,
-    ::testing::Values(DateCase{"991231", 19991231u}, DateCase{"900101", 19900101u},
-                      DateCase{"891231", 20891231u}, DateCase{"000000", 20000000u},
-                      DateCase{"990230", 19990230u}, DateCase{"091301", std::nullopt},
-                      DateCase{"090132", std::nullopt}, DateCase{"09013", std::nullopt},
-                      DateCase{"0901011", std::nullopt}, DateCase{"09O101", std::nullopt},
-                      DateCase{" 90101", std::nullopt}, DateCase{"", std::nullopt}));
 
 TEST(SwedishUpperCase, FoldsLettersOnly) {
     EXPECT_EQ(SwedishUpperCase::fold(utf8ToCp1252("åäö éz AZ ÷ ÿ þ 1;")),
@@ -86,31 +75,11 @@ class EventLogModelTest : public ::testing::Test {
     test::RecordingPrompt prompt_;
 };
 
-// 31 December 2089, 1 January 2009, 15 June 2009, an invalid date, two users' arming.
-const std::vector<std::string> kLog = {
-    "40000000"
-    "1F0C59"
-    "00"
-    "01",  //
-    "40000000"
-    "010109"
-    "00"
-    "02",  //
-    "40000000"
-    "0F0609"
-    "00"
-    "03",  //
-    "40000000"
-    "000109"
-    "00"
-    "04",  //
-    "41000000"
-    "0F0609"
-    "01",  //
-    "41000000"
-    "100609"
-    "05",
-};
+// Dates 31 December 2089, 1 January 2009, 15 June 2009 and an invalid one, then two users'
+// arming: code, three bytes, date (day, month, year), one byte and the section or user.
+const std::vector<std::string> kLog = {"400000001F0C590001", "400000000101090002",
+                                       "400000000F06090003", "400000000001090004",
+                                       "410000000F060901",   "4100000010060905"};
 
 TEST_F(EventLogModelTest, EntriesAreNewestFirst) {
     load(kLog);
@@ -131,24 +100,17 @@ TEST_F(EventLogModelTest, LinesAreSplitAtCrLfEmptyOnesDroppedAtMost17) {
     EXPECT_EQ(many.lines[16], "Rad 17");
 }
 
-TEST_F(EventLogModelTest, EmptyLinesCarryNoRecordAndAMissingFileGivesNothing) {
-    load({"", "40", ""});
-    EXPECT_EQ(model_.entries().size(), 1u);
-    LocalFileSystem disk;
+TEST_F(EventLogModelTest, ReadsTheLogFileWhereEmptyLinesCarryNoRecord) {
     test::TempDir dir;
-    model_.load(disk, dir.path("none.LOG"), table_, nullptr, labels_);
-    EXPECT_TRUE(model_.entries().empty());
-    EXPECT_FALSE(model_.canPrint());
-}
-
-TEST_F(EventLogModelTest, ReadsTheLogFile) {
-    test::TempDir dir;
-    std::ofstream(dir.path("x.LOG"), std::ios::binary) << kLog[0] << "\r\n" << kLog[4] << "\r\n";
+    std::ofstream(dir.path("x.LOG"), std::ios::binary) << kLog[0] << "\r\n\r\n" << kLog[4];
     LocalFileSystem disk;
     model_.load(disk, dir.path("x.LOG"), table_, nullptr, labels_);
     ASSERT_EQ(model_.entries().size(), 2u);
     EXPECT_EQ(model_.entries()[0].lines[0], "Tillkoppling");
     EXPECT_EQ(model_.entries()[1].lines[0], "Inbrottslarm");
+    model_.load(disk, dir.path("none.LOG"), table_, nullptr, labels_);
+    EXPECT_TRUE(model_.entries().empty());
+    EXPECT_FALSE(model_.canPrint());
 }
 
 TEST_F(EventLogModelTest, ChoicesOfTheTwoLists) {
@@ -163,52 +125,47 @@ TEST_F(EventLogModelTest, ChoicesOfTheTwoLists) {
     EXPECT_EQ(users[1], "Bo");
 }
 
-struct SearchCase {
-    const char* name;
-    EventLogFilter filter;  // UTF-8 here
-    std::vector<std::string> shown;
-};
-
-class EventLogSearch : public EventLogModelTest,
-                       public ::testing::WithParamInterface<SearchCase> {};
-
-TEST_P(EventLogSearch, ShowsTheMatchingEntriesInListOrder) {
+TEST_F(EventLogModelTest, SearchShowsTheMatchingEntriesInListOrder) {
+    const std::string bo = "Tillkoppling|Användare: Bo", asa = "Tillkoppling|Användare: ÅSA ÖBERG";
+    const std::string undated = "Inbrottslarm|Sektion 4", june = "Inbrottslarm|Sektion 3";
+    const std::string january = "Inbrottslarm|Sektion 2", y2089 = "Inbrottslarm|Sektion 1";
+    std::string seventeen;  // only the first sixteen words count
+    for (int i = 0; i < 16; ++i)
+        seventeen += "x" + std::to_string(i) + ";";
+    const struct {
+        EventLogFilter filter;  // UTF-8 here
+        std::vector<std::string> shown;
+    } cases[] = {{{}, {bo, asa, undated, june, january, y2089}},
+                 {{"", "", "", "090601", ""}, {bo, asa, june, y2089}},
+                 {{"", "", "", "090616", ""}, {bo, y2089}},  // from is inclusive
+                 {{"", "", "", "", "090101"}, {january}},  // only "to": the undated one is left out
+                 {{"", "", "", "991231", ""}, {bo, asa, june, january, y2089}},
+                 {{"", "", "", "891231", ""}, {y2089}},
+                 {{"", "", "", "090101", "090615"}, {asa, june, january}},
+                 {{"Inbrott", "", "", "", ""}, {undated, june, january, y2089}},
+                 {{"inbrott", "", "", "", ""}, {}},  // the event name is case sensitive
+                 {{"", "åsa ö", "", "", ""}, {asa}},
+                 {{"", "tillkoppling", "", "", ""}, {}},  // not in the first line
+                 {{"", "", "sektion 3;bo", "", ""}, {bo, june}},
+                 {{"", "", ";;ektion 1;", "", ""}, {y2089}},
+                 {{"Tillkoppling", "", "ÅSA", "090615", "090615"}, {asa}},
+                 {{"", "", seventeen + "Bo", "", ""}, {}},
+                 // Texts are cut to their field lengths: 63 blanks, 127 letters.
+                 {{"", std::string(63, ' ') + "zzz", "", "", ""}, {}},
+                 {{"", "", std::string(127, 'q') + ";Bo", "", ""}, {}}};
     load(kLog);
-    EventLogFilter f = GetParam().filter;
-    for (std::string* s : {&f.eventName, &f.user, &f.freeText, &f.from, &f.to})
-        *s = utf8ToCp1252(*s);
-    ASSERT_TRUE(search(f));
-    EXPECT_EQ(shownFirstLines(), GetParam().shown);
-    EXPECT_EQ(model_.canPrint(), !GetParam().shown.empty());
+    for (const auto& c : cases) {
+        EventLogFilter f = c.filter;
+        for (std::string* s : {&f.eventName, &f.user, &f.freeText, &f.from, &f.to})
+            *s = utf8ToCp1252(*s);
+        ASSERT_TRUE(search(f));
+        EXPECT_EQ(shownFirstLines(), c.shown)
+            << c.filter.eventName << c.filter.user << c.filter.freeText << c.filter.from << "-"
+            << c.filter.to;
+        EXPECT_EQ(model_.canPrint(), !c.shown.empty());
+    }
     EXPECT_TRUE(prompt_.entries.empty());
 }
-
-const std::string kBo = "Tillkoppling|Användare: Bo";
-const std::string kAsa = "Tillkoppling|Användare: ÅSA ÖBERG";
-const std::string kUndated = "Inbrottslarm|Sektion 4";
-const std::string kJune = "Inbrottslarm|Sektion 3";
-const std::string kJanuary = "Inbrottslarm|Sektion 2";
-const std::string k2089 = "Inbrottslarm|Sektion 1";
-
-INSTANTIATE_TEST_SUITE_P(
-    Filters, EventLogSearch,
-    ::testing::Values(
-        SearchCase{"Nothing", {}, {kBo, kAsa, kUndated, kJune, kJanuary, k2089}},
-        SearchCase{"From", {"", "", "", "090601", ""}, {kBo, kAsa, kJune, k2089}},
-        SearchCase{"FromIsInclusive", {"", "", "", "090616", ""}, {kBo, k2089}},
-        SearchCase{"OnlyToDropsUndated", {"", "", "", "", "090101"}, {kJanuary}},
-        SearchCase{"From1999", {"", "", "", "991231", ""}, {kBo, kAsa, kJune, kJanuary, k2089}},
-        SearchCase{"From2089", {"", "", "", "891231", ""}, {k2089}},
-        SearchCase{"Range", {"", "", "", "090101", "090615"}, {kAsa, kJune, kJanuary}},
-        SearchCase{
-            "EventNamePrefix", {"Inbrott", "", "", "", ""}, {kUndated, kJune, kJanuary, k2089}},
-        SearchCase{"EventNameIsCaseSensitive", {"inbrott", "", "", "", ""}, {}},
-        SearchCase{"UserFoldsSwedishLetters", {"", "åsa ö", "", "", ""}, {kAsa}},
-        SearchCase{"UserNotInFirstLine", {"", "tillkoppling", "", "", ""}, {}},
-        SearchCase{"FreeTextAnyWord", {"", "", "sektion 3;bo", "", ""}, {kBo, kJune}},
-        SearchCase{"FreeTextEmptyWordsIgnored", {"", "", ";;ektion 1;", "", ""}, {k2089}},
-        SearchCase{"Combined", {"Tillkoppling", "", "ÅSA", "090615", "090615"}, {kAsa}}),
-    [](const ::testing::TestParamInfo<SearchCase>& p) { return std::string(p.param.name); });
 
 TEST_F(EventLogModelTest, UserMustFollowTheMarkOnALaterLine) {
     load({"43"});
@@ -218,72 +175,32 @@ TEST_F(EventLogModelTest, UserMustFollowTheMarkOnALaterLine) {
     EXPECT_TRUE(model_.shown().empty());
 }
 
-TEST_F(EventLogModelTest, OnlySixteenWordsCount) {
-    load(kLog);
-    EventLogFilter f;
-    for (int i = 0; i < 16; ++i)
-        f.freeText += "x" + std::to_string(i) + ";";
-    f.freeText += "Bo";
-    ASSERT_TRUE(search(f));
-    EXPECT_TRUE(model_.shown().empty());
-}
-
-TEST_F(EventLogModelTest, TextsAreCutToTheirFieldLengths) {
-    load(kLog);
-    EventLogFilter f;
-    f.user = std::string(63, ' ') + "zzz";
-    ASSERT_TRUE(search(f));
-    EXPECT_TRUE(model_.shown().empty());  // 63 blanks: no user has them
-    f.user = "";
-    f.freeText = std::string(127, 'q') + ";Bo";
-    ASSERT_TRUE(search(f));
-    EXPECT_TRUE(model_.shown().empty());
-}
-
-struct BadDateCase {
-    const char* from;
-    const char* to;
-    const char* message;
-    MessageKind kind;
-};
-
-class EventLogBadDates : public EventLogModelTest,
-                         public ::testing::WithParamInterface<BadDateCase> {};
-
-TEST_P(EventLogBadDates, ShowTheMessageAndKeepTheList) {
+TEST_F(EventLogModelTest, BadDatesShowTheirMessageAndKeepTheList) {
+    const char* const badFrom = "Felaktigt Från-datum.\nDatum skall anges som ÅÅMMDD";
+    const struct {
+        const char *from, *to, *message;
+        MessageKind kind;
+    } cases[] = {
+        {"0913", "", badFrom, MessageKind::Stop},
+        {"", "091301", "Felaktigt Till-datum.\nDatum skall anges som ÅÅMMDD", MessageKind::Stop},
+        {"xx", "yy", badFrom, MessageKind::Stop},
+        {"090102", "090101", "Från-datum är högre än Till-datum!\n\nIngenting kan passa!",
+         MessageKind::Warning}};
     load(kLog);
     EventLogFilter narrow;
     narrow.from = "090616";
     ASSERT_TRUE(search(narrow));
-    ASSERT_EQ(model_.shown().size(), 2u);
-    EventLogFilter f;
-    f.from = GetParam().from;
-    f.to = GetParam().to;
-    EXPECT_FALSE(search(f));
-    ASSERT_EQ(prompt_.entries.size(), 1u);
-    EXPECT_EQ(prompt_.entries[0].text, GetParam().message);
-    EXPECT_EQ(prompt_.entries[0].kind, GetParam().kind);
-    EXPECT_EQ(model_.shown().size(), 2u);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, EventLogBadDates,
-    ::testing::Values(BadDateCase{"0913", "", "Felaktigt Från-datum.\nDatum skall anges som ÅÅMMDD",
-                                  MessageKind::Stop},
-                      BadDateCase{"", "091301",
-                                  "Felaktigt Till-datum.\nDatum skall anges som ÅÅMMDD",
-                                  MessageKind::Stop},
-                      BadDateCase{"xx", "yy", "Felaktigt Från-datum.\nDatum skall anges som ÅÅMMDD",
-                                  MessageKind::Stop},
-                      BadDateCase{"090102", "090101",
-                                  "Från-datum är högre än Till-datum!\n\nIngenting kan passa!",
-                                  MessageKind::Warning}));
-
-TEST(EventLogFilter, ClearEmptiesEveryField) {
-    EventLogFilter f{"Larm", "Bo", "x", "090101", "090202"};
-    f.clear();
-    EXPECT_TRUE(f.eventName.empty() && f.user.empty() && f.freeText.empty() && f.from.empty() &&
-                f.to.empty());
+    for (const auto& c : cases) {
+        prompt_.entries.clear();
+        EventLogFilter f;
+        f.from = c.from;
+        f.to = c.to;
+        EXPECT_FALSE(search(f));
+        ASSERT_EQ(prompt_.entries.size(), 1u);
+        EXPECT_EQ(prompt_.entries[0].text, c.message);
+        EXPECT_EQ(prompt_.entries[0].kind, c.kind);
+        EXPECT_EQ(model_.shown().size(), 2u);
+    }
 }
 
 }  // namespace

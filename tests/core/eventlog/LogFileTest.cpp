@@ -49,36 +49,22 @@ TEST(LogFile, LineIs32UpperCaseDigits) {
     EXPECT_EQ(LogFile::parseLine(LogFile::line(r)), r);
 }
 
-struct LineCase {
-    const char* name;
-    std::string line;
-    const char* bytes;
-};
-
-class ParseLine : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(ParseLine, DecodesPairsAsTheWindowDoes) {
-    EXPECT_EQ(test::hexString(LogFile::parseLine(GetParam().line).bytes), GetParam().bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ParseLine,
-    ::testing::Values(
-        LineCase{"Full", "2C1E2D0E0F060900930500000000FFFF",
-                 "2C 1E 2D 0E 0F 06 09 00 93 05 00 00 00 00 FF FF"},
-        LineCase{"CutTo32", "000102030405060708090A0B0C0D0E0F1011",
-                 "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F"},
+TEST(LogFile, ParseLineDecodesPairsAsTheWindowDoes) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"2C1E2D0E0F060900930500000000FFFF", "2C 1E 2D 0E 0F 06 09 00 93 05 00 00 00 00 FF FF"},
+        {"000102030405060708090A0B0C0D0E0F1011", "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F"},
         // 'a' - 0x37 = 42, 'b' - 0x37 = 43: 42 * 16 + 43 = 715, kept to 8 bits 0xCB.
-        LineCase{"LowerCase", "ab", "CB FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
+        {"ab", "CB FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
         // ' ' - 0x37 = -23: -23 * 16 - 23 = -391 = 0x79 in 8 bits; 0xE4 - 0x37 = 0xAD.
-        LineCase{"OtherCharacters",
-                 "  \xE4"
-                 "0",
-                 "79 D0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
-        LineCase{"Short", "0102", "01 02 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
-        LineCase{"OddLength", "010", "01 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
-        LineCase{"Empty", "", "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"}),
-    [](const ::testing::TestParamInfo<LineCase>& p) { return std::string(p.param.name); });
+        {"  \xE4"
+         "0",
+         "79 D0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
+        {"0102", "01 02 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
+        {"010", "01 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
+        {"", "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"}};
+    for (const auto& [line, bytes] : cases)
+        EXPECT_EQ(test::hexString(LogFile::parseLine(line).bytes), bytes) << line;
+}
 
 TEST(LogFile, SplitLinesTakesCrLfAndLf) {
     const auto lines = LogFile::splitLines("A\r\nB\nC\r\rD\r\n\r\nE");
@@ -88,30 +74,22 @@ TEST(LogFile, SplitLinesTakesCrLfAndLf) {
     EXPECT_EQ(LogFile::splitLines("X\r\n").size(), 1u);
 }
 
-struct PathCase {
-    const char* document;
-    const char* log;  // empty: none
-};
-
-class LogFilePathCase : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(LogFilePathCase, NamesTheFileByTheIdentifiersTime) {
+TEST(LogFile, PathNamesTheFileByTheIdentifiersTime) {
     const ProgramDirectory home("/home/x");
-    const std::filesystem::path path = LogFilePath(home, GetParam().document);
-    const std::string expected = GetParam().log;
-    EXPECT_EQ(path,
-              expected.empty() ? std::filesystem::path() : home.file(ProgramFolder::Log, expected));
+    const std::pair<const char*, const char*> cases[] = {{"/x/FILES/A1B2C3D0.KQD", "04B638B9.LOG"},
+                                                         {"a0000100.kqd", "00000024.LOG"},
+                                                         {"/x/A0000000.KQD", "00000000.LOG"},
+                                                         {"BZZZZZZ0.KQD", "81BF0FFF.LOG"},
+                                                         {"A0000100.old.KQD", "00000024.LOG"},
+                                                         {"A000010.KQD", ""},
+                                                         {"A00-0100.KQD", ""},
+                                                         {"/x.y/noext", ""},
+                                                         {"", ""}};
+    for (const auto& [document, log] : cases)
+        EXPECT_EQ(LogFilePath(home, document),
+                  *log ? home.file(ProgramFolder::Log, log) : std::filesystem::path())
+            << document;
 }
-
-INSTANTIATE_TEST_SUITE_P(Paths, LogFilePathCase,
-                         ::testing::Values(PathCase{"/x/FILES/A1B2C3D0.KQD", "04B638B9.LOG"},
-                                           PathCase{"a0000100.kqd", "00000024.LOG"},
-                                           PathCase{"/x/A0000000.KQD", "00000000.LOG"},
-                                           PathCase{"BZZZZZZ0.KQD", "81BF0FFF.LOG"},
-                                           PathCase{"A0000100.old.KQD", "00000024.LOG"},
-                                           PathCase{"A000010.KQD", ""},
-                                           PathCase{"A00-0100.KQD", ""}, PathCase{"/x.y/noext", ""},
-                                           PathCase{"", ""}));
 
 class MergeLogTest : public ::testing::Test {
   protected:
@@ -123,40 +101,37 @@ class MergeLogTest : public ::testing::Test {
     LocalFileSystem disk_;
 };
 
-TEST_F(MergeLogTest, FirstReadKeepsEveryRecordOldestFirst) {
-    LogMergeCounts counts;
-    ASSERT_TRUE(MergeLog(disk_, logPath(), received({3, 2, 1}), &counts));
-    EXPECT_EQ(readFile(logPath()), lineOf(1) + "\r\n" + lineOf(2) + "\r\n" + lineOf(3) + "\r\n");
-    EXPECT_EQ(counts.total, 3u);
-    EXPECT_EQ(counts.added, 3u);
-}
-
-TEST_F(MergeLogTest, SecondReadAddsOnlyTheNewerRecords) {
-    writeFile(logPath(), lineOf(1) + "\r\n" + lineOf(2) + "\r\n" + lineOf(3) + "\r\n");
-    LogMergeCounts counts;
-    ASSERT_TRUE(MergeLog(disk_, logPath(), received({5, 4, 3, 2}), &counts));
-    EXPECT_EQ(readFile(logPath()), lineOf(1) + "\r\n" + lineOf(2) + "\r\n" + lineOf(3) + "\r\n" +
-                                       lineOf(4) + "\r\n" + lineOf(5) + "\r\n");
-    EXPECT_EQ(counts.total, 5u);
-    EXPECT_EQ(counts.added, 2u);
-}
-
-TEST_F(MergeLogTest, UnknownRecordsAreAllAppended) {
-    writeFile(logPath(), lineOf(1) + "\r\n" + lineOf(2) + "\n");
-    LogMergeCounts counts;
-    ASSERT_TRUE(MergeLog(disk_, logPath(), received({7, 1, 6}), &counts));
-    EXPECT_EQ(readFile(logPath()), lineOf(1) + "\r\n" + lineOf(2) + "\r\n" + lineOf(6) + "\r\n" +
-                                       lineOf(1) + "\r\n" + lineOf(7) + "\r\n");
-    EXPECT_EQ(counts.added, 3u);
-}
-
-TEST_F(MergeLogTest, ShortTailIsDropped) {
-    std::vector<std::uint8_t> bytes = received({9, 8});
-    bytes.insert(bytes.end(), 8, 0x77);  // 40 bytes
-    LogMergeCounts counts;
-    ASSERT_TRUE(MergeLog(disk_, logPath(), bytes, &counts));
-    EXPECT_EQ(readFile(logPath()), lineOf(8) + "\r\n" + lineOf(9) + "\r\n");
-    EXPECT_EQ(counts.total, 2u);
+TEST_F(MergeLogTest, AddsOnlyTheRecordsNewerThanTheLogsLast) {
+    // Records are named by their byte; the log's lines oldest first, received newest first.
+    const struct {
+        std::vector<std::uint8_t> log, received;
+        std::size_t tail;  // bytes of a short record after the received ones
+        std::vector<std::uint8_t> merged;
+        unsigned total, added;
+    } cases[] = {
+        {{}, {3, 2, 1}, 0, {1, 2, 3}, 3, 3},
+        {{1, 2, 3}, {5, 4, 3, 2}, 0, {1, 2, 3, 4, 5}, 5, 2},
+        {{1, 2}, {7, 1, 6}, 0, {1, 2, 6, 1, 7}, 5, 3},  // the last one unknown: all appended
+        {{}, {9, 8}, 8, {8, 9}, 2, 2},
+        {{1, 2}, {}, 0, {1, 2}, 2, 0}};
+    for (const auto& c : cases) {
+        std::string log, merged;
+        for (std::uint8_t b : c.log)
+            log += lineOf(b) + (b == 2 ? "\n" : "\r\n");  // a LF-only line is rewritten
+        for (std::uint8_t b : c.merged)
+            merged += lineOf(b) + "\r\n";
+        std::filesystem::remove(logPath());
+        if (!log.empty()) writeFile(logPath(), log);
+        std::vector<std::uint8_t> bytes;
+        for (std::uint8_t b : c.received)
+            bytes.insert(bytes.end(), LogRecord::kSize, b);
+        bytes.insert(bytes.end(), c.tail, 0x77);
+        LogMergeCounts counts;
+        ASSERT_TRUE(MergeLog(disk_, logPath(), bytes, &counts));
+        EXPECT_EQ(readFile(logPath()), merged) << merged;
+        EXPECT_EQ(counts.total, c.total) << merged;
+        EXPECT_EQ(counts.added, c.added) << merged;
+    }
 }
 
 TEST_F(MergeLogTest, FailedWriteKeepsTheOldLog) {
@@ -180,13 +155,6 @@ TEST_F(MergeLogTest, UnreadableLogIsNotReplaced) {
     EXPECT_FALSE(MergeLog(files, logPath(), received({2})));
     EXPECT_EQ(readFile(logPath()), old);
     EXPECT_EQ(files.replaceFileCalls(), 0);
-}
-
-TEST_F(MergeLogTest, NothingReceivedRewritesTheSameLog) {
-    const std::string old = lineOf(1) + "\r\n" + lineOf(2) + "\r\n";
-    writeFile(logPath(), old);
-    ASSERT_TRUE(MergeLog(disk_, logPath(), {}));
-    EXPECT_EQ(readFile(logPath()), old);
 }
 
 }  // namespace
