@@ -11,7 +11,8 @@ bool parseHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
     out.clear();
     int high = -1;
     for (char c : text) {
-        if (c == ' ' || c == '\t' || c == ',') continue;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == ',')
+            continue;
         const int v = hexDigitValue(c);
         if (v < 0) return false;
         if (high < 0) {

@@ -7,7 +7,7 @@
 
 namespace loom::cli {
 
-// Hex bytes, blanks and commas allowed anywhere between digits ("B0 0A", "b00a").
+// Hex bytes, white space and commas allowed anywhere between digits ("B0 0A", "b00a").
 bool parseHexBytes(std::string_view text, std::vector<std::uint8_t>& out);
 // Two upper-case hexadecimal digits.
 std::string hexOf(std::uint8_t b);

@@ -40,6 +40,12 @@ void printResults(CliContext& ctx, AppContext& app, const CopyRunPrompt& prompt)
 
 // ---- export ----
 
+std::map<std::string, OnCopyError> onErrorChoices() {
+    return {{"retry", OnCopyError::Retry},
+            {"skip", OnCopyError::Skip},
+            {"skip-all", OnCopyError::SkipAll}};
+}
+
 struct ExportOptions {
     std::string to;
     bool all = false;
@@ -62,13 +68,9 @@ bool linesOfKeys(CliContext& ctx, AppContext& app, const std::vector<std::string
             ctx.exitCode = kExitRefused;
             return false;
         }
-        const std::filesystem::path file = app.programDirectory().file(
-            ProgramFolder::Files, key + std::string(ProgramDirectory::kDataExtension));
-        if (!app.files().exists(file)) {
-            ctx.err << "error: no data file " << file.string() << "\n";
-            ctx.exitCode = kExitRefused;
-            return false;
-        }
+        // A key without a file is not refused here: like a file that vanished from a
+        // result list, the run reports why it could not be copied and lists it as not
+        // copied.
         std::string line = key;
         for (const std::string& candidate : indexed) {
             if (IndexEngine::keyOf(candidate) == key) {
@@ -112,13 +114,14 @@ void exportFiles(CliContext& ctx, const ExportOptions& o) {
 struct ImportOptions {
     std::string from;
     bool replaceCustomerInfo = false;
+    OnCopyError onError = OnCopyError::Skip;
 };
 
 void importFiles(CliContext& ctx, const ImportOptions& o) {
     CliSession session(ctx);
     if (!session.login()) return;
     AppContext& app = session.app();
-    CopyRunPrompt prompt(ctx.err, OnCopyError::Skip);
+    CopyRunPrompt prompt(ctx.err, o.onError);
     app.setPrompt(prompt);
     Importer importer(app);
     if (!folderArgument(ctx, o.from, importer.folderText)) return;
@@ -158,10 +161,7 @@ void registerExportImportCommands(CLI::App& app, CliContext& ctx) {
                      "When a file cannot be copied: retry (up to 3 attempts in all, then "
                      "skip it), skip (the default) or skip-all (skip it and every file "
                      "after it)")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, OnCopyError>{{"retry", OnCopyError::Retry},
-                                               {"skip", OnCopyError::Skip},
-                                               {"skip-all", OnCopyError::SkipAll}}));
+        ->transform(CLI::CheckedTransformer(onErrorChoices()));
     exportCmd->callback([&ctx, exp, allOpt, afterOpt, fileOpt] {
         if (allOpt->count() + afterOpt->count() + fileOpt->count() == 0) {
             ctx.err << "error: name the files: --all, --changed-after YYYY-MM-DD or --file KEY\n";
@@ -186,6 +186,12 @@ void registerExportImportCommands(CLI::App& app, CliContext& ctx) {
     importCmd->add_option("--from", imp->from, "The folder to import from")->required();
     importCmd->add_flag("--replace-customer-info", imp->replaceCustomerInfo,
                         "Take the whole file from the folder (\"Byt ut gammal kundinformation\")");
+    // Import asks nothing today (unreadable files are left out silently); the option is
+    // taken so that scripts can pass the same answers to both commands.
+    importCmd
+        ->add_option("--on-error", imp->onError,
+                     "Accepted for symmetry with export; import asks no questions")
+        ->transform(CLI::CheckedTransformer(onErrorChoices()));
     importCmd->callback([&ctx, imp] { importFiles(ctx, *imp); });
 }
 

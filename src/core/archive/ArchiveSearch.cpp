@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "archive/FileId.h"
+#include "archive/FolderCheck.h"
 #include "archive/IndexEngine.h"
 #include "archive/IndexKey.h"
 #include "archive/SwedishCollation.h"
@@ -79,7 +80,7 @@ std::filesystem::path resultFilePath(AppContext& context, ResultList which,
     if (which == ResultList::Found)
         return dataFileIn(context.programDirectory().folder(ProgramFolder::Files), key);
     if (list.empty() || list.front().empty()) return {};
-    return dataFileIn(std::filesystem::path(list.front()), key);
+    return dataFileIn(pathFromText(list.front()), key);
 }
 
 FileInfo readFileInfo(AppContext& context, const std::filesystem::path& path,

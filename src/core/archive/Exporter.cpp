@@ -40,8 +40,9 @@ bool Exporter::select(const ExportRequest& request, std::filesystem::path& sourc
     switch (request.selection) {
         case ExportSelection::All:
             source = files;
-            IndexEngine(context_).SearchIndex(kDataIndex, {}, lines);
-            return true;
+            // An index that cannot be read (message 4 shown) must not pass for an empty
+            // archive: the run would report nothing to copy and move LatestExport on.
+            return IndexEngine(context_).SearchIndex(kDataIndex, {}, lines);
         case ExportSelection::ChangedAfter: {
             const std::optional<std::int64_t> limit =
                 parseExportDate(context_.clock(), request.dateText);
@@ -51,7 +52,7 @@ bool Exporter::select(const ExportRequest& request, std::filesystem::path& sourc
             }
             source = files;
             std::vector<std::string> all;
-            IndexEngine(context_).SearchIndex(kDataIndex, {}, all);
+            if (!IndexEngine(context_).SearchIndex(kDataIndex, {}, all)) return false;
             for (std::string& line : all) {
                 const std::string_view key = IndexEngine::keyOf(line);
                 // A key that is no plain name names no file of the archive.
@@ -101,13 +102,7 @@ bool Exporter::selectCurrent(std::filesystem::path& source, std::vector<std::str
 CopyRunResult Exporter::copyRun(const std::filesystem::path& source,
                                 const std::filesystem::path& destination,
                                 const std::vector<std::string>& lines) {
-    SearchResults& results = context_.searchResults();
-    std::vector<std::string>& copiedList = results.list(ResultList::Copied);
-    std::vector<std::string>& notCopiedList = results.list(ResultList::NotCopied);
-    copiedList.clear();
-    notCopiedList.clear();
-    CopyRunResult result;
-    result.ran = true;
+    CopyRun run(context_);
     bool cancelAll = false;
     for (const std::string& line : lines) {
         const std::string_view key = IndexEngine::keyOf(line);
@@ -124,20 +119,12 @@ CopyRunResult Exporter::copyRun(const std::filesystem::path& source,
             const bool upToDate = toTime && fromTime && *toTime >= *fromTime;
             if (!upToDate) copied = copyOne(from, to, cancelAll);
         }
-        if (copied) {
-            copiedList.push_back(line);
-            ++result.copied;
-        } else {
-            notCopiedList.push_back(line);
-            ++result.notCopied;
-        }
+        if (copied)
+            run.copied(line);
+        else
+            run.notCopied(line);
     }
-    const std::string head = folderText(source);
-    if (!copiedList.empty()) copiedList.insert(copiedList.begin(), head);
-    if (!notCopiedList.empty()) notCopiedList.insert(notCopiedList.begin(), head);
-    context_.prompt().show(MessageId::FilesCopied, {result.copied, result.notCopied},
-                           MessageKind::Information);
-    return result;
+    return run.finish(source, source);
 }
 
 bool Exporter::copyOne(const std::filesystem::path& from, const std::filesystem::path& to,

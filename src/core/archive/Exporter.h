@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "archive/CopyRun.h"
 
 #include "archive/ExportRequest.h"
 
@@ -14,12 +15,6 @@ class AppContext;
 class OpenDocument;
 
 // How an export or import ended. Without a run the dialog stays open with its input.
-struct CopyRunResult {
-    bool ran = false;
-    int copied = 0;
-    int notCopied = 0;
-};
-
 // The export dialog's OK: checks the folder, selects the DATA.KQI lines, copies their
 // files, fills "Kopierade" and "Ej kopierade", reports the counts (message 58) and
 // remembers the day as LatestExport.

@@ -13,11 +13,6 @@ bool endsInSeparator(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path pathFromText(std::string_view text) {
-    const std::string utf8 = cp1252ToUtf8(text);
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 std::optional<std::filesystem::path> checkFolder(AppContext& context, std::string_view text) {
     if (text.empty() || !context.files().isDirectory(pathFromText(text))) {
         context.prompt().show(MessageId::FolderMissing);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace loom {
 
 class AppContext;
@@ -15,8 +17,5 @@ std::optional<std::filesystem::path> checkFolder(AppContext& context, std::strin
 
 // A folder as the result lists hold it: code page 1252 with a trailing separator.
 std::string folderText(const std::filesystem::path& folder);
-
-// The path a code page 1252 text names.
-std::filesystem::path pathFromText(std::string_view text);
 
 }  // namespace loom

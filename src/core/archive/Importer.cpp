@@ -41,13 +41,7 @@ CopyRunResult Importer::ok() {
     files.createFolder(archive);
     const std::vector<std::string> names = files.list(*folder, ProgramDirectory::kDataExtension);
 
-    SearchResults& results = context_.searchResults();
-    std::vector<std::string>& copiedList = results.list(ResultList::Copied);
-    std::vector<std::string>& notCopiedList = results.list(ResultList::NotCopied);
-    copiedList.clear();
-    notCopiedList.clear();
-    CopyRunResult result;
-    result.ran = true;
+    CopyRun run(context_);
     for (const std::string& name : names) {
         // Listed names are plain names; one that is not could lead the copy out of FILES.
         if (!isSafeIndexKey(name)) continue;
@@ -56,24 +50,16 @@ CopyRunResult Importer::ok() {
         const Outcome outcome = importOne(from, to);
         if (outcome == Outcome::Copied) {
             DataFile imported(context_);
-            copiedList.push_back(imported.Read(to, false) ? imported.DisplayName()
-                                                          : DataFile::fileTitle(to));
-            ++result.copied;
+            run.copied(imported.Read(to, false) ? imported.DisplayName() : DataFile::fileTitle(to));
             if (const std::optional<std::int64_t> time = files.lastWriteTime(from))
                 files.setLastWriteTime(to, *time);
         } else if (outcome == Outcome::NotCopied) {
             DataFile source(context_);
             if (!source.Read(from, false)) continue;
-            notCopiedList.push_back(source.DisplayName());
-            ++result.notCopied;
+            run.notCopied(source.DisplayName());
         }
     }
-    if (!copiedList.empty()) copiedList.insert(copiedList.begin(), loom::folderText(archive));
-    if (!notCopiedList.empty())
-        notCopiedList.insert(notCopiedList.begin(), loom::folderText(*folder));
-    context_.prompt().show(MessageId::FilesCopied, {result.copied, result.notCopied},
-                           MessageKind::Information);
-    return result;
+    return run.finish(archive, *folder);
 }
 
 Importer::Outcome Importer::importOne(const std::filesystem::path& from,

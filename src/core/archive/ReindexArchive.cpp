@@ -67,8 +67,11 @@ void rebuildFormIndex(AppContext& context, ReindexCounts& counts) {
             return true;
         },
         [&](const std::filesystem::path& path, std::string_view systemError) {
-            context.prompt().show(systemError, MessageKind::Warning);
-            context.prompt().show(MessageId::CannotOpenFile, {pathText(path)});
+            // One box: the system's reason, then which file.
+            std::string text(systemError);
+            text += '\n';
+            text += formatMessage(MessageId::CannotOpenFile, {pathText(path)});
+            context.prompt().show(text, MessageKind::Warning);
         });
     index->replace(content);
 }

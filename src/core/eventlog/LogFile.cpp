@@ -68,7 +68,9 @@ bool LogFile::readLines(FileSystem& files, const std::filesystem::path& path, st
 
 std::filesystem::path LogFilePath(const ProgramDirectory& programDirectory,
                                   const std::filesystem::path& documentPath) {
-    std::string title = documentPath.filename().string();
+    // Through the program's own conversion: a name the system's code page cannot hold
+    // must not throw.
+    std::string title = pathText(documentPath.filename());
     title = title.substr(0, title.find('.'));
     std::uint32_t time = 0;
     char letter = 0;

@@ -95,4 +95,9 @@ std::string pathText(const std::filesystem::path& path) {
     return utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
+std::filesystem::path pathFromText(std::string_view text) {
+    const std::string utf8 = cp1252ToUtf8(text);
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 }  // namespace loom

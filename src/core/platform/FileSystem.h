@@ -109,7 +109,8 @@ class LocalFileSystem final : public FileSystem {
     bool setLastWriteTime(const std::filesystem::path& path, std::int64_t seconds) override;
 };
 
-// A path as messages show it (code page 1252).
+// A path as messages show it (code page 1252), and the path a code page 1252 text names.
 std::string pathText(const std::filesystem::path& path);
+std::filesystem::path pathFromText(std::string_view text);
 
 }  // namespace loom
