@@ -85,6 +85,12 @@ TEST_F(LogCommandsTest, ShowJsonHasTheDecodedEntriesNewestFirst) {
     for (const auto& item : ordered[0].items())
         keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"text", "date", "lines", "color", "background"}));
+    // An intrusion is white on red.
+    std::ofstream(logPath(), std::ios::binary) << "101E2D0E0F0609000000000000000000\r\n";
+    const json red =
+        json::parse(runCli({"log", "show", logPath(), "--form", form(), "--json"}).out);
+    EXPECT_EQ(red[0]["color"], "#FFFFFF");
+    EXPECT_EQ(red[0]["background"], "#C00000");
 }
 
 TEST_F(LogCommandsTest, ShowPrintsFilteredPlainTextAndRefusesBadDates) {

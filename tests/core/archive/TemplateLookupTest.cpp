@@ -7,12 +7,13 @@
 namespace loom {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::Lines;
 
 class TemplateLookupTest : public test::ArchiveHome {
   protected:
     TemplateLookupTest() {
         writeText(formIndex(), utf8ToCp1252("ALFA.FRM\tALFA 2000 CENTRAL\tAlfa\r\n"
+                                            "ALFA2.FRM\tALFA 2000 CEX\tAlfa X\r\n"
                                             "BETA1.FRM\tBETA 100\tBeta ett\r\n"
                                             "BETA2.FRM\tBETA 100 PLUS\tBeta två\r\n"
                                             "../EVIL.FRM\tBETA 100 EVIL\tx\r\n"));
@@ -20,8 +21,9 @@ class TemplateLookupTest : public test::ArchiveHome {
 };
 
 TEST_F(TemplateLookupTest, OneMatchGivesItsFileWithoutAsking) {
-    // Cut to 13 characters and upper-cased: "ALFA 2000 CEN".
-    EXPECT_EQ(findTemplateForSystem(context_, "alfa 2000 centralen 2"), "ALFA.FRM");
+    // Cut to 13 characters and upper-cased: "ALFA 2000 CEN", not "ALFA 2000 CE" (two
+    // templates) nor "ALFA 2000 CENX" (none).
+    EXPECT_EQ(findTemplateForSystem(context_, "alfa 2000 cenxyz"), "ALFA.FRM");
     EXPECT_TRUE(dialogs_.systemRowsShown.empty());
     EXPECT_TRUE(prompt_.entries.empty());
 }
@@ -45,7 +47,7 @@ TEST_F(TemplateLookupTest, NoMatchAsksMessage34ThenOffersEveryTemplate) {
     dialogs_.systemChoices = {0};
     EXPECT_EQ(findTemplateForSystem(context_, "GAMMA"), "ALFA.FRM");
     ASSERT_EQ(dialogs_.systemRowsShown.size(), 1u);
-    EXPECT_EQ(dialogs_.systemRowsShown[0].size(), 3u);
+    EXPECT_EQ(dialogs_.systemRowsShown[0].size(), 4u);
     EXPECT_EQ(prompt_.texts()[0],
               "Kan inte hitta mallen till sökt system.\nsystem: GAMMA.\n\nVill du använda en "
               "annan mall?");
