@@ -13,6 +13,7 @@
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "support/RunCli.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace loom {
@@ -21,33 +22,12 @@ namespace {
 using nlohmann::json;
 using test::CliRun;
 using test::runCli;
+using test::ScopedEnv;
 
 std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-
-// Sets an environment variable for one test and puts back what was there.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A program directory with the demo templates, a password file (system password "sys",
 // user "anna" / "hemlig") and settings of its own.

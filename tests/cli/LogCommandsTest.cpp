@@ -116,6 +116,10 @@ TEST_F(LogCommandsTest, ShowPrintsFilteredPlainTextAndRefusesBadDates) {
         EXPECT_EQ(r.out, c.out) << args.back();
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
+    // A system without a log yet has no entries, as in the log window.
+    const CliRun none = runCli({"log", "show", logPath() + "X", "--form", form(), "--json"});
+    EXPECT_EQ(none.code, 0);
+    EXPECT_EQ(none.out, "[]\n");
 }
 
 TEST_F(LogCommandsTest, MergeAddsTheNewRecords) {

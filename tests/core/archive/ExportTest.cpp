@@ -133,6 +133,18 @@ TEST_F(ExportTest, MissingFolderOrBadDateStopsBeforeTheRun) {
     EXPECT_TRUE(fs::is_empty(disk_));
 }
 
+TEST_F(ExportTest, AnUnreadableIndexIsNoEmptyArchive) {
+    threeSystems();
+    files_.failLocked();  // another program holds DATA.KQI
+    EXPECT_FALSE(exportWith(ExportSelection::All).ran);
+    EXPECT_FALSE(exportWith(ExportSelection::ChangedAfter, "1997-12-24").ran);
+    const std::string cannotOpen =
+        "Kan inte öppna filen.\nfil: " + (home_ / "INDEX" / "DATA.KQI").string();
+    EXPECT_EQ(prompt_.texts(), (Lines{cannotOpen, cannotOpen}));
+    EXPECT_EQ(latestExport(), "");
+    EXPECT_TRUE(fs::is_empty(disk_));
+}
+
 TEST_F(ExportTest, AllCopiesEveryIndexedFileWithItsBytesAndTime) {
     threeSystems();
     const CopyRunResult r = exportWith(ExportSelection::All);
