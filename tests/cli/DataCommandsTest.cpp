@@ -24,11 +24,6 @@ using test::CliRun;
 using test::runCli;
 using test::ScopedEnv;
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // A program directory with the demo templates, a password file (system password "sys",
 // user "anna" / "hemlig") and settings of its own.
 class DataCommandsTest : public ::testing::Test {
@@ -116,13 +111,13 @@ TEST_F(DataCommandsTest, NewMakesANamedFileUnderTheSystemPasswordWithDefaultsAnd
 
 TEST_F(DataCommandsTest, SetChangesValuesAndRefusesWhatTheFieldRefuses) {
     const std::string path = newSystem({"0x100=Före"});
-    const std::string before = readBytes(path);
+    const std::string before = test::readFile(path);
 
     CliRun refused =
         runCli({"--login", "anna", "data", "set", path, "0x100=Efter", "0x4C0=123456789"});
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.err.find("0x000004C0"), std::string::npos) << refused.err;
-    EXPECT_TRUE(readBytes(path) == before);  // nothing written
+    EXPECT_TRUE(test::readFile(path) == before);  // nothing written
 
     // Global options may follow the command words.
     CliRun ok = runCli({"data", "set", path, "0x100=Efter", "0x528=00012", "--login", "anna"});
@@ -173,7 +168,7 @@ TEST_F(DataCommandsTest, LoginIsRequiredAndChecked) {
 
 TEST_F(DataCommandsTest, ShowRefusesADamagedFileWithTheMessageText) {
     const std::string path = newSystem({});
-    std::string bytes = readBytes(path);
+    std::string bytes = test::readFile(path);
     bytes[200] = static_cast<char>(bytes[200] ^ 0x10);
     std::ofstream(path, std::ios::binary) << bytes;
     CliRun r = runCli({"data", "show", path});

@@ -27,11 +27,6 @@ constexpr std::int64_t kLongAgo = 1'500'000'000;
 
 using test::ScopedEnv;
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // An archive with a password file (system password "sys", user "anna" / "hemlig"), two
 // indexed systems written long ago, and an empty outside folder.
 class ExportImportCommandsTest : public ::testing::Test {
@@ -88,7 +83,7 @@ TEST_F(ExportImportCommandsTest, ExportAllPrintsBothListsAndTheCounts) {
     EXPECT_EQ(r.out, "Kopierade: " + filesHead() +
                          "\nAAA\tKund A\nBBB\tKund B\nEj kopierade:\n2 filer har kopierats.\n0 "
                          "filer har inte kopierats.\n");
-    EXPECT_EQ(readText(onDisk("BBB")), readText(archived("BBB")));
+    EXPECT_EQ(test::readFile(onDisk("BBB")), test::readFile(archived("BBB")));
 
     // Everything is there now: nothing to copy, and a date to start from.
     const CliRun again = run({"export", "--to", disk_.string(), "--changed-after", "2000-01-01"});
@@ -187,7 +182,7 @@ TEST_F(ExportImportCommandsTest, ImportPrintsTheListsAndHonoursReplaceCustomerIn
     const CliRun replaced = run(
         {"import", "--from", disk_.string(), "--replace-customer-info", "--on-error", "skip-all"});
     EXPECT_EQ(replaced.code, 0) << replaced.err;
-    EXPECT_EQ(readText(archived("AAA")), readText(onDisk("AAA")));
+    EXPECT_EQ(test::readFile(archived("AAA")), test::readFile(onDisk("AAA")));
     EXPECT_NE(replaced.out.find("AAA\tDiskens kund\n"), std::string::npos) << replaced.out;
 }
 

@@ -23,11 +23,6 @@ using test::runCli;
 
 using test::ScopedEnv;
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // The demo template, a system naming user 1 "Åsa" and area 2 "Lager", and a log of an
 // unknown event followed by user 1 arming area 2.
 class LogCommandsTest : public ::testing::Test {
@@ -130,7 +125,7 @@ TEST_F(LogCommandsTest, MergeAddsTheNewRecords) {
     CliRun r = runCli({"log", "merge", logPath(), hex});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "3 records in the log, 1 added\n");
-    EXPECT_EQ(readBytes(logPath()),
+    EXPECT_EQ(test::readFile(logPath()),
               "05000000010109000000000000000000\r\n201E2D0E0F060901FDFFFFFFFFFFFFFF\r\n"
               "211E2D0E10060901FDFFFFFFFFFFFFFF\r\n");
     for (const char* bad : {"0", "GG", "12 3"}) {

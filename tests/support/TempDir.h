@@ -5,12 +5,19 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 namespace loom::test {
+
+// A whole file's bytes (empty when it cannot be read).
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 // A folder of its own for the running test, removed with it.
 class TempDir {
