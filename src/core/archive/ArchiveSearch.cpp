@@ -21,12 +21,6 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-std::filesystem::path dataFileIn(const std::filesystem::path& folder, std::string_view key) {
-    std::string name(key);
-    name += ProgramDirectory::kDataExtension;
-    return folder / std::filesystem::path(name);
-}
-
 }  // namespace
 
 bool valuesMatch(const std::vector<std::string>& upperValues,
@@ -58,7 +52,7 @@ bool searchArchive(AppContext& context, const std::vector<std::string>& keywords
     std::vector<std::string> values;
     for (std::string& line : lines) {
         const std::string_view key = IndexEngine::keyOf(line);
-        if (!isSafeIndexKey(key) || !data.Read(dataFileIn(folder, key), false)) continue;
+        if (!isSafeIndexKey(key) || !data.Read(dataFilePath(folder, key), false)) continue;
         values.clear();
         data.Store().forEach([&values](const FieldRecord& r) { values.push_back(upper(r.value)); });
         if (valuesMatch(values, upperKeywords)) found.push_back(std::move(line));
@@ -78,9 +72,9 @@ std::filesystem::path resultFilePath(AppContext& context, ResultList which,
     const std::string_view key = IndexEngine::keyOf(line);
     if (!isSafeIndexKey(key)) return {};
     if (which == ResultList::Found)
-        return dataFileIn(context.programDirectory().folder(ProgramFolder::Files), key);
+        return dataFilePath(context.programDirectory().folder(ProgramFolder::Files), key);
     if (list.empty() || list.front().empty()) return {};
-    return dataFileIn(pathFromText(list.front()), key);
+    return dataFilePath(pathFromText(list.front()), key);
 }
 
 FileInfo readFileInfo(AppContext& context, const std::filesystem::path& path,

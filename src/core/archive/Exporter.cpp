@@ -11,15 +11,6 @@
 #include "platform/Settings.h"
 
 namespace loom {
-namespace {
-
-std::string dataFileName(std::string_view key) {
-    std::string name(key);
-    name += ProgramDirectory::kDataExtension;
-    return name;
-}
-
-}  // namespace
 
 CopyRunResult Exporter::ok(const ExportRequest& request) {
     const std::optional<std::filesystem::path> destination =
@@ -58,7 +49,7 @@ bool Exporter::select(const ExportRequest& request, std::filesystem::path& sourc
                 // A key that is no plain name names no file of the archive.
                 if (!isSafeIndexKey(key)) continue;
                 const std::optional<std::int64_t> written =
-                    context_.files().lastWriteTime(files / dataFileName(key));
+                    context_.files().lastWriteTime(dataFilePath(files, key));
                 if (written && *written >= *limit) lines.push_back(std::move(line));
             }
             return true;
@@ -109,9 +100,8 @@ CopyRunResult Exporter::copyRun(const std::filesystem::path& source,
         if (beforeFile) beforeFile(key);
         bool copied = false;
         if (isSafeIndexKey(key) && !cancelAll) {
-            const std::string name = dataFileName(key);
-            const std::filesystem::path from = source / name;
-            const std::filesystem::path to = destination / name;
+            const std::filesystem::path from = dataFilePath(source, key);
+            const std::filesystem::path to = dataFilePath(destination, key);
             FileSystem& files = context_.files();
             const std::optional<std::int64_t> toTime =
                 files.exists(to) ? files.lastWriteTime(to) : std::nullopt;

@@ -1,5 +1,10 @@
 #include "archive/IndexKey.h"
 
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/ProgramDirectory.h"
+
 namespace loom {
 
 bool isSafeIndexKey(std::string_view key) {
@@ -11,6 +16,12 @@ bool isSafeIndexKey(std::string_view key) {
         if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':') return false;
     }
     return true;
+}
+
+std::filesystem::path dataFilePath(const std::filesystem::path& folder, std::string_view key) {
+    std::string name(key);
+    name += ProgramDirectory::kDataExtension;
+    return folder / pathFromText(name);
 }
 
 }  // namespace loom

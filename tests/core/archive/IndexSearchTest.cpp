@@ -183,6 +183,9 @@ TEST(IndexKeyTest, OnlyKeysThatStayInTheirFolderAreSafe) {
     EXPECT_FALSE(isSafeIndexKey(std::string("a\0b", 3)));
     EXPECT_FALSE(isSafeIndexKey(std::string(256, 'A')));
     EXPECT_TRUE(isSafeIndexKey(std::string(255, 'A')));
+    // A key is a code page 1252 text; its file has the name the user reads.
+    EXPECT_EQ(dataFilePath("/arkiv", utf8ToCp1252("ÅSA")),
+              std::filesystem::path(u8"/arkiv/ÅSA.KQD"));
 }
 
 }  // namespace
