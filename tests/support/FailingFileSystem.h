@@ -182,6 +182,10 @@ class FailingFileSystem final : public FileSystem {
         bool readAll(std::string& content, std::uint64_t limit) override {
             return inner_->readAll(content, limit);
         }
+        bool readChunks(const std::function<bool(std::string_view)>& sink,
+                        std::uint64_t limit) override {
+            return inner_->readChunks(sink, limit);
+        }
         bool append(std::string_view bytes) override {
             return !owner_.failAppend_ && inner_->append(bytes);
         }

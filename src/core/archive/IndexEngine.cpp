@@ -116,14 +116,15 @@ struct OpenIndex {
     std::string content;
 };
 
-bool openIndex(AppContext& context, std::string_view name, OpenIndex& index) {
+bool openIndex(AppContext& context, std::string_view name, OpenIndex& index,
+               bool readContent = true) {
     FileSystem& files = context.files();
     const std::filesystem::path folder = context.programDirectory().folder(ProgramFolder::Index);
     if (!files.exists(folder)) files.createFolder(folder);
     index.path = context.programDirectory().file(ProgramFolder::Index, name);
     std::string error;
     index.file = files.openLocked(index.path, OpenMode::CreateIfAbsent, error);
-    if (!index.file || !index.file->readAll(index.content, kMaxIndexBytes)) {
+    if (!index.file || (readContent && !index.file->readAll(index.content, kMaxIndexBytes))) {
         index.file.reset();
         context.prompt().show(MessageId::CannotOpenFile, {pathText(index.path)},
                               MessageKind::Warning);
@@ -177,6 +178,55 @@ void searchWindow(std::string_view upper, std::string_view window,
         at = next;
     }
 }
+
+// The lines that hold every keyword, over any number of pieces of whole lines.
+class KeywordScan {
+  public:
+    explicit KeywordScan(const std::vector<std::string>& keywords) {
+        // The empty keyword occurs in every line, even in one without a TAB.
+        for (const std::string& k : keywords) {
+            if (!k.empty()) needles_.push_back(upper(k));
+        }
+        // The most selective keyword is searched through the whole text, the others only
+        // in the lines it hits.
+        std::stable_sort(
+            needles_.begin(), needles_.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    }
+
+    void run(std::string_view content, std::vector<std::string>& list) {
+        if (needles_.empty()) {
+            for (const std::string_view line : splitLines(content))
+                list.emplace_back(line);
+            return;
+        }
+        // A window of whole lines at a time, upper-cased into a buffer that stays in the
+        // cache.
+        constexpr std::size_t kWindow = 64 * 1024;
+        std::size_t from = 0;
+        while (from < content.size()) {
+            std::size_t to = std::min(content.size(), from + kWindow);
+            if (to < content.size()) {
+                const std::size_t feed = content.substr(from, to - from).rfind('\n');
+                if (feed != std::string_view::npos) {
+                    to = from + feed + 1;
+                } else {  // a line longer than the window comes whole
+                    const std::size_t next = content.find('\n', to);
+                    to = next == std::string_view::npos ? content.size() : next + 1;
+                }
+            }
+            const std::string_view window = content.substr(from, to - from);
+            if (buffer_.size() < window.size()) buffer_.resize(window.size());
+            upperInto(window, buffer_.data());
+            searchWindow(std::string_view(buffer_.data(), window.size()), window, needles_, list);
+            from = to;
+        }
+    }
+
+  private:
+    std::vector<std::string> needles_;
+    std::string buffer_;
+};
 
 }  // namespace
 
@@ -250,49 +300,42 @@ bool IndexEngine::RemoveIndexLine(std::string_view indexName, std::string_view k
 bool IndexEngine::SearchIndex(std::string_view indexName, const std::vector<std::string>& keywords,
                               std::vector<std::string>& list) {
     OpenIndex index;
-    if (!openIndex(context_, indexName, index)) return false;
-    searchContent(index.content, keywords, list);
+    if (!openIndex(context_, indexName, index, false)) return false;
+    // Read piece by piece: an index of any size is searched in little memory. A line cut by
+    // the end of a piece waits for the rest.
+    KeywordScan scan(keywords);
+    const std::size_t before = list.size();
+    std::string pending;
+    const bool read = index.file->readChunks(
+        [&](std::string_view piece) {
+            const std::size_t feed = piece.rfind('\n');
+            if (feed == std::string_view::npos) {
+                pending.append(piece);
+                return true;
+            }
+            if (pending.empty()) {
+                scan.run(piece.substr(0, feed + 1), list);
+            } else {
+                pending.append(piece.substr(0, feed + 1));
+                scan.run(pending, list);
+            }
+            pending.assign(piece.substr(feed + 1));
+            return true;
+        },
+        kMaxIndexBytes);
+    if (!read) {
+        list.resize(before);
+        context_.prompt().show(MessageId::CannotOpenFile, {pathText(index.path)},
+                               MessageKind::Warning);
+        return false;
+    }
+    scan.run(pending, list);
     return true;
 }
 
 void IndexEngine::searchContent(std::string_view content, const std::vector<std::string>& keywords,
                                 std::vector<std::string>& list) {
-    // The empty keyword occurs in every line, even in one without a TAB.
-    std::vector<std::string> needles;
-    for (const std::string& k : keywords) {
-        if (!k.empty()) needles.push_back(upper(k));
-    }
-    if (needles.empty()) {
-        for (const std::string_view line : splitLines(content))
-            list.emplace_back(line);
-        return;
-    }
-    // The most selective keyword is searched through a window of whole lines at a time,
-    // upper-cased into a buffer that stays in the cache; the other keywords only in the
-    // lines it hits.
-    std::stable_sort(
-        needles.begin(), needles.end(),
-        [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    constexpr std::size_t kWindow = 64 * 1024;
-    std::string buffer;
-    std::size_t from = 0;
-    while (from < content.size()) {
-        std::size_t to = std::min(content.size(), from + kWindow);
-        if (to < content.size()) {
-            const std::size_t feed = content.substr(from, to - from).rfind('\n');
-            if (feed != std::string_view::npos) {
-                to = from + feed + 1;
-            } else {  // a line longer than the window comes whole
-                const std::size_t next = content.find('\n', to);
-                to = next == std::string_view::npos ? content.size() : next + 1;
-            }
-        }
-        const std::string_view window = content.substr(from, to - from);
-        if (buffer.size() < window.size()) buffer.resize(window.size());
-        upperInto(window, buffer.data());
-        searchWindow(std::string_view(buffer.data(), window.size()), window, needles, list);
-        from = to;
-    }
+    KeywordScan(keywords).run(content, list);
 }
 
 }  // namespace loom

@@ -17,6 +17,13 @@ std::string errorText(std::errc code) {
 
 }  // namespace
 
+bool LockedFile::readChunks(const std::function<bool(std::string_view)>& sink,
+                            std::uint64_t limit) {
+    std::string content;
+    if (!readAll(content, limit)) return false;
+    return content.empty() || sink(content);
+}
+
 bool FileSystem::readWhole(const std::filesystem::path& path, std::string& content,
                            std::string& error, std::uint64_t limit) {
     content.clear();

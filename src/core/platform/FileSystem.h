@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -42,6 +43,10 @@ class LockedFile {
     // False when the file cannot be read or holds more than `limit` bytes (nothing is
     // read then), so that a damaged or planted file cannot exhaust the memory.
     virtual bool readAll(std::string& content, std::uint64_t limit) = 0;
+    // The content in pieces of any size, in order, for readers that need not hold all of it
+    // (a search of a large index). False on a read error, past `limit` bytes, or when
+    // `sink` returns false.
+    virtual bool readChunks(const std::function<bool(std::string_view)>& sink, std::uint64_t limit);
     // Adds bytes at the end, in place, and flushes them to the disk.
     virtual bool append(std::string_view bytes) = 0;
     // The whole new content, through a temporary file and a rename, keeping the hold.

@@ -130,6 +130,29 @@ TEST_F(IndexEngineTest, SearchMatchesEveryKeywordAfterTheKey) {
     }
 }
 
+TEST_F(IndexEngineTest, SearchOfALargeIndexFindsLinesAcrossTheReadPieces) {
+    // Lines of varying length, so that pieces of the file end anywhere in a line, and a
+    // last line without its end.
+    std::string text;
+    Lines all;
+    for (int i = 0; i < 6000; ++i) {
+        std::string line = "K" + std::to_string(i) + "\tKund " + std::to_string(i % 7) +
+                           std::string(static_cast<std::size_t>(i % 23), 'x') + "\tzon " +
+                           std::to_string(i % 97);
+        text += line + (i + 1 < 6000 ? "\r\n" : "");
+        all.push_back(line);
+    }
+    ASSERT_GT(text.size(), 2u * 64 * 1024);
+    setContent(text);
+    for (const Lines& keywords : {Lines{"zon 42"}, Lines{"KUND 3", "ZON 1"},
+                                  Lines{"xxxxxxxxxxxxxxxxxxxxxx"}, Lines{"zon 96"}, Lines{}}) {
+        Lines expected;
+        for (const std::string& line : all)
+            if (IndexEngine::lineMatches(line, keywords)) expected.push_back(line);
+        EXPECT_EQ(search(keywords), expected) << ::testing::PrintToString(keywords);
+    }
+}
+
 TEST_F(IndexEngineTest, LineMatchingAndKeys) {
     EXPECT_EQ(IndexEngine::keyOf("K1\tA\tB"), "K1");
     EXPECT_EQ(IndexEngine::keyOf("K1"), "K1");
