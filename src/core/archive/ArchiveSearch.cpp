@@ -13,15 +13,6 @@
 #include "datafile/DataFile.h"
 
 namespace loom {
-namespace {
-
-std::string upper(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), cp1252Upper);
-    return out;
-}
-
-}  // namespace
 
 bool valuesMatch(const std::vector<std::string>& upperValues,
                  const std::vector<std::string>& upperKeywords) {
@@ -44,7 +35,7 @@ bool searchArchive(AppContext& context, const std::vector<std::string>& keywords
     if (!index.SearchIndex(kDataIndex, {}, lines)) return false;
     std::vector<std::string> upperKeywords;
     for (const std::string& k : keywords)
-        upperKeywords.push_back(upper(k));
+        upperKeywords.push_back(cp1252Upper(k));
     // Reading a data file refills the label table; the open system's names must survive.
     const LabelTable labels = context.labels();
     const std::filesystem::path folder = context.programDirectory().folder(ProgramFolder::Files);
@@ -54,7 +45,8 @@ bool searchArchive(AppContext& context, const std::vector<std::string>& keywords
         const std::string_view key = IndexEngine::keyOf(line);
         if (!isSafeIndexKey(key) || !data.Read(dataFilePath(folder, key), false)) continue;
         values.clear();
-        data.Store().forEach([&values](const FieldRecord& r) { values.push_back(upper(r.value)); });
+        data.Store().forEach(
+            [&values](const FieldRecord& r) { values.push_back(cp1252Upper(r.value)); });
         if (valuesMatch(values, upperKeywords)) found.push_back(std::move(line));
     }
     context.labels() = labels;

@@ -16,17 +16,11 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-std::string upper(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), cp1252Upper);
-    return out;
-}
-
 std::vector<std::string> upperAll(const std::vector<std::string>& texts) {
     std::vector<std::string> out;
     out.reserve(texts.size());
     for (const std::string& text : texts)
-        out.push_back(upper(text));
+        out.push_back(cp1252Upper(text));
     return out;
 }
 
@@ -101,7 +95,7 @@ bool matchesUpper(std::string_view line, const std::vector<std::string>& upperKe
     // A line without a TAB has nothing to search: only the empty keyword occurs in it.
     const std::size_t tab = line.find('\t');
     const std::string text =
-        tab == std::string_view::npos ? std::string() : upper(line.substr(tab + 1));
+        tab == std::string_view::npos ? std::string() : cp1252Upper(line.substr(tab + 1));
     return std::all_of(upperKeywords.begin(), upperKeywords.end(),
                        [&text](const std::string& k) { return text.find(k) != std::string::npos; });
 }
@@ -185,7 +179,7 @@ class KeywordScan {
     explicit KeywordScan(const std::vector<std::string>& keywords) {
         // The empty keyword occurs in every line, even in one without a TAB.
         for (const std::string& k : keywords) {
-            if (!k.empty()) needles_.push_back(upper(k));
+            if (!k.empty()) needles_.push_back(cp1252Upper(k));
         }
         // The most selective keyword is searched through the whole text, the others only
         // in the lines it hits.

@@ -2,18 +2,15 @@
 
 #include <algorithm>
 
+#include "common/SwedishUpperCase.h"
+
 namespace loom {
 namespace {
 
-constexpr std::array<std::uint8_t, 256> makeTable() {
+std::array<std::uint8_t, 256> makeTable() {
     std::array<std::uint8_t, 256> table{};
     for (std::size_t i = 0; i < table.size(); ++i)
-        table[i] = static_cast<std::uint8_t>(i);
-    for (std::size_t c = 'a'; c <= 'z'; ++c)
-        table[c] = static_cast<std::uint8_t>(c - 32);
-    for (std::size_t c = 224; c <= 254; ++c) {
-        if (c != 247) table[c] = static_cast<std::uint8_t>(c - 32);  // 247 is the division sign
-    }
+        table[i] = static_cast<std::uint8_t>(SwedishUpperCase::fold(static_cast<char>(i)));
     table['\t'] = table['\n'] = table['\r'] = ' ';
     // Å (197) and å (229) before Ä (196) and ä (228): the code page has them the other way.
     table[197] = table[229] = 196;
@@ -21,7 +18,7 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
     return table;
 }
 
-constexpr std::array<std::uint8_t, 256> kTable = makeTable();
+const std::array<std::uint8_t, 256> kTable = makeTable();
 
 std::string_view sortText(std::string_view line) {
     const std::size_t tab = line.find('\t');

@@ -46,8 +46,7 @@ std::optional<ChosenTemplate> chooseSystem(AppContext& context, std::string_view
 
 std::optional<std::string> findTemplateForSystem(AppContext& context, std::string_view systemName) {
     constexpr std::size_t kModelLength = 13;
-    std::string keyword(systemName.substr(0, kModelLength));
-    std::transform(keyword.begin(), keyword.end(), keyword.begin(), cp1252Upper);
+    std::string keyword = cp1252Upper(systemName.substr(0, kModelLength));
     const std::vector<std::string> lines = findTemplates(context, {keyword});
     if (lines.size() == 1) return std::string(IndexEngine::keyOf(lines.front()));
     if (lines.empty()) {

@@ -121,4 +121,11 @@ char cp1252Upper(char c) {
     }
 }
 
+std::string cp1252Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = cp1252Upper(c);
+    return out;
+}
+
 }  // namespace loom

@@ -17,5 +17,6 @@ std::string utf8ToCp1252(std::string_view text, bool* lossy = nullptr);
 
 // Upper-casing as code page 1252 defines it (a-z, à-þ except ÷, š, œ, ž, ÿ).
 char cp1252Upper(char c);
+std::string cp1252Upper(std::string_view text);
 
 }  // namespace loom

@@ -1,7 +1,7 @@
 #include "eventlog/EventLogFilter.h"
 
 #include "eventlog/LogEntry.h"
-#include "eventlog/SwedishUpperCase.h"
+#include "common/SwedishUpperCase.h"
 #include "platform/UserPrompt.h"
 
 namespace loom {

@@ -9,7 +9,7 @@
 #include "datafile/LabelTable.h"
 #include "eventlog/EventLogModel.h"
 #include "eventlog/LogFile.h"
-#include "eventlog/SwedishUpperCase.h"
+#include "common/SwedishUpperCase.h"
 #include "platform/FileSystem.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "eventlog/SwedishUpperCase.h"
+#include "common/SwedishUpperCase.h"
 
 namespace loom {
 
