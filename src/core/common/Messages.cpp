@@ -29,6 +29,7 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
      "menyalternativet \"skapa index\" under \"inställningar\"."},
     {MessageId::TemplateNotFound,
      "Kan inte hitta mallen till sökt system.\nsystem: %s.\n\nVill du använda en annan mall?"},
+    {MessageId::SaveChanges, "Filen har ändrats, vill du spara den?"},
     {MessageId::CannotParse, "Filen kan inte tolkas.\nfil: %s"},
     {MessageId::BadChecksum, "Filens checksumma är fel\n(filen har ändrats)."},
     {MessageId::WrongTemplateVersion, "Mallen är av en felaktig version och måste kompileras om."},
@@ -68,6 +69,17 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::RetryCopy,
      "\nVill du försöka igen? \"Nej\" hoppar över aktuell fil,\n\"Avbryt\" hoppar över alla "
      "resterande filer."},
+    {MessageId::OtherFolder,
+     "Filen är från en annan katalog än programmets normala datakatalog.\n\nVill du spara filen "
+     "till den normala datakatalogen i stället?\n\nOm du väljer \"ja\" kommer eventuell\nbefintlig "
+     "fil i datakatalogen skrivas över."},
+    {MessageId::TransferRunning, "Kommunikation med prom pågår."},
+    {MessageId::CloseDuringTransfer,
+     "Kommunikation med prom pågår. Om programmet\navslutas kommer kommunikationen "
+     "avbrytas.\nVill du avsluta programmet?"},
+    {MessageId::ConfirmCancelTransfer,
+     "Är du säker på att du vill avbryta\növerföringen till promet?"},
+    {MessageId::PortCannotOpen, "Kommunikationsporten kan inte öppnas."},
     {MessageId::ConfirmSystemPasswordChange,
      "Om systemlösenordet ändras krypteras alla filer om.\nÄr du säker på att du vill ändra "
      "systemlösenordet?"},
@@ -77,6 +89,21 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::Reencipher, "Befintliga datafiler kommer att krypteras om."},
     {MessageId::ModelMismatch,
      "Promet och mallen är av olika produktmodeller.\nSändningen avbryts.\nProm:\t%s\nFil:\t%s"},
+    {MessageId::ReadDoneNoFile,
+     "Nedläsning klar!\nDatafilens ID har jämförts mot Loomcrafts databas.\nIngen fil med samma "
+     "ID finns i databasen sedan tidigare."},
+    {MessageId::ReadDoneIdentical,
+     "Nedläsning klar!\nDatafilens ID har jämförts mot Loomcrafts databas.\nEn identisk fil med "
+     "samma ID hittades."},
+    {MessageId::ReadDoneDiffers,
+     "Nedläsning klar!\nDatafilens ID har jämförts mot Loomcrafts databas.\nEn fil med detta ID "
+     "hittades, men det finns skillnader."},
+    {MessageId::TransferAborted, "Sändningen avbröts."},
+    {MessageId::AlsoSave, "Vill du även spara filen?"},
+    {MessageId::WriteCaption, "Skriv till prom"},
+    {MessageId::ReadCaption, "Läs från prom"},
+    {MessageId::TcpCannotOpen, "Kommunikation via TCP/IP kan inte öppnas."},
+    {MessageId::WriteDone, "Skrivning klar!"},
     {MessageId::ConvertQuestion,
      "Promet och mallen är av olika produktmodeller.\nProm:\t%s\nMall:\t%s\n\nKonvertering är "
      "möjlig. Skall data konverteras?\n"},
@@ -89,6 +116,19 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::BadFromDate, "Felaktigt Från-datum.\nDatum skall anges som ÅÅMMDD"},
     {MessageId::BadToDate, "Felaktigt Till-datum.\nDatum skall anges som ÅÅMMDD"},
     {MessageId::EmptyDateRange, "Från-datum är högre än Till-datum!\n\nIngenting kan passa!"},
+    {MessageId::CommunicationError, "Kommunikationsfel\nTCP/IP-uppkopplingen avbryten"},
+    {MessageId::ModemRetry, "Modemet kunde inte kopplas.\nVill du försöka igen?"},
+    {MessageId::ModemConnected, "Modemet är kopplat."},
+    {MessageId::WrongIdCode, "Felaktig ID-kod."},
+    {MessageId::TcpConnected, "Uppkoppling klar."},
+    {MessageId::TcpRetry, "Uppkoppling misslyckades.\nVill du försöka igen?"},
+    {MessageId::ConfirmWriteProm, "Skall du verkligen programmera promet?"},
+    {MessageId::StatusErasing, "Raderar prom..."},
+    {MessageId::StatusWriting, "Skriver till prom..."},
+    {MessageId::StatusReading, "Läser prom..."},
+    {MessageId::StatusReadingLog, "Läser logg..."},
+    {MessageId::PressResetButton, "Tryck på resetknappen på VT340"},
+    {MessageId::BadProductId, "Felaktigt Produkt-ID"},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

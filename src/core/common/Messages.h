@@ -23,6 +23,7 @@ enum class MessageId : int {
     FileNotDeleted = 30,
     SearchWithoutIndex = 31,  // Yes/No
     NoSystemsFound = 32,
+    SaveChanges = 33,       // Yes/No/Cancel
     TemplateNotFound = 34,  // system name; Yes/No
     CannotParse = 36,       // "Filen kan inte tolkas.\nfil: %s"
     BadChecksum = 37,
@@ -47,11 +48,25 @@ enum class MessageId : int {
     SaveBeforeExport = 57,  // Yes/No
     FilesCopied = 58,       // copied, not copied
     RetryCopy = 59,         // shown after the system's error text; Yes/No/Cancel
+    OtherFolder = 60,       // Yes/No/Cancel
+    TransferRunning = 69,
+    CloseDuringTransfer = 70,    // Yes/No, No default
+    ConfirmCancelTransfer = 71,  // Yes/No
+    PortCannotOpen = 72,
     UnknownVersion = 74,
     CannotSaveFile = 75,  // "Kan inte spara filen.\nfil: %s"
     CannotReadFile = 76,  // "Kan inte läsa filen.\nfil: %s"
     Reencipher = 77,
     ModelMismatch = 79,  // panel's product text, template name
+    ReadDoneNoFile = 80,
+    ReadDoneIdentical = 81,
+    ReadDoneDiffers = 82,
+    TransferAborted = 83,
+    AlsoSave = 84,      // Yes/No
+    WriteCaption = 85,  // progress dialog title
+    ReadCaption = 86,   // progress dialog title
+    TcpCannotOpen = 91,
+    WriteDone = 92,
 
     // Texts of our own, numbered apart from the program's string table.
     ConvertQuestion = 1000,     // panel's 13 characters, template's 13 characters
@@ -61,6 +76,20 @@ enum class MessageId : int {
     BadFromDate = 1004,         // event log window, title "Fel"
     BadToDate = 1005,           // event log window, title "Fel"
     EmptyDateRange = 1006,      // event log window, title "Warning"
+    // The link's and the transfer's unnumbered texts.
+    CommunicationError = 1007,  // exclamation icon
+    ModemRetry = 1008,          // Yes/No
+    ModemConnected = 1009,
+    WrongIdCode = 1010,
+    TcpConnected = 1011,
+    TcpRetry = 1012,          // Yes/No
+    ConfirmWriteProm = 1013,  // Yes/No
+    StatusErasing = 1014,
+    StatusWriting = 1015,
+    StatusReading = 1016,
+    StatusReadingLog = 1017,
+    PressResetButton = 1018,  // first status text when the product is "VT 340"
+    BadProductId = 1019,      // title "Fel!", stop icon
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

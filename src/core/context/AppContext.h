@@ -6,6 +6,7 @@
 #include "archive/TemporaryPasswordList.h"
 #include "conversion/ConversionList.h"
 #include "datafile/LabelTable.h"
+#include "link/PromLink.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -67,6 +68,8 @@ class AppContext {
     // The FileId the panel reported at the start of the last log read, or empty.
     const std::string& lastPromFileId() const { return lastPromFileId_; }
     void setLastPromFileId(std::string id) { lastPromFileId_ = std::move(id); }
+    // The one connection to the panel.
+    PromLink& link() { return link_; }
 
   private:
     UserPrompt* prompt_;
@@ -89,6 +92,8 @@ class AppContext {
     TemporaryPasswordList temporaryPasswords_;
     SearchResults searchResults_;
     std::string lastPromFileId_;
+    // Last: it keeps a reference to this context.
+    PromLink link_{*this};
 };
 
 }  // namespace loom

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/LinkMessage.h"
+#include "link/LinkTiming.h"
+#include "platform/Channel.h"
+#include "platform/LinkClock.h"
+
+namespace loom {
+
+class AppContext;
+class WaitableEvent;
+
+// The one connection to the panel, shared by the user's thread (connect, disconnect,
+// supervision) and the transfer worker (frames). Only one of them uses it at a time; the
+// document sees to that. Every failure the user must hear of is shown here through the
+// context's prompt; callers only stop.
+class PromLink {
+  public:
+    // The texts this layer shows (code page 1252).
+    static constexpr std::string_view kCommunicationError =
+        "Kommunikationsfel\nTCP/IP-uppkopplingen avbryten";
+
+    explicit PromLink(AppContext& context);
+    ~PromLink();
+    PromLink(const PromLink&) = delete;
+    PromLink& operator=(const PromLink&) = delete;
+
+    // Where channels come from and how time passes (tests replace both).
+    void setChannelFactory(ChannelFactory& factory) { factory_ = &factory; }
+    void setClock(LinkClock& clock) { clock_ = &clock; }
+    void setTiming(const LinkTiming& timing) { timing_ = timing; }
+    const LinkTiming& timing() const { return timing_; }
+    LinkClock& clock() { return *clock_; }
+
+    // ---- channel ----
+    bool OpenSerial(std::string_view portName, bool modem);
+    bool PortExists(std::string_view portName);
+    bool ConnectModem(std::string_view portName, std::string_view phone, std::string_view idCode);
+    bool ConnectTcp(std::string_view address, std::string_view port, std::string_view idCode);
+    bool HangUp();
+    bool Close();
+    bool IsOpen() const { return channel_ != nullptr; }
+    bool IsTcp() const { return channel_ && channel_->kind() == ChannelKind::Tcp; }
+    void SetAbortEvent(WaitableEvent* event) { abortEvent_ = event; }
+    WaitableEvent* AbortEvent() const { return abortEvent_; }
+    bool SendText(std::string_view text);
+    bool WaitForInput(std::size_t count, int units);
+    bool ReadByte(std::uint8_t& byte);
+    void Flush();
+
+    // The modem commands: modem.txt of the program directory, one per line, or the default
+    // list when it is missing or holds no lines.
+    std::vector<std::string> ModemCommands();
+    static const std::vector<std::string>& DefaultModemCommands();
+
+    // ---- frames ----
+    bool SendFrame(const LinkMessage& message, bool waitAck);
+    bool WaitAck();
+    bool SendAckByte(bool ack);
+    // True when a frame of one of the expected types (0xFE fills unused places) arrived
+    // intact within `units`.
+    bool ReceiveFrame(LinkMessage& message, int units, std::uint8_t t1, std::uint8_t t2 = 0xFE,
+                      std::uint8_t t3 = 0xFE, std::uint8_t t4 = 0xFE);
+    bool SendCommand(std::uint8_t type, std::string_view text);
+    bool SendBlock(std::uint32_t address, const LinkMessage::Data& data);
+    bool ReceiveBlock(LinkMessage::Data& data, std::uint32_t& address, bool& end);
+    // `number` is the block's 16-bit address word as it travelled.
+    bool ReceiveLogBlock(LinkMessage::Data& data, std::uint32_t& number, bool& end);
+    // The 16 identity characters (reads setting "Produkt": no 0x90 for "VT 340").
+    bool QueryIdentity(std::string& identity);
+    // `progress` (may be empty) gets 0-50 while the panel erases.
+    bool Erase(const std::function<void(int)>& progress);
+    bool SendTimestamp();
+    // The 0x91 exchange: true when the panel acknowledged the login frame; `reply` is then
+    // 0x93, 0x92 or 0xFE (no reply).
+    bool Login(std::string_view idCode, std::uint8_t& reply);
+    bool Supervise();
+    bool AwaitSupervisionAck();
+
+    // ---- state ----
+    const LinkMessage& LastFrame() const { return lastFrame_; }
+    void ResetLastFrame() { lastFrame_.clear(); }
+    bool AbortFlag() const { return abortFlag_; }
+    std::uint64_t LastActivity() const { return lastActivity_; }
+    bool KeepAliveEnabled() const { return keepAliveEnabled_; }
+    int KeepAliveState() const { return keepAliveState_; }
+    // Set while the transfer progress is shown; supervision then does nothing.
+    void SetTransferDialogOpen(bool open) { transferDialogOpen_ = open; }
+    bool TransferDialogOpen() const { return transferDialogOpen_; }
+    // Where WaitForInput and a TCP receive report progress during the erase wait.
+    void SetProgressSink(std::function<void(int)> sink) { progress_ = std::move(sink); }
+
+    // Frames written and ack bytes written since the last reset: the protocol floor of a
+    // transfer is their count times the frame gap.
+    std::uint64_t FramesWritten() const { return framesWritten_; }
+    std::uint64_t AckBytesWritten() const { return ackBytesWritten_; }
+    void ResetCounters() { framesWritten_ = ackBytesWritten_ = 0; }
+
+  private:
+    AppContext& context_;
+    PosixChannelFactory posixFactory_;
+    SteadyLinkClock steadyClock_;
+    ChannelFactory* factory_ = &posixFactory_;
+    LinkClock* clock_ = &steadyClock_;
+    LinkTiming timing_;
+
+    std::unique_ptr<Channel> channel_;
+    WaitableEvent* abortEvent_ = nullptr;
+    LinkMessage lastFrame_;
+    std::function<void(int)> progress_;
+    bool abortFlag_ = false;
+    std::uint64_t lastActivity_ = 0;
+    bool keepAliveEnabled_ = false;
+    int keepAliveState_ = 0;
+    std::atomic<bool> transferDialogOpen_{false};
+    std::uint64_t framesWritten_ = 0;
+    std::uint64_t ackBytesWritten_ = 0;
+};
+
+}  // namespace loom

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace loom {
+
+class WaitableEvent;
+
+enum class ChannelKind { Serial, Tcp };
+
+enum class ReadStatus {
+    Data,        // at least one byte was read
+    WouldBlock,  // nothing is there now
+    Closed,      // the other end closed the connection (TCP end of stream)
+    Failed,      // the read itself failed
+};
+
+enum class WaitStatus { Readable, Aborted, TimedOut };
+
+// One open connection to the panel: a serial port (local or modem) or a TCP socket.
+// Nothing here waits except waitReadable; every handle is released by the destructor.
+class Channel {
+  public:
+    virtual ~Channel() = default;
+    virtual ChannelKind kind() const = 0;
+
+    // Writes the whole buffer (serial: a blocking write; TCP: send until all is out).
+    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    // Reads what is there now, up to out.size(), without waiting.
+    virtual ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) = 0;
+    // Serial: bytes waiting in the input queue; -1 when the count cannot be read. TCP:
+    // bytes known to be waiting (may be 0 while more is on its way).
+    virtual long queued() = 0;
+    // Discards waiting input and/or unsent output. False when the port refuses.
+    virtual bool purge(bool input, bool output) = 0;
+    // Waits until input beyond what queued() reported has arrived, `abort` (when given)
+    // is signalled, or timeoutMs has passed. Does not reset `abort`.
+    virtual WaitStatus waitReadable(int timeoutMs, const WaitableEvent* abort) = 0;
+};
+
+struct SerialSettings {
+    int baud = 9600;
+    bool oddParity = true;
+};
+
+// Opens channels. The program uses the POSIX one; tests put in-memory channels here.
+class ChannelFactory {
+  public:
+    virtual ~ChannelFactory() = default;
+    // A port name "COMn" (n from 1) or a device path. Null when the port cannot be opened
+    // or configured; `error` then says why (for the user, code page 1252).
+    virtual std::unique_ptr<Channel> openSerial(std::string_view portName,
+                                                const SerialSettings& settings,
+                                                std::string& error) = 0;
+    // Blocking connect to a dotted-decimal address and a decimal port text, then
+    // non-blocking mode. Null on failure; `error` holds the failing step's message:
+    // "socket() function failed", "connect() failed" or "ioctlsocket() failed".
+    virtual std::unique_ptr<Channel> connectTcp(std::string_view address, std::string_view port,
+                                                std::string& error) = 0;
+};
+
+// The POSIX channels: termios serial ports (COMn is /dev/ttyS(n-1)) and TCP sockets.
+class PosixChannelFactory final : public ChannelFactory {
+  public:
+    std::unique_ptr<Channel> openSerial(std::string_view portName, const SerialSettings& settings,
+                                        std::string& error) override;
+    std::unique_ptr<Channel> connectTcp(std::string_view address, std::string_view port,
+                                        std::string& error) override;
+    // The device a port name stands for: "COM3" is /dev/ttyS2, anything else as given.
+    static std::string devicePath(std::string_view portName);
+};
+
+}  // namespace loom
