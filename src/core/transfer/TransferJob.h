@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fields/FieldStore.h"
+#include "fields/PromImage.h"
 #include "platform/WaitableEvent.h"
 
 namespace loom {
@@ -32,6 +33,8 @@ struct TransferJob {
     std::int64_t productAddress = -1;
     std::int64_t idAddress = -1;
     std::string logText;  // received event log bytes
+    // The image a write sent (after id, product and conversion), for a read-back check.
+    PromImage sentImage;
 
     // Clears every event.
     void resetEvents() {

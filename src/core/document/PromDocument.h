@@ -1,0 +1,172 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Messages.h"
+#include "fields/FieldStore.h"
+#include "fields/PromImage.h"
+#include "template/Form.h"
+#include "template/TreeOutline.h"
+#include "transfer/TransferJob.h"
+#include "transfer/TransferReceiver.h"
+
+namespace loom {
+
+class AppContext;
+class DocumentView;
+class TransferWorker;
+class UiThread;
+
+// One field whose value read from the PROM differs from the archived file's.
+struct FieldDifference {
+    int page = -1;
+    FieldAddress address = 0;
+    std::string fileValue;  // code page 1252
+    std::string promValue;
+};
+
+// The open system: its template with the values shown, the file's path, the PROM data of
+// a read, the connection to the panel and the transfer that runs. No window: the program's
+// document wraps it and the CLI drives it. Lives on the user's thread; the transfer
+// worker reaches it only through its notifications, posted to `ui`.
+class PromDocument final : public TransferReceiver {
+  public:
+    enum Comm { kIdle = 0, kReading = 1, kWriting = 2 };
+
+    PromDocument(AppContext& context, UiThread& ui, DocumentView& view);
+    // Cancels a running transfer and waits for the worker; disconnects a link in use when
+    // no transfer runs.
+    ~PromDocument() override;
+    PromDocument(const PromDocument&) = delete;
+    PromDocument& operator=(const PromDocument&) = delete;
+
+    // ---- file and template ----
+    // An empty template path: the template for `name` comes from the index.
+    bool LoadTemplate(std::string_view name, bool selectFirstPage,
+                      const std::filesystem::path& templatePath, bool keepValues);
+    bool OnOpenDocument(const std::filesystem::path& path);
+    bool OnSaveDocument(const std::filesystem::path& path);
+    // Save to the document's path, then drop PROM data.
+    bool Save();
+    bool SaveModified();
+    void AssignNewFileName();
+    bool CanCloseFrame();
+
+    Form* form() { return form_.get(); }
+    const Form* form() const { return form_.get(); }
+    const TreeOutline& tree() const { return tree_; }
+    const std::filesystem::path& path() const { return path_; }
+    void setPath(std::filesystem::path path) { path_ = std::move(path); }
+    bool modified() const { return modified_; }
+    void setModified(bool on) { modified_ = on; }
+    // The shown values of every page, in page order.
+    FieldStore CollectValues() const;
+
+    // ---- transfer ----
+    bool PrepareTransfer();
+    bool ReadProm();
+    bool WriteProm();
+    bool ReadLog();
+    // Asks message 71; Yes cancels.
+    void CancelTransfer();
+    // The progress dialog's "Avbryt": cancels without asking.
+    void CancelFromProgress();
+    int CommActive() const { return commActive_; }
+
+    bool PromDiffers() const { return promDiffers_; }
+    bool ShowingProm() const { return showingProm_; }
+    bool SameIdFound() const { return sameIdFound_; }
+    void ShowProm();
+    void ShowFile();
+    void DropPromData();
+    // The bytes of the last PROM read (or sent by the last write).
+    const PromImage& promImage() const { return promImage_; }
+    // The image the last write built and sent (after id, product and conversion).
+    const PromImage& sentImage() const { return sentImage_; }
+    // After a read that found the archived file: every field that differs.
+    std::vector<FieldDifference> Differences() const;
+    // The path of the file a read compared with (empty when none).
+    const std::filesystem::path& comparedFile() const { return comparedFile_; }
+    // Result of the last finished transfer (0 failed, -1 none yet) and the message shown.
+    int lastResult() const { return lastResult_; }
+    std::optional<MessageId> lastMessage() const { return lastMessage_; }
+    // The identity the panel reported in the last transfer.
+    const std::string& panelIdentityText() const { return panelIdentity_; }
+
+    // ---- log ----
+    std::filesystem::path LogFilePath() const;
+    void ViewLog();
+    // The records the last log read added to the log file.
+    std::size_t lastLogRecordsAdded() const { return lastLogAdded_; }
+
+    // ---- connection ----
+    // Opens the local serial port as a transfer does when no link is open (message 72 on
+    // failure).
+    bool OpenLocalPort(std::string_view portName);
+    bool ConnectModemCommand(std::string_view phone, std::string_view idCode);
+    bool ConnectTcpCommand(std::string_view address, std::string_view port,
+                           std::string_view idCode);
+    void Disconnect();
+    // The view's 3-second timer: link supervision, and the disconnect bookkeeping when the
+    // link is lost.
+    void SuperviseLink();
+    bool LinkInUse() const { return linkInUse_; }
+    bool ModemLink() const { return modemLink_; }
+    bool TcpLink() const { return tcpLink_; }
+    const std::string& RemoteIdText() const { return remoteIdText_; }
+
+    // ---- notifications from the worker (user's thread) ----
+    void transferBegun() override;
+    void transferDone(int result) override;
+    void panelIdentity(bool logRead, std::unique_ptr<std::string> identity) override;
+    void blockReceived(std::unique_ptr<ReceivedBlock> block) override;
+    void progress(int percent) override;
+    void statusText(std::unique_ptr<std::string> text) override;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+
+    AppContext& context_;
+    UiThread& ui_;
+    DocumentView& view_;
+    TreeOutline tree_;
+    std::unique_ptr<Form> form_;
+    std::filesystem::path templatePath_;
+    std::filesystem::path path_;
+    bool modified_ = false;
+    int currentPage_ = -1;
+
+    int commActive_ = kIdle;
+    bool promDiffers_ = false;
+    bool showingProm_ = false;
+    bool sameIdFound_ = false;
+    bool identified_ = false;
+    PromImage promImage_;
+    PromImage sentImage_;
+    FieldStore otherValues_;  // the value set not shown while PromDiffers
+    std::filesystem::path comparedFile_;
+    int lastResult_ = -1;
+    std::optional<MessageId> lastMessage_;
+    std::string panelIdentity_;
+    std::size_t lastLogAdded_ = 0;
+
+    bool linkInUse_ = false;
+    bool modemLink_ = false;
+    bool tcpLink_ = false;
+    std::string remoteIdText_;
+    std::string modemPhone_;
+    std::string modemIdCode_;
+
+    TransferJob job_;
+    std::unique_ptr<TransferReceiver> queuedReceiver_;  // posts to ui_, then to this
+    std::unique_ptr<TransferWorker> worker_;
+};
+
+}  // namespace loom

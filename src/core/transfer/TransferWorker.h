@@ -1,0 +1,39 @@
+#pragma once
+
+#include <thread>
+
+namespace loom {
+
+class AppContext;
+struct TransferJob;
+
+// The document's worker thread: waits for the job's start event, runs one PROM write,
+// PROM read or log read over the context's link, reports through the job's receiver, and
+// waits again; the quit event (with start) ends it. Never touches the document.
+class TransferWorker {
+  public:
+    TransferWorker(AppContext& context, TransferJob& job);
+    // Joins the thread; the owner must have set quit and start before.
+    ~TransferWorker();
+    TransferWorker(const TransferWorker&) = delete;
+    TransferWorker& operator=(const TransferWorker&) = delete;
+
+    void start();
+    bool started() const { return thread_.joinable(); }
+
+    // One operation on the calling thread (the loop runs these); the result of the
+    // operation, 0 = failed.
+    int runWrite();
+    int runRead();
+
+  private:
+    void loop();
+    int readProm();
+    int readLog();
+
+    AppContext& context_;
+    TransferJob& job_;
+    std::thread thread_;
+};
+
+}  // namespace loom
