@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@ namespace loom {
 
 class AppContext;
 class WaitableEvent;
+class WaitLimit;
 
 // The one connection to the panel, shared by the user's thread (connect, disconnect,
 // supervision) and the transfer worker (frames). Only one of them uses it at a time; the
@@ -49,8 +51,8 @@ class PromLink {
     bool Close();
     bool IsOpen() const { return channel_ != nullptr; }
     bool IsTcp() const { return channel_ && channel_->kind() == ChannelKind::Tcp; }
-    void SetAbortEvent(WaitableEvent* event) { abortEvent_ = event; }
-    WaitableEvent* AbortEvent() const { return abortEvent_; }
+    void SetAbortEvent(WaitableEvent* event) { abortEvent_.store(event); }
+    WaitableEvent* AbortEvent() const { return abortEvent_.load(); }
     bool SendText(std::string_view text);
     bool WaitForInput(std::size_t count, int units);
     bool ReadByte(std::uint8_t& byte);
@@ -105,6 +107,41 @@ class PromLink {
     void ResetCounters() { framesWritten_ = ackBytesWritten_ = 0; }
 
   private:
+    // How one attempt to take in a frame ended.
+    enum class Arrival {
+        Frame,   // 21 bytes are in
+        Missed,  // nothing usable this time: the attempt is spent
+        Stop,    // no further attempt: timed out on TCP, aborted or the link is gone
+    };
+    enum class DialResult { Connected, Failed, LinkLost };
+
+    static constexpr int kAttempts = 7;
+
+    SerialSettings serialSettings(bool modem) const;
+    bool productIsVt340() const;
+    // Writes all of `bytes`; a success is link activity.
+    bool writeBytes(std::span<const std::uint8_t> bytes);
+    // Fills `out` from what is queued; false on a failed or short read.
+    bool readExactly(std::span<std::uint8_t> out);
+    // Waits for input or the abort event; an abort sets AbortFlag and consumes the event.
+    WaitStatus waitInput(int timeoutMs);
+    // The zero-wait poll of the abort event.
+    bool abortRequested();
+    // How long one wait of a limited wait may last: to the limit, and short enough that
+    // a progress bar keeps moving.
+    int waitSpan(const WaitLimit& limit, std::uint64_t nowMs) const;
+    void reportProgress(int value);
+    // Closes the link and tells the user it broke.
+    void linkLost();
+
+    Arrival receiveSerial(LinkMessage::Frame& frame, int units);
+    Arrival receiveTcp(LinkMessage::Frame& frame, int units);
+    bool sendProbe();
+
+    DialResult dialModem(std::string_view portName, std::string_view phone, std::string_view idCode,
+                         bool& carrierUp);
+    void sendModemCommands(const std::vector<std::string>& commands, std::string_view phone);
+
     AppContext& context_;
     PosixChannelFactory posixFactory_;
     SteadyLinkClock steadyClock_;
@@ -113,7 +150,8 @@ class PromLink {
     LinkTiming timing_;
 
     std::unique_ptr<Channel> channel_;
-    WaitableEvent* abortEvent_ = nullptr;
+    // Installed by the user's thread, read by the worker.
+    std::atomic<WaitableEvent*> abortEvent_{nullptr};
     LinkMessage lastFrame_;
     std::function<void(int)> progress_;
     bool abortFlag_ = false;
