@@ -11,6 +11,8 @@
 #include "common/Messages.h"
 #include "fields/FieldStore.h"
 #include "fields/PromImage.h"
+#include "platform/UserPrompt.h"
+#include "template/DialogUnits.h"
 #include "template/Form.h"
 #include "template/TreeOutline.h"
 #include "transfer/TransferJob.h"
@@ -19,7 +21,9 @@
 namespace loom {
 
 class AppContext;
+class BitmapLookup;
 class DocumentView;
+class QueuedReceiver;
 class TransferWorker;
 class UiThread;
 
@@ -52,11 +56,27 @@ class PromDocument final : public TransferReceiver {
                       const std::filesystem::path& templatePath, bool keepValues);
     bool OnOpenDocument(const std::filesystem::path& path);
     bool OnSaveDocument(const std::filesystem::path& path);
-    // Save to the document's path, then drop PROM data.
+    // Save to the document's path (a new name in FILES when it has none), then drop PROM
+    // data.
     bool Save();
+    // "Spara som ny": a new name in FILES, then save; refused while a read runs.
+    bool SaveAsNew();
     bool SaveModified();
     void AssignNewFileName();
     bool CanCloseFrame();
+    // Clears the modified flag and the current page.
+    void DeleteContents();
+    // The units and pictures of the windows that will show the template (the defaults suit
+    // a document without windows).
+    void setTemplateEnvironment(DialogUnits units, BitmapLookup* bitmaps);
+
+    // ---- pages ----
+    // The tree's selection changed to `index`: it becomes the page shown.
+    void SetPage(int index);
+    int currentPage() const { return currentPage_; }
+    // "Nästa" and "Föregående": select the next or previous page through the tree, wrapping.
+    void NextPage();
+    void PreviousPage();
 
     Form* form() { return form_.get(); }
     const Form* form() const { return form_.get(); }
@@ -120,6 +140,9 @@ class PromDocument final : public TransferReceiver {
     bool ModemLink() const { return modemLink_; }
     bool TcpLink() const { return tcpLink_; }
     const std::string& RemoteIdText() const { return remoteIdText_; }
+    // The modem dialog's last number and ID code, kept for the next dial.
+    const std::string& modemPhone() const { return modemPhone_; }
+    const std::string& modemIdCode() const { return modemIdCode_; }
 
     // ---- notifications from the worker (user's thread) ----
     void transferBegun() override;
@@ -131,6 +154,25 @@ class PromDocument final : public TransferReceiver {
 
   private:
     struct Impl;
+    struct WaitingField;
+
+    void resetToDefaults();
+    void markSaved();
+    void swapValueSets();
+    std::filesystem::path filesPath(std::string_view fileId) const;
+    void openProgress(bool reading);
+    void closeProgress();
+    void startOperation();
+    void say(MessageId id, MessageKind kind = MessageKind::Information);
+    void prepareRead();
+    void identifyReadFile();
+    bool idBlocksPresent() const;
+    bool completeField(WaitingField& field);
+    void pageFieldDone(int page);
+    void finishRead();
+    void completePromRead();
+    void completeLogRead();
+
     std::unique_ptr<Impl> impl_;
 
     AppContext& context_;
@@ -165,7 +207,7 @@ class PromDocument final : public TransferReceiver {
     std::string modemIdCode_;
 
     TransferJob job_;
-    std::unique_ptr<TransferReceiver> queuedReceiver_;  // posts to ui_, then to this
+    std::unique_ptr<QueuedReceiver> queuedReceiver_;  // posts to ui_, then to this
     std::unique_ptr<TransferWorker> worker_;
 };
 

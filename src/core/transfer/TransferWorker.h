@@ -1,10 +1,16 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <string>
 #include <thread>
+
+#include "common/Messages.h"
 
 namespace loom {
 
 class AppContext;
+class PromImage;
 struct TransferJob;
 
 // The document's worker thread: waits for the job's start event, runs one PROM write,
@@ -12,6 +18,10 @@ struct TransferJob;
 // waits again; the quit event (with start) ends it. Never touches the document.
 class TransferWorker {
   public:
+    // A log longer than this many blocks is not taken: no panel holds one, and a link
+    // that keeps sending must not fill the memory.
+    static constexpr std::size_t kMaxLogBlocks = 65536;
+
     TransferWorker(AppContext& context, TransferJob& job);
     // Joins the thread; the owner must have set quit and start before.
     ~TransferWorker();
@@ -30,6 +40,11 @@ class TransferWorker {
     void loop();
     int readProm();
     int readLog();
+    bool program(const PromImage& image);
+
+    void begun();
+    void progress(std::int64_t percent);
+    void status(MessageId text);
 
     AppContext& context_;
     TransferJob& job_;

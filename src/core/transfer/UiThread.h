@@ -16,6 +16,10 @@ class UiThread {
     virtual ~UiThread() = default;
     virtual void post(std::function<void()> task) = 0;
     virtual bool isCurrent() const = 0;
+    // Runs the work posted so far, without waiting for more, where the thread can. A
+    // user's thread that must wait for the worker calls it meanwhile, so that a question
+    // the worker asks is answered instead of waiting forever.
+    virtual void runPending() {}
 };
 
 // A queue drained by the thread that created it.
@@ -24,6 +28,7 @@ class TaskQueue final : public UiThread {
     TaskQueue() : owner_(std::this_thread::get_id()) {}
     void post(std::function<void()> task) override;
     bool isCurrent() const override { return std::this_thread::get_id() == owner_; }
+    void runPending() override { runFor(std::chrono::milliseconds(0)); }
     // Runs every queued task; then, when none ran, waits up to `timeout` for one and runs
     // what came. Returns how many ran.
     int runFor(std::chrono::milliseconds timeout);
