@@ -1,6 +1,8 @@
 #include "transfer/TransferWorker.h"
 
 #include <algorithm>
+#include <chrono>
+#include <string_view>
 #include <vector>
 
 #include "archive/FileId.h"
@@ -15,6 +17,12 @@ namespace {
 bool erased(const PromBlock& block) {
     return std::all_of(block.data.begin(), block.data.end(),
                        [](std::uint8_t b) { return b == PromImage::kErased; });
+}
+
+// The panel keeps its identity as a C string: what follows a zero byte is no part of it
+// (a model name shorter than 13 characters is padded with zeros).
+std::string textUpToZero(std::string_view bytes) {
+    return std::string(bytes.substr(0, bytes.find('\0')));
 }
 
 }  // namespace
@@ -62,13 +70,17 @@ void TransferWorker::status(MessageId text) {
 int TransferWorker::runWrite() {
     PromLink& link = context_.link();
     PromImage image = job_.snapshot ? PromImageBuilder::build(*job_.snapshot) : PromImage();
-    std::string identity;
-    int result = link.QueryIdentity(identity) ? 1 : 0;
+    std::string raw;
+    int result = link.QueryIdentity(raw) ? 1 : 0;
+    // The product text is the identity's second half, itself a C string.
+    const std::string_view rawView(raw);
+    const std::string product = std::string(rawView.substr(0, 8)) +
+                                textUpToZero(rawView.substr(std::min<std::size_t>(8, raw.size())));
     // Placed even without an identity, so that the image stays whole for a later look.
-    PromImageBuilder::writeProductText(image, job_.productAddress, identity);
+    PromImageBuilder::writeProductText(image, job_.productAddress, product);
     PromImageBuilder::writeText8(image, job_.idAddress, job_.fileIdForm);
-    if (result != 0 && !context_.conversions().CheckProductModel(identity, job_.templateModel,
-                                                                 image, context_.prompt()))
+    if (result != 0 && !context_.conversions().CheckProductModel(
+                           textUpToZero(raw), job_.templateModel, image, context_.prompt()))
         result = 0;
     if (result != 0) {
         begun();
@@ -108,17 +120,24 @@ int TransferWorker::runRead() {
     return job_.logFlag ? readLog() : readProm();
 }
 
-int TransferWorker::readProm() {
-    PromLink& link = context_.link();
+// The common start of a read: the panel's identity goes to the document, which answers
+// with its go-ahead or a cancel.
+bool TransferWorker::identifyForRead(bool logRead) {
     context_.setLastPromFileId("");
     std::string identity;
-    if (!link.QueryIdentity(identity)) return 0;
+    if (!context_.link().QueryIdentity(identity)) return false;
     begun();
     if (job_.receiver != nullptr)
-        job_.receiver->panelIdentity(false, std::make_unique<std::string>(identity));
+        job_.receiver->panelIdentity(logRead,
+                                     std::make_unique<std::string>(textUpToZero(identity)));
     // Cancel first: when the document cancels, nothing more goes to the panel.
-    if (WaitableEvent::waitAny({&job_.cancel, &job_.proceed}, std::chrono::milliseconds(-1)) != 1)
-        return 0;
+    return WaitableEvent::waitAny({&job_.cancel, &job_.proceed}, std::chrono::milliseconds(-1)) ==
+           1;
+}
+
+int TransferWorker::readProm() {
+    PromLink& link = context_.link();
+    if (!identifyForRead(false)) return 0;
     status(MessageId::StatusReading);
     if (!link.SendCommand(job_.noErase ? msg::kReadPromNoErase : msg::kReadProm, "")) return 0;
     while (link.IsOpen()) {
@@ -145,15 +164,8 @@ int TransferWorker::readProm() {
 
 int TransferWorker::readLog() {
     PromLink& link = context_.link();
-    context_.setLastPromFileId("");
     job_.logText.clear();
-    std::string identity;
-    if (!link.QueryIdentity(identity)) return 0;
-    begun();
-    if (job_.receiver != nullptr)
-        job_.receiver->panelIdentity(true, std::make_unique<std::string>(identity));
-    if (WaitableEvent::waitAny({&job_.cancel, &job_.proceed}, std::chrono::milliseconds(-1)) != 1)
-        return 0;
+    if (!identifyForRead(true)) return 0;
     status(MessageId::StatusReadingLog);
     if (!link.SendCommand(msg::kReadLog, "")) return 0;
 

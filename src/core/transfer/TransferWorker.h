@@ -38,6 +38,7 @@ class TransferWorker {
 
   private:
     void loop();
+    bool identifyForRead(bool logRead);
     int readProm();
     int readLog();
     bool program(const PromImage& image);
