@@ -30,6 +30,7 @@ class Channel {
     virtual ChannelKind kind() const = 0;
 
     // Writes the whole buffer (serial: a blocking write; TCP: send until all is out).
+    // False on an error, or when the other end takes nothing for 30 s.
     virtual bool write(std::span<const std::uint8_t> bytes) = 0;
     // Reads what is there now, up to out.size(), without waiting.
     virtual ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) = 0;
@@ -39,7 +40,8 @@ class Channel {
     // Discards waiting input and/or unsent output. False when the port refuses.
     virtual bool purge(bool input, bool output) = 0;
     // Waits until input beyond what queued() reported has arrived, `abort` (when given)
-    // is signalled, or timeoutMs has passed. Does not reset `abort`.
+    // is signalled, or timeoutMs has passed. Does not reset `abort`. A hang-up or an error
+    // of the line counts as readable, so that the next read reports it.
     virtual WaitStatus waitReadable(int timeoutMs, const WaitableEvent* abort) = 0;
 };
 

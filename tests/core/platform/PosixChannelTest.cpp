@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "platform/Channel.h"
+#include "platform/PosixSerialChannel.h"
+#include "platform/PosixTcpChannel.h"
+#include "platform/UniqueFd.h"
+#include "platform/WaitableEvent.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::PseudoTerminal;
+
+constexpr int kPatienceMs = 5000;  // only a broken channel waits this long
+
+Bytes bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+Bytes everyByteValue() {
+    Bytes bytes(256);
+    std::iota(bytes.begin(), bytes.end(), 0);
+    return bytes;
+}
+
+// Waits and reads until `count` bytes came, a read does not give data, or a wait times out.
+Bytes readBytes(Channel& channel, std::size_t count, ReadStatus& last) {
+    Bytes bytes;
+    last = ReadStatus::WouldBlock;
+    while (bytes.size() < count) {
+        std::uint8_t chunk[300];
+        std::size_t n = 0;
+        last = channel.read(std::span(chunk, std::min(sizeof chunk, count - bytes.size())), n);
+        bytes.insert(bytes.end(), chunk, chunk + n);
+        if (last == ReadStatus::Closed || last == ReadStatus::Failed) break;
+        if (last == ReadStatus::WouldBlock &&
+            channel.waitReadable(kPatienceMs, nullptr) != WaitStatus::Readable)
+            break;
+    }
+    return bytes;
+}
+
+Bytes readBytes(Channel& channel, std::size_t count) {
+    ReadStatus last;
+    return readBytes(channel, count, last);
+}
+
+// Waits until at least `count` bytes are queued (or a wait times out); returns the count.
+long waitQueued(Channel& channel, long count) {
+    long queued = channel.queued();
+    while (queued >= 0 && queued < count &&
+           channel.waitReadable(kPatienceMs, nullptr) == WaitStatus::Readable)
+        queued = channel.queued();
+    return queued;
+}
+
+struct PortCase {
+    const char* name;
+    const char* device;
+};
+
+class DevicePathTest : public testing::TestWithParam<PortCase> {};
+
+TEST_P(DevicePathTest, MapsPortNames) {
+    EXPECT_EQ(PosixChannelFactory::devicePath(GetParam().name), GetParam().device);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DevicePathTest,
+    testing::Values(PortCase{"COM1", "/dev/ttyS0"}, PortCase{"COM2", "/dev/ttyS1"},
+                    PortCase{"COM10", "/dev/ttyS9"}, PortCase{"COM0", "COM0"},
+                    PortCase{"COM", "COM"}, PortCase{"COM3x", "COM3x"}, PortCase{"COM-1", "COM-1"},
+                    PortCase{"com3", "com3"},
+                    PortCase{"COM99999999999999999999", "COM99999999999999999999"},
+                    PortCase{"/dev/ttyUSB0", "/dev/ttyUSB0"},
+                    PortCase{"/dev/pts/3", "/dev/pts/3"}));
+
+class SerialChannelTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty_.ok());
+        std::string error;
+        channel_ = PosixChannelFactory().openSerial(pty_.slavePath(), {9600, true}, error);
+        ASSERT_NE(channel_, nullptr) << error;
+    }
+
+    PseudoTerminal pty_;
+    std::unique_ptr<Channel> channel_;
+};
+
+TEST_F(SerialChannelTest, CarriesEveryByteValueBothWays) {
+    EXPECT_EQ(channel_->kind(), ChannelKind::Serial);
+    ASSERT_TRUE(pty_.send(everyByteValue()));
+    EXPECT_EQ(readBytes(*channel_, 256), everyByteValue());
+    ASSERT_TRUE(channel_->write(everyByteValue()));
+    EXPECT_EQ(pty_.receive(256), everyByteValue());
+}
+
+TEST_F(SerialChannelTest, QueuedCountsBufferedInputAndWaitsOnlyForNewInput) {
+    ASSERT_TRUE(pty_.send(bytesOf("abc")));
+    EXPECT_EQ(waitQueued(*channel_, 3), 3);
+    // Nothing beyond what queued() reported: the wait must not report readable again.
+    EXPECT_EQ(channel_->waitReadable(20, nullptr), WaitStatus::TimedOut);
+    ASSERT_TRUE(pty_.send(bytesOf("de")));
+    EXPECT_EQ(channel_->waitReadable(kPatienceMs, nullptr), WaitStatus::Readable);
+    EXPECT_EQ(waitQueued(*channel_, 5), 5);
+    EXPECT_EQ(readBytes(*channel_, 2), bytesOf("ab"));
+    EXPECT_EQ(channel_->queued(), 3);
+    EXPECT_EQ(readBytes(*channel_, 3), bytesOf("cde"));
+    EXPECT_EQ(channel_->queued(), 0);
+}
+
+TEST_F(SerialChannelTest, PurgeDiscardsInput) {
+    ASSERT_TRUE(pty_.send(bytesOf("xyz")));
+    ASSERT_EQ(waitQueued(*channel_, 3), 3);
+    EXPECT_TRUE(channel_->purge(true, true));
+    EXPECT_EQ(channel_->queued(), 0);
+    std::uint8_t byte;
+    std::size_t n = 1;
+    EXPECT_EQ(channel_->read(std::span(&byte, 1), n), ReadStatus::WouldBlock);
+    EXPECT_EQ(n, 0u);
+}
+
+TEST_F(SerialChannelTest, WaitEndsOnTheAbortEventWithoutConsumingIt) {
+    WaitableEvent abort;
+    EXPECT_EQ(channel_->waitReadable(10, &abort), WaitStatus::TimedOut);
+    abort.set();
+    EXPECT_EQ(channel_->waitReadable(kPatienceMs, &abort), WaitStatus::Aborted);
+    EXPECT_TRUE(abort.tryWait());
+}
+
+TEST_F(SerialChannelTest, UnpluggedDeviceFailsTheNextRead) {
+    ASSERT_TRUE(pty_.send(bytesOf("q")));
+    ASSERT_EQ(waitQueued(*channel_, 1), 1);
+    pty_.closeMaster();
+    EXPECT_EQ(channel_->waitReadable(kPatienceMs, nullptr), WaitStatus::Readable);
+    ReadStatus last;
+    EXPECT_EQ(readBytes(*channel_, 2, last), bytesOf("q"));  // what came before still counts
+    EXPECT_EQ(last, ReadStatus::Failed);
+    EXPECT_EQ(channel_->queued(), -1);
+}
+
+TEST(SerialChannelStallTest, WriteToADeviceThatTakesNothingFails) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    std::string error;
+    auto channel = PosixSerialChannel::open(pty.slavePath(), {}, error, 50);
+    ASSERT_NE(channel, nullptr) << error;
+    EXPECT_FALSE(channel->write(Bytes(1 << 20, 0x55)));
+}
+
+TEST(SerialOpenTest, MissingDeviceFailsWithAReason) {
+    test::TempDir home;
+    std::string error;
+    EXPECT_EQ(PosixChannelFactory().openSerial(home.path("ttyS7"), {}, error), nullptr);
+    EXPECT_NE(error.find("ttyS7"), std::string::npos) << error;
+    error.clear();
+    const std::string plainFile = home.write("notaport", {1, 2});
+    EXPECT_EQ(PosixChannelFactory().openSerial(plainFile, {}, error), nullptr);
+    EXPECT_FALSE(error.empty());
+}
+
+// A listening socket on 127.0.0.1 with a port of the system's choice.
+class Listener {
+  public:
+    Listener() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ok_ = ::bind(fd_.get(), reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+              ::getsockname(fd_.get(), reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+              ::listen(fd_.get(), 1) == 0;
+        port_ = std::to_string(ntohs(address.sin_port));
+    }
+    bool ok() const { return ok_; }
+    const std::string& port() const { return port_; }
+    UniqueFd accept() { return UniqueFd(::accept(fd_.get(), nullptr, nullptr)); }
+    void close() { fd_.reset(); }
+
+  private:
+    UniqueFd fd_;
+    bool ok_ = false;
+    std::string port_;
+};
+
+TEST(TcpChannelTest, CarriesBytesBothWaysUntilThePeerCloses) {
+    Listener listener;
+    ASSERT_TRUE(listener.ok());
+    std::string error;
+    auto channel = PosixChannelFactory().connectTcp("127.0.0.1", listener.port(), error);
+    ASSERT_NE(channel, nullptr) << error;
+    EXPECT_EQ(channel->kind(), ChannelKind::Tcp);
+    UniqueFd peer = listener.accept();
+    ASSERT_TRUE(peer);
+
+    EXPECT_EQ(channel->waitReadable(10, nullptr), WaitStatus::TimedOut);
+    std::uint8_t none;
+    std::size_t n = 1;
+    EXPECT_EQ(channel->read(std::span(&none, 1), n), ReadStatus::WouldBlock);
+
+    ASSERT_TRUE(channel->write(everyByteValue()));
+    Bytes got(256);
+    ASSERT_EQ(::recv(peer.get(), got.data(), got.size(), MSG_WAITALL), 256);
+    EXPECT_EQ(got, everyByteValue());
+
+    const Bytes frame = bytesOf("twenty-one byte frame");
+    ASSERT_EQ(::send(peer.get(), frame.data(), frame.size(), 0), 21);
+    EXPECT_EQ(waitQueued(*channel, 21), 21);
+    EXPECT_EQ(readBytes(*channel, 21), frame);
+
+    peer.reset();
+    EXPECT_EQ(channel->waitReadable(kPatienceMs, nullptr), WaitStatus::Readable);
+    EXPECT_EQ(channel->read(std::span(&none, 1), n), ReadStatus::Closed);
+}
+
+TEST(TcpChannelTest, ConnectFailures) {
+    Listener gone;
+    ASSERT_TRUE(gone.ok());
+    gone.close();  // its port now has nobody listening
+    for (auto [address, port] :
+         {std::pair{"127.0.0.1", gone.port()}, std::pair{"300.1.1.1", std::string("80")},
+          std::pair{"localhost", std::string("80")},
+          std::pair{"127.0.0.1", std::string("70000")}}) {
+        std::string error;
+        EXPECT_EQ(PosixChannelFactory().connectTcp(address, port, error), nullptr) << address;
+        EXPECT_EQ(error, "connect() failed") << address << ":" << port;
+    }
+}
+
+struct PortTextCase {
+    const char* text;
+    int port;
+};
+
+class PortTextTest : public testing::TestWithParam<PortTextCase> {};
+
+TEST_P(PortTextTest, ReadsLikeAPlainConversion) {
+    EXPECT_EQ(PosixTcpChannel::portNumber(GetParam().text), GetParam().port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, PortTextTest,
+                         testing::Values(PortTextCase{"4001", 4001}, PortTextCase{" +4001x", 4001},
+                                         PortTextCase{"65535", 65535}, PortTextCase{"65536", -1},
+                                         PortTextCase{"99999999999999999999", -1},
+                                         PortTextCase{"0", -1}, PortTextCase{"-23", -1},
+                                         PortTextCase{"", -1}, PortTextCase{"port", -1}));
+
+}  // namespace
+}  // namespace loom
