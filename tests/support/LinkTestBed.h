@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "context/AppContext.h"
+#include "platform/Settings.h"
+#include "support/MemoryChannel.h"
+#include "support/RecordingPrompt.h"
+#include "support/TempDir.h"
+
+namespace loom::test {
+
+// A context whose link runs over memory lines on a virtual clock, with the panel's real
+// timing (the clock makes it free), in a temporary program directory.
+struct LinkTestBed {
+    TempDir home;
+    RecordingPrompt prompt;
+    AppContext context{prompt};
+    VirtualLinkClock clock;
+    MemoryChannelFactory factory{clock};
+
+    LinkTestBed() {
+        context.setProgramDirectory(ProgramDirectory(home.path("")));
+        link().setChannelFactory(factory);
+        link().setClock(clock);
+    }
+
+    PromLink& link() { return context.link(); }
+    void setProduct(std::string_view product) {
+        Settings(context.settings()).setText(setting::kProduct, product);
+    }
+
+    // A local serial link over a fresh line.
+    std::shared_ptr<MemoryLine> openSerial() {
+        auto line = factory.prepareSerial();
+        link().OpenSerial("COM1", false);
+        return line;
+    }
+    // A TCP link after a login the panel accepted; the login's traffic and messages are
+    // forgotten.
+    std::shared_ptr<MemoryLine> openTcp() {
+        auto line = factory.prepareTcp();
+        ScriptedPanel panel;
+        panel.onFrame = [](const LinkMessage&) { return frameBytes(msg::kLoginAccepted); };
+        panel.attach(*line);
+        link().ConnectTcp("10.0.0.1", "4000", "123456");
+        line->peer = nullptr;
+        line->written.clear();
+        line->writes.clear();
+        prompt.entries.clear();
+        return line;
+    }
+};
+
+}  // namespace loom::test

@@ -1,0 +1,281 @@
+#pragma once
+
+// Links to a simulated panel or modem in memory, and link time that passes only when the
+// link sleeps or waits, so that protocol tests (and the fuzzer) are exact and take no
+// time. No test framework here: the fuzz targets use it too.
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/LinkMessage.h"
+#include "platform/Channel.h"
+#include "platform/LinkClock.h"
+#include "platform/WaitableEvent.h"
+
+namespace loom::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Starts at a time far from 0, so that a LastActivity of 0 looks long past.
+class VirtualLinkClock final : public LinkClock {
+  public:
+    std::uint64_t tickMs() override { return now; }
+    void sleepMs(int ms) override {
+        sleeps.push_back(ms);
+        if (ms > 0) now += static_cast<std::uint64_t>(ms);
+    }
+
+    std::uint64_t now = 1'000'000;
+    std::vector<int> sleeps;  // every pause the link made, in order
+};
+
+// The test's end of one line. It outlives the channel over it, so that a test can look at
+// what the link wrote after the link closed it.
+struct MemoryLine {
+    MemoryLine(ChannelKind lineKind, VirtualLinkClock& lineClock)
+        : kind(lineKind), clock(lineClock) {}
+
+    // ---- the other end ----
+    void feed(std::span<const std::uint8_t> bytes) {
+        input.insert(input.end(), bytes.begin(), bytes.end());
+    }
+    // Bytes that arrive when the link's clock reaches `tick`.
+    void feedAt(std::uint64_t tick, Bytes bytes) { scheduled.emplace(tick, std::move(bytes)); }
+    void deliverDue() {
+        while (!scheduled.empty() && scheduled.begin()->first <= clock.now) {
+            feed(scheduled.begin()->second);
+            scheduled.erase(scheduled.begin());
+        }
+    }
+
+    ChannelKind kind;
+    VirtualLinkClock& clock;
+    // Called with each write of the link after it is recorded; it may feed() an answer.
+    std::function<void(MemoryLine&, std::span<const std::uint8_t>)> peer;
+    // Called at the start of every wait (a test can signal the abort event here).
+    std::function<void(MemoryLine&)> onWait;
+    // What a TCP read reports once the input is used up: nothing yet, the end of the
+    // stream, or an error.
+    ReadStatus whenEmpty = ReadStatus::WouldBlock;
+    int failWrites = 0;  // so many next writes fail
+    int failReads = 0;   // so many next reads fail
+    bool failPurge = false;
+    bool failQueued = false;  // queued() cannot tell (-1)
+
+    // ---- what the link did ----
+    Bytes written;              // every byte written, in order
+    std::vector<Bytes> writes;  // each write as it was made
+    int purges = 0;
+    int waits = 0;
+    bool open = true;  // false once the link closed its channel
+
+    Bytes input;
+    std::multimap<std::uint64_t, Bytes> scheduled;
+    std::size_t seen = 0;  // input the link has been told of (queued or read)
+};
+
+class MemoryChannel final : public Channel {
+  public:
+    explicit MemoryChannel(std::shared_ptr<MemoryLine> line) : line_(std::move(line)) {}
+    ~MemoryChannel() override { line_->open = false; }
+    MemoryChannel(const MemoryChannel&) = delete;
+    MemoryChannel& operator=(const MemoryChannel&) = delete;
+
+    ChannelKind kind() const override { return line_->kind; }
+
+    bool write(std::span<const std::uint8_t> bytes) override {
+        MemoryLine& l = *line_;
+        if (l.failWrites > 0) {
+            --l.failWrites;
+            return false;
+        }
+        l.written.insert(l.written.end(), bytes.begin(), bytes.end());
+        l.writes.emplace_back(bytes.begin(), bytes.end());
+        if (l.peer) l.peer(l, bytes);
+        return true;
+    }
+
+    ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) override {
+        MemoryLine& l = *line_;
+        count = 0;
+        l.deliverDue();
+        if (l.failReads > 0) {
+            --l.failReads;
+            return ReadStatus::Failed;
+        }
+        if (l.input.empty())
+            return l.kind == ChannelKind::Tcp ? l.whenEmpty : ReadStatus::WouldBlock;
+        count = std::min(out.size(), l.input.size());
+        std::copy_n(l.input.begin(), count, out.begin());
+        l.input.erase(l.input.begin(), l.input.begin() + static_cast<std::ptrdiff_t>(count));
+        l.seen = l.input.size();
+        return ReadStatus::Data;
+    }
+
+    long queued() override {
+        MemoryLine& l = *line_;
+        l.deliverDue();
+        if (l.failQueued) return -1;
+        l.seen = l.input.size();
+        return static_cast<long>(l.input.size());
+    }
+
+    bool purge(bool input, bool) override {
+        MemoryLine& l = *line_;
+        ++l.purges;
+        if (l.failPurge) return false;
+        if (input) {
+            l.input.clear();
+            l.seen = 0;
+        }
+        return true;
+    }
+
+    // Time passes here: to the next scheduled arrival within the timeout, or by the whole
+    // timeout when nothing comes.
+    WaitStatus waitReadable(int timeoutMs, const WaitableEvent* abort) override {
+        MemoryLine& l = *line_;
+        ++l.waits;
+        if (l.onWait) l.onWait(l);
+        if (abort && signalled(*abort)) return WaitStatus::Aborted;
+        l.deliverDue();
+        if (l.input.size() > l.seen) return WaitStatus::Readable;
+        if (l.kind == ChannelKind::Tcp && l.input.empty() && l.whenEmpty != ReadStatus::WouldBlock)
+            return WaitStatus::Readable;
+        const std::uint64_t until =
+            l.clock.now + static_cast<std::uint64_t>(std::max(timeoutMs, 0));
+        if (!l.scheduled.empty() && l.scheduled.begin()->first <= until) {
+            l.clock.now = std::max(l.clock.now, l.scheduled.begin()->first);
+            l.deliverDue();
+            return WaitStatus::Readable;
+        }
+        l.clock.now = until;
+        return WaitStatus::TimedOut;
+    }
+
+  private:
+    // Looks without taking the signal, as the real channel's poll does.
+    static bool signalled(const WaitableEvent& event) {
+        pollfd fd{event.pollHandle(), POLLIN, 0};
+        return ::poll(&fd, 1, 0) > 0;
+    }
+
+    std::shared_ptr<MemoryLine> line_;
+};
+
+// Hands out prepared lines (or fresh silent ones) and records what was asked for.
+class MemoryChannelFactory final : public ChannelFactory {
+  public:
+    explicit MemoryChannelFactory(VirtualLinkClock& clock) : clock_(clock) {}
+
+    // The line the next open of that kind gets.
+    std::shared_ptr<MemoryLine> prepareSerial() { return prepare(ChannelKind::Serial); }
+    std::shared_ptr<MemoryLine> prepareTcp() { return prepare(ChannelKind::Tcp); }
+
+    std::unique_ptr<Channel> openSerial(std::string_view portName, const SerialSettings& settings,
+                                        std::string& error) override {
+        portsAsked.emplace_back(portName);
+        settingsAsked.push_back(settings);
+        if (missingPorts.count(std::string(portName)) != 0) {
+            error = "no such port";
+            return nullptr;
+        }
+        return hand(ChannelKind::Serial);
+    }
+
+    std::unique_ptr<Channel> connectTcp(std::string_view address, std::string_view port,
+                                        std::string& error) override {
+        tcpAsked.emplace_back(address, port);
+        if (!tcpError.empty()) {
+            error = tcpError;
+            return nullptr;
+        }
+        return hand(ChannelKind::Tcp);
+    }
+
+    std::set<std::string> missingPorts;  // serial ports that cannot be opened
+    std::string tcpError;                // when set, every connect fails with it
+    std::vector<std::string> portsAsked;
+    std::vector<SerialSettings> settingsAsked;
+    std::vector<std::pair<std::string, std::string>> tcpAsked;
+    std::vector<std::shared_ptr<MemoryLine>> handedOut;
+
+  private:
+    std::shared_ptr<MemoryLine> prepare(ChannelKind kind) {
+        auto line = std::make_shared<MemoryLine>(kind, clock_);
+        prepared_.push_back(line);
+        return line;
+    }
+    std::unique_ptr<Channel> hand(ChannelKind kind) {
+        std::shared_ptr<MemoryLine> line;
+        const auto found = std::find_if(prepared_.begin(), prepared_.end(),
+                                        [kind](const auto& l) { return l->kind == kind; });
+        if (found != prepared_.end()) {
+            line = *found;
+            prepared_.erase(found);
+        } else {
+            line = std::make_shared<MemoryLine>(kind, clock_);
+        }
+        handedOut.push_back(line);
+        return std::make_unique<MemoryChannel>(line);
+    }
+
+    VirtualLinkClock& clock_;
+    std::vector<std::shared_ptr<MemoryLine>> prepared_;
+};
+
+// A frame as it travels, with an explicit address word.
+inline Bytes frameBytes(std::uint8_t type, std::uint16_t word = 0,
+                        const LinkMessage::Data& data = {}) {
+    const LinkMessage::Frame f = LinkMessage::buildFrame(type, word, data);
+    return {f.begin(), f.end()};
+}
+
+// A panel behind a line's peer: each 21-byte write is a frame, acknowledged with ACK
+// (unless `ackFrames` is off) and answered with what `onFrame` gives; every other write is
+// single bytes (the link's ACK/NAK, modem commands), answered with what `onByte` gives.
+class ScriptedPanel {
+  public:
+    std::function<Bytes(const LinkMessage&)> onFrame;
+    std::function<Bytes(std::uint8_t)> onByte;
+    bool ackFrames = true;
+    std::vector<LinkMessage> frames;  // every frame the link sent
+    Bytes bytes;                      // every other byte the link sent
+
+    // The panel must outlive the line's use.
+    void attach(MemoryLine& line) {
+        line.peer = [this](MemoryLine& l, std::span<const std::uint8_t> w) { handle(l, w); };
+    }
+
+  private:
+    void handle(MemoryLine& line, std::span<const std::uint8_t> written) {
+        if (written.size() == LinkMessage::kFrameSize) {
+            LinkMessage message;
+            message.setFrame(written.first<LinkMessage::kFrameSize>());
+            frames.push_back(message);
+            Bytes answer;
+            if (ackFrames) answer.push_back(msg::kAck);
+            if (onFrame) {
+                const Bytes more = onFrame(message);
+                answer.insert(answer.end(), more.begin(), more.end());
+            }
+            line.feed(answer);
+            return;
+        }
+        for (std::uint8_t b : written) {
+            bytes.push_back(b);
+            if (onByte) line.feed(onByte(b));
+        }
+    }
+};
+
+}  // namespace loom::test
