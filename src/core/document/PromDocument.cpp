@@ -61,7 +61,9 @@ PromDocument::~PromDocument() {
         worker_.reset();
     }
     PromLink& link = context_.link();
-    if (linkInUse_ && commActive_ == kIdle) Disconnect();
+    // A transfer cut short leaves the panel in the middle of an operation and the link
+    // aborted: it is ended as a failed transfer would end it.
+    if (linkInUse_) Disconnect();
     // The link is the process's: it must not keep this document's event or dialog state.
     if (link.AbortEvent() == &job_.cancel) link.SetAbortEvent(nullptr);
     if (commActive_ != kIdle) link.SetTransferDialogOpen(false);

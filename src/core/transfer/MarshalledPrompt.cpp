@@ -54,14 +54,19 @@ class PendingCall {
     Answer fallback_;
 };
 
-struct DropGuard {
-    std::shared_ptr<PendingCall> call;
+class DropGuard {
+  public:
+    explicit DropGuard(std::shared_ptr<PendingCall> pending) : call(std::move(pending)) {}
     ~DropGuard() { call->answer(call->fallback()); }
+    DropGuard(const DropGuard&) = delete;
+    DropGuard& operator=(const DropGuard&) = delete;
+
+    std::shared_ptr<PendingCall> call;
 };
 
 Answer runOnUiThread(UiThread& ui, Buttons buttons, std::function<Answer()> work) {
     auto call = std::make_shared<PendingCall>(unanswered(buttons));
-    auto guard = std::make_shared<DropGuard>(DropGuard{call});
+    auto guard = std::make_shared<DropGuard>(call);
     ui.post([guard, work = std::move(work)] { guard->call->answer(work()); });
     guard.reset();
     return call->wait();
