@@ -1,0 +1,124 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/LinkMessage.h"
+
+namespace loom::test {
+
+// The host's end of a panel link as raw bytes, over a TCP socket or a pseudo-terminal:
+// for tests of a simulated panel that must not depend on the program's link code.
+class RawPanelWire {
+  public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    static RawPanelWire tcp(std::uint16_t port) {
+        RawPanelWire w(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::connect(w.fd_, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+        // An ACK byte and the frame after it go out at once, as the program's do.
+        const int on = 1;
+        ::setsockopt(w.fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        return w;
+    }
+    // Opens the device raw and purges it, as the program opens its port.
+    static RawPanelWire serial(const std::string& path) {
+        RawPanelWire w(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+        termios t{};
+        EXPECT_EQ(::tcgetattr(w.fd_, &t), 0);
+        ::cfmakeraw(&t);
+        ::tcsetattr(w.fd_, TCSANOW, &t);
+        ::tcflush(w.fd_, TCIOFLUSH);
+        return w;
+    }
+
+    RawPanelWire(RawPanelWire&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    RawPanelWire& operator=(RawPanelWire&&) = delete;
+    ~RawPanelWire() { close(); }
+    void close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+    void send(std::span<const std::uint8_t> bytes) {
+        ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    void send(std::string_view text) {
+        send({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    }
+    void sendFrame(std::uint8_t type, std::uint16_t word = 0, const LinkMessage::Data& data = {}) {
+        send(LinkMessage::buildFrame(type, word, data));
+    }
+    void ack() { send(Bytes{msg::kAck}); }
+    void nak() { send(Bytes{msg::kNak}); }
+
+    // Up to `n` bytes; fewer only when `limit` passed first or the other end closed.
+    Bytes read(std::size_t n, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        Bytes out;
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (out.size() < n) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            pollfd p{fd_, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+            std::uint8_t buffer[64];
+            const ssize_t got = ::read(fd_, buffer, std::min(sizeof buffer, n - out.size()));
+            if (got <= 0) break;
+            out.insert(out.end(), buffer, buffer + got);
+        }
+        return out;
+    }
+    std::uint8_t readByte() {
+        const Bytes b = read(1);
+        return b.empty() ? 0xFF : b[0];
+    }
+    // The next 21 bytes as a frame (type 0xFE when they did not come).
+    LinkMessage readFrame() {
+        LinkMessage m;
+        const Bytes b = read(LinkMessage::kFrameSize);
+        if (b.size() == LinkMessage::kFrameSize)
+            m.setFrame(std::span<const std::uint8_t, LinkMessage::kFrameSize>(b.data(), b.size()));
+        return m;
+    }
+    // Sends a command frame and takes the panel's ACK byte.
+    std::uint8_t command(std::uint8_t type, std::uint16_t word = 0,
+                         const LinkMessage::Data& data = {}) {
+        sendFrame(type, word, data);
+        return readByte();
+    }
+    // True when nothing at all arrives for `window`: for answers that must never come.
+    bool silentFor(std::chrono::milliseconds window) { return read(1, window).empty(); }
+    // True when the other end closes the connection within `limit`.
+    bool closedByPeer(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return false;
+        std::uint8_t b;
+        return ::read(fd_, &b, 1) == 0;
+    }
+
+  private:
+    explicit RawPanelWire(int fd) : fd_(fd) { EXPECT_GE(fd_, 0); }
+
+    int fd_;
+};
+
+}  // namespace loom::test

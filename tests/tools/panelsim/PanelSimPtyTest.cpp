@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PanelSimulator.h"
+#include "support/RawPanelWire.h"
+
+namespace loom::panelsim {
+namespace {
+
+using test::RawPanelWire;
+using Bytes = RawPanelWire::Bytes;
+
+PanelConfig fastConfig() {
+    PanelConfig c;
+    c.settings.timings.ackTimeoutMs = 300;
+    c.settings.timings.unaskedIdentityDelayMs = 20;
+    c.settings.timings.modemConnectDelayMs = 10;
+    c.settings.timings.modemGuardMs = 100;
+    return c;
+}
+
+Bytes text(std::string_view s) {
+    return {s.begin(), s.end()};
+}
+
+TEST(PanelSerial, NeedsNoLoginAndOutlivesThePortBeingReopened) {
+    PanelSimulator panel(fastConfig());
+    const auto device = panel.startSerial();
+    ASSERT_TRUE(device.has_value());
+    for (int opening = 0; opening < 2; ++opening) {
+        RawPanelWire wire = RawPanelWire::serial(*device);
+        ASSERT_EQ(wire.command(msg::kQueryIdentity), msg::kAck);
+        EXPECT_EQ(wire.readFrame().type(), msg::kIdentity0);
+        wire.ack();
+        EXPECT_EQ(wire.command(msg::kProbe), msg::kAck);
+    }
+    // Each opening purged the port, which the panel takes for a new connection.
+    EXPECT_EQ(panel.counters().connections, 2u);
+}
+
+TEST(PanelSerial, UnaskedIdentityFollowsTheOpeningOfThePort) {
+    PanelConfig config = fastConfig();
+    config.settings.faults.unaskedIdentity = true;
+    PanelSimulator panel(config);
+    const auto device = panel.startSerial();
+    ASSERT_TRUE(device.has_value());
+    RawPanelWire wire = RawPanelWire::serial(*device);
+    EXPECT_EQ(wire.readFrame().type(), msg::kIdentity0);
+}
+
+TEST(PanelModem, AnswersTheDialogueAndCarriesThePanelWhenConnected) {
+    PanelSimulator panel(fastConfig());
+    const auto device = panel.startModem();
+    ASSERT_TRUE(device.has_value());
+    RawPanelWire wire = RawPanelWire::serial(*device);
+    for (const char* command : {"ATE0\r", "ATV0\r", "ATX0\r", "AT+MS=2,1,300,2400\r"}) {
+        wire.send(command);
+        EXPECT_EQ(wire.read(2), text("0\r")) << command;
+    }
+    wire.send("HELLO\r");
+    EXPECT_EQ(wire.read(2), text("4\r"));
+    for (int call = 0; call < 2; ++call) {
+        wire.send("ATDT 5551234\r");
+        EXPECT_EQ(wire.read(2), text("1\r"));
+        // Each call needs its own login.
+        EXPECT_EQ(wire.command(msg::kQueryIdentity), msg::kNak);
+        EXPECT_EQ(wire.command(msg::kLogin, 0, LinkMessage::packText("123456")), msg::kAck);
+        EXPECT_EQ(wire.readFrame().type(), msg::kLoginAccepted);
+        wire.ack();
+        EXPECT_EQ(wire.command(msg::kQueryIdentity), msg::kAck);
+        EXPECT_EQ(wire.readFrame().type(), msg::kIdentity0);
+        wire.ack();
+        wire.send("+++");
+        EXPECT_EQ(wire.read(2), text("0\r"));
+        wire.send("ATH\r");
+        EXPECT_EQ(wire.read(2), text("0\r"));
+    }
+}
+
+TEST(PanelModem, DropAfterBlocksHangsUpWithNoCarrier) {
+    PanelConfig config = fastConfig();
+    config.settings.faults.dropAfterBlocks = 0;
+    config.image.write(0x30, LinkMessage::Data{});
+    PanelSimulator panel(config);
+    const auto device = panel.startModem();
+    ASSERT_TRUE(device.has_value());
+    RawPanelWire wire = RawPanelWire::serial(*device);
+    wire.send("ATDT1\r");
+    ASSERT_EQ(wire.read(2), text("1\r"));
+    ASSERT_EQ(wire.command(msg::kLogin, 0, LinkMessage::packText("123456")), msg::kAck);
+    ASSERT_EQ(wire.readFrame().type(), msg::kLoginAccepted);
+    wire.ack();
+    EXPECT_EQ(wire.command(msg::kReadProm), msg::kAck);
+    EXPECT_EQ(wire.read(2), text("3\r"));
+    // Back in command mode.
+    wire.send("AT\r");
+    EXPECT_EQ(wire.read(2), text("0\r"));
+}
+
+}  // namespace
+}  // namespace loom::panelsim
