@@ -1,0 +1,127 @@
+// The document's file commands: open, save, the save questions and the template load.
+#include <gtest/gtest.h>
+
+#include "support/DocumentTestBed.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+
+using PromDocumentFileTest = test::DocumentTestBed;
+
+TEST_F(PromDocumentFileTest, OpenShowsTheFilesValuesOnEveryPage) {
+    newSystem({{kCustomer, "Öppnad AB"}, {kSirenTime, "600"}});
+    const fs::path file = doc_->path();
+    doc_ = std::make_unique<PromDocument>(context_, queue_, view_);
+    view_.markAllUnavailable();
+    ASSERT_TRUE(doc_->OnOpenDocument(file));
+    EXPECT_EQ(value(kCustomer), "Öppnad AB");
+    EXPECT_EQ(value(kSirenTime), "600");
+    EXPECT_EQ(doc_->path(), file);
+    EXPECT_FALSE(doc_->modified());
+    EXPECT_FALSE(doc_->PromDiffers());
+    EXPECT_EQ(view_.available.size(), static_cast<std::size_t>(doc_->form()->pageCount()));
+    EXPECT_EQ(view_.selected, 0);
+}
+
+struct FolderCase {
+    const char* name;
+    Answer answer;
+    bool saved;
+    bool inDataFolder;
+};
+
+class OtherFolderTest : public test::DocumentTestBed,
+                        public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(OtherFolderTest, AFileFromAnotherFolderAsksWhereToGo) {
+    newSystem({{kCustomer, "Diskett"}});
+    const fs::path archived = doc_->path();
+    const fs::path disk = dir_.path("disk");
+    fs::create_directories(disk);
+    const fs::path outside = disk / archived.filename();
+    fs::rename(archived, outside);
+    ASSERT_TRUE(doc_->OnOpenDocument(outside));
+    doc_->form()->store().find(kCustomer)->value = "Ändrad";
+    doc_->setModified(true);
+    const std::string before = test::readFile(outside);
+
+    prompt_.answers = {GetParam().answer};
+    EXPECT_EQ(doc_->Save(), GetParam().saved);
+    EXPECT_TRUE(wasShown(MessageId::OtherFolder));
+    EXPECT_EQ(doc_->modified(), !GetParam().saved);
+    EXPECT_EQ(fs::exists(archived), GetParam().inDataFolder);
+    EXPECT_EQ(test::readFile(outside) != before, GetParam().saved && !GetParam().inDataFolder);
+    EXPECT_EQ(doc_->path(), GetParam().inDataFolder ? archived : outside);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, OtherFolderTest,
+                         ::testing::Values(FolderCase{"Yes", Answer::Yes, true, true},
+                                           FolderCase{"No", Answer::No, true, false},
+                                           FolderCase{"Cancel", Answer::Cancel, false, false}),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(PromDocumentFileTest, ClosingAModifiedSystemOffersToSaveIt) {
+    newSystem({{kCustomer, "Före"}});
+    const fs::path file = doc_->path();
+    doc_->form()->store().find(kCustomer)->value = "Efter";
+    doc_->setModified(true);
+
+    prompt_.answers = {Answer::Cancel};
+    EXPECT_FALSE(doc_->CanCloseFrame());
+    prompt_.answers = {Answer::No};
+    EXPECT_TRUE(doc_->CanCloseFrame());
+    EXPECT_TRUE(doc_->modified());
+    prompt_.answers = {Answer::Yes};
+    EXPECT_TRUE(doc_->CanCloseFrame());
+    EXPECT_FALSE(doc_->modified());
+    ASSERT_TRUE(doc_->OnOpenDocument(file));
+    EXPECT_EQ(value(kCustomer), "Efter");
+    EXPECT_EQ(prompt_.unexpected, 0);
+}
+
+TEST_F(PromDocumentFileTest, AFileOfAnotherSystemPasswordOpensOnlyWithThatPasswordGiven) {
+    context_.setSystemPassword("gammalt");
+    newSystem({{kCustomer, "Hemlig"}});
+    const fs::path file = doc_->path();
+    context_.setSystemPassword("nytt");
+    doc_ = std::make_unique<PromDocument>(context_, queue_, view_);
+
+    dialogs_.temporaryAnswers = {std::nullopt};
+    EXPECT_FALSE(doc_->OnOpenDocument(file));
+    EXPECT_TRUE(wasShown(MessageId::WrongPassword));
+    EXPECT_EQ(doc_->form(), nullptr);
+
+    dialogs_.temporaryAnswers = {std::array<std::string, 3>{"gammalt", "", ""}};
+    ASSERT_TRUE(doc_->OnOpenDocument(file));
+    EXPECT_EQ(value(kCustomer), "Hemlig");
+}
+
+TEST_F(PromDocumentFileTest, ATemplateOfTheSameModelKeepsTheValuesWhenAsked) {
+    newSystem({{kCustomer, "Kvar"}});
+    const Form* form = doc_->form();
+    ASSERT_TRUE(doc_->LoadTemplate("GL 200", false, {}, true));
+    EXPECT_EQ(doc_->form(), form);
+    EXPECT_EQ(value(kCustomer), "Kvar");
+    // Found through the index and already loaded: the values go back to the defaults.
+    ASSERT_TRUE(doc_->LoadTemplate("GL 200", false, {}, false));
+    EXPECT_EQ(doc_->form(), form);
+    EXPECT_EQ(value(kCustomer), "");
+    EXPECT_EQ(value(kSirenTime), "300");
+    EXPECT_FALSE(doc_->path().empty());
+}
+
+TEST_F(PromDocumentFileTest, NextAndPreviousWrapAround) {
+    newSystem({});
+    const int last = doc_->form()->pageCount() - 1;
+    doc_->SetPage(last);
+    doc_->NextPage();
+    EXPECT_EQ(view_.selected, 0);
+    doc_->SetPage(0);
+    doc_->PreviousPage();
+    EXPECT_EQ(view_.selected, last);
+}
+
+}  // namespace
+}  // namespace loom

@@ -1,0 +1,464 @@
+// PROM write, PROM read and log read of the document against the simulated panel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "archive/FileId.h"
+#include "eventlog/LogFile.h"
+#include "support/DocumentTestBed.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+using Blocks = std::map<std::uint32_t, std::vector<std::uint8_t>>;
+
+// The blocks that are not all 0xFF: what a PROM holds beyond its erased state.
+Blocks written(const PromImage& image) {
+    Blocks out;
+    for (const PromBlock& b : image.blocks())
+        if (std::any_of(b.data.begin(), b.data.end(), [](std::uint8_t x) { return x != 0xFF; }))
+            out[b.address].assign(b.data.begin(), b.data.end());
+    return out;
+}
+
+bool hostSent(const panelsim::PanelSimulator& panel, std::uint8_t type) {
+    for (const auto& e : panel.transcript())
+        if (e.from == panelsim::TranscriptEntry::From::Host &&
+            e.what == panelsim::TranscriptEntry::What::Frame && e.type() == type)
+            return true;
+    return false;
+}
+
+panelsim::Identity identity(const std::string& model) {
+    panelsim::Identity id{};
+    std::copy(model.begin(), model.end(), id.begin());
+    return id;
+}
+
+class PromTransferTest : public test::DocumentTestBed {
+  protected:
+    // Writes the open system into the panel and expects "Skrivning klar!".
+    void writeOk() {
+        prompt_.answers = {Answer::Yes};
+        ASSERT_TRUE(doc_->WriteProm());
+        ASSERT_TRUE(finish());
+        ASSERT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
+    }
+    void read() {
+        ASSERT_TRUE(doc_->ReadProm());
+        ASSERT_TRUE(finish());
+    }
+};
+
+TEST_F(PromTransferTest, WriteThenReadBackGivesTheSameBytesAndFindsTheIdenticalFile) {
+    newSystem({{kCustomer, "Åkerlund AB"}, {kSirenTime, "600"}});
+    const fs::path file = doc_->path();
+    panelsim::PanelSimulator& panel = connectPanel();
+    writeOk();
+
+    EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
+    // The file's identity and the panel's product text (its model name is all of it).
+    EXPECT_EQ(panel.image().read(0x08, 8), FileIdToBytes(fileId()));
+    EXPECT_EQ(panel.image().read(0x00, 8), std::vector<std::uint8_t>(8, ' '));
+    EXPECT_EQ(panel.lastTimestamp(), "202311142313");
+    EXPECT_TRUE(hostSent(panel, msg::kErase));
+    EXPECT_EQ(view_.percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(view_.percents.begin(), view_.percents.end()));
+    EXPECT_NE(std::find(view_.percents.begin(), view_.percents.end(), 50), view_.percents.end());
+    EXPECT_EQ(view_.statuses,
+              (std::vector<std::string>{"Raderar prom...", "Skriver till prom..."}));
+    EXPECT_EQ(view_.progressOpened, view_.progressClosed);
+    EXPECT_FALSE(context_.link().TransferDialogOpen());
+
+    // Read back over the values shown: the read starts from the template's defaults.
+    doc_->form()->store().find(kCustomer)->value = "ändrat";
+    doc_->setModified(true);
+    prompt_.answers = {Answer::No};  // not saved first
+    read();
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneIdentical));
+    EXPECT_EQ(written(doc_->promImage()), written(panel.image()));
+    EXPECT_TRUE(hostSent(panel, msg::kReadProm));
+    EXPECT_EQ(doc_->form()->name(), "GL 200");
+    EXPECT_EQ(value(kCustomer), "Åkerlund AB");
+    EXPECT_EQ(value(kSirenTime), "600");
+    EXPECT_TRUE(doc_->SameIdFound());
+    EXPECT_FALSE(doc_->PromDiffers());
+    EXPECT_TRUE(doc_->ShowingProm());
+    EXPECT_FALSE(doc_->modified());
+    EXPECT_EQ(doc_->path(), file);
+    EXPECT_EQ(doc_->comparedFile(), file);
+    EXPECT_FALSE(view_.allUnavailable &&
+                 view_.available.size() < static_cast<std::size_t>(doc_->form()->pageCount()));
+    EXPECT_TRUE(view_.differing.empty());
+}
+
+TEST_F(PromTransferTest, ReadOfAPromThatDiffersFromItsFileMarksTheFieldAndItsPage) {
+    newSystem({{kCustomer, "Kund A"}});
+    connectPanel();
+    writeOk();
+    // The archived file moves on; the panel keeps what was written.
+    doc_->form()->store().find(kCustomer)->value = "Kund B";
+    doc_->form()->store().find(0x98u << 3)->value = "4711";  // the installation number
+    ASSERT_TRUE(doc_->Save());
+
+    read();
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneDiffers));
+    EXPECT_TRUE(doc_->PromDiffers());
+    std::vector<FieldDifference> d = doc_->Differences();
+    std::sort(d.begin(), d.end(), [](auto& a, auto& b) { return a.address < b.address; });
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].address, kCustomer);
+    EXPECT_EQ(d[0].fileValue, "Kund B");
+    EXPECT_EQ(d[0].promValue, "Kund A");
+    EXPECT_EQ(d[1].address, 0x98u << 3);
+    EXPECT_EQ(d[1].fileValue, "4711");
+    EXPECT_EQ(view_.differing, (std::set<int>{0}));
+
+    // The two value sets change places; a save keeps the set shown.
+    EXPECT_EQ(value(kCustomer), "Kund A");
+    doc_->ShowFile();
+    EXPECT_EQ(value(kCustomer), "Kund B");
+    EXPECT_FALSE(doc_->ShowingProm());
+    doc_->ShowProm();
+    EXPECT_EQ(value(kCustomer), "Kund A");
+    ASSERT_TRUE(doc_->Save());
+    EXPECT_FALSE(doc_->PromDiffers());
+    EXPECT_TRUE(view_.differing.empty());
+}
+
+TEST_F(PromTransferTest, ReadOfAPromWhoseFileIsUnknownLeavesAModifiedDocumentUnderItsId) {
+    newSystem({{kCustomer, "Borttagen"}});
+    const fs::path file = doc_->path();
+    connectPanel();
+    writeOk();
+    fs::remove(file);
+
+    read();
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneNoFile));
+    EXPECT_FALSE(doc_->SameIdFound());
+    EXPECT_TRUE(doc_->modified());
+    EXPECT_EQ(doc_->path(), file);
+    EXPECT_EQ(value(kCustomer), "Borttagen");
+    ASSERT_TRUE(doc_->Save());
+    EXPECT_TRUE(fs::exists(file));
+}
+
+// A template without an identity position that is neither erased nor read with 0x01.
+class PlainTemplateTest : public PromTransferTest {
+  protected:
+    PlainTemplateTest() {
+        std::string source = test::demoTemplateSource("GL200");
+        replace(source, "template \"GL 200\" \"GL 200 centralapparat\"",
+                "template \"GL 300\" \"GL 300 utan id\"");
+        replace(source, "idaddress 0x0008\n", "noerase\n");
+        test::installTemplate(home_, "GL300.FRM", source);
+        reindex();
+    }
+    static void replace(std::string& text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+};
+
+TEST_F(PlainTemplateTest, WritesWithoutEraseAndReadsWithoutComparing) {
+    newSystem({{kCustomer, "Utan id"}}, "GL300.FRM");
+    panelsim::PanelConfig config;
+    config.settings.identity = identity("GL 300");
+    panelsim::PanelSimulator& panel = connectPanel(config);
+    writeOk();
+    EXPECT_EQ(panel.counters().erases, 0u);
+    EXPECT_FALSE(hostSent(panel, msg::kErase));
+    EXPECT_EQ(view_.statuses, (std::vector<std::string>{"Skriver till prom..."}));
+    EXPECT_EQ(view_.percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(view_.percents.begin(), view_.percents.end()));
+    EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
+
+    const fs::path file = doc_->path();
+    read();
+    EXPECT_TRUE(hostSent(panel, msg::kReadPromNoErase));
+    EXPECT_FALSE(hostSent(panel, msg::kReadProm));
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneNoFile));
+    EXPECT_FALSE(doc_->SameIdFound());
+    EXPECT_TRUE(doc_->comparedFile().empty());
+    EXPECT_NE(doc_->path(), file);  // a name of its own, never the file it came from
+    EXPECT_EQ(doc_->path().parent_path(), home_ / "FILES");
+    EXPECT_EQ(value(kCustomer), "Utan id");
+}
+
+class ConversionTest : public PromTransferTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ConversionTest, APanelOfAnotherModelIsWrittenOnlyWithTheConversionAccepted) {
+    const bool accept = GetParam();
+    test::installDemoConversion(home_, "GL200_VT340");
+    context_.conversions().LoadConversions(context_.files(), home_ / "Convert");
+    newSystem({{kCustomer, "Kund AB"}});
+    panelsim::PanelConfig config;
+    config.settings.identity = identity("VT 340");
+    panelsim::PanelSimulator& panel = connectPanel(config);
+
+    prompt_.answers = {Answer::Yes, accept ? Answer::Yes : Answer::No};
+    ASSERT_TRUE(doc_->WriteProm());
+    ASSERT_TRUE(finish());
+    EXPECT_TRUE(prompt_.entries[1].question);
+    EXPECT_NE(prompt_.entries[1].text.find("Konvertering är möjlig"), std::string::npos);
+    if (accept) {
+        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
+        // VT 340 keeps the customer name at 0x10.
+        const std::vector<std::uint8_t> name = panel.image().read(0x10, 7);
+        EXPECT_EQ(std::string(name.begin(), name.end()), "Kund AB");
+        EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
+    } else {
+        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
+        EXPECT_EQ(panel.counters().erases, 0u);
+        EXPECT_EQ(panel.counters().blocksWritten, 0u);
+        EXPECT_FALSE(doc_->LinkInUse());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answer, ConversionTest, ::testing::Bool());
+
+TEST_F(PromTransferTest, AModelWithoutConversionStopsTheWriteWithMessage79) {
+    newSystem({});
+    panelsim::PanelConfig config;
+    config.settings.identity = identity("XY 999");
+    panelsim::PanelSimulator& panel = connectPanel(config);
+    prompt_.answers = {Answer::Yes};
+    ASSERT_TRUE(doc_->WriteProm());
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
+    EXPECT_TRUE(wasShown(MessageId::TransferAborted));
+    EXPECT_NE(prompt_.texts()[1].find("Sändningen avbryts."), std::string::npos);
+    EXPECT_EQ(panel.counters().erases, 0u);
+}
+
+TEST_F(PromTransferTest, AVt340SendsItsIdentityUnaskedWhenItsResetButtonIsPressed) {
+    Settings(context_.settings()).setText(setting::kProduct, "VT 340");
+    context_.link().setTiming(LinkTiming::fast(2000));
+    panelsim::PanelConfig config;
+    config.settings.identity = identity("VT 340");
+    config.settings.faults.unaskedIdentity = true;
+    panelsim::PanelSimulator& panel = connectPanel(config);
+
+    ASSERT_TRUE(doc_->ReadProm());
+    EXPECT_EQ(view_.firstText, "Tryck på resetknappen på VT340");
+    panel.pressResetButton();
+    ASSERT_TRUE(finish());
+    EXPECT_FALSE(hostSent(panel, msg::kQueryIdentity));
+    EXPECT_EQ(doc_->panelIdentityText(), "VT 340");
+    EXPECT_EQ(doc_->form()->name(), "VT 340");
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneNoFile));  // an empty PROM
+}
+
+TEST_F(PromTransferTest, TheSecondLogReadAppendsExactlyTheNewRecords) {
+    panelsim::PanelConfig config;
+    const std::string id = MakeFileId(0x12345, 'T');
+    config.settings.fileId = id;
+    for (std::uint8_t i = 0; i < 5; ++i)
+        config.log.push_back(panelsim::LogRecord{i, 0x11, 0x22});
+    panelsim::PanelSimulator& panel = connectPanel(config);
+
+    ASSERT_TRUE(doc_->ReadLog());
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(doc_->lastResult(), 1);
+    EXPECT_EQ(context_.lastPromFileId(), id);
+    const fs::path log = home_ / "LOG" / "00012345.LOG";
+    ASSERT_EQ(view_.logWindows, std::vector<fs::path>{log});
+    EXPECT_EQ(doc_->lastLogRecordsAdded(), 5u);
+    EXPECT_EQ(doc_->form()->name(), "GL 200");  // the panel's template, for the decoding
+    EXPECT_TRUE(doc_->path().empty());          // the document's own file stays as it was
+
+    std::vector<panelsim::LogRecord> more = panel.log();
+    more.push_back(panelsim::LogRecord{5, 0x33});
+    more.push_back(panelsim::LogRecord{6, 0x44});
+    panel.setLog(more);
+    ASSERT_TRUE(doc_->ReadLog());
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(doc_->lastLogRecordsAdded(), 2u);
+    std::string content;
+    std::vector<std::string_view> lines;
+    ASSERT_TRUE(LogFile::readLines(context_.files(), log, content, lines));
+    ASSERT_EQ(lines.size(), 7u);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], LogFile::line(LogRecord{more[i]}));
+}
+
+// A local serial link over the simulator's pseudo-terminal, opened by the transfer.
+TEST_F(PromTransferTest, ALocalSerialLinkWritesAndReadsBack) {
+    newSystem({{kCustomer, "Seriell"}});
+    panel_ = std::make_unique<panelsim::PanelSimulator>(panelsim::PanelConfig{});
+    const auto device = panel_->startSerial();
+    ASSERT_TRUE(device.has_value());
+    Settings(context_.settings()).setText(setting::kLocalPort, *device);
+    writeOk();
+    EXPECT_TRUE(doc_->LinkInUse());
+    EXPECT_FALSE(doc_->TcpLink());
+    EXPECT_EQ(written(panel_->image()), written(doc_->sentImage()));
+    read();
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneIdentical));
+    EXPECT_EQ(value(kCustomer), "Seriell");
+}
+
+TEST_F(PromTransferTest, ALocalPortThatCannotBeOpenedStartsNothing) {
+    newSystem({});
+    Settings(context_.settings()).setText(setting::kLocalPort, dir_.path("no-such-port"));
+    prompt_.answers = {Answer::Yes};
+    EXPECT_FALSE(doc_->WriteProm());
+    EXPECT_EQ(doc_->CommActive(), PromDocument::kIdle);
+    EXPECT_TRUE(wasShown(MessageId::PortCannotOpen));
+    EXPECT_FALSE(doc_->LinkInUse());
+}
+
+TEST_F(PromTransferTest, ASecondOperationWhileOneRunsIsRefused) {
+    newSystem({});
+    panelsim::PanelConfig config;
+    config.settings.eraseDelayMs = 500;
+    connectPanel(config);
+    prompt_.answers = {Answer::Yes, Answer::Yes};
+    ASSERT_TRUE(doc_->WriteProm());
+    EXPECT_FALSE(doc_->ReadProm());
+    EXPECT_FALSE(doc_->WriteProm());
+    EXPECT_TRUE(wasShown(MessageId::TransferRunning));
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
+}
+
+TEST_F(PromTransferTest, DestroyingTheDocumentDuringATransferStopsItsWorker) {
+    newSystem({});
+    panelsim::PanelConfig config;
+    config.settings.eraseDelayMs = 60000;
+    connectPanel(config);
+    prompt_.answers = {Answer::Yes};
+    ASSERT_TRUE(doc_->WriteProm());
+    doc_.reset();
+    EXPECT_EQ(context_.link().AbortEvent(), nullptr);
+    EXPECT_FALSE(context_.link().TransferDialogOpen());
+}
+
+// Every faulty run ends in success with the right bytes or in "Sändningen avbröts.", never
+// in a success over wrong or missing data.
+struct FaultCase {
+    const char* name;
+    bool read;  // the faulty operation is a read (else a write)
+    bool succeeds;
+    panelsim::PanelFaults faults;
+};
+
+panelsim::PanelFaults fault(void (*set)(panelsim::PanelFaults&)) {
+    panelsim::PanelFaults f;
+    set(f);
+    return f;
+}
+
+class FaultMatrixTest : public PromTransferTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultMatrixTest, EndsInSuccessWithTheRightBytesOrInMessage83) {
+    newSystem({{kCustomer, "Felsäker"}, {kSirenTime, "600"}});
+    const fs::path file = doc_->path();
+    panelsim::PanelSimulator& panel = connectPanel();
+    writeOk();
+    const Blocks good = written(panel.image());
+    panel.setFaults(GetParam().faults);
+
+    if (GetParam().read) {
+        read();
+    } else {
+        prompt_.answers = {Answer::Yes};
+        ASSERT_TRUE(doc_->WriteProm());
+        ASSERT_TRUE(finish());
+    }
+    EXPECT_EQ(doc_->lastResult(), GetParam().succeeds ? 1 : 0);
+    if (doc_->lastResult() == 1) {
+        if (GetParam().read) {
+            EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneIdentical));
+            EXPECT_EQ(written(doc_->promImage()), good);
+            EXPECT_EQ(value(kCustomer), "Felsäker");
+        } else {
+            EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
+            EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
+        }
+    } else {
+        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
+        EXPECT_FALSE(doc_->LinkInUse());
+        EXPECT_FALSE(doc_->ShowingProm());
+        // A read that had begun to fill the document leaves it without a file, so that a
+        // save cannot put what came over the archived file; one that never began leaves the
+        // system as it was.
+        if (GetParam().read && !doc_->path().empty()) {
+            EXPECT_EQ(doc_->path(), file);
+            EXPECT_EQ(value(kCustomer), "Felsäker");
+        }
+    }
+    EXPECT_EQ(view_.progressOpened, view_.progressClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultMatrixTest,
+    ::testing::Values(
+        FaultCase{"ReadNakEvery3", true, true, fault([](auto& f) { f.nakEvery = 3; })},
+        FaultCase{"WriteNakEvery3", false, true, fault([](auto& f) { f.nakEvery = 3; })},
+        FaultCase{"WriteNakStorm", false, false, fault([](auto& f) { f.nakEvery = 1; })},
+        FaultCase{"ReadDuplicates", true, true, fault([](auto& f) { f.duplicateEvery = 2; })},
+        FaultCase{"ReadCorruptEvery3", true, true, fault([](auto& f) { f.corruptEvery = 3; })},
+        FaultCase{"ReadAllCorrupt", true, false, fault([](auto& f) { f.corruptEvery = 1; })},
+        FaultCase{"ReadDropMidway", true, false, fault([](auto& f) { f.dropAfterBlocks = 3; })},
+        FaultCase{"WriteDropMidway", false, false, fault([](auto& f) { f.dropAfterBlocks = 3; })},
+        FaultCase{"ReadNoIdentity", true, false, fault([](auto& f) { f.noIdentity = true; })},
+        FaultCase{"WriteNoIdentity", false, false, fault([](auto& f) { f.noIdentity = true; })}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+// Runs the user's thread until `seen` holds.
+#define RUN_UNTIL(seen)                                                            \
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30); \
+         !(seen) && std::chrono::steady_clock::now() < until;)                     \
+    queue_.runFor(std::chrono::milliseconds(5))
+
+bool contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(PromTransferTest, CancelDuringTheEraseWritesNothing) {
+    newSystem({{kCustomer, "Avbruten"}});
+    panelsim::PanelConfig config;
+    config.settings.eraseDelayMs = 3000;
+    panelsim::PanelSimulator& panel = connectPanel(config);
+    prompt_.answers = {Answer::Yes};
+    ASSERT_TRUE(doc_->WriteProm());
+    RUN_UNTIL(contains(view_.statuses, "Raderar prom..."));
+    doc_->CancelFromProgress();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
+    EXPECT_EQ(panel.counters().blocksWritten, 0u);
+    EXPECT_FALSE(hostSent(panel, msg::kWriteBlock));
+}
+
+TEST_F(PromTransferTest, CancelDuringTheBlocksOfAReadKeepsNothingOfIt) {
+    newSystem({{kCustomer, "Avbruten"}});
+    const fs::path file = doc_->path();
+    panelsim::PanelConfig config;
+    config.settings.baud = 2400;  // about 90 ms a block
+    connectPanel(config);
+    writeOk();
+
+    ASSERT_TRUE(doc_->ReadProm());
+    RUN_UNTIL(!view_.percents.empty());
+    prompt_.answers = {Answer::Yes};
+    doc_->CancelTransfer();
+    EXPECT_TRUE(wasShown(MessageId::ConfirmCancelTransfer));
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
+    EXPECT_FALSE(doc_->ShowingProm());
+    EXPECT_TRUE(doc_->path().empty());
+    EXPECT_FALSE(doc_->modified());
+    // What came goes to a file of its own, never over the archived one.
+    const std::string archived = test::readFile(file);
+    ASSERT_TRUE(doc_->Save());
+    EXPECT_NE(doc_->path(), file);
+    EXPECT_EQ(test::readFile(file), archived);
+}
+
+}  // namespace
+}  // namespace loom

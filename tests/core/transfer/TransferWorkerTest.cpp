@@ -1,0 +1,309 @@
+// The worker's write, read and log sequences over a memory line, run on the test's thread.
+#include "transfer/TransferWorker.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/FileId.h"
+#include "common/Cp1252.h"
+#include "support/LinkTestBed.h"
+#include "transfer/TransferJob.h"
+#include "transfer/TransferReceiver.h"
+
+namespace loom {
+namespace {
+
+using test::Bytes;
+using test::frameBytes;
+
+// Records the notifications and answers the identity at once, as the document would.
+struct RecordingReceiver final : TransferReceiver {
+    explicit RecordingReceiver(TransferJob& j) : job(j) {}
+    void transferBegun() override { ++begun; }
+    void transferDone(int result) override { done.push_back(result); }
+    void panelIdentity(bool log, std::unique_ptr<std::string> text) override {
+        identity = *text;
+        logRead = log;
+        (goAhead ? job.proceed : job.cancel).set();
+    }
+    void blockReceived(std::unique_ptr<ReceivedBlock> block) override { blocks.push_back(*block); }
+    void progress(int percent) override { percents.push_back(percent); }
+    void statusText(std::unique_ptr<std::string> text) override {
+        statuses.push_back(cp1252ToUtf8(*text));
+    }
+
+    TransferJob& job;
+    bool goAhead = true;
+    int begun = 0;
+    std::vector<int> done;
+    std::string identity;
+    bool logRead = false;
+    std::vector<ReceivedBlock> blocks;
+    std::vector<int> percents;
+    std::vector<std::string> statuses;
+};
+
+LinkMessage::Data text16(std::string_view text) {
+    LinkMessage::Data d{};
+    std::copy_n(text.begin(), std::min(text.size(), d.size()), d.begin());
+    return d;
+}
+
+// A panel that gives its identity, finishes an erase at once, takes written blocks, and
+// after a read request sends its frames one by one, each once the last was acknowledged.
+struct FakePanel {
+    test::ScriptedPanel script;
+    std::string identity = "GL 200";
+    bool answerIdentity = true;
+    bool answerErase = true;
+    bool refuseBlocks = false;
+    std::vector<Bytes> readFrames;  // sent after 0x01, 0x30 or 0x20
+    std::size_t next = 0;
+    bool streaming = false;
+
+    void attach(test::MemoryLine& line) {
+        script.onFrame = [this](const LinkMessage& m) -> Bytes {
+            if (m.type() == msg::kQueryIdentity && answerIdentity)
+                return frameBytes(msg::kIdentity0, 0, text16(identity));
+            if (m.type() == msg::kErase && answerErase) return frameBytes(msg::kEraseDone);
+            if (m.type() == msg::kReadProm || m.type() == msg::kReadPromNoErase ||
+                m.type() == msg::kReadLog) {
+                streaming = true;
+                return sendNext();
+            }
+            return {};
+        };
+        script.onByte = [this](std::uint8_t b) -> Bytes {
+            if (!streaming) return {};
+            if (b == msg::kNak && next > 0) return readFrames[next - 1];
+            return sendNext();
+        };
+        script.attach(line);
+    }
+    Bytes sendNext() { return next < readFrames.size() ? readFrames[next++] : Bytes{}; }
+    std::vector<std::uint8_t> sentTypes() const {
+        std::vector<std::uint8_t> types;
+        for (const LinkMessage& m : script.frames)
+            types.push_back(m.type());
+        return types;
+    }
+    // NAKs every written block: the ScriptedPanel acknowledges frames itself.
+    void nakBlocks(test::MemoryLine& line) {
+        script.ackFrames = false;
+        auto inner = script.onFrame;
+        script.onFrame = [this, inner](const LinkMessage& m) -> Bytes {
+            Bytes answer{m.type() == msg::kWriteBlock && refuseBlocks ? msg::kNak : msg::kAck};
+            const Bytes more = inner(m);
+            answer.insert(answer.end(), more.begin(), more.end());
+            return answer;
+        };
+        script.attach(line);
+    }
+};
+
+FieldRecord numberField(std::uint32_t byte, const std::string& value) {
+    FieldRecord r;
+    r.address = byte << 3;
+    r.size = 1u << 3;  // one byte
+    r.type = 0;
+    r.value = value;
+    return r;
+}
+
+class TransferWorkerTest : public ::testing::Test {
+  protected:
+    TransferWorkerTest() {
+        line_ = bed_.openSerial();
+        panel_.attach(*line_);
+        job_.receiver = &receiver_;
+    }
+
+    // A write of three blocks: product text and file id in block 0, an all-0xFF block at
+    // 0x100 and one value at 0x200.
+    int write() {
+        job_.snapshot = std::make_unique<FieldStore>();
+        job_.snapshot->copyIn(numberField(0x100, "255"));
+        job_.snapshot->copyIn(numberField(0x200, "7"));
+        job_.templateModel = "GL 200";
+        const std::vector<std::uint8_t> id = FileIdToBytes(kFileId);
+        job_.fileIdForm.assign(id.begin(), id.end());
+        job_.productAddress = 0x00;
+        job_.idAddress = 0x08;
+        return worker_.runWrite();
+    }
+    int read(bool log = false) {
+        job_.readFlag = true;
+        job_.logFlag = log;
+        return worker_.runRead();
+    }
+    static Bytes block(std::uint32_t address, std::uint8_t fill) {
+        LinkMessage::Data d;
+        d.fill(fill);
+        return frameBytes(msg::kPromBlock, LinkMessage::encodeAddress(address), d);
+    }
+
+    static constexpr const char* kFileId = "T0000A30";
+    test::LinkTestBed bed_;
+    std::shared_ptr<test::MemoryLine> line_;
+    FakePanel panel_;
+    TransferJob job_;
+    RecordingReceiver receiver_{job_};
+    TransferWorker worker_{bed_.context, job_};
+};
+
+TEST_F(TransferWorkerTest, AWriteErasesSendsEveryBlockButTheErasedOnesAndStampsTheTime) {
+    ASSERT_EQ(write(), 1);
+    EXPECT_EQ(panel_.sentTypes(),
+              (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kErase, msg::kWriteBlock,
+                                         msg::kWriteBlock, msg::kTimestamp}));
+    EXPECT_EQ(panel_.script.frames[2].address(), 0x000u);
+    EXPECT_EQ(panel_.script.frames[3].address(), 0x200u);
+    EXPECT_EQ(receiver_.begun, 1);
+    EXPECT_EQ(receiver_.statuses,
+              (std::vector<std::string>{"Raderar prom...", "Skriver till prom..."}));
+    // The erased block counts: 50 after the erase, then a third of the rest each.
+    ASSERT_GE(receiver_.percents.size(), 5u);
+    EXPECT_EQ(std::vector<int>(receiver_.percents.end() - 5, receiver_.percents.end()),
+              (std::vector<int>{50, 66, 83, 100, 100}));
+    // The panel's model name fills its identity's first half: the product text is blank.
+    EXPECT_EQ(job_.sentImage.read(0x00, 8), std::vector<std::uint8_t>(8, ' '));
+    EXPECT_EQ(job_.sentImage.read(0x08, 8), FileIdToBytes(kFileId));
+    EXPECT_EQ(job_.sentImage.at(0x200), 7);
+    EXPECT_EQ(job_.snapshot, nullptr);
+}
+
+// The identity's second half is a C string of its own: "GL 200", zeros, "CENTRAL1".
+TEST_F(TransferWorkerTest, TheProductTextIsTheIdentitysSecondHalf) {
+    panel_.identity = std::string("GL 200\0\0CENTRAL1", 16);
+    ASSERT_EQ(write(), 1);
+    const std::vector<std::uint8_t> product = job_.sentImage.read(0x00, 8);
+    EXPECT_EQ(std::string(product.begin(), product.end()), "CENTRAL1");
+}
+
+TEST_F(TransferWorkerTest, WithoutEraseProgressRunsOverTheBlocksAlone) {
+    job_.noErase = true;
+    ASSERT_EQ(write(), 1);
+    EXPECT_EQ(panel_.sentTypes(), (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kWriteBlock,
+                                                             msg::kWriteBlock, msg::kTimestamp}));
+    EXPECT_EQ(receiver_.percents, (std::vector<int>{33, 66, 100, 100}));
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Skriver till prom..."});
+}
+
+struct WriteFault {
+    const char* name;
+    std::function<void(FakePanel&, test::MemoryLine&, TransferJob&)> arrange;
+    std::vector<std::uint8_t> sent;  // frame types the link sent, repeats collapsed
+};
+
+class WriteFaultTest : public TransferWorkerTest,
+                       public ::testing::WithParamInterface<WriteFault> {};
+
+TEST_P(WriteFaultTest, EndsWithResultZeroAndSendsNothingAfterTheFault) {
+    GetParam().arrange(panel_, *line_, job_);
+    EXPECT_EQ(write(), 0);
+    std::vector<std::uint8_t> types = panel_.sentTypes();
+    types.erase(std::unique(types.begin(), types.end()), types.end());
+    EXPECT_EQ(types, GetParam().sent);
+    EXPECT_EQ(job_.snapshot, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, WriteFaultTest,
+    ::testing::Values(WriteFault{"NoIdentity",
+                                 [](FakePanel& p, test::MemoryLine&, TransferJob&) {
+                                     p.answerIdentity = false;
+                                 },
+                                 {msg::kQueryIdentity}},
+                      WriteFault{"BlocksRefused",
+                                 [](FakePanel& p, test::MemoryLine& l, TransferJob&) {
+                                     p.refuseBlocks = true;
+                                     p.nakBlocks(l);
+                                 },
+                                 {msg::kQueryIdentity, msg::kErase, msg::kWriteBlock}},
+                      WriteFault{"CancelDuringErase",
+                                 [](FakePanel& p, test::MemoryLine& l, TransferJob& job) {
+                                     p.answerErase = false;
+                                     l.onWait = [&p, &job](test::MemoryLine&) {
+                                         if (p.script.frames.back().type() == msg::kErase)
+                                             job.cancel.set();
+                                     };
+                                 },
+                                 {msg::kQueryIdentity, msg::kErase}}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
+    panel_.readFrames = {block(0x00, 0x11), block(0x10000, 0x22), frameBytes(msg::kPromEnd)};
+    bed_.context.setLastPromFileId("T0000001");
+    ASSERT_EQ(read(), 1);
+    EXPECT_EQ(bed_.context.lastPromFileId(), "");
+    EXPECT_EQ(receiver_.identity, "GL 200");
+    EXPECT_FALSE(receiver_.logRead);
+    EXPECT_EQ(panel_.sentTypes(), (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kReadProm}));
+    ASSERT_EQ(receiver_.blocks.size(), 3u);
+    EXPECT_EQ(receiver_.blocks[1].address, 0x10000);
+    EXPECT_EQ(receiver_.blocks[1].data[15], 0x22);
+    EXPECT_EQ(receiver_.blocks[2].address, -1);
+    EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 45, 100}));
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Läser prom..."});
+}
+
+TEST_F(TransferWorkerTest, AReadOfANoEraseTemplateAsksWith0x30) {
+    job_.noErase = true;
+    panel_.readFrames = {frameBytes(msg::kPromEnd)};
+    ASSERT_EQ(read(), 1);
+    EXPECT_EQ(panel_.sentTypes(),
+              (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kReadPromNoErase}));
+}
+
+TEST_F(TransferWorkerTest, AReadEndsWithoutSuccessWhenCancelledOrCutShort) {
+    receiver_.goAhead = false;
+    EXPECT_EQ(read(), 0);
+    EXPECT_EQ(panel_.sentTypes(), std::vector<std::uint8_t>{msg::kQueryIdentity});
+
+    // The panel stops after one block: no end marker reaches the document.
+    receiver_.goAhead = true;
+    receiver_.blocks.clear();
+    panel_.readFrames = {block(0x00, 0x11)};
+    EXPECT_EQ(read(), 0);
+    ASSERT_EQ(receiver_.blocks.size(), 1u);
+    EXPECT_EQ(receiver_.blocks[0].address, 0);
+}
+
+TEST_F(TransferWorkerTest, ALogReadTakesTheFileIdAndEachNumberedBlockOnce) {
+    LinkMessage::Data first{};
+    const std::vector<std::uint8_t> id = FileIdToBytes(kFileId);
+    std::copy(id.begin(), id.end(), first.begin() + 8);
+    auto logBlock = [](std::uint16_t number, std::uint8_t fill) {
+        LinkMessage::Data d;
+        d.fill(fill);
+        return frameBytes(msg::kLogBlock, number, d);
+    };
+    panel_.readFrames = {frameBytes(msg::kPromBlock, 0, first),
+                         logBlock(0, 0xA0),
+                         logBlock(128, 0xA1),
+                         logBlock(128, 0xB1),
+                         logBlock(255, 0xA2),
+                         frameBytes(msg::kLogEnd)};
+    ASSERT_EQ(read(true), 1);
+    EXPECT_TRUE(receiver_.logRead);
+    EXPECT_EQ(bed_.context.lastPromFileId(), kFileId);
+    EXPECT_EQ(job_.logText,
+              std::string(16, '\xA0') + std::string(16, '\xA1') + std::string(16, '\xA2'));
+    EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 50, 100, 100}));
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Läser logg..."});
+}
+
+TEST_F(TransferWorkerTest, ALogWhoseFirstBlockHoldsNoFileIdLeavesItEmpty) {
+    LinkMessage::Data first;
+    first.fill(0xFF);
+    panel_.readFrames = {frameBytes(msg::kPromBlock, 0, first), frameBytes(msg::kLogEnd)};
+    ASSERT_EQ(read(true), 1);
+    EXPECT_EQ(bed_.context.lastPromFileId(), "");
+    EXPECT_TRUE(job_.logText.empty());
+}
+
+}  // namespace
+}  // namespace loom

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "PanelSimulator.h"
+#include "archive/ReindexArchive.h"
+#include "common/Cp1252.h"
+#include "context/AppContext.h"
+#include "document/PromDocument.h"
+#include "link/LinkTiming.h"
+#include "platform/Clock.h"
+#include "platform/Settings.h"
+#include "support/DemoTemplates.h"
+#include "support/RecordingDocumentView.h"
+#include "support/RecordingPrompt.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+#include "transfer/MarshalledPrompt.h"
+#include "transfer/UiThread.h"
+
+namespace loom::test {
+
+// A program directory with the demo templates and their index, a document driven on the
+// test's thread as the program's user's thread, a recording view, scripted answers that
+// the worker's questions reach through the marshalled prompt, fast link waits, and a
+// simulated panel on loopback TCP.
+class DocumentTestBed : public ::testing::Test {
+  protected:
+    static constexpr std::int64_t kNow = 1'700'000'000;
+    static constexpr FieldAddress kCustomer = 0x20u << 3;   // GL 200: customer name, text
+    static constexpr FieldAddress kSirenTime = 0xA0u << 3;  // GL 200: siren time (s)
+
+    DocumentTestBed() : home_(dir_.path("home")) {
+        for (const char* folder : {"FILES", "INDEX", "LOG"})
+            std::filesystem::create_directories(home_ / folder);
+        for (const char* name : {"GL200", "VT340"})
+            installTemplate(home_, std::string(name) + ".FRM", demoTemplateSource(name));
+        context_.setProgramDirectory(ProgramDirectory(home_));
+        context_.setDialogs(dialogs_);
+        context_.setClock(clock_);
+        Settings(context_.settings()).setComputerId("T");
+        context_.link().setTiming(LinkTiming::fast());
+        reindex();
+        doc_ = std::make_unique<PromDocument>(context_, queue_, view_);
+    }
+
+    void reindex() { EXPECT_TRUE(ReindexArchive(context_)); }
+
+    // A new GL 200 system with `values` (address: UTF-8 value), saved to FILES.
+    void newSystem(const std::map<FieldAddress, std::string>& values,
+                   const std::string& file = "GL200.FRM") {
+        ASSERT_TRUE(doc_->LoadTemplate("", true, home_ / "FORMS" / file, false));
+        doc_->AssignNewFileName();
+        for (const auto& [address, value] : values) {
+            FieldRecord* r = doc_->form()->store().find(address);
+            ASSERT_NE(r, nullptr) << address;
+            r->value = utf8ToCp1252(value);
+        }
+        ASSERT_TRUE(doc_->Save());
+        clock_.set(clock_.nowSeconds() + 1);  // the next system gets another FileId
+    }
+    std::string value(FieldAddress address) const {
+        const FieldRecord* r = doc_->form()->store().find(address);
+        return r ? cp1252ToUtf8(r->value) : "<none>";
+    }
+    std::string fileId() const { return doc_->path().stem().string(); }
+
+    // The simulated panel, reached over TCP with the document's connect command.
+    panelsim::PanelSimulator& connectPanel(panelsim::PanelConfig config = {}) {
+        config.settings.timings.ackTimeoutMs = 500;
+        panel_ = std::make_unique<panelsim::PanelSimulator>(std::move(config));
+        const auto port = panel_->startTcp();
+        EXPECT_TRUE(port.has_value());
+        EXPECT_TRUE(
+            doc_->ConnectTcpCommand("127.0.0.1", std::to_string(port.value_or(0)), "123456"));
+        prompt_.entries.clear();
+        return *panel_;
+    }
+
+    // Runs the user's thread until the transfer has ended. A fault that keeps it running
+    // fails the test instead of hanging the suite.
+    bool finish(std::chrono::seconds limit = std::chrono::seconds(60)) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (doc_->CommActive() != PromDocument::kIdle) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "the transfer did not end";
+                return false;
+            }
+            queue_.runFor(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
+    // The message of the last transfer, as its number.
+    int lastMessage() const {
+        return doc_->lastMessage() ? static_cast<int>(*doc_->lastMessage()) : -1;
+    }
+    std::string shown(MessageId id) const { return cp1252ToUtf8(formatMessage(id)); }
+    bool wasShown(MessageId id) const {
+        for (const auto& e : prompt_.entries)
+            if (e.text == shown(id)) return true;
+        return false;
+    }
+
+    TempDir dir_;
+    std::filesystem::path home_;
+    RecordingPrompt prompt_;
+    TaskQueue queue_;
+    MarshalledPrompt marshalled_{prompt_, queue_};
+    AppContext context_{marshalled_};
+    ScriptedDialogs dialogs_{prompt_};
+    FixedClock clock_{kNow, 3600};
+    RecordingDocumentView view_;
+    std::unique_ptr<panelsim::PanelSimulator> panel_;  // outlives the document's goodbye
+    std::unique_ptr<PromDocument> doc_;
+};
+
+}  // namespace loom::test

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Cp1252.h"
+#include "document/DocumentView.h"
+
+namespace loom::test {
+
+// Keeps the page states as the tree does (a differing mark only on an available page) and
+// records the progress dialog, the activity indicator and the log windows opened.
+class RecordingDocumentView : public DocumentView {
+  public:
+    void resetPageStates() override {
+        allUnavailable = false;
+        available.clear();
+        differing.clear();
+    }
+    void markAllUnavailable() override {
+        allUnavailable = true;
+        available.clear();
+    }
+    void markAvailable(int page) override { available.insert(page); }
+    void markDiffering(int page) override {
+        if (isAvailable(page)) differing.insert(page);
+    }
+    void clearDifferences() override { differing.clear(); }
+    void selectPage(int page) override {
+        if (isAvailable(page)) selected = page;
+    }
+
+    void openProgress(bool isReading, std::string_view text) override {
+        ++progressOpened;
+        reading = isReading;
+        firstText = cp1252ToUtf8(text);
+        percents.clear();
+        statuses.clear();
+    }
+    void setProgress(int percent) override { percents.push_back(percent); }
+    void setStatusText(std::string_view text) override { statuses.push_back(cp1252ToUtf8(text)); }
+    void closeProgress() override { ++progressClosed; }
+    void activityStarted() override { activityRunning = true; }
+    void activityStopped() override { activityRunning = false; }
+    void openLogWindow(const std::filesystem::path& file) override { logWindows.push_back(file); }
+
+    bool isAvailable(int page) const { return !allUnavailable || available.count(page) != 0; }
+
+    bool allUnavailable = false;
+    std::set<int> available;
+    std::set<int> differing;
+    int selected = -1;
+    int progressOpened = 0;
+    int progressClosed = 0;
+    bool reading = false;
+    std::string firstText;  // UTF-8
+    std::vector<int> percents;
+    std::vector<std::string> statuses;  // UTF-8
+    bool activityRunning = false;
+    std::vector<std::filesystem::path> logWindows;
+};
+
+}  // namespace loom::test
