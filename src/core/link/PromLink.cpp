@@ -137,10 +137,13 @@ bool PromLink::WaitForInput(std::size_t count, int units) {
 
 bool PromLink::ReadByte(std::uint8_t& byte) {
     if (!channel_) return false;
-    if (!IsTcp() && channel_->queued() <= 0) return false;
+    // A serial port that cannot count its input is as broken as one that cannot read.
+    const long queued = IsTcp() ? 1 : channel_->queued();
+    if (queued == 0) return false;
     std::uint8_t b = 0;
     std::size_t count = 0;
-    const ReadStatus status = channel_->read(std::span(&b, 1), count);
+    const ReadStatus status =
+        queued < 0 ? ReadStatus::Failed : channel_->read(std::span(&b, 1), count);
     if (status == ReadStatus::Data && count == 1) {
         byte = b;
         return true;

@@ -71,9 +71,14 @@ bool PromLink::WaitAck() {
         if (now >= deadline) break;
         if (abortRequested()) return false;
         const int span = static_cast<int>(std::min<std::uint64_t>(deadline - now, INT_MAX));
-        if (!tcp && channel_->queued() <= 0) {
-            if (waitInput(span) == WaitStatus::Aborted) return false;
-            continue;
+        if (!tcp) {
+            const long queued = channel_->queued();
+            // A port that cannot count its input will not deliver the ACK either.
+            if (queued < 0) break;
+            if (queued == 0) {
+                if (waitInput(span) == WaitStatus::Aborted) return false;
+                continue;
+            }
         }
         std::uint8_t byte = 0;
         std::size_t count = 0;

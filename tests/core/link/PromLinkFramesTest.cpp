@@ -244,6 +244,42 @@ TEST_F(PromLinkFrames, LogBlockNumberIsTheWordAsItTravelled) {
     EXPECT_TRUE(end);
 }
 
+struct ReadByteCase {
+    const char* name;
+    bool tcp;
+    void (*fault)(MemoryLine&);
+    bool lost;
+};
+
+class ReadByteFaults : public PromLinkFrames, public ::testing::WithParamInterface<ReadByteCase> {};
+
+TEST_P(ReadByteFaults, BrokenChannelClosesWithTheMessage) {
+    auto line = GetParam().tcp ? bed.openTcp() : bed.openSerial();
+    GetParam().fault(*line);
+    std::uint8_t byte = 0;
+    EXPECT_FALSE(link.ReadByte(byte));
+    EXPECT_EQ(link.IsOpen(), !GetParam().lost);
+    EXPECT_EQ(bed.prompt.entries.size(), GetParam().lost ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PromLink, ReadByteFaults,
+    ::testing::Values(ReadByteCase{"SerialNothingQueued", false, [](MemoryLine&) {}, false},
+                      ReadByteCase{"SerialReadFails", false,
+                                   [](MemoryLine& l) {
+                                       l.feed(Bytes{1});
+                                       l.failReads = 1;
+                                   },
+                                   true},
+                      ReadByteCase{"SerialCannotCount", false,
+                                   [](MemoryLine& l) { l.failQueued = true; }, true},
+                      ReadByteCase{"TcpNothingYet", true, [](MemoryLine&) {}, false},
+                      ReadByteCase{"TcpEndOfStream", true,
+                                   [](MemoryLine& l) { l.whenEmpty = ReadStatus::Closed; }, true},
+                      ReadByteCase{"TcpError", true,
+                                   [](MemoryLine& l) { l.whenEmpty = ReadStatus::Failed; }, true}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 // ---- requests ----
 
 TEST_F(PromLinkFrames, IdentityQuery) {
@@ -314,15 +350,17 @@ TEST_F(PromLinkFrames, EraseProgressClimbsToFifty) {
 
 TEST_F(PromLinkFrames, FiveUnitsGiveUpOnlyAfterMoreThanThirtyFiveWholeSeconds) {
     struct Case {
-        std::uint64_t arrival;  // ms after the start, 0 = never
+        std::uint64_t first, second;  // when the modem's two bytes come, 0 = never
         bool arrived;
     };
-    for (const Case c :
-         {Case{35'999, true}, Case{36'000, true}, Case{36'001, false}, Case{0, false}}) {
-        SCOPED_TRACE(c.arrival);
+    // The first byte wakes the wait just past 35 s; only the second ends it.
+    for (const Case c : {Case{35'500, 35'999, true}, Case{35'500, 36'000, true},
+                         Case{35'500, 36'001, false}, Case{0, 0, false}}) {
+        SCOPED_TRACE(c.second);
         auto line = bed.openSerial();
         const std::uint64_t start = bed.clock.now;
-        if (c.arrival != 0) line->feedAt(start + c.arrival, {'1', '\r'});
+        if (c.first != 0) line->feedAt(start + c.first, {'1'});
+        if (c.second != 0) line->feedAt(start + c.second, {'\r'});
         EXPECT_EQ(link.WaitForInput(2, 5), c.arrived);
         if (!c.arrived) {
             EXPECT_EQ(bed.clock.now - start, 36'000u);

@@ -1,0 +1,226 @@
+// Plays arbitrary bytes as the panel's side of a serial or TCP link while the link runs
+// one of its exchanges on a virtual clock: no input may crash it, hold it for ever or make
+// it accept what the protocol does not allow.
+//
+// Input: byte 0 chooses the link (bit 0: TCP), the exchange (bits 1-3) and the product
+// (bit 4: "VT 340"); byte 1 the faults (bits 0-1: what a TCP read reports once the input is
+// used up; bits 2-4: abort at that wait; bit 5: one failing read; bit 6: one failing write;
+// bit 7: a serial port that cannot count its input). Then chunks of a length byte and
+// that many bytes: the first arrives at once, each further one after the next write of
+// the link.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "../support/MemoryChannel.h"
+#include "context/AppContext.h"
+#include "platform/Settings.h"
+#include "platform/WaitableEvent.h"
+
+namespace {
+
+using loom::LinkMessage;
+using loom::test::Bytes;
+namespace msg = loom::msg;
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+// Counts what the link shows, answers every question with No.
+struct CountingPrompt final : loom::UserPrompt {
+    void show(std::string_view, loom::MessageKind) override { ++shown; }
+    loom::Answer ask(std::string_view, loom::Buttons, loom::MessageKind) override {
+        ++asked;
+        return loom::Answer::No;
+    }
+    int shown = 0;
+    int asked = 0;
+};
+
+struct Bench {
+    CountingPrompt prompt;
+    loom::AppContext context{prompt};
+    loom::test::VirtualLinkClock clock;
+    loom::test::MemoryChannelFactory factory{clock};
+    loom::WaitableEvent cancel;
+
+    Bench() {
+        context.link().setChannelFactory(factory);
+        context.link().setClock(clock);
+    }
+};
+
+// The panel's chunks, handed out one per write of the link.
+struct Script {
+    std::span<const std::uint8_t> rest;
+    Bytes next() {
+        if (rest.empty()) return {};
+        const std::size_t n = std::min<std::size_t>(rest[0], rest.size() - 1);
+        Bytes chunk(rest.begin() + 1, rest.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+        rest = rest.subspan(1 + n);
+        return chunk;
+    }
+};
+
+bool oneOf(std::uint8_t type, std::initializer_list<std::uint8_t> types) {
+    return type != msg::kNone && std::find(types.begin(), types.end(), type) != types.end();
+}
+
+// A frame was taken: it is intact, of a wanted type, and the link acknowledged it.
+void checkAccepted(const loom::test::MemoryLine& line, const LinkMessage& message,
+                   std::initializer_list<std::uint8_t> types, bool linkOpen) {
+    check(message.checksumOk());
+    check(oneOf(message.type(), types));
+    if (linkOpen) check(!line.written.empty() && line.written.back() == msg::kAck);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static Bench bench;
+    if (size < 2) return 0;
+    const bool tcp = (data[0] & 1) != 0;
+    const int operation = (data[0] >> 1) & 7;
+    loom::Settings(bench.context.settings())
+        .setText(loom::setting::kProduct, (data[0] & 0x10) != 0 ? "VT 340" : "Gridlan");
+    const std::uint8_t faults = data[1];
+    Script script{std::span(data + 2, size - 2)};
+
+    loom::PromLink& link = bench.context.link();
+    link.Close();
+    link.SetAbortEvent(nullptr);
+    bench.cancel.reset();
+    // The records of earlier runs would only grow.
+    bench.clock.sleeps.clear();
+    bench.factory.handedOut.clear();
+    bench.factory.portsAsked.clear();
+    bench.factory.settingsAsked.clear();
+    bench.factory.tcpAsked.clear();
+
+    std::shared_ptr<loom::test::MemoryLine> line =
+        tcp ? bench.factory.prepareTcp() : bench.factory.prepareSerial();
+    // Every frame the link writes is whole and summed right; the rest are single bytes.
+    auto panel = [&script](loom::test::MemoryLine& l, std::span<const std::uint8_t> written) {
+        check(written.size() == LinkMessage::kFrameSize || written.size() == 1);
+        if (written.size() == LinkMessage::kFrameSize) {
+            LinkMessage sent;
+            sent.setFrame(written.first<LinkMessage::kFrameSize>());
+            check(sent.checksumOk());
+        }
+        l.feed(script.next());
+    };
+
+    if (tcp && operation != 5) {
+        // A TCP link exists only after a login; the panel accepts this one.
+        line->peer = [](loom::test::MemoryLine& l, std::span<const std::uint8_t> written) {
+            if (written.size() != LinkMessage::kFrameSize) return;
+            l.feed(Bytes{msg::kAck});
+            l.feed(loom::test::frameBytes(msg::kLoginAccepted));
+        };
+        if (!link.ConnectTcp("10.0.0.1", "4000", "123456")) return 0;
+        line->peer = nullptr;
+        line->input.clear();
+        line->written.clear();
+    } else if (!tcp && !link.OpenSerial("COM1", false)) {
+        return 0;
+    }
+
+    line->peer = panel;
+    line->feed(script.next());
+    static constexpr loom::ReadStatus kWhenEmpty[] = {
+        loom::ReadStatus::WouldBlock, loom::ReadStatus::Closed, loom::ReadStatus::Failed,
+        loom::ReadStatus::WouldBlock};
+    line->whenEmpty = kWhenEmpty[faults & 3];
+    const int abortAt = (faults >> 2) & 7;
+    if (abortAt != 0) {
+        link.SetAbortEvent(&bench.cancel);
+        line->onWait = [abortAt](loom::test::MemoryLine& l) {
+            if (l.waits == abortAt) bench.cancel.set();
+        };
+    }
+    line->failReads = (faults & 0x20) != 0 ? 1 : 0;
+    line->failWrites = (faults & 0x40) != 0 ? 1 : 0;
+    line->failQueued = (faults & 0x80) != 0;
+
+    const std::uint64_t start = bench.clock.now;
+    const int shownBefore = bench.prompt.shown;
+    switch (operation) {
+        case 0: {
+            LinkMessage message;
+            if (link.ReceiveFrame(message, 1, msg::kPromBlock, msg::kIdentity0, msg::kLogBlock))
+                checkAccepted(*line, message, {msg::kPromBlock, msg::kIdentity0, msg::kLogBlock},
+                              link.IsOpen());
+            break;
+        }
+        case 1: {
+            LinkMessage::Data block{};
+            std::uint32_t address = 0xFFFFFFFF;
+            bool end = false;
+            while (link.ReceiveBlock(block, address, end) && !end)
+                check(address % 16 == 0 && address < 0x100000);
+            break;
+        }
+        case 2: {
+            LinkMessage::Data block{};
+            std::uint32_t number = 0;
+            bool end = false;
+            while (link.ReceiveLogBlock(block, number, end) && !end)
+                check(number <= 0xFFFF);
+            break;
+        }
+        case 3: {
+            std::string identity;
+            if (link.QueryIdentity(identity)) check(identity.size() == LinkMessage::kDataSize);
+            break;
+        }
+        case 4:
+            link.SendCommand(msg::kReadProm, "");
+            break;
+        case 5: {
+            if (tcp) {
+                const bool connected = link.ConnectTcp("10.0.0.1", "4000", "123456");
+                check(!connected || link.IsOpen());
+            } else {
+                std::uint8_t reply = 0;
+                if (link.Login("123456", reply))
+                    check(oneOf(reply, {msg::kLoginAccepted, msg::kLoginRefused}) ||
+                          reply == msg::kNone);
+            }
+            break;
+        }
+        case 6: {
+            // The panel's identity decides whether the link is watched; then the form
+            // view's timer for three minutes, and a transfer's start.
+            LinkMessage identity;
+            link.ReceiveFrame(identity, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2);
+            for (int tick = 0; tick < 60 && link.Supervise(); ++tick)
+                bench.clock.now += 3000;
+            link.AwaitSupervisionAck();
+            check(link.KeepAliveState() >= 0 && link.KeepAliveState() <= 2);
+            break;
+        }
+        case 7: {
+            int highest = 0;
+            int lowest = 0;
+            link.Erase([&](int value) {
+                highest = std::max(highest, value);
+                lowest = std::min(lowest, value);
+            });
+            check(lowest >= 0 && highest <= 50);
+            break;
+        }
+    }
+    // The link never breaks without telling the user (a declined retry closes it quietly).
+    if (!link.IsOpen() && operation != 5) check(bench.prompt.shown > shownBefore);
+    // Every wait is bounded: even the longest exchange ends within hours of link time.
+    check(bench.clock.now - start < 24ull * 3600 * 1000);
+    link.Close();
+    line->peer = nullptr;
+    line->onWait = nullptr;
+    return 0;
+}
