@@ -30,6 +30,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     registerIndexCommands(app, ctx);
     registerExportImportCommands(app, ctx);
     registerLogCommands(app, ctx);
+    registerPromCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -32,6 +32,7 @@ void registerSettingsCommands(CLI::App& app, CliContext& ctx);
 void registerIndexCommands(CLI::App& app, CliContext& ctx);
 void registerExportImportCommands(CLI::App& app, CliContext& ctx);
 void registerLogCommands(CLI::App& app, CliContext& ctx);
+void registerPromCommands(CLI::App& app, CliContext& ctx);
 
 // Runs the CLI in-process (tests call this with string streams).
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

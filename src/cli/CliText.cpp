@@ -1,6 +1,7 @@
 #include "CliText.h"
 
 #include <charconv>
+#include <cstdio>
 
 #include "common/Cp1252.h"
 #include "common/HexDigits.h"
@@ -61,6 +62,12 @@ bool parseNumber(std::string_view text, std::uint64_t& value) {
     if (text.empty()) return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return ec == std::errc() && end == text.data() + text.size();
+}
+
+std::string fieldAddressText(std::uint32_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(address));
+    return text;
 }
 
 bool toCp1252(std::string_view utf8, std::string& out) {

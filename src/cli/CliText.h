@@ -15,6 +15,8 @@ std::string hexOf(std::uint8_t b);
 std::string escapeControls(std::string_view text);
 // A number as written on the command line: decimal, or hexadecimal after 0x.
 bool parseNumber(std::string_view text, std::uint64_t& value);
+// A field address as every command prints it: 0x and 8 upper-case hexadecimal digits.
+std::string fieldAddressText(std::uint32_t address);
 // UTF-8 from the command line to code page 1252; false when a character does not fit.
 bool toCp1252(std::string_view utf8, std::string& out);
 

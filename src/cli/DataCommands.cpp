@@ -26,9 +26,7 @@ struct Assignment {
 };
 
 std::string addressText(FieldAddress address) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(address));
-    return text;
+    return fieldAddressText(address);
 }
 
 // ADDRESS=VALUE, ADDRESS decimal or 0x-hexadecimal.

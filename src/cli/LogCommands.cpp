@@ -1,33 +1,21 @@
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "CliCommand.h"
 #include "CliSession.h"
 #include "CliText.h"
 #include "FormLoading.h"
+#include "LogPrinting.h"
 #include "common/Cp1252.h"
-#include "common/HexDigits.h"
-#include "datafile/DataFile.h"
-#include "eventlog/DecodeRecord.h"
 #include "eventlog/EventLogFilter.h"
-#include "eventlog/LogEntry.h"
 #include "eventlog/LogFile.h"
-#include "fields/PromImageBuilder.h"
+#include "fields/PromImage.h"
 
 namespace loom::cli {
 namespace {
-
-std::string colourText(const LogColour& c) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", c.red, c.green, c.blue);
-    return text;
-}
 
 // ---- log show ----
 
@@ -54,27 +42,6 @@ bool filterToCp1252(CliContext& ctx, EventLogFilter& filter) {
     return true;
 }
 
-// The PROM image and label table of a system, as the program holds them when it opens
-// the file with its template: the template's defaults with the file's values over them.
-bool loadSystem(CliContext& ctx, AppContext& app, const Form& form, const std::string& path,
-                PromImage& image) {
-    DataFile data(app);
-    if (!data.Read(path, true)) {
-        ctx.exitCode = kExitRefused;
-        return false;
-    }
-    FieldStore values = form.store();
-    data.Store().forEach([&](const FieldRecord& r) {
-        if (FieldRecord* field = values.find(r.address)) {
-            field->value = r.value;
-        } else {
-            values.copyIn(r);
-        }
-    });
-    image = PromImageBuilder::build(values);
-    return true;
-}
-
 void showLog(CliContext& ctx, ShowOptions o) {
     if (!filterToCp1252(ctx, o.filter)) return;
     CliSession session(ctx);
@@ -86,7 +53,10 @@ void showLog(CliContext& ctx, ShowOptions o) {
     }
     PromImage image;
     const bool haveImage = !o.data.empty();
-    if (haveImage && !loadSystem(ctx, app, *loaded->form, o.data, image)) return;
+    if (haveImage && !loadSystemImage(app, *loaded->form, o.data, image)) {
+        ctx.exitCode = kExitRefused;
+        return;
+    }
 
     const std::optional<LogSearch> search = LogSearch::prepare(o.filter, app.prompt());
     if (!search) {
@@ -101,44 +71,7 @@ void showLog(CliContext& ctx, ShowOptions o) {
         ctx.err << "note: no log entries: cannot read " << o.log << "\n";
         lines.clear();
     }
-
-    nlohmann::ordered_json json = nlohmann::ordered_json::array();
-    bool first = true;
-    // The file stands oldest first; the window lists the newest first.
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (it->empty()) continue;
-        const DecodedRecord decoded = DecodeRecord(LogFile::parseLine(*it), app.eventTexts(),
-                                                   haveImage ? &image : nullptr, app.labels());
-        const LogEntry entry = LogEntry::fromDecoded(decoded);
-        if (!search->matches(entry)) continue;
-        if (o.json) {
-            nlohmann::ordered_json item;
-            item["text"] = cp1252ToUtf8(decoded.text);
-            item["date"] = decoded.dateKey ? nlohmann::ordered_json(*decoded.dateKey)
-                                           : nlohmann::ordered_json(nullptr);
-            item["lines"] = nlohmann::ordered_json::array();
-            for (const std::string& line : entry.lines)
-                item["lines"].push_back(cp1252ToUtf8(line));
-            item["color"] = colourText(entry.textColour);
-            item["background"] = colourText(entry.background);
-            json.push_back(std::move(item));
-            continue;
-        }
-        if (!first) ctx.out << '\n';
-        first = false;
-        // Unit texts end in a bare line feed that the window keeps inside one line; on a
-        // terminal it breaks the line as it reads. Other control characters stay escaped.
-        for (const std::string& line : entry.lines) {
-            std::string_view rest = line;
-            while (!rest.empty()) {
-                const std::size_t feed = rest.find('\n');
-                ctx.out << escapeControls(cp1252ToUtf8(rest.substr(0, feed))) << '\n';
-                if (feed == std::string_view::npos) break;
-                rest.remove_prefix(feed + 1);
-            }
-        }
-    }
-    if (o.json) ctx.out << json.dump(2) << '\n';
+    printLogEntries(ctx.out, app, lines, haveImage ? &image : nullptr, &*search, o.json);
 }
 
 // ---- log merge ----

@@ -1,0 +1,302 @@
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "CliCommand.h"
+#include "CliSession.h"
+#include "CliText.h"
+#include "LogPrinting.h"
+#include "PromRun.h"
+#include "TerminalInput.h"
+#include "common/Cp1252.h"
+#include "eventlog/LogFile.h"
+#include "fields/PromImage.h"
+
+namespace loom::cli {
+namespace {
+
+bool isReadOutcome(const std::optional<MessageId>& m) {
+    return m == MessageId::ReadDoneNoFile || m == MessageId::ReadDoneIdentical ||
+           m == MessageId::ReadDoneDiffers;
+}
+
+PromAnswers answersFor(const CliContext& ctx, bool yes, bool convert) {
+    PromAnswers answers;
+    answers.writeConfirmed = yes;
+    answers.convert = convert;
+    // Only the real terminal is asked; tests drive the CLI with string streams.
+    answers.askTerminal = &ctx.err == &std::cerr && standardInputIsTerminal();
+    return answers;
+}
+
+std::string blockAddressText(std::uint32_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%05X", static_cast<unsigned>(address));
+    return text;
+}
+
+// The blocks of `sent` holding data whose bytes `read` does not have identically.
+std::vector<std::uint32_t> differingBlocks(const PromImage& sent, const PromImage& read,
+                                           std::size_t& compared) {
+    std::vector<std::uint32_t> differing;
+    compared = 0;
+    for (const PromBlock& block : sent.blocks()) {
+        bool erased = true;
+        for (const std::uint8_t b : block.data)
+            erased = erased && b == PromImage::kErased;
+        if (erased) continue;  // never sent
+        ++compared;
+        std::array<std::uint8_t, PromBlock::kSize> back{};
+        read.readInto(block.address, back);
+        if (back != block.data) differing.push_back(block.address);
+    }
+    return differing;
+}
+
+// ---- prom write ----
+
+struct WriteOptions {
+    std::string file;
+    LinkOptions link;
+    bool yes = false;
+    bool convert = false;
+    bool verify = false;
+};
+
+// Reads the PROM back on the same connection and compares every block the write sent.
+bool verifyWrite(CliContext& ctx, PromRun& run) {
+    PromDocument& document = run.document();
+    const PromImage sent = document.sentImage();
+    if (!run.transfer(document.ReadProm())) {
+        ctx.err << "error: the PROM could not be read back\n";
+        return false;
+    }
+    std::size_t compared = 0;
+    const std::vector<std::uint32_t> differing =
+        differingBlocks(sent, document.promImage(), compared);
+    if (differing.empty()) {
+        ctx.out << "verified: " << compared << " blocks read back identical\n";
+        return true;
+    }
+    ctx.out << "verify failed: " << differing.size() << " of " << compared
+            << " blocks read back differently:\n";
+    for (const std::uint32_t address : differing)
+        ctx.out << blockAddressText(address) << '\n';
+    return false;
+}
+
+void writeProm(CliContext& ctx, const WriteOptions& o) {
+    if (!checkLinkOptions(ctx, o.link)) return;
+    CliSession session(ctx);
+    if (!session.login()) return;
+    PromRun run(ctx, session, answersFor(ctx, o.yes, o.convert));
+    PromDocument& document = run.document();
+    if (!document.OnOpenDocument(CliSession::argumentPath(o.file))) {
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    if (!run.connect(o.link)) return;
+    const bool written =
+        run.transfer(document.WriteProm()) && document.lastMessage() == MessageId::WriteDone;
+    if (!written) {
+        if (run.prompt().writeRefusedUnattended())
+            ctx.err << "note: nobody at the terminal to confirm; --yes writes without asking\n";
+        ctx.exitCode = kExitRefused;
+    } else if (o.verify && (run.interrupted() || !verifyWrite(ctx, run))) {
+        ctx.exitCode = kExitRefused;
+    }
+    run.disconnect();
+}
+
+// ---- prom read ----
+
+struct ReadOptions {
+    LinkOptions link;
+    bool save = false;
+    bool json = false;
+};
+
+void printReadJson(CliContext& ctx, PromDocument& document, const Form& form) {
+    nlohmann::ordered_json j;
+    j["message"] = static_cast<int>(*document.lastMessage());
+    j["file"] = document.SameIdFound()
+                    ? nlohmann::ordered_json(document.comparedFile().stem().string())
+                    : nlohmann::ordered_json(nullptr);
+    j["template"] = cp1252ToUtf8(form.name());
+    j["differences"] = nlohmann::ordered_json::array();
+    for (const FieldDifference& d : document.Differences()) {
+        j["differences"].push_back({{"page", d.page >= 0 && d.page < form.pageCount()
+                                                 ? cp1252ToUtf8(form.page(d.page).name)
+                                                 : std::string()},
+                                    {"address", fieldAddressText(d.address)},
+                                    {"file", cp1252ToUtf8(d.fileValue)},
+                                    {"prom", cp1252ToUtf8(d.promValue)}});
+    }
+    ctx.out << j.dump(2) << '\n';
+}
+
+void printReadText(CliContext& ctx, PromDocument& document, const Form& form) {
+    ctx.out << cp1252ToUtf8(formatMessage(*document.lastMessage())) << '\n';
+    if (document.SameIdFound())
+        ctx.out << "File: " << document.comparedFile().stem().string() << '\n';
+    ctx.out << "Template: " << escapeControls(cp1252ToUtf8(form.name())) << '\n';
+    int page = -2;
+    for (const FieldDifference& d : document.Differences()) {
+        if (d.page != page) {
+            page = d.page;
+            const std::string name = page >= 0 && page < form.pageCount()
+                                         ? cp1252ToUtf8(form.page(page).name)
+                                         : std::string("?");
+            ctx.out << "Page \"" << escapeControls(name) << "\":\n";
+        }
+        ctx.out << "  " << fieldAddressText(d.address) << "  file \""
+                << escapeControls(cp1252ToUtf8(d.fileValue)) << "\"  prom \""
+                << escapeControls(cp1252ToUtf8(d.promValue)) << "\"\n";
+    }
+}
+
+// Saves the system as read, the PROM's values shown, where the document keeps it.
+bool saveRead(CliContext& ctx, PromDocument& document, bool json) {
+    if (document.PromDiffers() && !document.ShowingProm()) document.ShowProm();
+    if (document.path().empty()) document.AssignNewFileName();
+    if (!document.Save()) return false;
+    (json ? ctx.err : ctx.out) << "saved " << document.path().string() << '\n';
+    return true;
+}
+
+void readProm(CliContext& ctx, const ReadOptions& o) {
+    if (!checkLinkOptions(ctx, o.link)) return;
+    CliSession session(ctx);
+    if (!session.login()) return;
+    PromRun run(ctx, session, answersFor(ctx, false, false));
+    PromDocument& document = run.document();
+    if (!run.connect(o.link)) return;
+    const bool read = run.transfer(document.ReadProm()) && isReadOutcome(document.lastMessage()) &&
+                      document.form();
+    if (!read) {
+        ctx.exitCode = kExitRefused;
+        run.disconnect();
+        return;
+    }
+    if (o.json) {
+        printReadJson(ctx, document, *document.form());
+    } else {
+        printReadText(ctx, document, *document.form());
+    }
+    run.disconnect();
+    if (o.save && !saveRead(ctx, document, o.json)) ctx.exitCode = kExitRefused;
+}
+
+// ---- prom log ----
+
+struct LogOptions {
+    LinkOptions link;
+    bool json = false;
+};
+
+void readLog(CliContext& ctx, const LogOptions& o) {
+    if (!checkLinkOptions(ctx, o.link)) return;
+    CliSession session(ctx);
+    if (!session.login()) return;
+    PromRun run(ctx, session, answersFor(ctx, false, false));
+    PromDocument& document = run.document();
+    if (!run.connect(o.link)) return;
+    const bool read = run.transfer(document.ReadLog());
+    run.disconnect();
+    if (!read) {
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    const std::optional<std::filesystem::path>& logFile = run.progress().logWindow();
+    if (!logFile || !document.form()) {
+        ctx.err << "error: the panel's log was read but not stored: the panel reported no file "
+                   "identifier\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    AppContext& app = run.app();
+    std::string content;
+    std::vector<std::string_view> lines;
+    if (!LogFile::readLines(app.files(), *logFile, content, lines)) {
+        ctx.err << "error: cannot read the log file " << logFile->string() << "\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    const std::size_t added = std::min(document.lastLogRecordsAdded(), lines.size());
+    ctx.err << logFile->string() << ": " << lines.size() << " records, " << added << " new\n";
+    // Names of users, areas and sections from the system's archived file, when there is one.
+    PromImage image;
+    bool haveImage = false;
+    if (!app.lastPromFileId().empty()) {
+        const std::filesystem::path data =
+            app.programDirectory().folder(ProgramFolder::Files) /
+            (app.lastPromFileId() + std::string(ProgramDirectory::kDataExtension));
+        haveImage = app.files().exists(data) && loadSystemImage(app, *document.form(), data, image);
+    }
+    printLogEntries(ctx.out, app,
+                    std::span<const std::string_view>(lines).subspan(lines.size() - added),
+                    haveImage ? &image : nullptr, nullptr, o.json);
+}
+
+}  // namespace
+
+void registerPromCommands(CLI::App& app, CliContext& ctx) {
+    CLI::App* prom = app.add_subcommand(
+        "prom",
+        "The panel's PROM over TCP/IP, a serial port or a modem: write a system, read it back "
+        "and compare, read the event log. Needs --login; Ctrl-C cancels a transfer");
+    prom->require_subcommand(1);
+
+    auto write = std::make_shared<WriteOptions>();
+    CLI::App* writeCmd = prom->add_subcommand(
+        "write",
+        "Write a system into the PROM: the panel's model must match the template's (or be "
+        "converted, --convert); the PROM is erased and every block that is not all FF sent");
+    writeCmd->add_option("file", write->file, "The data file (.KQD)")->required();
+    addLinkOptions(*writeCmd, write->link);
+    writeCmd->add_flag("--yes", write->yes,
+                       "Answer \"Skall du verkligen programmera promet?\" with yes (otherwise it "
+                       "is asked at the terminal, and refused without one)");
+    writeCmd->add_flag("--convert", write->convert,
+                       "Convert the data when the panel is of another model and a conversion "
+                       "exists (otherwise the write stops)");
+    writeCmd->add_flag("--verify", write->verify,
+                       "Read the PROM back afterwards and compare every block sent; the "
+                       "blocks that differ are listed (5 hexadecimal digits) and the exit code "
+                       "is 1");
+    writeCmd->callback([&ctx, write] { writeProm(ctx, *write); });
+
+    auto read = std::make_shared<ReadOptions>();
+    CLI::App* readCmd = prom->add_subcommand(
+        "read",
+        "Read the PROM, identify the archived system by the file identifier in it and "
+        "compare: prints the outcome (message 80, 81 or 82) and every differing field by "
+        "page with the file's and the PROM's value");
+    addLinkOptions(*readCmd, read->link);
+    readCmd->add_flag("--save", read->save,
+                      "Save the system as read (the PROM's values) as the program does: over "
+                      "the archived file it was identified as, else as a new file in FILES");
+    readCmd->add_flag("--json", read->json,
+                      "JSON: {message, file (the identified file's identifier or null), "
+                      "template, differences: [{page, address, file, prom}]}");
+    readCmd->callback([&ctx, read] { readProm(ctx, *read); });
+
+    auto log = std::make_shared<LogOptions>();
+    CLI::App* logCmd = prom->add_subcommand(
+        "log",
+        "Read the panel's event log, add the new records to its log file in LOG and print "
+        "them decoded, newest first, as \"log show\" does");
+    addLinkOptions(*logCmd, log->link);
+    logCmd->add_flag("--json", log->json, "JSON as \"log show --json\"");
+    logCmd->callback([&ctx, log] { readLog(ctx, *log); });
+}
+
+}  // namespace loom::cli

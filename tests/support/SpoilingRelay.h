@@ -1,0 +1,122 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "link/LinkMessage.h"
+
+namespace loom::test {
+
+// A TCP relay on loopback between the program and a panel that changes the first data
+// byte of every PROM block (0x02) at `address` on its way to the program, with a checksum
+// to match: a PROM that reads back other than it was written. It serves connections one
+// after another until it goes.
+class SpoilingRelay {
+  public:
+    SpoilingRelay(std::uint16_t panelPort, std::uint32_t address)
+        : panelPort_(panelPort), address_(address) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a = loopback(0);
+        socklen_t length = sizeof a;
+        EXPECT_EQ(::bind(listener_, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+        EXPECT_EQ(::listen(listener_, 4), 0);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~SpoilingRelay() {
+        stop_ = true;
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    SpoilingRelay(const SpoilingRelay&) = delete;
+    SpoilingRelay& operator=(const SpoilingRelay&) = delete;
+
+    std::uint16_t port() const { return port_; }
+
+  private:
+    static sockaddr_in loopback(std::uint16_t port) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return a;
+    }
+
+    void serve() {
+        while (!stop_) {
+            pollfd p{listener_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0) continue;
+            const int host = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (host < 0) continue;
+            const int panel = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            const sockaddr_in a = loopback(panelPort_);
+            if (::connect(panel, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0)
+                relay(host, panel);
+            ::close(panel);
+            ::close(host);
+        }
+    }
+
+    void relay(int host, int panel) {
+        std::vector<std::uint8_t> frame;  // a panel frame coming in
+        while (!stop_) {
+            pollfd p[2] = {{host, POLLIN, 0}, {panel, POLLIN, 0}};
+            if (::poll(p, 2, 50) <= 0) continue;
+            std::uint8_t buffer[256];
+            if (p[0].revents) {
+                const ssize_t got = ::read(host, buffer, sizeof buffer);
+                if (got <= 0 || ::write(panel, buffer, static_cast<std::size_t>(got)) != got)
+                    return;
+            }
+            if (p[1].revents) {
+                const ssize_t got = ::read(panel, buffer, sizeof buffer);
+                if (got <= 0) return;
+                for (ssize_t i = 0; i < got; ++i) {
+                    const std::uint8_t b = buffer[i];
+                    // The panel's bare ACK and NAK bytes stand between its frames.
+                    if (frame.empty() && (b == msg::kAck || b == msg::kNak)) {
+                        if (::write(host, &b, 1) != 1) return;
+                        continue;
+                    }
+                    frame.push_back(b);
+                    if (frame.size() < LinkMessage::kFrameSize) continue;
+                    spoil(frame);
+                    if (::write(host, frame.data(), frame.size()) !=
+                        static_cast<ssize_t>(frame.size()))
+                        return;
+                    frame.clear();
+                }
+            }
+        }
+    }
+
+    void spoil(std::vector<std::uint8_t>& f) const {
+        const auto word = static_cast<std::uint16_t>(f[1] << 8 | f[2]);
+        if (f[0] != msg::kPromBlock || LinkMessage::decodeAddress(word) != address_) return;
+        f[3] ^= 0x01;
+        const std::uint16_t sum = LinkMessage::checksum({f.data(), 19});
+        f[19] = static_cast<std::uint8_t>(sum >> 8);
+        f[20] = static_cast<std::uint8_t>(sum);
+    }
+
+    std::uint16_t panelPort_;
+    std::uint32_t address_;
+    int listener_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+}  // namespace loom::test
