@@ -172,7 +172,7 @@ bool PromDocument::OnOpenDocument(const fs::path& path) {
 }
 
 bool PromDocument::OnSaveDocument(const fs::path& path) {
-    if (!form_ || commActive_ == kReading) return false;
+    if (!form_ || promReadRunning()) return false;
     fs::path folder = path.parent_path();
     const fs::path name = path.filename();
     const fs::path files = context_.programDirectory().folder(ProgramFolder::Files);
@@ -201,7 +201,7 @@ bool PromDocument::Save() {
 }
 
 bool PromDocument::SaveAsNew() {
-    if (commActive_ == kReading || !form_) return false;
+    if (promReadRunning() || !form_) return false;
     AssignNewFileName();
     const bool ok = OnSaveDocument(path_);
     if (ok) DropPromData();
@@ -238,6 +238,12 @@ FieldStore PromDocument::CollectValues() const {
         for (int i = 0; i < form_->pageCount(); ++i)
             form_->storePage(i, values);
     return values;
+}
+
+// A PROM read fills the values shown: nothing may save them meanwhile. A log read leaves
+// them alone, and its question whether to save before another template comes must work.
+bool PromDocument::promReadRunning() const {
+    return commActive_ == kReading && !job_.logFlag;
 }
 
 // ---- pages ----

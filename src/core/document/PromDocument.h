@@ -59,7 +59,7 @@ class PromDocument final : public TransferReceiver {
     // Save to the document's path (a new name in FILES when it has none), then drop PROM
     // data.
     bool Save();
-    // "Spara som ny": a new name in FILES, then save; refused while a read runs.
+    // Save as new (57604): a new name in FILES, then save; refused while a PROM read runs.
     bool SaveAsNew();
     bool SaveModified();
     void AssignNewFileName();
@@ -156,6 +156,7 @@ class PromDocument final : public TransferReceiver {
     struct Impl;
     struct WaitingField;
 
+    bool promReadRunning() const;
     void resetToDefaults();
     void markSaved();
     void swapValueSets();

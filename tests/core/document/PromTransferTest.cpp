@@ -286,6 +286,29 @@ TEST_F(PromTransferTest, TheSecondLogReadAppendsExactlyTheNewRecords) {
         EXPECT_EQ(lines[i], LogFile::line(LogRecord{more[i]}));
 }
 
+TEST_F(PromTransferTest, ALogReadOfAnotherModelOffersToSaveTheOpenSystemFirst) {
+    constexpr FieldAddress kVtCustomer = 0x10u << 3;
+    newSystem({{kVtCustomer, "Sparad"}}, "VT340.FRM");
+    const fs::path file = doc_->path();
+    doc_->form()->store().find(kVtCustomer)->value = utf8ToCp1252("Ändrad");
+    doc_->setModified(true);
+    panelsim::PanelConfig config;
+    config.settings.fileId = MakeFileId(0x777, 'T');
+    config.log = {panelsim::LogRecord{1}};
+    connectPanel(config);
+
+    prompt_.answers = {Answer::Yes};
+    ASSERT_TRUE(doc_->ReadLog());
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(doc_->lastResult(), 1);
+    ASSERT_FALSE(prompt_.entries.empty());
+    EXPECT_EQ(prompt_.entries[0].text, shown(MessageId::SaveChanges));
+    EXPECT_EQ(doc_->form()->name(), "GL 200");
+    EXPECT_EQ(doc_->lastLogRecordsAdded(), 1u);
+    ASSERT_TRUE(doc_->OnOpenDocument(file));
+    EXPECT_EQ(value(kVtCustomer), "Ändrad");
+}
+
 // A local serial link over the simulator's pseudo-terminal, opened by the transfer.
 TEST_F(PromTransferTest, ALocalSerialLinkWritesAndReadsBack) {
     newSystem({{kCustomer, "Seriell"}});
