@@ -65,16 +65,21 @@ struct FakePanel {
     bool streaming = false;
 
     void attach(test::MemoryLine& line) {
+        script.ackFrames = false;
         script.onFrame = [this](const LinkMessage& m) -> Bytes {
+            const bool refused = refuseBlocks && m.type() == msg::kWriteBlock;
+            Bytes answer{refused ? msg::kNak : msg::kAck};
+            Bytes more;
             if (m.type() == msg::kQueryIdentity && answerIdentity)
-                return frameBytes(msg::kIdentity0, 0, text16(identity));
-            if (m.type() == msg::kErase && answerErase) return frameBytes(msg::kEraseDone);
+                more = frameBytes(msg::kIdentity0, 0, text16(identity));
+            if (m.type() == msg::kErase && answerErase) more = frameBytes(msg::kEraseDone);
             if (m.type() == msg::kReadProm || m.type() == msg::kReadPromNoErase ||
                 m.type() == msg::kReadLog) {
                 streaming = true;
-                return sendNext();
+                more = sendNext();
             }
-            return {};
+            answer.insert(answer.end(), more.begin(), more.end());
+            return answer;
         };
         script.onByte = [this](std::uint8_t b) -> Bytes {
             if (!streaming) return {};
@@ -89,18 +94,6 @@ struct FakePanel {
         for (const LinkMessage& m : script.frames)
             types.push_back(m.type());
         return types;
-    }
-    // NAKs every written block: the ScriptedPanel acknowledges frames itself.
-    void nakBlocks(test::MemoryLine& line) {
-        script.ackFrames = false;
-        auto inner = script.onFrame;
-        script.onFrame = [this, inner](const LinkMessage& m) -> Bytes {
-            Bytes answer{m.type() == msg::kWriteBlock && refuseBlocks ? msg::kNak : msg::kAck};
-            const Bytes more = inner(m);
-            answer.insert(answer.end(), more.begin(), more.end());
-            return answer;
-        };
-        script.attach(line);
     }
 };
 
@@ -212,26 +205,21 @@ TEST_P(WriteFaultTest, EndsWithResultZeroAndSendsNothingAfterTheFault) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, WriteFaultTest,
-    ::testing::Values(WriteFault{"NoIdentity",
-                                 [](FakePanel& p, test::MemoryLine&, TransferJob&) {
-                                     p.answerIdentity = false;
-                                 },
-                                 {msg::kQueryIdentity}},
-                      WriteFault{"BlocksRefused",
-                                 [](FakePanel& p, test::MemoryLine& l, TransferJob&) {
-                                     p.refuseBlocks = true;
-                                     p.nakBlocks(l);
-                                 },
-                                 {msg::kQueryIdentity, msg::kErase, msg::kWriteBlock}},
-                      WriteFault{"CancelDuringErase",
-                                 [](FakePanel& p, test::MemoryLine& l, TransferJob& job) {
-                                     p.answerErase = false;
-                                     l.onWait = [&p, &job](test::MemoryLine&) {
-                                         if (p.script.frames.back().type() == msg::kErase)
-                                             job.cancel.set();
-                                     };
-                                 },
-                                 {msg::kQueryIdentity, msg::kErase}}),
+    ::testing::Values(
+        WriteFault{"NoIdentity",
+                   [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.answerIdentity = false; },
+                   {msg::kQueryIdentity}},
+        WriteFault{"BlocksRefused",
+                   [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.refuseBlocks = true; },
+                   {msg::kQueryIdentity, msg::kErase, msg::kWriteBlock}},
+        WriteFault{"CancelDuringErase",
+                   [](FakePanel& p, test::MemoryLine& l, TransferJob& job) {
+                       p.answerErase = false;
+                       l.onWait = [&p, &job](test::MemoryLine&) {
+                           if (p.script.frames.back().type() == msg::kErase) job.cancel.set();
+                       };
+                   },
+                   {msg::kQueryIdentity, msg::kErase}}),
     [](const auto& c) { return std::string(c.param.name); });
 
 TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
@@ -248,14 +236,6 @@ TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
     EXPECT_EQ(receiver_.blocks[2].address, -1);
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 45, 100}));
     EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Läser prom..."});
-}
-
-TEST_F(TransferWorkerTest, AReadOfANoEraseTemplateAsksWith0x30) {
-    job_.noErase = true;
-    panel_.readFrames = {frameBytes(msg::kPromEnd)};
-    ASSERT_EQ(read(), 1);
-    EXPECT_EQ(panel_.sentTypes(),
-              (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kReadPromNoErase}));
 }
 
 TEST_F(TransferWorkerTest, AReadEndsWithoutSuccessWhenCancelledOrCutShort) {
@@ -294,15 +274,6 @@ TEST_F(TransferWorkerTest, ALogReadTakesTheFileIdAndEachNumberedBlockOnce) {
               std::string(16, '\xA0') + std::string(16, '\xA1') + std::string(16, '\xA2'));
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 50, 100, 100}));
     EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Läser logg..."});
-}
-
-TEST_F(TransferWorkerTest, ALogWhoseFirstBlockHoldsNoFileIdLeavesItEmpty) {
-    LinkMessage::Data first;
-    first.fill(0xFF);
-    panel_.readFrames = {frameBytes(msg::kPromBlock, 0, first), frameBytes(msg::kLogEnd)};
-    ASSERT_EQ(read(true), 1);
-    EXPECT_EQ(bed_.context.lastPromFileId(), "");
-    EXPECT_TRUE(job_.logText.empty());
 }
 
 }  // namespace
