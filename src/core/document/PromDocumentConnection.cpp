@@ -66,10 +66,12 @@ void PromDocument::Disconnect() {
 }
 
 void PromDocument::SuperviseLink() {
+    // While a transfer runs the worker owns the link; the timer leaves it alone.
+    if (commActive_ != kIdle) return;
     PromLink& link = context_.link();
     const bool alive = link.Supervise();
     // A link closed by a channel error elsewhere also ends the connection's bookkeeping.
-    if (commActive_ == kIdle && linkInUse_ && (!alive || !link.IsOpen())) Disconnect();
+    if (linkInUse_ && (!alive || !link.IsOpen())) Disconnect();
 }
 
 }  // namespace loom

@@ -40,6 +40,7 @@ bool PromDocument::PrepareTransfer() {
         return false;
     }
     PromLink& link = context_.link();
+    link.RefreshProduct();
     if (!link.AwaitSupervisionAck()) {
         Disconnect();
         return false;

@@ -30,7 +30,8 @@ std::vector<std::string> ModemCommandFile::parse(std::string_view text) {
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!trimmed(line).empty()) commands.emplace_back(line);
+        // A blank line is a line too: the modem gets a bare carriage return for it.
+        commands.emplace_back(line);
     }
     if (commands.empty()) return defaults();
     return commands;

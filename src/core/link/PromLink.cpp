@@ -23,11 +23,12 @@ PromLink::PromLink(AppContext& context) : context_(context) {}
 
 PromLink::~PromLink() = default;
 
-bool PromLink::productIsVt340() const {
-    return Settings(context_.settings()).text(setting::kProduct) == kVt340;
+void PromLink::RefreshProduct() {
+    vt340_ = Settings(context_.settings()).text(setting::kProduct) == kVt340;
 }
 
-SerialSettings PromLink::serialSettings(bool modem) const {
+SerialSettings PromLink::serialSettings(bool modem) {
+    RefreshProduct();
     // That panel talks slowly whichever way it is reached.
     if (productIsVt340()) return {1200, true};
     return {9600, !modem};

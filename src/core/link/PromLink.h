@@ -87,6 +87,10 @@ class PromLink {
     bool Supervise();
     bool AwaitSupervisionAck();
 
+    // Reads setting "Produkt" again. The user's thread calls it (every open and connect
+    // does, and the document before each transfer), so the worker never reads settings.
+    void RefreshProduct();
+
     // ---- state ----
     const LinkMessage& LastFrame() const { return lastFrame_; }
     void ResetLastFrame() { lastFrame_.clear(); }
@@ -117,8 +121,8 @@ class PromLink {
 
     static constexpr int kAttempts = 7;
 
-    SerialSettings serialSettings(bool modem) const;
-    bool productIsVt340() const;
+    SerialSettings serialSettings(bool modem);
+    bool productIsVt340() const { return vt340_; }
     // Writes all of `bytes`; a success is link activity.
     bool writeBytes(std::span<const std::uint8_t> bytes);
     // Fills `out` from what is queued; false on a failed or short read.
@@ -159,6 +163,7 @@ class PromLink {
     bool keepAliveEnabled_ = false;
     int keepAliveState_ = 0;
     std::atomic<bool> transferDialogOpen_{false};
+    std::atomic<bool> vt340_{false};
     std::uint64_t framesWritten_ = 0;
     std::uint64_t ackBytesWritten_ = 0;
 };

@@ -89,6 +89,7 @@ bool PromLink::HangUp() {
 
 bool PromLink::ConnectTcp(std::string_view address, std::string_view port,
                           std::string_view idCode) {
+    RefreshProduct();
     std::string error;
     std::unique_ptr<Channel> opened = factory_->connectTcp(address, port, error);
     if (!opened) {

@@ -270,7 +270,8 @@ bool PromLink::sendProbe() {
 }
 
 bool PromLink::Supervise() {
-    if (!keepAliveEnabled_ || !IsOpen() || transferDialogOpen_) return true;
+    // The transfer's flag first: while a transfer runs the worker owns the other fields.
+    if (transferDialogOpen_ || !keepAliveEnabled_ || !IsOpen()) return true;
     const std::uint64_t now = clock_->tickMs();
     const std::uint64_t silence = now > lastActivity_ ? now - lastActivity_ : 0;
     if (keepAliveState_ == 0) {

@@ -2,12 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <iterator>
+#include <thread>
 
 namespace loom {
 
@@ -34,6 +38,14 @@ speed_t speedFor(int baud) {
     return speed;
 }
 
+// Linux numbers its pseudo-terminal slaves with majors 136-143.
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+}
+
 bool configure(int fd, const SerialSettings& settings) {
     termios t{};
     if (::tcgetattr(fd, &t) != 0) return false;
@@ -49,8 +61,10 @@ bool configure(int fd, const SerialSettings& settings) {
         termios withParity = t;
         withParity.c_cflag |= PARENB | PARODD;
         withParity.c_iflag |= INPCK;
-        // A pseudo-terminal may refuse parity; the line then runs without it.
         if (::tcsetattr(fd, TCSANOW, &withParity) == 0) return true;
+        // A pseudo-terminal may refuse parity on a repeated set-up; it carries no bits on
+        // a wire, so it runs without. A real port that refuses is not usable.
+        if (!isPseudoTerminal(fd)) return false;
     }
     return ::tcsetattr(fd, TCSANOW, &t) == 0;
 }
@@ -73,7 +87,7 @@ std::unique_ptr<PosixSerialChannel> PosixSerialChannel::open(const std::string& 
         error = "Cannot lock " + path + ": " + posixio::describeError(errno);
         return nullptr;
     }
-    auto channel = std::make_unique<PosixSerialChannel>(std::move(fd), writeStallMs);
+    auto channel = std::make_unique<PosixSerialChannel>(std::move(fd), writeStallMs, settings.baud);
     if (!configure(channel->fd_.get(), settings) || ::tcflush(channel->fd_.get(), TCIOFLUSH) != 0) {
         error = "Cannot configure " + path + ": " + posixio::describeError(errno);
         return nullptr;
@@ -81,8 +95,8 @@ std::unique_ptr<PosixSerialChannel> PosixSerialChannel::open(const std::string& 
     return channel;
 }
 
-PosixSerialChannel::PosixSerialChannel(UniqueFd fd, int writeStallMs)
-    : fd_(std::move(fd)), writeStallMs_(writeStallMs) {
+PosixSerialChannel::PosixSerialChannel(UniqueFd fd, int writeStallMs, int baud)
+    : fd_(std::move(fd)), writeStallMs_(writeStallMs), baud_(baud > 0 ? baud : 9600) {
     input_.reserve(256);
 }
 
@@ -93,7 +107,23 @@ PosixSerialChannel::~PosixSerialChannel() {
 }
 
 bool PosixSerialChannel::write(std::span<const std::uint8_t> bytes) {
-    return posixio::writeAll(fd_.get(), bytes, false, writeStallMs_);
+    // A write returns once the bytes are on the wire, as a blocking port write does: the
+    // pauses the panel relies on count from the end of a frame, not from its queueing.
+    return posixio::writeAll(fd_.get(), bytes, false, writeStallMs_) && waitSent();
+}
+
+bool PosixSerialChannel::waitSent() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(writeStallMs_);
+    for (;;) {
+        int pending = 0;
+        // A port that cannot tell has nothing to wait for.
+        if (::ioctl(fd_.get(), TIOCOUTQ, &pending) != 0 || pending <= 0) return true;
+        if (Clock::now() >= deadline) return false;
+        // Sleep about as long as the queued bytes take on the wire (10 bits a byte).
+        const long micros = std::max(200L, pending * 10'000'000L / baud_);
+        std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    }
 }
 
 bool PosixSerialChannel::drain() {

