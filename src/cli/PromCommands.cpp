@@ -220,6 +220,12 @@ void readLog(CliContext& ctx, const LogOptions& o) {
         ctx.exitCode = kExitRefused;
         return;
     }
+    if (!document.lastLogStored()) {
+        ctx.err << "error: the panel's log was read but could not be stored in "
+                << logFile->string() << "\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
     AppContext& app = run.app();
     std::string content;
     std::vector<std::string_view> lines;

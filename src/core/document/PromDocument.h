@@ -124,6 +124,9 @@ class PromDocument final : public TransferReceiver {
     void ViewLog();
     // The records the last log read added to the log file.
     std::size_t lastLogRecordsAdded() const { return lastLogAdded_; }
+    // Whether the last log read's records went into a log file. The window shows nothing
+    // of a failed merge; a script must hear of it.
+    bool lastLogStored() const { return lastLogStored_; }
 
     // ---- connection ----
     // Opens the local serial port as a transfer does when no link is open (message 72 on
@@ -199,6 +202,7 @@ class PromDocument final : public TransferReceiver {
     std::optional<MessageId> lastMessage_;
     std::string panelIdentity_;
     std::size_t lastLogAdded_ = 0;
+    bool lastLogStored_ = false;
 
     bool linkInUse_ = false;
     bool modemLink_ = false;

@@ -395,6 +395,8 @@ void PromDocument::completePromRead() {
 }
 
 void PromDocument::completeLogRead() {
+    lastLogStored_ = false;
+    lastLogAdded_ = 0;
     const fs::path remembered = path_;
     if (!context_.lastPromFileId().empty()) path_ = filesPath(context_.lastPromFileId());
     const fs::path log = LogFilePath();
@@ -402,8 +404,8 @@ void PromDocument::completeLogRead() {
         LogMergeCounts counts;
         const std::span<const std::uint8_t> received(
             reinterpret_cast<const std::uint8_t*>(job_.logText.data()), job_.logText.size());
-        MergeLog(context_.files(), log, received, &counts);
-        lastLogAdded_ = counts.added;
+        lastLogStored_ = MergeLog(context_.files(), log, received, &counts);
+        lastLogAdded_ = lastLogStored_ ? counts.added : 0;
         context_.prompt().beep();
         view_.openLogWindow(log);
     }

@@ -284,6 +284,17 @@ TEST_F(PromTransferTest, TheSecondLogReadAppendsExactlyTheNewRecords) {
     ASSERT_EQ(lines.size(), 7u);
     for (std::size_t i = 0; i < lines.size(); ++i)
         EXPECT_EQ(lines[i], LogFile::line(LogRecord{more[i]}));
+    EXPECT_TRUE(doc_->lastLogStored());
+
+    // A log file that cannot be read is kept, and the read says its records were not stored.
+    fs::remove(log);
+    fs::create_directory(log);
+    ASSERT_TRUE(doc_->ReadLog());
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(doc_->lastResult(), 1);
+    EXPECT_FALSE(doc_->lastLogStored());
+    EXPECT_EQ(doc_->lastLogRecordsAdded(), 0u);
+    EXPECT_TRUE(fs::is_directory(log));
 }
 
 TEST_F(PromTransferTest, ALogReadOfAnotherModelOffersToSaveTheOpenSystemFirst) {
