@@ -167,6 +167,22 @@ TEST_F(PromCommandsTest, LogPrintsOnlyTheRecordsNewSinceTheLastRead) {
     EXPECT_TRUE(contains(r.err, "3 records, 1 new")) << r.err;
 }
 
+TEST_F(PromCommandsTest, PanelOfAnotherModelIsWrittenOnlyWithConvert) {
+    test::installDemoConversion(home_, "GL200_VT340");
+    panelsim::Identity vt340{};
+    std::string error;
+    ASSERT_TRUE(panelsim::parseIdentity("VT 340", vt340, error)) << error;
+    panel_.setIdentity(vt340);
+    CliRun r = prom({"write", system_, "--yes"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(contains(r.err, "Konvertering är möjlig. Skall data konverteras?\n\n-> no"))
+        << r.err;
+    EXPECT_EQ(panel_.counters().erases, 0u);
+    r = prom({"write", system_, "--yes", "--convert"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(contains(r.err, "Skall data konverteras?\n\n-> yes")) << r.err;
+}
+
 TEST_F(PromCommandsTest, FailedTransferSays83AndExits1) {
     panelsim::PanelFaults faults;
     faults.dropAfterBlocks = 3;
