@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds, lays out a demo program directory with a password file and a few systems, and
-# shows what it holds. Demo login: user "demo", password "demo" (system password "demo").
+# shows what it holds; starts a simulated panel for the PROM commands and reads it once.
+# Demo login: user "demo", password "demo" (system password "demo"). The panel listens on
+# 127.0.0.1:47000 (LOOM_DEMO_PANEL_PORT) and stops at the end unless LOOM_DEMO_KEEP_PANEL=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -62,7 +64,67 @@ if [ -n "${first:-}" ]; then
     echo "== log show (system $first)"
     "$cli" log show "$log" --form "$home/FORMS/GL200.FRM" --data "$home/FILES/$first.KQD"
 fi
+
+# A simulated panel for the PROM commands: its PROM holds the first system (with the file
+# identifier a write places), its event log the demo log and two newer records. It keeps
+# its PROM in $home/PANEL/, so what "prom write" leaves there is what the next run reads.
+panel_port=${LOOM_DEMO_PANEL_PORT:-47000}
+panel_dir="$home/PANEL"
+sim="$dir/tools/panelsim/loomcraft-panelsim"
+sim_pid=""
+if [ -n "${first:-}" ]; then
+    mkdir -p "$panel_dir"
+    if [ ! -f "$panel_dir/prom.img" ]; then
+        "$cli" data image "$home/FILES/$first.KQD" --form "$home/FORMS/GL200.FRM" \
+            --fileid "$first" >"$panel_dir/prom.img"
+    fi
+    if [ ! -f "$panel_dir/panel.log" ]; then
+        { tr -d '\r' <"$log"
+          echo "20001E11040C1A01FEFFFFFFFFFFFFFF"
+          echo "300C0502050C1A0004FFFFFFFFFFFFFF"; } >"$panel_dir/panel.log"
+    fi
+    sim_cmd=("$sim" --tcp "$panel_port" --id-code 123456 --image "$panel_dir/prom.img"
+             --file-id "$first" --log "$panel_dir/panel.log")
+    "${sim_cmd[@]}" >"$panel_dir/panelsim.out" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 50); do
+        grep -q '^ready' "$panel_dir/panelsim.out" 2>/dev/null && break
+        kill -0 "$sim_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if ! grep -q '^ready' "$panel_dir/panelsim.out" 2>/dev/null; then
+        echo "note: the demo panel did not start on port $panel_port:" >&2
+        cat "$panel_dir/panelsim.out" >&2 || true
+        kill "$sim_pid" 2>/dev/null || true
+        sim_pid=""
+    elif [ -z "${LOOM_DEMO_KEEP_PANEL:-}" ]; then
+        # SIGTERM lets the panel save its PROM before it goes.
+        trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
+    fi
+fi
+link=(--tcp "127.0.0.1:$panel_port" --id 123456)
+if [ -n "$sim_pid" ]; then
+    echo
+    echo "== prom read (the demo panel on 127.0.0.1:$panel_port)"
+    LOOMCRAFT_PASSWORD=demo "$cli" --login demo prom read "${link[@]}" ||
+        echo "note: prom read failed (exit $?)" >&2
+fi
+
 echo
 echo "Demo home: $home (login: demo / demo). Try:"
-echo "  LOOMCRAFT_HOME=$home LOOMCRAFT_SETTINGS=$home/settings.ini LOOMCRAFT_PASSWORD=demo \\"
-echo "    $cli --login demo data set FILE.KQD 0x100=\"Nytt namn\""
+echo "  export LOOMCRAFT_HOME=$home LOOMCRAFT_SETTINGS=$home/settings.ini LOOMCRAFT_PASSWORD=demo"
+echo "  $cli --login demo data set FILE.KQD 0x100=\"Nytt namn\""
+if [ -n "${first:-}" ]; then
+    echo
+    echo "The PROM commands against the demo panel (ID code 123456):"
+    echo "  $cli --login demo prom read ${link[*]} [--json] [--save]"
+    echo "  $cli --login demo prom write $home/FILES/$first.KQD ${link[*]} --yes [--verify]"
+    echo "  $cli --login demo prom log ${link[*]} [--json]"
+    if [ -n "$sim_pid" ] && [ -n "${LOOM_DEMO_KEEP_PANEL:-}" ]; then
+        echo "The demo panel keeps running (pid $sim_pid); stop it with: kill $sim_pid"
+    else
+        echo "The demo panel stops with this script; LOOM_DEMO_KEEP_PANEL=1 keeps it running,"
+        echo "or start it by hand:"
+        echo "  ${sim_cmd[*]}"
+    fi
+fi
