@@ -29,7 +29,7 @@ std::optional<Clock::time_point> earlier(std::optional<Clock::time_point> a,
 
 // ---- TCP ----
 
-TcpEndpoint::Connection::Connection(OwnedFd socket, PanelState& state, const Wakeup& wakeup)
+TcpEndpoint::Connection::Connection(UniqueFd socket, PanelState& state, const Wakeup& wakeup)
     : fd(std::move(socket)),
       stream(fd.get(), StreamKind::Tcp, false, wakeup, state.settings().timings.writeStallMs),
       session(stream, state, true) {
@@ -38,7 +38,7 @@ TcpEndpoint::Connection::Connection(OwnedFd socket, PanelState& state, const Wak
 
 std::unique_ptr<TcpEndpoint> TcpEndpoint::open(std::uint16_t port, PanelState& state,
                                                const Wakeup& wakeup, std::string& error) {
-    OwnedFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!fd) {
         error = std::string("socket: ") + std::strerror(errno);
         return nullptr;
@@ -67,7 +67,7 @@ std::unique_ptr<TcpEndpoint> TcpEndpoint::open(std::uint16_t port, PanelState& s
         new TcpEndpoint(std::move(fd), ntohs(address.sin_port), state, wakeup));
 }
 
-TcpEndpoint::TcpEndpoint(OwnedFd listener, std::uint16_t port, PanelState& state,
+TcpEndpoint::TcpEndpoint(UniqueFd listener, std::uint16_t port, PanelState& state,
                          const Wakeup& wakeup)
     : listener_(std::move(listener)), port_(port), state_(state), wakeup_(wakeup) {}
 
@@ -77,7 +77,7 @@ int TcpEndpoint::pollFd() const {
 
 void TcpEndpoint::onReadable(Clock::time_point now) {
     if (!connection_) {
-        OwnedFd socket(::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        UniqueFd socket(::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (!socket) return;
         // An ACK byte and the frame after it must not wait for each other.
         const int on = 1;

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "HayesModem.h"
-#include "OwnedFd.h"
 #include "PanelSession.h"
 #include "PanelState.h"
 #include "PanelStream.h"
 #include "PseudoTerminal.h"
 #include "Wakeup.h"
+#include "platform/UniqueFd.h"
 
 namespace loom::panelsim {
 
@@ -48,18 +48,18 @@ class TcpEndpoint final : public Endpoint {
 
   private:
     struct Connection {
-        Connection(OwnedFd socket, PanelState& state, const Wakeup& wakeup);
-        OwnedFd fd;
+        Connection(UniqueFd socket, PanelState& state, const Wakeup& wakeup);
+        UniqueFd fd;
         PanelStream stream;
         PanelSession session;
     };
 
-    TcpEndpoint(OwnedFd listener, std::uint16_t port, PanelState& state, const Wakeup& wakeup);
+    TcpEndpoint(UniqueFd listener, std::uint16_t port, PanelState& state, const Wakeup& wakeup);
     // Acts on the bytes read so far, then closes the connection when the host closed it
     // or a drop fault asks.
     void serve();
 
-    OwnedFd listener_;
+    UniqueFd listener_;
     std::uint16_t port_;
     PanelState& state_;
     const Wakeup& wakeup_;

@@ -12,7 +12,7 @@ namespace loom::panelsim {
 
 std::unique_ptr<PseudoTerminal> PseudoTerminal::open(bool packetMode, std::string& error) {
     std::unique_ptr<PseudoTerminal> pty(new PseudoTerminal);
-    pty->master_ = OwnedFd(::posix_openpt(O_RDWR | O_NOCTTY));
+    pty->master_ = UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY));
     if (!pty->master_) {
         error = std::string("posix_openpt: ") + std::strerror(errno);
         return nullptr;
@@ -29,7 +29,7 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::open(bool packetMode, std::strin
         return nullptr;
     }
     pty->slavePath_ = name;
-    pty->slave_ = OwnedFd(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    pty->slave_ = UniqueFd(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!pty->slave_) {
         error = "cannot open " + pty->slavePath_ + ": " + std::strerror(errno);
         return nullptr;

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "OwnedFd.h"
+#include "platform/UniqueFd.h"
 
 namespace loom::panelsim {
 
@@ -23,8 +23,8 @@ class PseudoTerminal {
   private:
     PseudoTerminal() = default;
 
-    OwnedFd master_;
-    OwnedFd slave_;
+    UniqueFd master_;
+    UniqueFd slave_;
     std::string slavePath_;
     bool packetMode_ = false;
 };

@@ -9,18 +9,18 @@
 namespace loom::panelsim {
 namespace {
 
-void makePipe(OwnedFd& readEnd, OwnedFd& writeEnd) {
+void makePipe(UniqueFd& readEnd, UniqueFd& writeEnd) {
     int fds[2];
     if (::pipe(fds) != 0) throw std::runtime_error("pipe() failed");
-    readEnd = OwnedFd(fds[0]);
-    writeEnd = OwnedFd(fds[1]);
+    readEnd = UniqueFd(fds[0]);
+    writeEnd = UniqueFd(fds[1]);
     for (int fd : fds) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
 }
 
-void signal(const OwnedFd& writeEnd) {
+void signal(const UniqueFd& writeEnd) {
     const char one = 1;
     // A full pipe already wakes the reader: a failed write loses nothing.
     while (::write(writeEnd.get(), &one, 1) < 0 && errno == EINTR) {

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "OwnedFd.h"
+#include "platform/UniqueFd.h"
 
 namespace loom::panelsim {
 
@@ -21,8 +21,8 @@ class Wakeup {
     void drainNotify();
 
   private:
-    OwnedFd stopRead_, stopWrite_;
-    OwnedFd notifyRead_, notifyWrite_;
+    UniqueFd stopRead_, stopWrite_;
+    UniqueFd notifyRead_, notifyWrite_;
     std::atomic<bool> stopping_{false};
 };
 
