@@ -28,20 +28,16 @@ std::optional<std::uint16_t> PanelSimulator::startTcp(std::uint16_t port, std::s
 }
 
 std::optional<std::string> PanelSimulator::startSerial(std::string* error) {
-    std::string why;
-    std::unique_ptr<PtyEndpoint> endpoint = PtyEndpoint::open(false, state_, wakeup_, why);
-    if (!endpoint) {
-        if (error) *error = why;
-        return std::nullopt;
-    }
-    std::string path = endpoint->path();
-    add(std::move(endpoint));
-    return path;
+    return startPty(false, error);
 }
 
 std::optional<std::string> PanelSimulator::startModem(std::string* error) {
+    return startPty(true, error);
+}
+
+std::optional<std::string> PanelSimulator::startPty(bool modem, std::string* error) {
     std::string why;
-    std::unique_ptr<PtyEndpoint> endpoint = PtyEndpoint::open(true, state_, wakeup_, why);
+    std::unique_ptr<PtyEndpoint> endpoint = PtyEndpoint::open(modem, state_, wakeup_, why);
     if (!endpoint) {
         if (error) *error = why;
         return std::nullopt;

@@ -81,6 +81,7 @@ class PanelSimulator {
     }
 
   private:
+    std::optional<std::string> startPty(bool modem, std::string* error);
     void add(std::unique_ptr<Endpoint> endpoint);
     void run();
 
