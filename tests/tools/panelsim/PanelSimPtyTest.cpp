@@ -3,6 +3,7 @@
 #include <string>
 
 #include "PanelSimulator.h"
+#include "support/FastPanelConfig.h"
 #include "support/RawPanelWire.h"
 
 namespace loom::panelsim {
@@ -10,15 +11,6 @@ namespace {
 
 using test::RawPanelWire;
 using Bytes = RawPanelWire::Bytes;
-
-PanelConfig fastConfig() {
-    PanelConfig c;
-    c.settings.timings.ackTimeoutMs = 300;
-    c.settings.timings.unaskedIdentityDelayMs = 20;
-    c.settings.timings.modemConnectDelayMs = 10;
-    c.settings.timings.modemGuardMs = 100;
-    return c;
-}
 
 Bytes text(std::string_view s) {
     return {s.begin(), s.end()};

@@ -6,6 +6,7 @@
 
 #include "PanelSimulator.h"
 #include "archive/FileId.h"
+#include "support/FastPanelConfig.h"
 #include "support/RawPanelWire.h"
 
 namespace loom::panelsim {
@@ -19,16 +20,6 @@ LinkMessage::Data counting(std::uint8_t first) {
     for (std::size_t i = 0; i < d.size(); ++i)
         d[i] = static_cast<std::uint8_t>(first + i);
     return d;
-}
-
-// Short waits, so that resends after silence do not slow the tests down.
-PanelConfig fastConfig() {
-    PanelConfig c;
-    c.settings.timings.ackTimeoutMs = 300;
-    c.settings.timings.unaskedIdentityDelayMs = 20;
-    c.settings.timings.modemConnectDelayMs = 10;
-    c.settings.timings.modemGuardMs = 100;
-    return c;
 }
 
 // A panel on loopback TCP and one host connection to it.
