@@ -23,6 +23,12 @@ struct CliContext {
     int exitCode = kExitOk;
 };
 
+// How commands describe the names they take (see ArgumentNames.h).
+inline constexpr const char* kDataFileHelp =
+    "The data file: a path, or its key in FILES as index search prints it (KEY or KEY.KQD)";
+inline constexpr const char* kTemplateHelp =
+    "The template: a path, a file name in FORMS (.FRM may be left out) or a template name";
+
 // Each command group adds its subcommands to the app. The callbacks run after parsing.
 void registerFormCommands(CLI::App& app, CliContext& ctx);
 void registerValueCommands(CLI::App& app, CliContext& ctx);

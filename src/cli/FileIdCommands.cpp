@@ -21,7 +21,7 @@ void makeFileId(CliContext& ctx, const MakeOptions& o, bool letterGiven) {
     if (letterGiven) {
         const std::string letter = filterComputerLetter(o.letter);
         if (letter.empty() || o.letter.size() != 1) {
-            ctx.err << "error: --letter takes one letter A-Z\n";
+            ctx.err << "fel: --letter tar en bokstav A-Z\n";
             ctx.exitCode = kExitUsage;
             return;
         }
@@ -39,7 +39,7 @@ void parseFileId(CliContext& ctx, const std::string& text) {
     char letter = 0;
     std::string id;
     if (!toCp1252(text, id) || !ParseFileId(id, time, letter)) {
-        ctx.err << "error: not a file identifier: " << text << "\n";
+        ctx.err << "fel: ingen filidentitet: " << text << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
@@ -58,7 +58,7 @@ void fileIdBytes(CliContext& ctx, const std::string& text) {
 void fileIdFromBytes(CliContext& ctx, const std::string& hex) {
     std::vector<std::uint8_t> bytes;
     if (!parseHexBytes(hex, bytes)) {
-        ctx.err << "error: not a list of hexadecimal bytes: " << hex << "\n";
+        ctx.err << "fel: ingen lista av hexadecimala byte: " << hex << "\n";
         ctx.exitCode = kExitUsage;
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "CliCommand.h"
 #include "CliSession.h"
+#include "FieldListing.h"
 #include "FormJson.h"
 #include "FormListing.h"
 #include "FormLoading.h"
@@ -49,11 +50,8 @@ struct ShowOptions {
 
 void showForm(CliContext& ctx, const ShowOptions& o) {
     CliSession session(ctx);
-    std::unique_ptr<LoadedForm> loaded = loadForm(session.app(), o.file);
-    if (!loaded) {
-        ctx.exitCode = kExitRefused;
-        return;
-    }
+    std::unique_ptr<LoadedForm> loaded = loadTemplateFor(ctx, session.app(), o.file);
+    if (!loaded) return;
     const EventTexts& events = session.app().eventTexts();
     if (o.json) {
         ctx.out << formToJson(*loaded->form, events, loaded->tree).dump(2) << '\n';
@@ -62,6 +60,26 @@ void showForm(CliContext& ctx, const ShowOptions& o) {
     }
 }
 
+void listFields(CliContext& ctx, const ShowOptions& o) {
+    CliSession session(ctx);
+    std::unique_ptr<LoadedForm> loaded = loadTemplateFor(ctx, session.app(), o.file);
+    if (!loaded) return;
+    if (o.json) {
+        ctx.out << fieldsToJson(*loaded->form).dump(2) << '\n';
+    } else {
+        writeFieldListing(ctx.out, *loaded->form);
+    }
+}
+
+constexpr const char* kFieldsFooter = R"(Output: one line per field that a control shows, in template order, TAB-separated:
+  address (0x and 8 hexadecimal digits, as data show and data set take it), page, caption
+  (the template's caption of the control, else its own text, else the label nearest to its
+  left), control (checkbox edit choice group), value type, size in bits, and the checks a
+  value must pass, in words.
+--json: [{address, page, caption, control, type, size, default, ...}] with, for edit:
+  filter (null: none), maxChars, minChars, maxValue, minValue (null: absent); choice:
+  values [[shown, stored], ...]; checkbox: on, off; group: options [{value, caption}].)";
+
 }  // namespace
 
 void registerFormCommands(CLI::App& app, CliContext& ctx) {
@@ -69,10 +87,18 @@ void registerFormCommands(CLI::App& app, CliContext& ctx) {
     form->require_subcommand(1);
     auto options = std::make_shared<ShowOptions>();
     CLI::App* show = form->add_subcommand("show", "Show everything a compiled template holds");
-    show->add_option("FILE", options->file, "Compiled template (.FRM)")->required();
+    show->add_option("FILE", options->file, kTemplateHelp)->required();
     show->add_flag("--json", options->json, "One JSON object instead of the listing");
     show->footer(kShowFooter);
     show->callback([&ctx, options] { showForm(ctx, *options); });
+
+    auto fieldOptions = std::make_shared<ShowOptions>();
+    CLI::App* fields = form->add_subcommand(
+        "fields", "List every field of a template with its page, caption, type, size and limits");
+    fields->add_option("FILE", fieldOptions->file, kTemplateHelp)->required();
+    fields->add_flag("--json", fieldOptions->json, "JSON instead of the listing");
+    fields->footer(kFieldsFooter);
+    fields->callback([&ctx, fieldOptions] { listFields(ctx, *fieldOptions); });
 }
 
 }  // namespace loom::cli

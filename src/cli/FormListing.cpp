@@ -42,7 +42,7 @@ std::string hex(std::uint64_t v) {
 }
 
 std::string address(std::int64_t a) {
-    return a < 0 ? std::string("none") : hex(static_cast<std::uint64_t>(a));
+    return a < 0 ? std::string("ingen") : hex(static_cast<std::uint64_t>(a));
 }
 
 std::string limit(const char* name, const std::optional<std::int32_t>& v) {
@@ -53,11 +53,11 @@ std::string limit(const char* name, const std::optional<std::int32_t>& v) {
 // that lives only in data files.
 std::string fieldText(const FieldRecord& f) {
     std::string where = isAddressless(f.address)
-                            ? "no PROM place, number " + std::to_string(byteAddress(f.address))
+                            ? "ingen plats i promet, nummer " + std::to_string(byteAddress(f.address))
                             : "byte " + hex(byteAddress(f.address)) + " bit " +
                                   std::to_string(bitOffset(f.address));
-    return "field " + hex(f.address) + " (" + where + ") size " + std::to_string(f.size) +
-           " type " + std::to_string(f.type) + " flags " + hex(f.flags);
+    return "fält " + hex(f.address) + " (" + where + ") storlek " + std::to_string(f.size) +
+           " typ " + std::to_string(f.type) + " flaggor " + hex(f.flags);
 }
 
 void writeControl(std::ostream& out, const FormControl& c) {
@@ -71,31 +71,31 @@ void writeControl(std::ostream& out, const FormControl& c) {
     }
     out << ' ' << controlKindName(c.kind) << ' ' << quoted(c.caption);
     if (c.kind != ControlKind::OptionGroup) {
-        out << " at " << c.dialogRect.x << ',' << c.dialogRect.y << ' ' << c.dialogRect.width << 'x'
-            << c.dialogRect.height << " (pixels " << c.rect.x << ',' << c.rect.y << ' '
+        out << " vid " << c.dialogRect.x << ',' << c.dialogRect.y << ' ' << c.dialogRect.width << 'x'
+            << c.dialogRect.height << " (bildpunkter " << c.rect.x << ',' << c.rect.y << ' '
             << c.rect.width << 'x' << c.rect.height << ')';
     }
-    out << " flags " << hex(c.flags) << '\n';
+    out << " flaggor " << hex(c.flags) << '\n';
     if (c.field != nullptr) {
-        out << "      " << fieldText(*c.field) << " default " << quoted(c.initialValue) << '\n';
+        out << "      " << fieldText(*c.field) << " standard " << quoted(c.initialValue) << '\n';
     }
     switch (c.kind) {
         case ControlKind::CheckBox:
-            out << "      on " << quoted(std::string_view(&c.onChar, 1)) << " off "
+            out << "      på " << quoted(std::string_view(&c.onChar, 1)) << " av "
                 << quoted(std::string_view(&c.offChar, 1)) << '\n';
             break;
         case ControlKind::Edit:
             out << "      filter "
-                << (c.filter >= 0 ? std::to_string(c.filter) : std::string("none"))
+                << (c.filter >= 0 ? std::to_string(c.filter) : std::string("inget"))
                 << limit("maxChars", c.limits.maxChars) << limit("minChars", c.limits.minChars)
                 << limit("maxValue", c.limits.maxValue) << limit("minValue", c.limits.minValue)
                 << '\n';
             break;
         case ControlKind::Choice:
-            out << "      value list " << c.valueList << '\n';
+            out << "      värdelista " << c.valueList << '\n';
             break;
         case ControlKind::Option:
-            out << "      value " << quoted(c.optionValue) << " in group #"
+            out << "      värde " << quoted(c.optionValue) << " i grupp #"
                 << (c.group != nullptr ? c.group->number : -1) << '\n';
             break;
         default:
@@ -115,7 +115,7 @@ std::string operands(RuleOperands kind, std::uint32_t first, std::uint32_t secon
         case RuleOperands::Text:
             return ' ' + quoted(text);
         case RuleOperands::Page:
-            return " page " + std::to_string(first);
+            return " sida " + std::to_string(first);
         case RuleOperands::Unknown:
             break;
     }
@@ -139,24 +139,24 @@ void writeTree(std::ostream& out, const TreeOutline& tree, int node, int depth) 
 
 void writeFormListing(std::ostream& out, const Form& form, const EventTexts& events,
                       const TreeOutline& tree) {
-    out << "Template " << quoted(form.name()) << '\n';
-    out << "Title " << quoted(form.title()) << '\n';
-    out << "Id address " << address(form.idAddress()) << ", product address "
+    out << "Mall " << quoted(form.name()) << '\n';
+    out << "Titel " << quoted(form.title()) << '\n';
+    out << "Id-adress " << address(form.idAddress()) << ", produktadress "
         << address(form.productAddress()) << '\n';
-    out << "Erase before write: " << (form.noErase() ? "no" : "yes") << '\n';
-    out << "Help " << (form.helpName().empty() ? std::string("none") : quoted(form.helpName()))
+    out << "Radera före skrivning: " << (form.noErase() ? "nej" : "ja") << '\n';
+    out << "Hjälp " << (form.helpName().empty() ? std::string("ingen") : quoted(form.helpName()))
         << '\n';
 
-    out << "\nPages: " << form.pageCount() << '\n';
+    out << "\nSidor: " << form.pageCount() << '\n';
     for (int i = 0; i < form.pageCount(); ++i) {
         const FormPage& p = form.page(i);
-        out << "  Page " << i << ' ' << quoted(p.name) << ", " << p.allControls.size()
-            << " controls, extent " << p.extentWidth << 'x' << p.extentHeight << " pixels\n";
+        out << "  Sida " << i << ' ' << quoted(p.name) << ", " << p.allControls.size()
+            << " kontroller, omfång " << p.extentWidth << 'x' << p.extentHeight << " bildpunkter\n";
         for (const FormControl* c : p.allControls)
             writeControl(out, *c);
     }
 
-    out << "\nValue lists: " << form.valueLists().size() << '\n';
+    out << "\nVärdelistor: " << form.valueLists().size() << '\n';
     for (std::size_t i = 0; i < form.valueLists().size(); ++i) {
         out << "  " << i << ':';
         for (const auto& [shown, stored] : form.valueLists()[i]) {
@@ -165,17 +165,17 @@ void writeFormListing(std::ostream& out, const Form& form, const EventTexts& eve
         out << '\n';
     }
 
-    out << "\nCaptions: " << form.captions().size() << '\n';
+    out << "\nRubriker: " << form.captions().size() << '\n';
     for (const auto& [caption, count] : form.captions()) {
-        out << "  " << quoted(caption) << " after " << count << " data controls\n";
+        out << "  " << quoted(caption) << " efter " << count << " datakontroller\n";
     }
 
-    out << "\nRules: " << form.rawRules().size() << '\n';
+    out << "\nRegler: " << form.rawRules().size() << '\n';
     for (const RawRule& r : form.rawRules()) {
         const RawCondition& c = r.condition;
-        out << "  when " << c.code
+        out << "  när " << c.code
             << operands(conditionOperands(c.code), c.control, c.control2, c.text) << ':';
-        if (r.actions.empty()) out << " (no actions)";
+        if (r.actions.empty()) out << " (inga åtgärder)";
         out << '\n';
         for (const RawAction& a : r.actions) {
             out << "    " << a.code
@@ -183,7 +183,7 @@ void writeFormListing(std::ostream& out, const Form& form, const EventTexts& eve
         }
     }
 
-    out << "\nEvent texts: " << events.codes().size() << " codes\n";
+    out << "\nHändelsetexter: " << events.codes().size() << " koder\n";
     for (const auto& [code, entries] : events.codes()) {
         out << "  " << code << ':';
         for (const EventText& e : entries) {
@@ -192,7 +192,7 @@ void writeFormListing(std::ostream& out, const Form& form, const EventTexts& eve
         out << '\n';
     }
 
-    out << "\nTree " << quoted(form.title()) << '\n';
+    out << "\nTräd " << quoted(form.title()) << '\n';
     if (!tree.nodes().empty()) writeTree(out, tree, 0, 1);
 }
 

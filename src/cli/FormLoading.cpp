@@ -1,6 +1,8 @@
 #include "FormLoading.h"
 
-#include "archive/TemplateFolder.h"
+#include "ArgumentNames.h"
+#include "CliText.h"
+#include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "template/Parser.h"
 
@@ -23,21 +25,31 @@ std::unique_ptr<LoadedForm> loadForm(AppContext& app, const std::filesystem::pat
     return loaded;
 }
 
-std::optional<std::filesystem::path> findTemplateByName(AppContext& app,
-                                                        std::string_view templateName) {
-    constexpr std::size_t kModelLength = 13;
-    const std::filesystem::path folder = app.programDirectory().folder(ProgramFolder::Forms);
-    std::optional<std::filesystem::path> exact, similar;
-    scanTemplateHeaders(app, [&](const TemplateFileHeader& header) {
-        if (header.name == templateName) {
-            exact = folder / header.file;
-            return false;
+std::unique_ptr<LoadedForm> loadTemplateFor(CliContext& ctx, AppContext& app,
+                                            std::string_view typed,
+                                            std::string_view systemTemplate) {
+    std::optional<std::filesystem::path> path;
+    if (!typed.empty()) {
+        path = findTemplate(app, typed);
+        if (!path) {
+            ctx.err << "fel: ingen mall \"" << escapeControls(typed) << "\": varken en fil, ett filnamn i "
+                    << app.programDirectory().folder(ProgramFolder::Forms).string()
+                    << " eller ett mallnamn\n";
         }
-        if (!similar && header.name.substr(0, kModelLength) == templateName.substr(0, kModelLength))
-            similar = folder / header.file;
-        return true;
-    });
-    return exact ? exact : similar;
+    } else if (!systemTemplate.empty()) {
+        path = findTemplateByName(app, systemTemplate);
+        if (!path) {
+            ctx.err << "fel: systemets mall \"" << escapeControls(cp1252ToUtf8(systemTemplate))
+                    << "\" finns inte i "
+                    << app.programDirectory().folder(ProgramFolder::Forms).string()
+                    << " (ange en mall med --form)\n";
+        }
+    } else {
+        ctx.err << "fel: ange mallen med --form\n";
+    }
+    std::unique_ptr<LoadedForm> loaded = path ? loadForm(app, *path) : nullptr;
+    if (!loaded) ctx.exitCode = kExitRefused;
+    return loaded;
 }
 
 }  // namespace loom::cli

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string_view>
 
+#include "CliCommand.h"
 #include "template/Form.h"
 #include "template/TreeOutline.h"
 
@@ -24,9 +24,12 @@ struct LoadedForm {
 // messages shown) when it is refused.
 std::unique_ptr<LoadedForm> loadForm(AppContext& app, const std::filesystem::path& path);
 
-// The template in FORMS whose name is `templateName`; a template whose name agrees on
-// the first 13 characters is taken when none has the exact name.
-std::optional<std::filesystem::path> findTemplateByName(AppContext& app,
-                                                        std::string_view templateName);
+// The template a command works with: the one `typed` names (a path, a file in FORMS or a
+// template name) or, when nothing was typed, the one in FORMS that `systemTemplate` (code
+// page 1252, a data file's template name) names. Null, with the reason printed and the
+// exit code set, when there is none or it is refused.
+std::unique_ptr<LoadedForm> loadTemplateFor(CliContext& ctx, AppContext& app,
+                                            std::string_view typed,
+                                            std::string_view systemTemplate = {});
 
 }  // namespace loom::cli

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ArgumentNames.h"
 #include "CliCommand.h"
 #include "CliSession.h"
 #include "CliText.h"
@@ -12,6 +13,7 @@
 #include "common/Cp1252.h"
 #include "eventlog/EventLogFilter.h"
 #include "eventlog/LogFile.h"
+#include "datafile/DataFile.h"
 #include "fields/PromImage.h"
 
 namespace loom::cli {
@@ -32,8 +34,7 @@ bool filterToCp1252(CliContext& ctx, EventLogFilter& filter) {
          {&filter.eventName, &filter.user, &filter.freeText, &filter.from, &filter.to}) {
         std::string converted;
         if (!toCp1252(*text, converted)) {
-            ctx.err << "error: a search text has characters outside code page 1252: " << *text
-                    << "\n";
+            ctx.err << "fel: en söktext har tecken utanför teckentabell 1252: " << *text << "\n";
             ctx.exitCode = kExitUsage;
             return false;
         }
@@ -42,18 +43,66 @@ bool filterToCp1252(CliContext& ctx, EventLogFilter& filter) {
     return true;
 }
 
+// The archived system whose log `log` is: the first data file of FILES that keeps its log
+// there (the name is made of the file identifier's time alone).
+std::optional<std::filesystem::path> systemOfLog(AppContext& app, const std::filesystem::path& log) {
+    const std::filesystem::path folder = app.programDirectory().folder(ProgramFolder::Files);
+    const std::filesystem::path wanted = std::filesystem::absolute(log).lexically_normal();
+    for (const std::string& name : app.files().list(folder, ProgramDirectory::kDataExtension)) {
+        const std::filesystem::path own = LogFilePath(app.programDirectory(), folder / name);
+        if (!own.empty() && std::filesystem::absolute(own).lexically_normal() == wanted)
+            return folder / name;
+    }
+    return std::nullopt;
+}
+
+// The template name a data file records; empty when it cannot be read.
+std::string templateOf(AppContext& app, const std::filesystem::path& data) {
+    DataFile file(app);
+    std::string name, password;
+    return file.ReadHeader(data, name, password, false) ? name : std::string();
+}
+
 void showLog(CliContext& ctx, ShowOptions o) {
     if (!filterToCp1252(ctx, o.filter)) return;
     CliSession session(ctx);
     AppContext& app = session.app();
-    std::unique_ptr<LoadedForm> loaded = loadForm(app, o.form);
-    if (!loaded) {
-        ctx.exitCode = kExitRefused;
-        return;
+
+    // The log by its path, or by the system that keeps it (a data file or its key).
+    std::filesystem::path log = o.log;
+    std::optional<std::filesystem::path> system;
+    if (!o.data.empty()) {
+        system = findDataFile(app, o.data);
+        if (!system) {
+            ctx.err << "fel: ingen datafil \"" << escapeControls(o.data) << "\"\n";
+            ctx.exitCode = kExitRefused;
+            return;
+        }
     }
+    if (!app.files().exists(log)) {
+        if (std::optional<std::filesystem::path> named = findDataFile(app, o.log)) {
+            log = LogFilePath(app.programDirectory(), *named);
+            if (!system) system = named;
+            if (!app.files().exists(log)) {
+                ctx.err << "fel: systemet har ingen logg än: " << log.string() << "\n";
+                ctx.exitCode = kExitRefused;
+                return;
+            }
+        } else {
+            ctx.err << "fel: loggfilen finns inte: " << o.log << "\n";
+            ctx.exitCode = kExitRefused;
+            return;
+        }
+    }
+    std::string systemTemplate;
+    if (o.form.empty()) {
+        const std::optional<std::filesystem::path> owner = system ? system : systemOfLog(app, log);
+        if (owner) systemTemplate = templateOf(app, *owner);
+    }
+    std::unique_ptr<LoadedForm> loaded = loadTemplateFor(ctx, app, o.form, systemTemplate);
+    if (!loaded) return;
     PromImage image;
-    const bool haveImage = !o.data.empty();
-    if (haveImage && !loadSystemImage(app, *loaded->form, o.data, image)) {
+    if (system && !loadSystemImage(app, *loaded->form, *system, image)) {
         ctx.exitCode = kExitRefused;
         return;
     }
@@ -65,13 +114,12 @@ void showLog(CliContext& ctx, ShowOptions o) {
     }
     std::string content;
     std::vector<std::string_view> lines;
-    if (!LogFile::readLines(app.files(), o.log, content, lines)) {
-        // As in the log window, a system without a log yet simply has no entries; the
-        // note tells a mistyped path apart without failing scripts that show every log.
-        ctx.err << "note: no log entries: cannot read " << o.log << "\n";
-        lines.clear();
+    if (!LogFile::readLines(app.files(), log, content, lines)) {
+        ctx.err << "fel: loggfilen kan inte läsas: " << log.string() << "\n";
+        ctx.exitCode = kExitRefused;
+        return;
     }
-    printLogEntries(ctx.out, app, lines, haveImage ? &image : nullptr, &*search, o.json);
+    printLogEntries(ctx.out, app, lines, system ? &image : nullptr, &*search, o.json);
 }
 
 // ---- log merge ----
@@ -86,34 +134,36 @@ void mergeLog(CliContext& ctx, const MergeOptions& o) {
     AppContext& app = session.app();
     std::string text, error;
     if (!app.files().readWhole(o.hexFile, text, error, LogFile::kReadLimit)) {
-        ctx.err << "error: cannot read " << o.hexFile << ": " << cp1252ToUtf8(error) << "\n";
+        ctx.err << "fel: " << o.hexFile << " kan inte läsas: " << cp1252ToUtf8(error) << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
     std::vector<std::uint8_t> received;
     if (!parseHexBytes(text, received)) {
-        ctx.err << "error: " << o.hexFile
-                << " must hold hexadecimal digits in pairs (white space allowed)\n";
+        ctx.err << "fel: " << o.hexFile
+                << " måste innehålla hexadecimala siffror i par (blanktecken tillåtna)\n";
         ctx.exitCode = kExitRefused;
         return;
     }
     LogMergeCounts counts;
     if (!MergeLog(app.files(), o.log, received, &counts)) {
-        ctx.err << "error: the log file " << o.log << " could not be read or written\n";
+        ctx.err << "fel: loggfilen " << o.log << " kunde inte läsas eller skrivas\n";
         ctx.exitCode = kExitRefused;
         return;
     }
-    ctx.out << counts.total << " records in the log, " << counts.added << " added\n";
+    ctx.out << "Poster i loggen: " << counts.total << ", tillagda: " << counts.added << "\n";
 }
 
 // ---- log path ----
 
 void logPath(CliContext& ctx, const std::string& document) {
     CliSession session(ctx);
-    const std::filesystem::path path =
-        LogFilePath(session.app().programDirectory(), CliSession::argumentPath(document));
+    AppContext& app = session.app();
+    const std::filesystem::path named =
+        findDataFile(app, document).value_or(CliSession::argumentPath(document));
+    const std::filesystem::path path = LogFilePath(app.programDirectory(), named);
     if (path.empty()) {
-        ctx.err << "error: the file name is not a file identifier: " << document << "\n";
+        ctx.err << "fel: filnamnet är ingen filidentitet: " << document << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
@@ -133,12 +183,17 @@ void registerLogCommands(CLI::App& app, CliContext& ctx) {
         "event log window's search does: each entry's lines (a line feed inside a unit "
         "text breaks the line), other control characters escaped, entries separated by an empty "
         "line");
-    showCmd->add_option("logfile", show->log, "The log file")->required();
-    showCmd->add_option("--form", show->form, "The template (.FRM) with the event texts")
+    showCmd
+        ->add_option("logfile", show->log,
+                     "The log file, or the system whose log to show (a data file or its key)")
         ->required();
+    showCmd->add_option("--form", show->form,
+                        "The template with the event texts (default: the system's own, found "
+                        "through --data, the system named, or the data file in FILES whose "
+                        "log this is)");
     showCmd->add_option("--data", show->data,
-                        "The system's data file (.KQD): user names from its label table, area "
-                        "and unit names from the PROM image of its values");
+                        "The system's data file (a path or its key): user names from its label "
+                        "table, area and unit names from the PROM image of its values");
     showCmd->add_flag("--json", show->json,
                       "JSON: [{text, date, lines, color, background}], text with CR LF line "
                       "ends, date as YYYYMMDD or null, colours as #RRGGBB");
@@ -171,7 +226,7 @@ void registerLogCommands(CLI::App& app, CliContext& ctx) {
         log->add_subcommand("path",
                             "Print the log file path of a data file (named by its file "
                             "identifier)");
-    pathCmd->add_option("file", *document, "The data file")->required();
+    pathCmd->add_option("file", *document, kDataFileHelp)->required();
     pathCmd->callback([&ctx, document] { logPath(ctx, *document); });
 }
 

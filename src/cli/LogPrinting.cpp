@@ -27,19 +27,23 @@ std::string colourText(const LogColour& c) {
 
 }  // namespace
 
-bool loadSystemImage(AppContext& app, const Form& form, const std::filesystem::path& path,
-                     PromImage& image) {
-    DataFile data(app);
-    if (!data.Read(path, true)) return false;
+FieldStore systemValues(const Form& form, const FieldStore& fileValues) {
     FieldStore values = form.store();
-    data.Store().forEach([&](const FieldRecord& r) {
+    fileValues.forEach([&](const FieldRecord& r) {
         if (FieldRecord* field = values.find(r.address)) {
             field->value = r.value;
         } else {
             values.copyIn(r);
         }
     });
-    image = PromImageBuilder::build(values);
+    return values;
+}
+
+bool loadSystemImage(AppContext& app, const Form& form, const std::filesystem::path& path,
+                     PromImage& image) {
+    DataFile data(app);
+    if (!data.Read(path, true)) return false;
+    image = PromImageBuilder::build(systemValues(form, data.Store()));
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "fields/FieldStore.h"
+
 namespace loom {
 class AppContext;
 class Form;
@@ -13,6 +15,10 @@ class PromImage;
 }  // namespace loom
 
 namespace loom::cli {
+
+// The template's fields with the file's values over them: what the program holds once a
+// system is open. File records the template does not know are kept as they are.
+FieldStore systemValues(const Form& form, const FieldStore& fileValues);
 
 // The PROM image and label table of a system, as the program holds them when it opens
 // the file with its template: the template's defaults with the file's values over them.

@@ -41,14 +41,14 @@ FieldAddress fieldAddress(const ValueOptions& o) {
 void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
     std::vector<std::uint8_t> over;
     if (overGiven && !parseHexBytes(o.over, over)) {
-        ctx.err << "error: --over is not a list of hexadecimal bytes: " << o.over << "\n";
+        ctx.err << "fel: --over är ingen lista av hexadecimala byte: " << o.over << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
     bool lossy = false;
     const std::string text = utf8ToCp1252(o.input, &lossy);
     if (lossy) {
-        ctx.err << "error: the text has characters outside code page 1252\n";
+        ctx.err << "fel: texten har tecken utanför teckentabell 1252\n";
         ctx.exitCode = kExitRefused;
         return;
     }
@@ -70,7 +70,7 @@ void runEncode(CliContext& ctx, const ValueOptions& o, bool overGiven) {
 void runDecode(CliContext& ctx, const ValueOptions& o) {
     std::vector<std::uint8_t> bytes;
     if (!parseHexBytes(o.input, bytes)) {
-        ctx.err << "error: not a list of hexadecimal bytes: " << o.input << "\n";
+        ctx.err << "fel: ingen lista av hexadecimala byte: " << o.input << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }

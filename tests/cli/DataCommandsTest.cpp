@@ -101,7 +101,7 @@ TEST_F(DataCommandsTest, NewMakesANamedFileUnderTheSystemPasswordWithDefaultsAnd
     for (const auto& item : ordered.items())
         keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"template", "displayName", "records"}));
-    EXPECT_EQ(j["records"][0].size(), 4u);
+    EXPECT_EQ(j["records"][0].size(), 6u);  // address, type, flags, value, page, caption
     // The password is not shown, in either form.
     EXPECT_EQ(runCli({"data", "show", path}).out.find("sys"), std::string::npos);
 
@@ -120,15 +120,98 @@ TEST_F(DataCommandsTest, SetChangesValuesAndRefusesWhatTheFieldRefuses) {
     EXPECT_TRUE(test::readFile(path) == before);  // nothing written
 
     // Global options may follow the command words.
-    CliRun ok = runCli({"data", "set", path, "0x100=Efter", "0x528=00012", "--login", "anna"});
+    CliRun ok = runCli({"data", "set", path, "0x100=Efter", "0x528=12", "--login", "anna"});
     EXPECT_EQ(ok.code, 0) << ok.err;
     json j = show(path);
     EXPECT_EQ(valueAt(j, 0x100), "Efter");
-    EXPECT_EQ(valueAt(j, 0x528), "12");  // saved as it comes back from the PROM
+    EXPECT_EQ(valueAt(j, 0x528), "12");
     EXPECT_EQ(valueAt(j, 0x500), "300");
 
     EXPECT_EQ(runCli({"--login", "anna", "data", "set", path, "0x7777=1"}).code, 1);
     EXPECT_EQ(runCli({"--login", "anna", "data", "set", path, "nonsense"}).code, 2);
+}
+
+// What the form's window would refuse never reaches a file (and so never a panel).
+TEST_F(DataCommandsTest, ValuesMustPassTheChecksOfTheControlsThatShowThem) {
+    const std::string path = newSystem({});
+    const std::string before = test::readFile(path);
+    struct Case {
+        const char* assignment;
+        const char* message;  // empty: accepted
+    };
+    const Case cases[] = {
+        {"0x500=99999", "För stort värde har matats in.\nHögsta tillåtna värde = 900."},
+        {"0x4C0=12", "För få tecken har matats in.\nMin antal tecken = 4."},
+        {"0x4C0=12ab", "Värdet innehåller tecken som fältet inte tar emot."},
+        {"0x4E0=9", "Tillåtna värden: 0 (Svenska), 1 (Norska)"},
+        {"0x810=J", "Värdet måste vara 1 (ikryssad) eller 0 (inte ikryssad)."},
+        {"0x4E0=2", ""},
+    };
+    for (const Case& c : cases) {
+        CliRun set = runCli({"--login", "anna", "data", "set", path, c.assignment});
+        CliRun made = runCli({"--login", "anna", "data", "new", "--form", "GL200", "--set",
+                              c.assignment});
+        for (const CliRun* r : {&set, &made}) {
+            if (*c.message == 0) {
+                EXPECT_EQ(r->code, 0) << c.assignment << ": " << r->err;
+                continue;
+            }
+            EXPECT_EQ(r->code, 1) << c.assignment;
+            EXPECT_NE(r->err.find(c.message), std::string::npos) << r->err;
+        }
+        if (*c.message != 0) {
+            EXPECT_TRUE(test::readFile(path) == before) << c.assignment;
+        }
+    }
+    // Only the accepted case made a new system besides the first.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home_ + "/FILES"),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+TEST_F(DataCommandsTest, AnotherModelsTemplateIsRefused) {
+    const std::string path = newSystem({});
+    const std::string before = test::readFile(path);
+    CliRun r = runCli({"--login", "anna", "data", "set", path, "0x100=X", "--form", form("VT340")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Mallen hör inte till systemet."), std::string::npos) << r.err;
+    EXPECT_TRUE(test::readFile(path) == before);
+}
+
+// Systems by key, templates by file name or template name, fields by page and caption.
+TEST_F(DataCommandsTest, ThingsAreNamedAsTheArchiveShowsThem) {
+    const std::string path = newSystem({"0x500=600"});
+    const std::string key = std::filesystem::path(path).stem().string();
+    const json byKey = show(key);
+    EXPECT_EQ(valueAt(byKey, 0x500), "600");
+    EXPECT_EQ(show(key + ".KQD"), byKey);
+    for (const auto& record : byKey["records"]) {
+        if (record["address"] == 0x500) {
+            EXPECT_EQ(record["page"], "Tider");
+            EXPECT_EQ(record["caption"], "Sirentid (s)");
+        }
+    }
+    CliRun plain = runCli({"data", "show", key});
+    EXPECT_NE(plain.out.find("\"600\"  [Tider: Sirentid (s)]"), std::string::npos) << plain.out;
+
+    // The image finds the system's template itself.
+    EXPECT_EQ(runCli({"data", "image", key}).out,
+              runCli({"data", "image", path, "--form", "GL 200"}).out);
+    EXPECT_EQ(runCli({"data", "image", key, "--form", "gl200"}).code, 0);
+
+    CliRun fields = runCli({"form", "fields", "GL200.FRM"});
+    ASSERT_EQ(fields.code, 0) << fields.err;
+    EXPECT_NE(fields.out.find("0x00000500\tTider\tSirentid (s)\tedit\t6\t8\tfilter 5, högst 5 "
+                              "tecken, högsta värde 900, minsta värde 0\n"),
+              std::string::npos)
+        << fields.out;
+    const json listed = json::parse(runCli({"form", "fields", "GL200", "--json"}).out);
+    EXPECT_EQ(listed[0]["caption"], "Kundnamn");
+    EXPECT_EQ(listed[0]["maxChars"], 32);
+
+    CliRun missing = runCli({"data", "show", "T0000000"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("ingen datafil \"T0000000\""), std::string::npos) << missing.err;
 }
 
 TEST_F(DataCommandsTest, LoginIsRequiredAndChecked) {
@@ -215,7 +298,7 @@ TEST_F(DataCommandsTest, ImagePrintsBlocksAndPlacesIdentityAndProduct) {
     CliRun noConversion =
         runCli({"data", "image", path, "--form", form(), "--convert-to", "XY 999"});
     EXPECT_EQ(noConversion.code, 1);
-    EXPECT_NE(noConversion.err.find("no conversion"), std::string::npos);
+    EXPECT_NE(noConversion.err.find("ingen konvertering"), std::string::npos);
 }
 
 // The demo conversion turns a GL 200 system into a VT 340 image: the customer name moves

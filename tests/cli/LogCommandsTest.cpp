@@ -111,10 +111,29 @@ TEST_F(LogCommandsTest, ShowPrintsFilteredPlainTextAndRefusesBadDates) {
         EXPECT_EQ(r.out, c.out) << args.back();
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
-    // A system without a log yet has no entries, as in the log window.
     const CliRun none = runCli({"log", "show", logPath() + "X", "--form", form(), "--json"});
-    EXPECT_EQ(none.code, 0);
-    EXPECT_EQ(none.out, "[]\n");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.err.find("loggfilen finns inte"), std::string::npos) << none.err;
+}
+
+// A log is found through its system, and the system's template through its file.
+TEST_F(LogCommandsTest, ShowFindsTheLogAndTheTemplateThroughTheSystem) {
+    const std::string named = "Tillkoppling\nMåndag, 15 juni 2009, 14:45.30\nAnvändare: Åsa\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"log", "show", "A0000100"},
+          std::vector<std::string>{"log", "show", logPath(), "--data", "A0000100.KQD"}}) {
+        const CliRun r = runCli(args);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out.substr(0, named.size()), named);
+    }
+    // Without a system, the data file whose log it is names the template.
+    const CliRun bare = runCli({"log", "show", logPath()});
+    EXPECT_EQ(bare.code, 0) << bare.err;
+    EXPECT_NE(bare.out.find("Tillkoppling"), std::string::npos);
+    std::filesystem::remove(logPath());
+    const CliRun noLog = runCli({"log", "show", "A0000100"});
+    EXPECT_EQ(noLog.code, 1);
+    EXPECT_NE(noLog.err.find("ingen logg"), std::string::npos) << noLog.err;
 }
 
 TEST_F(LogCommandsTest, MergeAddsTheNewRecords) {
@@ -124,7 +143,7 @@ TEST_F(LogCommandsTest, MergeAddsTheNewRecords) {
                           "201E2D0E0F060901FDFFFFFFFFFFFFFF\n  ";
     CliRun r = runCli({"log", "merge", logPath(), hex});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "3 records in the log, 1 added\n");
+    EXPECT_EQ(r.out, "Poster i loggen: 3, tillagda: 1\n");
     EXPECT_EQ(test::readFile(logPath()),
               "05000000010109000000000000000000\r\n201E2D0E0F060901FDFFFFFFFFFFFFFF\r\n"
               "211E2D0E10060901FDFFFFFFFFFFFFFF\r\n");

@@ -129,6 +129,14 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::StatusReadingLog, "Läser logg..."},
     {MessageId::PressResetButton, "Tryck på resetknappen på VT340"},
     {MessageId::BadProductId, "Felaktigt Produkt-ID"},
+    {MessageId::ValueBadCharacter,
+     "Värdet innehåller tecken som fältet inte tar emot.\nTillåtna tecken: %s."},
+    {MessageId::ValueNotInList, "Värdet finns inte bland fältets val.\nTillåtna värden: %s."},
+    {MessageId::ValueNotOnOff, "Värdet måste vara %s (ikryssad) eller %s (inte ikryssad)."},
+    {MessageId::ValueNotAnOption,
+     "Värdet är inget av fältets alternativ.\nTillåtna värden: %s."},
+    {MessageId::WrongTemplate,
+     "Mallen hör inte till systemet.\nmall: %s\nsystemets mall: %s"},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

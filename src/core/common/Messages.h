@@ -90,6 +90,12 @@ enum class MessageId : int {
     StatusReadingLog = 1017,
     PressResetButton = 1018,  // first status text when the product is "VT 340"
     BadProductId = 1019,      // title "Fel!", stop icon
+    // A value given without the form's window, refused by the control that shows it.
+    ValueBadCharacter = 1020,  // the characters the field takes
+    ValueNotInList = 1021,     // the stored values, each with its shown text
+    ValueNotOnOff = 1022,      // on character, off character
+    ValueNotAnOption = 1023,   // the option values, each with its button's text
+    WrongTemplate = 1024,      // the template's name, the system's template name
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;
