@@ -52,10 +52,9 @@ std::optional<std::filesystem::path> findTemplate(AppContext& app, std::string_v
     if (!toCp1252(typed, name) || name.empty()) return std::nullopt;
     const std::filesystem::path folder = app.programDirectory().folder(ProgramFolder::Forms);
     const std::string wanted = cp1252Upper(name);
-    const std::string wantedFile =
-        endsWithIgnoringCase(name, ProgramDirectory::kTemplateExtension)
-            ? wanted
-            : wanted + std::string(ProgramDirectory::kTemplateExtension);
+    const std::string wantedFile = endsWithIgnoringCase(name, ProgramDirectory::kTemplateExtension)
+                                       ? wanted
+                                       : wanted + std::string(ProgramDirectory::kTemplateExtension);
     std::optional<std::filesystem::path> byFile;
     for (const std::string& file : app.files().list(folder, ProgramDirectory::kTemplateExtension)) {
         if (cp1252Upper(utf8ToCp1252(file)) == wantedFile) {

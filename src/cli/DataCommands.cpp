@@ -71,8 +71,7 @@ std::string fieldName(const FieldCaptions& captions, const Form& form, FieldAddr
         std::string where = c->page >= 0 && c->page < form.pageCount()
                                 ? cp1252ToUtf8(form.page(c->page).name)
                                 : std::string();
-        if (!c->caption.empty())
-            where += (where.empty() ? "" : ": ") + cp1252ToUtf8(c->caption);
+        if (!c->caption.empty()) where += (where.empty() ? "" : ": ") + cp1252ToUtf8(c->caption);
         if (!where.empty()) name += " (" + escapeControls(where) + ")";
     }
     return name;
@@ -81,8 +80,7 @@ std::string fieldName(const FieldCaptions& captions, const Form& form, FieldAddr
 // The value as the template's controls and then the field's codec take it: what the
 // window's final check would let through, normalised as the control stores it. A refusal
 // is reported with the message the window would have shown.
-bool acceptValue(CliContext& ctx, const Form& form, const FieldRecord& field,
-                 std::string& value) {
+bool acceptValue(CliContext& ctx, const Form& form, const FieldRecord& field, std::string& value) {
     const ControlValueResult checked = ControlValueCheck(form).checkField(field.address, value);
     std::string refusal = checked.refusal;
     if (checked.accepted) {
@@ -101,7 +99,6 @@ bool acceptValue(CliContext& ctx, const Form& form, const FieldRecord& field,
     ctx.exitCode = kExitRefused;
     return false;
 }
-
 
 // ---- data show ----
 
@@ -154,7 +151,8 @@ void showData(CliContext& ctx, const ShowOptions& o) {
     const std::optional<FieldCaptions> captions =
         loaded ? std::optional<FieldCaptions>(std::in_place, *loaded->form) : std::nullopt;
     // Where a value is shown: its page's name and caption, when the template shows it.
-    const auto placeOf = [&](FieldAddress address) -> std::optional<std::pair<std::string, std::string>> {
+    const auto placeOf =
+        [&](FieldAddress address) -> std::optional<std::pair<std::string, std::string>> {
         const FieldCaption* c = captions ? captions->find(address) : nullptr;
         if (!c) return std::nullopt;
         const Form& form = *loaded->form;
@@ -390,8 +388,8 @@ void imageData(CliContext& ctx, const ImageOptions& o, bool fileIdGiven, bool pr
                                     app.programDirectory().folder(ProgramFolder::Convert));
         const ConversionEntry* entry = conversions.FindConversion(form.name(), model);
         if (!entry) {
-            ctx.err << "fel: ingen konvertering från \"" << cp1252ToUtf8(form.name()) << "\" till \""
-                    << o.convertTo << "\" i "
+            ctx.err << "fel: ingen konvertering från \"" << cp1252ToUtf8(form.name())
+                    << "\" till \"" << o.convertTo << "\" i "
                     << app.programDirectory().folder(ProgramFolder::Convert).string() << "\n";
             ctx.exitCode = kExitRefused;
             return;

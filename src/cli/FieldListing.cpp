@@ -47,7 +47,8 @@ std::string checksText(const Form& form, const FormControl& c) {
             if (const RawValueList* list = valueListOf(form, c)) {
                 std::string values;
                 for (const auto& [shown, stored] : *list)
-                    values += (values.empty() ? "" : ", ") + text(stored) + " (" + text(shown) + ")";
+                    values +=
+                        (values.empty() ? "" : ", ") + text(stored) + " (" + text(shown) + ")";
                 add("värden " + values);
             }
             break;
@@ -116,8 +117,8 @@ Json fieldsToJson(const Form& form) {
             case ControlKind::OptionGroup: {
                 Json options = Json::array();
                 for (const FormControl* o : c.options)
-                    options.push_back(
-                        {{"value", cp1252ToUtf8(o->optionValue)}, {"caption", cp1252ToUtf8(o->caption)}});
+                    options.push_back({{"value", cp1252ToUtf8(o->optionValue)},
+                                       {"caption", cp1252ToUtf8(o->caption)}});
                 j["options"] = std::move(options);
                 break;
             }

@@ -71,7 +71,8 @@ void listFields(CliContext& ctx, const ShowOptions& o) {
     }
 }
 
-constexpr const char* kFieldsFooter = R"(Output: one line per field that a control shows, in template order, TAB-separated:
+constexpr const char* kFieldsFooter =
+    R"(Output: one line per field that a control shows, in template order, TAB-separated:
   address (0x and 8 hexadecimal digits, as data show and data set take it), page, caption
   (the template's caption of the control, else its own text, else the label nearest to its
   left), control (checkbox edit choice group), value type, size in bits, and the checks a

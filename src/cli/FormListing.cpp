@@ -52,10 +52,10 @@ std::string limit(const char* name, const std::optional<std::int32_t>& v) {
 // A field address is a byte address shifted left by 3 plus a bit; bit 31 marks a field
 // that lives only in data files.
 std::string fieldText(const FieldRecord& f) {
-    std::string where = isAddressless(f.address)
-                            ? "ingen plats i promet, nummer " + std::to_string(byteAddress(f.address))
-                            : "byte " + hex(byteAddress(f.address)) + " bit " +
-                                  std::to_string(bitOffset(f.address));
+    std::string where = isAddressless(f.address) ? "ingen plats i promet, nummer " +
+                                                       std::to_string(byteAddress(f.address))
+                                                 : "byte " + hex(byteAddress(f.address)) + " bit " +
+                                                       std::to_string(bitOffset(f.address));
     return "fält " + hex(f.address) + " (" + where + ") storlek " + std::to_string(f.size) +
            " typ " + std::to_string(f.type) + " flaggor " + hex(f.flags);
 }
@@ -71,8 +71,8 @@ void writeControl(std::ostream& out, const FormControl& c) {
     }
     out << ' ' << controlKindName(c.kind) << ' ' << quoted(c.caption);
     if (c.kind != ControlKind::OptionGroup) {
-        out << " vid " << c.dialogRect.x << ',' << c.dialogRect.y << ' ' << c.dialogRect.width << 'x'
-            << c.dialogRect.height << " (bildpunkter " << c.rect.x << ',' << c.rect.y << ' '
+        out << " vid " << c.dialogRect.x << ',' << c.dialogRect.y << ' ' << c.dialogRect.width
+            << 'x' << c.dialogRect.height << " (bildpunkter " << c.rect.x << ',' << c.rect.y << ' '
             << c.rect.width << 'x' << c.rect.height << ')';
     }
     out << " flaggor " << hex(c.flags) << '\n';

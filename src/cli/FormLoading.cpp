@@ -32,7 +32,8 @@ std::unique_ptr<LoadedForm> loadTemplateFor(CliContext& ctx, AppContext& app,
     if (!typed.empty()) {
         path = findTemplate(app, typed);
         if (!path) {
-            ctx.err << "fel: ingen mall \"" << escapeControls(typed) << "\": varken en fil, ett filnamn i "
+            ctx.err << "fel: ingen mall \"" << escapeControls(typed)
+                    << "\": varken en fil, ett filnamn i "
                     << app.programDirectory().folder(ProgramFolder::Forms).string()
                     << " eller ett mallnamn\n";
         }

@@ -11,9 +11,9 @@
 #include "FormLoading.h"
 #include "LogPrinting.h"
 #include "common/Cp1252.h"
+#include "datafile/DataFile.h"
 #include "eventlog/EventLogFilter.h"
 #include "eventlog/LogFile.h"
-#include "datafile/DataFile.h"
 #include "fields/PromImage.h"
 
 namespace loom::cli {
@@ -45,7 +45,8 @@ bool filterToCp1252(CliContext& ctx, EventLogFilter& filter) {
 
 // The archived system whose log `log` is: the first data file of FILES that keeps its log
 // there (the name is made of the file identifier's time alone).
-std::optional<std::filesystem::path> systemOfLog(AppContext& app, const std::filesystem::path& log) {
+std::optional<std::filesystem::path> systemOfLog(AppContext& app,
+                                                 const std::filesystem::path& log) {
     const std::filesystem::path folder = app.programDirectory().folder(ProgramFolder::Files);
     const std::filesystem::path wanted = std::filesystem::absolute(log).lexically_normal();
     for (const std::string& name : app.files().list(folder, ProgramDirectory::kDataExtension)) {

@@ -149,8 +149,8 @@ TEST_F(DataCommandsTest, ValuesMustPassTheChecksOfTheControlsThatShowThem) {
     };
     for (const Case& c : cases) {
         CliRun set = runCli({"--login", "anna", "data", "set", path, c.assignment});
-        CliRun made = runCli({"--login", "anna", "data", "new", "--form", "GL200", "--set",
-                              c.assignment});
+        CliRun made =
+            runCli({"--login", "anna", "data", "new", "--form", "GL200", "--set", c.assignment});
         for (const CliRun* r : {&set, &made}) {
             if (*c.message == 0) {
                 EXPECT_EQ(r->code, 0) << c.assignment << ": " << r->err;

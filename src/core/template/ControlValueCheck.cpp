@@ -63,8 +63,9 @@ ControlValueResult ControlValueCheck::check(const FormControl& control,
         case ControlKind::CheckBox:
             if (value.size() == 1 && (value[0] == control.onChar || value[0] == control.offChar))
                 return accept(std::string(value));
-            return refuse(formatMessage(MessageId::ValueNotOnOff, {std::string_view(&control.onChar, 1),
-                                                                   std::string_view(&control.offChar, 1)}));
+            return refuse(formatMessage(
+                MessageId::ValueNotOnOff,
+                {std::string_view(&control.onChar, 1), std::string_view(&control.offChar, 1)}));
         case ControlKind::Option:
             if (control.group != nullptr) return check(*control.group, value);
             break;
@@ -88,8 +89,7 @@ ControlValueResult ControlValueCheck::checkEdit(const FormControl& edit,
     // is then checked against the limits.
     const InputFilter filter(edit.filter);
     if (!filter.accepts(value))
-        return refuse(
-            formatMessage(MessageId::ValueBadCharacter, {filterCharacters(edit.filter)}));
+        return refuse(formatMessage(MessageId::ValueBadCharacter, {filterCharacters(edit.filter)}));
     std::string corrected = filter.corrected(value);
     if (auto failure = EditValidator(edit).finalCheck(corrected))
         return refuse(formatMessage(failure->message, {failure->limit}));

@@ -20,7 +20,8 @@ std::string labelLeftOf(const Form& form, const FormControl& control) {
     if (shown->page < 0 || shown->page >= form.pageCount()) return {};
     const FormControl* best = nullptr;
     for (const FormControl* c : form.page(shown->page).allControls) {
-        if (c->kind != ControlKind::Label || c->caption.empty() || !rowsOverlap(c->rect, shown->rect))
+        if (c->kind != ControlKind::Label || c->caption.empty() ||
+            !rowsOverlap(c->rect, shown->rect))
             continue;
         if (c->rect.x >= shown->rect.x) continue;
         if (!best || c->rect.x + c->rect.width > best->rect.x + best->rect.width) best = c;

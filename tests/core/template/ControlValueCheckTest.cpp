@@ -30,8 +30,8 @@ TEST(ControlValueCheckTest, ValuesPassTheChecksOfTheControlThatShowsThem) {
     struct Case {
         const FormControl* control;
         const char* value;
-        const char* stored;        // accepted: the value as stored
-        MessageId refusal;         // refused: the message
+        const char* stored;  // accepted: the value as stored
+        MessageId refusal;   // refused: the message
     };
     const MessageId ok = MessageId::CannotOpenFile;  // unused for accepted cases
     const Case cases[] = {
@@ -41,7 +41,7 @@ TEST(ControlValueCheckTest, ValuesPassTheChecksOfTheControlThatShowsThem) {
         {&number, "1000", nullptr, MessageId::TooManyChars},  // the length comes first
         {&number, "901", nullptr, MessageId::ValueTooLarge},
         {&number, "29", nullptr, MessageId::ValueTooSmall},
-        {&hex, "ab1", "AB1", ok},                             // corrected as on leaving
+        {&hex, "ab1", "AB1", ok},  // corrected as on leaving
         {&hex, "xy", nullptr, MessageId::ValueBadCharacter},
         {&scale, "99999", nullptr, MessageId::ValueTooLarge},  // rounded onto the scale first
         {&name, "abc", nullptr, MessageId::TooFewChars},
