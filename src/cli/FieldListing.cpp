@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CliText.h"
+#include "FormJson.h"
 #include "common/Cp1252.h"
 #include "template/FieldCaptions.h"
 #include "template/Form.h"
@@ -25,10 +26,6 @@ const RawValueList* valueListOf(const Form& form, const FormControl& choice) {
     return choice.valueList >= 0 && choice.valueList < static_cast<int>(lists.size())
                ? &lists[static_cast<std::size_t>(choice.valueList)]
                : nullptr;
-}
-
-Json limitJson(const std::optional<std::int32_t>& v) {
-    return v ? Json(*v) : Json(nullptr);
 }
 
 // The checks in words, as the listing shows them.
@@ -94,14 +91,8 @@ Json fieldsToJson(const Form& form) {
                {"type", c.field->type},
                {"size", sizeInBits(c.field->size)},
                {"default", cp1252ToUtf8(c.field->value)}};
+        addValueChecks(j, c);
         switch (c.kind) {
-            case ControlKind::Edit:
-                j["filter"] = c.filter >= 0 ? Json(c.filter) : Json(nullptr);
-                j["maxChars"] = limitJson(c.limits.maxChars);
-                j["minChars"] = limitJson(c.limits.minChars);
-                j["maxValue"] = limitJson(c.limits.maxValue);
-                j["minValue"] = limitJson(c.limits.minValue);
-                break;
             case ControlKind::Choice: {
                 Json values = Json::array();
                 if (const RawValueList* list = valueListOf(form, c))
@@ -110,10 +101,6 @@ Json fieldsToJson(const Form& form) {
                 j["values"] = std::move(values);
                 break;
             }
-            case ControlKind::CheckBox:
-                j["on"] = cp1252ToUtf8(std::string(1, c.onChar));
-                j["off"] = cp1252ToUtf8(std::string(1, c.offChar));
-                break;
             case ControlKind::OptionGroup: {
                 Json options = Json::array();
                 for (const FormControl* o : c.options)

@@ -18,6 +18,23 @@ Json optionalNumber(const std::optional<std::int32_t>& v) {
     return v ? Json(*v) : Json(nullptr);
 }
 
+}  // namespace
+
+void addValueChecks(Json& j, const FormControl& c) {
+    if (c.kind == ControlKind::CheckBox) {
+        j["on"] = text(std::string_view(&c.onChar, 1));
+        j["off"] = text(std::string_view(&c.offChar, 1));
+    } else if (c.kind == ControlKind::Edit) {
+        j["filter"] = c.filter >= 0 ? Json(c.filter) : Json(nullptr);
+        j["maxChars"] = optionalNumber(c.limits.maxChars);
+        j["minChars"] = optionalNumber(c.limits.minChars);
+        j["maxValue"] = optionalNumber(c.limits.maxValue);
+        j["minValue"] = optionalNumber(c.limits.minValue);
+    }
+}
+
+namespace {
+
 Json controlJson(const FormControl& c) {
     Json j;
     j["kind"] = controlKindName(c.kind);
@@ -35,18 +52,8 @@ Json controlJson(const FormControl& c) {
                       {"flags", c.field->flags},
                       {"default", text(c.initialValue)}};
     }
+    addValueChecks(j, c);
     switch (c.kind) {
-        case ControlKind::CheckBox:
-            j["on"] = text(std::string_view(&c.onChar, 1));
-            j["off"] = text(std::string_view(&c.offChar, 1));
-            break;
-        case ControlKind::Edit:
-            j["filter"] = c.filter >= 0 ? Json(c.filter) : Json(nullptr);
-            j["maxChars"] = optionalNumber(c.limits.maxChars);
-            j["minChars"] = optionalNumber(c.limits.minChars);
-            j["maxValue"] = optionalNumber(c.limits.maxValue);
-            j["minValue"] = optionalNumber(c.limits.minValue);
-            break;
         case ControlKind::Choice:
             j["valueList"] = c.valueList;
             break;

@@ -13,4 +13,8 @@ namespace loom::cli {
 nlohmann::ordered_json formToJson(const Form& form, const EventTexts& events,
                                   const TreeOutline& tree);
 
+// A check box's "on" and "off" characters, an edit field's "filter" (null: none) and its
+// four limits (null: absent) as keys of `j`; nothing for other kinds.
+void addValueChecks(nlohmann::ordered_json& j, const FormControl& control);
+
 }  // namespace loom::cli
