@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/UserPrompt.h"
+#include "template/ControlValueCheck.h"
 #include "template/EditValidator.h"
 #include "template/Form.h"
 #include "template/FormRules.h"
@@ -173,38 +174,22 @@ bool FormInteraction::enterValue(FormControl& control, std::string_view value) {
         return control.group != nullptr && enterValue(*control.group, value);
     }
     if (!control.isData() || control.field == nullptr) return false;
-    switch (control.kind) {
-        case ControlKind::Edit:
-            // As if typed: the text passes the typing check and is stored as it stands;
-            // the filter's correction belongs to leaving the field, so rules comparing
-            // the entered value see the text the rule entered.
-            if (!EditValidator(control).acceptsTyping(value)) return false;
-            break;
-        case ControlKind::CheckBox:
-            if (value.size() != 1 || (value[0] != control.onChar && value[0] != control.offChar)) {
-                return false;
+    if (control.kind == ControlKind::Edit) {
+        // As if typed: the text passes the typing check and is stored as it stands; the
+        // filter's correction belongs to leaving the field, so rules comparing the entered
+        // value see the text the rule entered.
+        if (!EditValidator(control).acceptsTyping(value)) return false;
+    } else if (!ControlValueCheck(form_).check(control, value).accepted) {
+        return false;
+    }
+    if (control.kind == ControlKind::Choice) {
+        const RawValueList& list = *valueListOf(form_, control);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].second == value) {
+                control.selected = static_cast<int>(i);
+                break;
             }
-            break;
-        case ControlKind::Choice: {
-            const RawValueList* list = valueListOf(form_, control);
-            if (list == nullptr) return false;
-            int found = -1;
-            for (std::size_t i = 0; i < list->size() && found < 0; ++i) {
-                if ((*list)[i].second == value) found = static_cast<int>(i);
-            }
-            if (found < 0) return false;
-            control.selected = found;
-            break;
         }
-        case ControlKind::OptionGroup: {
-            bool known = false;
-            for (const FormControl* o : control.options)
-                known = known || o->optionValue == value;
-            if (!known) return false;
-            break;
-        }
-        default:
-            return false;
     }
     entered(control, std::string(value), true);
     return true;
