@@ -90,6 +90,12 @@ enum class MessageId : int {
     StatusReadingLog = 1017,
     PressResetButton = 1018,  // first status text when the product is "VT 340"
     BadProductId = 1019,      // title "Fel!", stop icon
+    // Refused setting values.
+    SettingOutOfRange = 1200,  // setting name, lowest, highest
+    SettingComputerId = 1201,
+    SettingIpAddress = 1202,
+    SettingProduct = 1203,
+    SettingSerialPort = 1204,  // setting name
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;
