@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -29,6 +30,13 @@ inline constexpr const char* kDataFileHelp =
 inline constexpr const char* kTemplateHelp =
     "The template: a path, a file name in FORMS (.FRM may be left out) or a template name";
 
+// Prints "fel: " and the reason on stderr and sets the exit code; returns false.
+inline bool refuse(CliContext& ctx, std::string_view reason, int code = kExitRefused) {
+    ctx.err << "fel: " << reason << '\n';
+    ctx.exitCode = code;
+    return false;
+}
+
 // Each command group adds its subcommands to the app. The callbacks run after parsing.
 void registerFormCommands(CLI::App& app, CliContext& ctx);
 void registerValueCommands(CLI::App& app, CliContext& ctx);
@@ -39,6 +47,8 @@ void registerIndexCommands(CLI::App& app, CliContext& ctx);
 void registerExportImportCommands(CLI::App& app, CliContext& ctx);
 void registerLogCommands(CLI::App& app, CliContext& ctx);
 void registerPromCommands(CLI::App& app, CliContext& ctx);
+void registerHomeCommands(CLI::App& app, CliContext& ctx);
+void registerUserCommands(CLI::App& app, CliContext& ctx);
 
 // Runs the CLI in-process (tests call this with string streams).
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

@@ -1,11 +1,13 @@
 #include "CliSession.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 #include "CliText.h"
+#include "PasswordEntry.h"
 #include "QtSettingsStore.h"
-#include "TerminalInput.h"
 #include "archive/PasswordFile.h"
 
 namespace loom::cli {
@@ -22,30 +24,35 @@ bool CliSession::login() {
     PasswordFile passwords(app_);
     std::string systemPassword;
     if (!passwords.IsUsable() || !passwords.ReadSystemPassword(systemPassword)) {
-        // The program would offer to create a new file here; the CLI never does.
+        // The program would offer to create a new file here; the CLI leaves that to init.
         prompt_.show(MessageId::PasswordFileMissing, {}, MessageKind::Stop);
         cli_.exitCode = kExitRefused;
         return false;
     }
     if (cli_.login.empty()) {
-        cli_.err << "error: this command works on the archive and needs --login NAME\n";
+        cli_.err << "fel: kommandot arbetar med arkivet och behöver --login NAMN\n";
         cli_.exitCode = kExitUsage;
         return false;
     }
-    std::optional<std::string> typed;
-    if (const char* env = std::getenv("LOOMCRAFT_PASSWORD")) {
-        typed = env;
-    } else {
-        typed = readLine("Lösen: ", true);
+    const std::optional<EnteredPassword> typed =
+        enterPassword(cli_, "LOOMCRAFT_PASSWORD", "Lösen: ", false);
+    if (!typed) return false;
+    // Said apart from a wrong password: whoever can run this on the archive can read the
+    // names in LOGIN.KEY anyway, and a mistyped name is the commoner slip.
+    std::string name;
+    std::vector<std::string> names, userPasswords;
+    passwords.ReadUsers(names, userPasswords);
+    if (!toCp1252(cli_.login, name) || std::find(names.begin(), names.end(), name) == names.end()) {
+        cli_.err << "fel: okänd användare: " << cli_.login << '\n';
+        cli_.exitCode = kExitRefused;
+        return false;
     }
-    std::string name, password;
-    if (!typed || !toCp1252(cli_.login, name) || !toCp1252(*typed, password) ||
-        !passwords.CheckLogin(name, password)) {
+    if (!passwords.CheckLogin(name, typed->text)) {
         prompt_.show(MessageId::WrongPassword, {}, MessageKind::Stop);
         cli_.exitCode = kExitRefused;
         return false;
     }
-    app_.currentUser() = {name, password};
+    app_.currentUser() = {name, typed->text};
     app_.setSystemPassword(systemPassword);
     return true;
 }

@@ -25,8 +25,10 @@ class CliSession {
     StreamPrompt& prompt() { return prompt_; }
 
     // Logs in as the program does: LOGIN.KEY must be usable (message 45 otherwise), the
-    // name from --login and the password from LOOMCRAFT_PASSWORD or typed without echo
-    // must match a user (message 43). Sets the exit code and returns false on failure.
+    // name from --login must be a user's and the password from LOOMCRAFT_PASSWORD or typed
+    // without echo at the terminal must be that user's (message 43). A missing password
+    // and an unknown name each have their own message. Sets the exit code and returns
+    // false on failure.
     bool login();
 
     // A path named on the command line, as the platform takes it.

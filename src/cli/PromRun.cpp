@@ -29,26 +29,6 @@ bool decimalUpTo(std::string_view text, unsigned digits, unsigned max, unsigned&
     return value <= max;
 }
 
-// As the address dialog takes it: four numbers 0-255 separated by single dots, not all
-// zero.
-bool validAddress(std::string_view text) {
-    unsigned sum = 0;
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t dot = text.find('.');
-        if ((part < 3) == (dot == std::string_view::npos)) return false;
-        unsigned value = 0;
-        if (!decimalUpTo(text.substr(0, dot), 3, 255, value)) return false;
-        sum += value;
-        text = part < 3 ? text.substr(dot + 1) : std::string_view{};
-    }
-    return sum != 0;
-}
-
-bool validPort(std::string_view text) {
-    unsigned value = 0;
-    return decimalUpTo(text, 5, 65535, value) && value != 0;
-}
-
 bool sixDigits(std::string_view text) {
     unsigned value = 0;
     return text.size() == 6 && decimalUpTo(text, 6, 999999, value);
@@ -83,8 +63,8 @@ bool checkLinkOptions(CliContext& ctx, const LinkOptions& o) {
                      "--modem PORT");
     if (!o.tcp.empty()) {
         const std::size_t colon = o.tcp.rfind(':');
-        if (colon == std::string::npos || !validAddress(o.tcp.substr(0, colon)) ||
-            !validPort(o.tcp.substr(colon + 1)))
+        if (colon == std::string::npos || !isIpAddress(o.tcp.substr(0, colon)) ||
+            !isIpPort(o.tcp.substr(colon + 1)))
             return usage(ctx,
                          "--tcp takes HOST:PORT, HOST as four numbers 0-255 (not all "
                          "zero), PORT 1-65535: " +

@@ -12,10 +12,9 @@ namespace {
 
 const SettingDefinition* knownSetting(CliContext& ctx, const std::string& name) {
     const SettingDefinition* definition = findSetting(name);
-    if (!definition) {
-        ctx.err << "error: no setting named " << name << " (see settings list)\n";
-        ctx.exitCode = kExitUsage;
-    }
+    if (!definition)
+        refuse(ctx, "det finns ingen inställning som heter " + name + " (se settings list)",
+               kExitUsage);
     return definition;
 }
 
@@ -32,33 +31,22 @@ void getSetting(CliContext& ctx, const std::string& name) {
     ctx.out << cp1252ToUtf8(Settings(session.app().settings()).text(name)) << '\n';
 }
 
+// The value is checked as the setting's dialog checks it; a refused one writes nothing.
 void setSetting(CliContext& ctx, const std::string& name, const std::string& value) {
-    const SettingDefinition* definition = knownSetting(ctx, name);
-    if (!definition) return;
+    if (!knownSetting(ctx, name)) return;
+    std::string text;
+    if (!toCp1252(value, text)) {
+        refuse(ctx, "värdet har tecken utanför teckentabellen 1252", kExitUsage);
+        return;
+    }
+    const SettingCheck check = checkSettingValue(name, text);
+    if (!check.stored) {
+        refuse(ctx, cp1252ToUtf8(check.refusal));
+        return;
+    }
     CliSession session(ctx);
-    Settings settings(session.app().settings());
-    bool ok = false;
-    if (definition->isInteger) {
-        std::uint64_t number = 0;
-        if (!parseNumber(value, number) || number > 0x7FFFFFFFu) {
-            ctx.err << "error: " << name << " takes a whole number\n";
-            ctx.exitCode = kExitUsage;
-            return;
-        }
-        ok = settings.setInteger(name, static_cast<int>(number));
-    } else {
-        std::string text;
-        if (!toCp1252(value, text)) {
-            ctx.err << "error: the value has characters outside code page 1252\n";
-            ctx.exitCode = kExitUsage;
-            return;
-        }
-        ok = settings.setText(name, text);
-    }
-    if (!ok) {
-        ctx.err << "error: the setting could not be written\n";
-        ctx.exitCode = kExitRefused;
-    }
+    if (!Settings(session.app().settings()).setText(name, *check.stored))
+        refuse(ctx, "inställningen kunde inte sparas");
 }
 
 }  // namespace
@@ -75,7 +63,8 @@ void registerSettingsCommands(CLI::App& app, CliContext& ctx) {
     get->callback([&ctx, name] { getSetting(ctx, *name); });
 
     auto pair = std::make_shared<std::pair<std::string, std::string>>();
-    CLI::App* set = settings->add_subcommand("set", "Change one setting");
+    CLI::App* set = settings->add_subcommand(
+        "set", "Change one setting; a value the setting does not take is refused");
     set->add_option("name", pair->first, "Setting name")->required();
     set->add_option("value", pair->second, "New value")->required();
     set->callback([&ctx, pair] { setSetting(ctx, pair->first, pair->second); });

@@ -12,6 +12,7 @@
 #include "archive/PasswordFile.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
+#include "support/NoTerminal.h"
 #include "support/RunCli.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -227,7 +228,7 @@ TEST_F(DataCommandsTest, LoginIsRequiredAndChecked) {
     };
     const Case cases[] = {
         {newArgs, 2, "--login"},
-        {with({"--login", "ANNA"}), 1, "Felaktigt lösenord."},
+        {with({"--login", "ANNA"}), 1, "fel: okänd användare: ANNA"},
         {with({"--login", ""}), 2, "--login"},
     };
     for (const Case& c : cases) {
@@ -235,11 +236,15 @@ TEST_F(DataCommandsTest, LoginIsRequiredAndChecked) {
         EXPECT_EQ(r.code, c.code) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    {
-        ScopedEnv wrong("LOOMCRAFT_PASSWORD", "fel");
+    // A wrong password and none at all (nobody at the terminal) are told apart.
+    for (const char* password : {"fel", static_cast<const char*>(nullptr)}) {
+        ScopedEnv env("LOOMCRAFT_PASSWORD", password);
+        test::NoTerminal noTerminal;
         CliRun r = runCli(with({"--login", "anna"}));
         EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.err, "Felaktigt lösenord.\n");
+        EXPECT_EQ(r.err, password ? "Felaktigt lösenord.\n"
+                                  : "fel: inget lösenord: sätt LOOMCRAFT_PASSWORD eller kör "
+                                    "kommandot på en terminal\n");
     }
     std::filesystem::remove(home_ + "/LOGIN.KEY");
     CliRun r = runCli(with({"--login", "anna"}));

@@ -6,12 +6,19 @@
 
 namespace loom::test {
 
-// Sets an environment variable for the lifetime of the object, then restores it.
+// Sets (or removes) an environment variable for the lifetime of the object, then restores
+// it.
 class ScopedEnv {
   public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
+    // A null `value` removes the variable.
+    ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
     }
     ~ScopedEnv() {
         if (old_) {

@@ -163,6 +163,24 @@ bool PasswordFile::WriteUsers(const std::vector<std::string>& names,
     return held->replace(content);
 }
 
+bool PasswordFile::WriteNew(std::string_view systemPassword, const std::vector<std::string>& names,
+                            const std::vector<std::string>& passwords) {
+    if (names.size() != passwords.size()) return false;
+    std::string content;
+    content.reserve((names.size() + 1) * kRecordSize);
+    Record record{};
+    if (!encodeRecord({}, systemPassword, fillerSeed(context_), record)) return false;
+    appendRecord(content, record);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!encodeRecord(names[i], passwords[i], fillerSeed(context_), record)) return false;
+        appendRecord(content, record);
+    }
+    std::string error;
+    std::unique_ptr<LockedFile> held =
+        context_.files().openLocked(path_, OpenMode::CreateIfAbsent, error);
+    return held && held->replace(content);
+}
+
 bool PasswordFile::CheckLogin(std::string_view name, std::string_view password) {
     std::unique_ptr<LockedFile> held;
     std::string content;

@@ -35,6 +35,11 @@ class PasswordFile {
     // anything is written (false, file unchanged).
     bool WriteUsers(const std::vector<std::string>& names,
                     const std::vector<std::string>& passwords);
+    // A whole new file: record 0 and these users, in one write over whatever lies there (a
+    // faulty file included). A pair that does not fit is refused before anything is
+    // written.
+    bool WriteNew(std::string_view systemPassword, const std::vector<std::string>& names,
+                  const std::vector<std::string>& passwords);
     bool CheckLogin(std::string_view name, std::string_view password);
     bool ChangePassword(std::string_view name, std::string_view oldPassword,
                         std::string_view newPassword);

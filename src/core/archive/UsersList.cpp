@@ -68,6 +68,14 @@ void UsersList::remove(std::size_t index) {
     if (index < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+int UsersList::find(std::string_view name) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const std::string_view row = rows_[i];
+        if (row.substr(0, row.find('\t')) == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 bool UsersList::commit() {
     std::vector<std::string> names(rows_.size());
     std::vector<std::string> passwords(rows_.size());

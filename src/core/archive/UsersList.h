@@ -25,6 +25,8 @@ class UsersList {
     int add(std::string_view name, std::string_view password);
     // "Ta bort".
     void remove(std::size_t index);
+    // The first row with exactly this name (as login compares it), or -1.
+    int find(std::string_view name) const;
     // OK: every row, in list order, after record 0. A pair too long for a record is
     // refused with a message before anything is written (false, the dialog stays).
     bool commit();

@@ -137,6 +137,13 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
      "Värdet är inget av fältets alternativ.\nTillåtna värden: %s."},
     {MessageId::WrongTemplate,
      "Mallen hör inte till systemet.\nmall: %s\nsystemets mall: %s"},
+    {MessageId::SettingOutOfRange, "%s måste vara ett heltal från %d till %d."},
+    {MessageId::SettingComputerId, "Datorns id-tecken måste vara en bokstav mellan A och Z."},
+    {MessageId::SettingIpAddress,
+     "IP-adressen måste vara fyra tal från 0 till 255 åtskilda av punkter, inte alla 0."},
+    {MessageId::SettingProduct, "Produkt måste vara \"VT 340\" eller \"Gridlan\"."},
+    {MessageId::SettingSerialPort,
+     "%s måste vara en av COM1 till COM9 eller sökvägen till en enhet, t ex /dev/ttyUSB0."},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

@@ -96,6 +96,12 @@ enum class MessageId : int {
     ValueNotOnOff = 1022,      // on character, off character
     ValueNotAnOption = 1023,   // the option values, each with its button's text
     WrongTemplate = 1024,      // the template's name, the system's template name
+    // Refused setting values.
+    SettingOutOfRange = 1200,  // setting name, lowest, highest
+    SettingComputerId = 1201,
+    SettingIpAddress = 1202,
+    SettingProduct = 1203,
+    SettingSerialPort = 1204,  // setting name
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

@@ -1,6 +1,5 @@
 #include "platform/ProgramDirectory.h"
 
-#include <array>
 #include <cstdlib>
 #include <system_error>
 
@@ -14,15 +13,11 @@
 namespace loom {
 namespace {
 
-constexpr std::array kFolders = {
-    ProgramFolder::Forms, ProgramFolder::Files, ProgramFolder::Index,  ProgramFolder::Pictures,
-    ProgramFolder::Help,  ProgramFolder::Log,   ProgramFolder::Convert};
-
 // A folder that already holds the program's data: any of its folders or the users file.
 bool holdsProgramData(const std::filesystem::path& folder) {
     std::error_code ec;
     if (std::filesystem::exists(folder / "LOGIN.KEY", ec)) return true;
-    for (ProgramFolder f : kFolders)
+    for (ProgramFolder f : ProgramDirectory::kFolders)
         if (std::filesystem::is_directory(folder / ProgramDirectory::folderName(f), ec))
             return true;
     return false;
@@ -52,14 +47,21 @@ std::string_view ProgramDirectory::folderName(ProgramFolder which) {
 
 ProgramDirectory ProgramDirectory::resolve(std::string_view explicitHome,
                                            const char* environmentHome,
-                                           const std::filesystem::path& executable) {
+                                           const std::filesystem::path& executable,
+                                           Origin* origin) {
+    Origin ignored{};
+    Origin& from = origin ? *origin : ignored;
+    from = Origin::Explicit;
     if (!explicitHome.empty()) return ProgramDirectory(std::filesystem::path(explicitHome));
+    from = Origin::Environment;
     if (environmentHome && *environmentHome)
         return ProgramDirectory(std::filesystem::path(environmentHome));
+    from = Origin::Executable;
     if (!executable.empty()) {
         std::filesystem::path folder = executable.parent_path();
         if (!folder.empty() && holdsProgramData(folder)) return ProgramDirectory(folder);
     }
+    from = Origin::UserData;
     return ProgramDirectory(userDataDirectory());
 }
 

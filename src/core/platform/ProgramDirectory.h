@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string_view>
 
@@ -11,6 +12,11 @@ enum class ProgramFolder { Forms, Files, Index, Pictures, Help, Log, Convert };
 // The folder below which the program keeps its archive, templates and LOGIN.KEY.
 class ProgramDirectory {
   public:
+    // Every folder of the program, in the order of the folder table.
+    static constexpr std::array kFolders = {
+        ProgramFolder::Forms, ProgramFolder::Files, ProgramFolder::Index,  ProgramFolder::Pictures,
+        ProgramFolder::Help,  ProgramFolder::Log,   ProgramFolder::Convert};
+
     // The current directory.
     ProgramDirectory() = default;
     explicit ProgramDirectory(std::filesystem::path root) : root_(std::move(root)) {}
@@ -31,12 +37,16 @@ class ProgramDirectory {
     static constexpr std::string_view kTemplateExtension = ".FRM";
     static constexpr std::string_view kConversionExtension = ".cnv";
 
+    // Where resolve() found the folder.
+    enum class Origin { Explicit, Environment, Executable, UserData };
+
     // Which folder to use, in this order: an explicit --home (non-empty), the
     // LOOMCRAFT_HOME variable (`environmentHome`, non-empty), the executable's folder when
     // it holds one of the program's folders or LOGIN.KEY (a portable install), otherwise
-    // the user's data folder for the program.
+    // the user's data folder for the program. `origin`, when given, says which it was.
     static ProgramDirectory resolve(std::string_view explicitHome, const char* environmentHome,
-                                    const std::filesystem::path& executable);
+                                    const std::filesystem::path& executable,
+                                    Origin* origin = nullptr);
     // The running executable's full path (empty when the platform cannot tell).
     static std::filesystem::path executablePath();
     // Where a non-portable install keeps its data: $XDG_DATA_HOME/loomcraft, else

@@ -4,6 +4,9 @@
 #include <charconv>
 #include <optional>
 
+#include "archive/FileId.h"
+#include "common/Messages.h"
+
 namespace loom {
 namespace {
 
@@ -30,7 +33,91 @@ std::optional<int> parseInteger(std::string_view text) {
     return value;
 }
 
+// A decimal number of 1 to `digits` digits, at most `max`.
+bool decimalUpTo(std::string_view text, unsigned digits, unsigned max, unsigned& value) {
+    if (text.empty() || text.size() > digits) return false;
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value <= max;
+}
+
+struct IntegerRange {
+    std::string_view name;
+    int low;
+    int high;
+};
+constexpr IntegerRange kRanges[] = {
+    {setting::kColumn, 20, 200},
+    {setting::kMargin, 0, 50},
+};
+
+SettingCheck accept(std::string_view value) {
+    return {std::string(value), {}};
+}
+SettingCheck refuse(MessageId id, std::initializer_list<MessageArg> args) {
+    return {std::nullopt, formatMessage(id, args)};
+}
+
+// The port lists offer COM1 to COM9; anything else must name the device itself.
+bool isSerialPort(std::string_view text) {
+    if (text.size() == 4 && text.substr(0, 3) == "COM") return text[3] >= '1' && text[3] <= '9';
+    const bool device = text.starts_with('/') || text.starts_with("\\\\.\\");
+    if (!device) return false;
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
 }  // namespace
+
+bool isIpAddress(std::string_view text) {
+    unsigned sum = 0;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = text.find('.');
+        if ((part < 3) == (dot == std::string_view::npos)) return false;
+        unsigned value = 0;
+        if (!decimalUpTo(text.substr(0, dot), 3, 255, value)) return false;
+        sum += value;
+        text = part < 3 ? text.substr(dot + 1) : std::string_view{};
+    }
+    return sum != 0;
+}
+
+bool isIpPort(std::string_view text) {
+    unsigned value = 0;
+    return decimalUpTo(text, 5, 65535, value) && value != 0;
+}
+
+SettingCheck checkSettingValue(std::string_view name, std::string_view value) {
+    const SettingDefinition* d = findSetting(name);
+    if (d && !d->isInteger && d->textDefault.empty() && value.empty()) return accept(value);
+    for (const IntegerRange& r : kRanges) {
+        if (r.name != name) continue;
+        const std::optional<int> number = parseInteger(value);
+        if (!number || *number < r.low || *number > r.high)
+            return refuse(MessageId::SettingOutOfRange,
+                          {name, std::int64_t{r.low}, std::int64_t{r.high}});
+        return accept(std::to_string(*number));
+    }
+    if (name == setting::kComputerId) {
+        // The dialog's edit holds one character and shows a lower-case letter upper-cased.
+        const std::string letter = filterComputerLetter(value);
+        if (value.size() != 1 || letter.empty()) return refuse(MessageId::SettingComputerId, {});
+        return accept(letter);
+    }
+    if (name == setting::kIpAddress && !isIpAddress(value))
+        return refuse(MessageId::SettingIpAddress, {});
+    if (name == setting::kIpPort && !isIpPort(value))
+        return refuse(MessageId::SettingOutOfRange, {name, std::int64_t{1}, std::int64_t{65535}});
+    if (name == setting::kProduct && value != "VT 340" && value != "Gridlan")
+        return refuse(MessageId::SettingProduct, {});
+    if ((name == setting::kLocalPort || name == setting::kRemotePort) && !isSerialPort(value))
+        return refuse(MessageId::SettingSerialPort, {name});
+    return accept(value);
+}
 
 std::span<const SettingDefinition> settingDefinitions() {
     return kSettings;

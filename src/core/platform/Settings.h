@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -37,6 +38,22 @@ std::span<const SettingDefinition> settingDefinitions();
 // The definition of `name` (exact, case-sensitive), or null for a name the program does
 // not keep.
 const SettingDefinition* findSetting(std::string_view name);
+
+// What a value typed for a setting comes to: the text to store (the computer letter
+// upper-cased, as its dialog shows it), or the message (code page 1252) that says what the
+// setting takes. Settings without a rule of their own take any text, integers any whole
+// number; a setting whose default is empty may be emptied again.
+struct SettingCheck {
+    std::optional<std::string> stored;
+    std::string refusal;
+};
+// `value` is code page 1252; an unknown name is taken as a text setting.
+SettingCheck checkSettingValue(std::string_view name, std::string_view value);
+
+// As the TCP/IP dialog takes them: four decimal numbers 0-255 (at most three digits each)
+// separated by single dots, not all zero; a port of 1 to 5 digits, 1-65535.
+bool isIpAddress(std::string_view text);
+bool isIpPort(std::string_view text);
 
 // Typed access with the defaults filled in; always the empty section.
 class Settings {

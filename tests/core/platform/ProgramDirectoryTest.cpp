@@ -48,26 +48,32 @@ TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) 
 
     const ScopedVariable data("XDG_DATA_HOME", dir.path("data").c_str());
     const fs::path userData = fs::path(dir.path("data")) / "loomcraft";
+    using Origin = ProgramDirectory::Origin;
     struct Case {
         std::string explicitHome;
         const char* environment;
         fs::path executable;
         fs::path expected;
+        Origin origin;
     };
     const Case cases[] = {
-        {"/opt/x", "/env", withForms / "app", "/opt/x"},
-        {"", "/env", withForms / "app", "/env"},
-        {"", "", withForms / "app", withForms},
-        {"", nullptr, withKey / "app", withKey},
-        {"", nullptr, withConvert / "app", withConvert},
-        {"", nullptr, plain / "app", userData},
-        {"", nullptr, fs::path(), userData},
+        {"/opt/x", "/env", withForms / "app", "/opt/x", Origin::Explicit},
+        {"", "/env", withForms / "app", "/env", Origin::Environment},
+        {"", "", withForms / "app", withForms, Origin::Executable},
+        {"", nullptr, withKey / "app", withKey, Origin::Executable},
+        {"", nullptr, withConvert / "app", withConvert, Origin::Executable},
+        {"", nullptr, plain / "app", userData, Origin::UserData},
+        {"", nullptr, fs::path(), userData, Origin::UserData},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ProgramDirectory::resolve(c.explicitHome, c.environment, c.executable).root(),
-                  c.expected)
+    for (const Case& c : cases) {
+        Origin origin{};
+        EXPECT_EQ(
+            ProgramDirectory::resolve(c.explicitHome, c.environment, c.executable, &origin).root(),
+            c.expected)
             << c.explicitHome << " | " << (c.environment ? c.environment : "(unset)") << " | "
             << c.executable;
+        EXPECT_EQ(origin, c.origin) << c.expected;
+    }
 }
 
 TEST(ProgramDirectory, UserDataFollowsXdgThenHome) {

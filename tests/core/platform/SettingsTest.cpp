@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Settings.h"
 
@@ -58,6 +60,41 @@ TEST(Settings, EachValueIsStoredWithItsTypeInTheEmptySection) {
     EXPECT_EQ(settings.computerId(), "K");
     EXPECT_EQ(settings.integer("LocalPort"), 3);
     EXPECT_EQ(settings.integer("Font0"), 0);  // not a number
+}
+
+// Each setting with what it stores for accepted values and the values it refuses.
+TEST(Settings, ValueChecksStoreWhatTheDialogsWouldAndRefuseTheRest) {
+    struct Case {
+        std::string_view name;
+        std::vector<std::pair<std::string, std::string>> stored;
+        std::vector<std::string> refused;
+    };
+    const Case cases[] = {
+        {"Column", {{"20", "20"}, {"200", "200"}}, {"19", "201", "", "5x"}},
+        {"Margin", {{"0", "0"}, {"50", "50"}}, {"-1", "51"}},
+        {"ComputerID", {{"b", "B"}, {"", ""}}, {"3", "AB", "\xE9"}},
+        {"IP-ADDR",
+         {{"192.168.0.1", "192.168.0.1"}, {"", ""}},
+         {"0.0.0.0", "1.2.3", "1.2.3.256", "1..2.3", "1.2.3.4.5", "0001.2.3.4"}},
+        {"IP-PORT", {{"65535", "65535"}}, {"0", "65536", "8o"}},
+        {"Produkt", {{"VT 340", "VT 340"}, {"Gridlan", "Gridlan"}}, {"VT340"}},
+        {"LocalPort",
+         {{"COM1", "COM1"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"}},
+         {"COM0", "COM10", "com3", "", "ttyS0", "/dev/tty\n"}},
+        {"RemotePort", {{"COM9", "COM9"}}, {"COM"}},
+        {"Font0", {{"Y,Y,Y,1,1,X", "Y,Y,Y,1,1,X"}}, {}},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [value, stored] : c.stored)
+            EXPECT_EQ(checkSettingValue(c.name, value).stored, stored) << c.name << " " << value;
+        for (const std::string& value : c.refused) {
+            const SettingCheck check = checkSettingValue(c.name, value);
+            EXPECT_FALSE(check.stored) << c.name << " " << value;
+            EXPECT_FALSE(check.refusal.empty()) << c.name << " " << value;
+        }
+    }
+    EXPECT_EQ(checkSettingValue("Column", "19").refusal,
+              "Column m\xE5ste vara ett heltal fr\xE5n 20 till 200.");
 }
 
 TEST(MemorySettingsStore, AValueHasOneTypeAndSectionsAreApart) {
