@@ -129,6 +129,19 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::StatusReadingLog, "Läser logg..."},
     {MessageId::PressResetButton, "Tryck på resetknappen på VT340"},
     {MessageId::BadProductId, "Felaktigt Produkt-ID"},
+    {MessageId::WaitingForPanel, "Väntar på svar från centralen (%d s)..."},
+    {MessageId::FailureNoAnswer, "Centralen svarade inte inom tidsgränsen."},
+    {MessageId::FailureTooManyRetries,
+     "För många misslyckade försök: centralen avvisade meddelandena eller svarade felaktigt."},
+    {MessageId::FailureLinkLost, "Förbindelsen med centralen bröts."},
+    {MessageId::FailureNoIdentity, "Centralen skickade inte sin identitet."},
+    {MessageId::FailureCancelled, "Överföringen avbröts av användaren."},
+    {MessageId::PromIncomplete,
+     "Centralens prom är nu ofullständigt.\nPromet måste skrivas på nytt innan centralen "
+     "används."},
+    {MessageId::PromEmpty,
+     "Nedläsning klar!\nPromet är tomt: det innehåller inget system.\nDet finns inget att "
+     "spara."},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

@@ -90,6 +90,15 @@ enum class MessageId : int {
     StatusReadingLog = 1017,
     PressResetButton = 1018,  // first status text when the product is "VT 340"
     BadProductId = 1019,      // title "Fel!", stop icon
+    // The transfer's reasons, notices and outcomes.
+    WaitingForPanel = 1100,  // the seconds waited, %d
+    FailureNoAnswer = 1101,
+    FailureTooManyRetries = 1102,
+    FailureLinkLost = 1103,
+    FailureNoIdentity = 1104,
+    FailureCancelled = 1105,
+    PromIncomplete = 1106,  // stop icon, after message 83
+    PromEmpty = 1107,       // a read's outcome instead of message 80
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;
