@@ -217,20 +217,31 @@ TEST_F(PromCommandsTest, AWriteThatFailsMidwaySaysWhyAndThatThePromIsIncomplete)
     }
 }
 
-// An erased PROM holds no system: the read says so, and --save keeps it out of FILES.
+// An erased PROM holds no system, whether the panel sends no block or only blocks of FF:
+// the read says so, and --save keeps it out of FILES.
 TEST_F(PromCommandsTest, AnErasedPromIsReportedEmptyAndNeverSaved) {
+    panelsim::PanelConfig allBlocks;
+    allBlocks.settings.sendAllBlocks = true;
+    panelsim::PanelSimulator sendsErased(allBlocks);
+    const std::uint16_t erasedPort = sendsErased.startTcp().value_or(0);
     const auto files = [this] {
         return std::distance(std::filesystem::directory_iterator(home_ + "/FILES"),
                              std::filesystem::directory_iterator());
     };
     const auto before = files();
-    for (const bool save : {false, true}) {
-        const CliRun r = prom(save ? std::vector<std::string>{"read", "--save"}
-                                   : std::vector<std::string>{"read"});
-        EXPECT_EQ(r.code, save ? 1 : 0) << r.err;
+    const struct {
+        std::uint16_t port;  // 0: the fixture's panel, which sends no block
+        bool save;
+    } cases[] = {{0, false}, {0, true}, {erasedPort, true}};
+    for (const auto& c : cases) {
+        const CliRun r = prom(
+            c.save ? std::vector<std::string>{"read", "--save"} : std::vector<std::string>{"read"},
+            c.port);
+        EXPECT_EQ(r.code, c.save ? 1 : 0) << r.err;
         EXPECT_TRUE(r.out.starts_with("Nedläsning klar!\nPromet är tomt")) << r.out;
-        EXPECT_EQ(contains(r.err, "ingenting sparades"), save) << r.err;
+        EXPECT_EQ(contains(r.err, "ingenting sparades"), c.save) << r.err;
     }
+    EXPECT_EQ(sendsErased.counters().blocksRead, 8192u);
     EXPECT_EQ(files(), before);
 }
 
