@@ -26,19 +26,5 @@ TEST(ProgressPrinter, WaitLinesWithoutATerminalStayFew) {
     EXPECT_EQ(err.str(), "wait 5\nwait 10\nwait 15\nSkriver\n");
 }
 
-// On a terminal the wait stands beside the status text, redrawn each second, and goes
-// when the panel answers.
-TEST(ProgressPrinter, TheBarLineShowsTheWaitUntilThePanelAnswers) {
-    std::ostringstream err;
-    ProgressPrinter printer(err, true);
-    printer.openProgress(false, "Skriver");
-    printer.setWaiting(5, waitText(5));
-    EXPECT_TRUE(err.str().ends_with("Skriver wait 5")) << err.str();
-    printer.setWaiting(6, waitText(6));
-    EXPECT_TRUE(err.str().ends_with("Skriver wait 6")) << err.str();
-    printer.setWaiting(0, "");
-    EXPECT_TRUE(err.str().ends_with("% Skriver")) << err.str();
-}
-
 }  // namespace
 }  // namespace loom::cli
