@@ -49,11 +49,12 @@ class BenchReceiver final : public TransferReceiver {
   public:
     explicit BenchReceiver(TransferJob& job) : job_(job) {}
     void transferBegun() override {}
-    void transferDone(int) override {}
+    void transferDone(const TransferOutcome&) override {}
     void panelIdentity(bool, std::unique_ptr<std::string>) override { job_.proceed.set(); }
     void blockReceived(std::unique_ptr<ReceivedBlock>) override {}
     void progress(int) override {}
     void statusText(std::unique_ptr<std::string>) override {}
+    void waiting(int) override {}
 
   private:
     TransferJob& job_;

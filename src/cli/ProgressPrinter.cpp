@@ -9,12 +9,16 @@ namespace loom::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
+// Without a terminal, a wait line at most every so many seconds.
+constexpr int kWaitLineEvery = 5;
 
 }  // namespace
 
 void ProgressPrinter::openProgress(bool reading, std::string_view firstText) {
     open_ = true;
     percent_ = -1;
+    waiting_.clear();
+    waitPrinted_ = -1;
     status_ = cp1252ToUtf8(firstText);
     const std::string caption =
         cp1252ToUtf8(formatMessage(reading ? MessageId::ReadCaption : MessageId::WriteCaption));
@@ -48,10 +52,36 @@ void ProgressPrinter::setStatusText(std::string_view text) {
     }
 }
 
+void ProgressPrinter::setWaiting(int seconds, std::string_view text) {
+    if (!open_) return;
+    if (seconds <= 0) {
+        // The panel answers again: the status text is what goes on.
+        const bool lineShown = waitPrinted_ >= 0;
+        waiting_.clear();
+        waitPrinted_ = -1;
+        if (terminal_) {
+            draw();
+        } else if (lineShown && !status_.empty()) {
+            err_ << status_ << '\n';
+        }
+        return;
+    }
+    waiting_ = cp1252ToUtf8(text);
+    if (terminal_) {
+        draw();
+        return;
+    }
+    if (waitPrinted_ >= 0 && seconds < waitPrinted_ + kWaitLineEvery) return;
+    waitPrinted_ = seconds;
+    err_ << waiting_ << '\n';
+}
+
 void ProgressPrinter::closeProgress() {
     if (terminal_ && drawn_) err_ << '\n';
     drawn_ = false;
     open_ = false;
+    waiting_.clear();
+    waitPrinted_ = -1;
     err_.flush();
 }
 
@@ -72,6 +102,7 @@ void ProgressPrinter::draw() {
     const std::string number = std::to_string(shown);
     line.append(3 - std::min<std::size_t>(3, number.size()), ' ');
     line += number + "% " + status_;
+    if (!waiting_.empty()) line += (status_.empty() ? "" : " ") + waiting_;
     err_ << line << std::flush;
     drawn_ = true;
 }

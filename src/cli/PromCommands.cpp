@@ -12,6 +12,7 @@
 #include "CliSession.h"
 #include "CliText.h"
 #include "LogPrinting.h"
+#include "PromPrompt.h"
 #include "PromRun.h"
 #include "TerminalInput.h"
 #include "common/Cp1252.h"
@@ -22,8 +23,7 @@ namespace loom::cli {
 namespace {
 
 bool isReadOutcome(const std::optional<MessageId>& m) {
-    return m == MessageId::ReadDoneNoFile || m == MessageId::ReadDoneIdentical ||
-           m == MessageId::ReadDoneDiffers;
+    return m && PromPrompt::isReadOutcome(*m);
 }
 
 PromAnswers answersFor(const CliContext& ctx, bool yes, bool convert) {
@@ -74,18 +74,18 @@ bool verifyWrite(CliContext& ctx, PromRun& run) {
     PromDocument& document = run.document();
     const PromImage sent = document.sentImage();
     if (!run.transfer(document.ReadProm())) {
-        ctx.err << "error: the PROM could not be read back\n";
+        ctx.err << "fel: promet kunde inte läsas tillbaka\n";
         return false;
     }
     std::size_t compared = 0;
     const std::vector<std::uint32_t> differing =
         differingBlocks(sent, document.promImage(), compared);
     if (differing.empty()) {
-        ctx.out << "verified: " << compared << " blocks read back identical\n";
+        ctx.out << "verifierat: " << compared << " block lästes tillbaka identiska\n";
         return true;
     }
-    ctx.out << "verify failed: " << differing.size() << " of " << compared
-            << " blocks read back differently:\n";
+    ctx.out << "verifieringen misslyckades: " << differing.size() << " av " << compared
+            << " block lästes tillbaka annorlunda:\n";
     for (const std::uint32_t address : differing)
         ctx.out << blockAddressText(address) << '\n';
     return false;
@@ -106,7 +106,8 @@ void writeProm(CliContext& ctx, const WriteOptions& o) {
         run.transfer(document.WriteProm()) && document.lastMessage() == MessageId::WriteDone;
     if (!written) {
         if (run.prompt().writeRefusedUnattended())
-            ctx.err << "note: nobody at the terminal to confirm; --yes writes without asking\n";
+            ctx.err << "obs: ingen vid terminalen kan bekräfta skrivningen; --yes skriver utan "
+                       "att fråga\n";
         ctx.exitCode = kExitRefused;
     } else if (o.verify && (run.interrupted() || !verifyWrite(ctx, run))) {
         ctx.exitCode = kExitRefused;
@@ -144,8 +145,8 @@ void printReadJson(CliContext& ctx, PromDocument& document, const Form& form) {
 void printReadText(CliContext& ctx, PromDocument& document, const Form& form) {
     ctx.out << cp1252ToUtf8(formatMessage(*document.lastMessage())) << '\n';
     if (document.SameIdFound())
-        ctx.out << "File: " << document.comparedFile().stem().string() << '\n';
-    ctx.out << "Template: " << escapeControls(cp1252ToUtf8(form.name())) << '\n';
+        ctx.out << "Fil: " << document.comparedFile().stem().string() << '\n';
+    ctx.out << "Mall: " << escapeControls(cp1252ToUtf8(form.name())) << '\n';
     int page = -2;
     for (const FieldDifference& d : document.Differences()) {
         if (d.page != page) {
@@ -153,9 +154,9 @@ void printReadText(CliContext& ctx, PromDocument& document, const Form& form) {
             const std::string name = page >= 0 && page < form.pageCount()
                                          ? cp1252ToUtf8(form.page(page).name)
                                          : std::string("?");
-            ctx.out << "Page \"" << escapeControls(name) << "\":\n";
+            ctx.out << "Sida \"" << escapeControls(name) << "\":\n";
         }
-        ctx.out << "  " << fieldAddressText(d.address) << "  file \""
+        ctx.out << "  " << fieldAddressText(d.address) << "  fil \""
                 << escapeControls(cp1252ToUtf8(d.fileValue)) << "\"  prom \""
                 << escapeControls(cp1252ToUtf8(d.promValue)) << "\"\n";
     }
@@ -166,7 +167,7 @@ bool saveRead(CliContext& ctx, PromDocument& document, bool json) {
     if (document.PromDiffers() && !document.ShowingProm()) document.ShowProm();
     if (document.path().empty()) document.AssignNewFileName();
     if (!document.Save()) return false;
-    (json ? ctx.err : ctx.out) << "saved " << document.path().string() << '\n';
+    (json ? ctx.err : ctx.out) << "sparad " << document.path().string() << '\n';
     return true;
 }
 
@@ -190,7 +191,14 @@ void readProm(CliContext& ctx, const ReadOptions& o) {
         printReadText(ctx, document, *document.form());
     }
     run.disconnect();
-    if (o.save && !saveRead(ctx, document, o.json)) ctx.exitCode = kExitRefused;
+    if (!o.save) return;
+    if (document.promEmpty()) {
+        // The template's defaults over an erased PROM are no system to archive.
+        ctx.err << "fel: promet är tomt; ingenting sparades\n";
+        ctx.exitCode = kExitRefused;
+    } else if (!saveRead(ctx, document, o.json)) {
+        ctx.exitCode = kExitRefused;
+    }
 }
 
 // ---- prom log ----
@@ -215,14 +223,14 @@ void readLog(CliContext& ctx, const LogOptions& o) {
     }
     const std::optional<std::filesystem::path>& logFile = run.progress().logWindow();
     if (!logFile || !document.form()) {
-        ctx.err << "error: the panel's log was read but not stored: the panel reported no file "
-                   "identifier\n";
+        ctx.err << "fel: centralens logg lästes men sparades inte: centralen angav ingen "
+                   "filidentitet\n";
         ctx.exitCode = kExitRefused;
         return;
     }
     if (!document.lastLogStored()) {
-        ctx.err << "error: the panel's log was read but could not be stored in "
-                << logFile->string() << "\n";
+        ctx.err << "fel: centralens logg lästes men kunde inte sparas i " << logFile->string()
+                << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
@@ -230,14 +238,14 @@ void readLog(CliContext& ctx, const LogOptions& o) {
     std::string content;
     std::vector<std::string_view> lines;
     if (!LogFile::readLines(app.files(), *logFile, content, lines)) {
-        ctx.err << "error: cannot read the log file " << logFile->string() << "\n";
+        ctx.err << "fel: kan inte läsa loggfilen " << logFile->string() << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
     const std::size_t added = std::min(document.lastLogRecordsAdded(), lines.size());
-    ctx.err << logFile->string() << ": " << lines.size() << " records, " << added << " new\n";
+    ctx.err << logFile->string() << ": " << lines.size() << " poster, " << added << " nya\n";
     // Names of users, areas and sections from the system's archived file, when there is one.
     PromImage image;
     bool haveImage = false;
@@ -284,12 +292,14 @@ void registerPromCommands(CLI::App& app, CliContext& ctx) {
     CLI::App* readCmd = prom->add_subcommand(
         "read",
         "Read the PROM, identify the archived system by the file identifier in it and "
-        "compare: prints the outcome (message 80, 81 or 82) and every differing field by "
-        "page with the file's and the PROM's value");
+        "compare: prints the outcome (message 80, 81 or 82; 1107 for an erased PROM, which "
+        "holds no system) and every differing field by page with the file's and the PROM's "
+        "value");
     addLinkOptions(*readCmd, read->link);
     readCmd->add_flag("--save", read->save,
                       "Save the system as read (the PROM's values) as the program does: over "
-                      "the archived file it was identified as, else as a new file in FILES");
+                      "the archived file it was identified as, else as a new file in FILES; "
+                      "an erased PROM is not saved (exit 1)");
     readCmd->add_flag("--json", read->json,
                       "JSON: {message, file (the identified file's identifier or null), "
                       "template, differences: [{page, address, file, prom}]}");

@@ -1,5 +1,7 @@
 #include "PromPrompt.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "TerminalInput.h"
@@ -7,6 +9,9 @@
 
 namespace loom::cli {
 namespace {
+
+constexpr MessageId kReadOutcomes[] = {MessageId::ReadDoneNoFile, MessageId::ReadDoneIdentical,
+                                       MessageId::ReadDoneDiffers, MessageId::PromEmpty};
 
 bool typedYes(std::string text) {
     for (char& c : text)
@@ -28,7 +33,14 @@ bool PromPrompt::isMessage(std::string_view text, MessageId id) {
            text.ends_with(tail);
 }
 
+bool PromPrompt::isReadOutcome(MessageId id) {
+    return std::find(std::begin(kReadOutcomes), std::end(kReadOutcomes), id) !=
+           std::end(kReadOutcomes);
+}
+
 void PromPrompt::show(std::string_view text, MessageKind) {
+    for (const MessageId outcome : kReadOutcomes)
+        if (isMessage(text, outcome)) return;
     progress_.interrupt();
     err_ << cp1252ToUtf8(text) << '\n';
 }
@@ -44,8 +56,12 @@ Answer PromPrompt::ask(std::string_view text, Buttons buttons, MessageKind kind)
         writeRefusedUnattended_ = true;
         return answer(Answer::No);
     }
-    if (isMessage(text, MessageId::ConvertQuestion))
-        return answer(answers_.convert ? Answer::Yes : Answer::No);
+    if (isMessage(text, MessageId::ConvertQuestion)) {
+        if (answers_.convert) return answer(Answer::Yes);
+        answer(Answer::No);
+        err_ << "Data konverteras bara med --convert, som godkänner konverteringen.\n";
+        return Answer::No;
+    }
     const Answer fallback = SilentPrompt().ask(text, buttons, kind);
     return answer(fallback);
 }
@@ -53,13 +69,13 @@ Answer PromPrompt::ask(std::string_view text, Buttons buttons, MessageKind kind)
 Answer PromPrompt::answer(Answer a) {
     switch (a) {
         case Answer::Yes:
-            err_ << "-> yes\n";
+            err_ << "-> ja\n";
             break;
         case Answer::No:
-            err_ << "-> no\n";
+            err_ << "-> nej\n";
             break;
         case Answer::Cancel:
-            err_ << "-> cancel\n";
+            err_ << "-> avbryt\n";
             break;
         case Answer::Ok:
         case Answer::Retry:

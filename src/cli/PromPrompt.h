@@ -16,9 +16,10 @@ struct PromAnswers {
 };
 
 // The prompt of a PROM command: every text goes to stderr (taking the progress bar off
-// its line first), each question followed by the answer given. The write question is
-// answered by --yes or at the terminal, the model conversion by --convert; the offer to
-// save first is declined (the file was just opened), and every other question (retry a
+// its line first), each question followed by the answer given, except a read's outcome,
+// which is the command's result and goes to stdout from the command. The write question
+// is answered by --yes or at the terminal, the model conversion by --convert; the offer
+// to save first is declined (the file was just opened), and every other question (retry a
 // connection, cancel) gets its "no", since nobody is there to mean "go ahead".
 class PromPrompt final : public UserPrompt {
   public:
@@ -34,6 +35,8 @@ class PromPrompt final : public UserPrompt {
 
     // Whether `text` is message `id` with any arguments in its placeholders.
     static bool isMessage(std::string_view text, MessageId id);
+    // The outcome of a PROM read that completed: message 80, 81 or 82, or the empty PROM.
+    static bool isReadOutcome(MessageId id);
 
   private:
     Answer answer(Answer a);

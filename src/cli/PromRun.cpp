@@ -35,7 +35,7 @@ bool sixDigits(std::string_view text) {
 }
 
 bool usage(CliContext& ctx, std::string_view text) {
-    ctx.err << "error: " << text << "\n";
+    ctx.err << "fel: " << text << "\n";
     ctx.exitCode = kExitUsage;
     return false;
 }
@@ -59,23 +59,23 @@ void addLinkOptions(CLI::App& command, LinkOptions& o) {
 bool checkLinkOptions(CliContext& ctx, const LinkOptions& o) {
     if (o.tcp.empty() && o.serial.empty() && o.modem.empty())
         return usage(ctx,
-                     "name the way to the panel: --tcp HOST:PORT, --serial PORT or "
+                     "ange vägen till centralen: --tcp HOST:PORT, --serial PORT eller "
                      "--modem PORT");
     if (!o.tcp.empty()) {
         const std::size_t colon = o.tcp.rfind(':');
         if (colon == std::string::npos || !isIpAddress(o.tcp.substr(0, colon)) ||
             !isIpPort(o.tcp.substr(colon + 1)))
             return usage(ctx,
-                         "--tcp takes HOST:PORT, HOST as four numbers 0-255 (not all "
-                         "zero), PORT 1-65535: " +
+                         "--tcp tar HOST:PORT, HOST som fyra tal 0-255 (inte alla noll), "
+                         "PORT 1-65535: " +
                              o.tcp);
-        if (o.id.empty()) return usage(ctx, "--tcp needs the panel's ID code: --id CODE");
-        if (!o.phone.empty()) return usage(ctx, "--phone goes with --modem");
+        if (o.id.empty()) return usage(ctx, "--tcp behöver centralens ID-kod: --id KOD");
+        if (!o.phone.empty()) return usage(ctx, "--phone hör till --modem");
     }
     if (!o.modem.empty() && (o.phone.empty() || o.id.empty()))
-        return usage(ctx, "--modem needs --phone NUMBER and --id CODE");
+        return usage(ctx, "--modem behöver --phone NUMMER och --id KOD");
     if (!o.serial.empty() && (!o.phone.empty() || !o.id.empty()))
-        return usage(ctx, "--phone and --id go with --tcp or --modem, not --serial");
+        return usage(ctx, "--phone och --id hör till --tcp eller --modem, inte --serial");
     return true;
 }
 

@@ -114,12 +114,14 @@ TEST_F(PromCommandsTest, ChangedFileReadsWithItsDifferencesAndSaveTakesThePromVa
     EXPECT_EQ(j["differences"],
               json::parse(R"([{"page": "Anläggning", "address": "0x00000100", "file": "Bageriet",
                                "prom": "Åkerlunds Bageri AB"}])"));
-    // Without --json the outcome message leads stdout, then the fields by page.
+    // Without --json the outcome message leads stdout, and stdout alone, then the fields by
+    // page.
     const CliRun text = prom({"read", "--save"});
     ASSERT_EQ(text.code, 0) << text.err;
     EXPECT_TRUE(text.out.starts_with("Nedläsning klar!\n")) << text.out;
+    EXPECT_FALSE(contains(text.err, "Nedläsning klar!")) << text.err;
     EXPECT_TRUE(contains(text.out,
-                         "Page \"Anläggning\":\n  0x00000100  file \"Bageriet\"  "
+                         "Sida \"Anläggning\":\n  0x00000100  fil \"Bageriet\"  "
                          "prom \"Åkerlunds Bageri AB\"\n"))
         << text.out;
     EXPECT_EQ(readJson()["message"], 81);
@@ -137,12 +139,12 @@ TEST_F(PromCommandsTest, PromOfAFileNotInTheArchiveReadsAsNew) {
 TEST_F(PromCommandsTest, VerifyComparesEveryBlockWrittenWithWhatReadsBack) {
     CliRun r = prom({"write", system_, "--yes", "--verify"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(r.out.starts_with("verified: ")) << r.out;
+    EXPECT_TRUE(r.out.starts_with("verifierat: ")) << r.out;
     // A PROM whose customer block reads back changed.
     test::SpoilingRelay relay(port_, 0x20);
     r = prom({"write", system_, "--yes", "--verify"}, relay.port());
     EXPECT_EQ(r.code, 1) << r.err;
-    EXPECT_TRUE(r.out.starts_with("verify failed: 1 of ")) << r.out;
+    EXPECT_TRUE(r.out.starts_with("verifieringen misslyckades: 1 av ")) << r.out;
     EXPECT_TRUE(r.out.ends_with(":\n00020\n")) << r.out;
 }
 
@@ -164,7 +166,7 @@ TEST_F(PromCommandsTest, LogPrintsOnlyTheRecordsNewSinceTheLastRead) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.out.starts_with("Tillkoppling\n")) << r.out;
     EXPECT_FALSE(contains(r.out, "Nät")) << r.out;
-    EXPECT_TRUE(contains(r.err, "3 records, 1 new")) << r.err;
+    EXPECT_TRUE(contains(r.err, "3 poster, 1 nya")) << r.err;
 }
 
 TEST_F(PromCommandsTest, PanelOfAnotherModelIsWrittenOnlyWithConvert) {
@@ -175,21 +177,72 @@ TEST_F(PromCommandsTest, PanelOfAnotherModelIsWrittenOnlyWithConvert) {
     panel_.setIdentity(vt340);
     CliRun r = prom({"write", system_, "--yes"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(contains(r.err, "Konvertering är möjlig. Skall data konverteras?\n\n-> no"))
+    EXPECT_TRUE(contains(r.err,
+                         "Konvertering är möjlig. Skall data konverteras?\n\n-> nej\n"
+                         "Data konverteras bara med --convert"))
         << r.err;
     EXPECT_EQ(panel_.counters().erases, 0u);
     r = prom({"write", system_, "--yes", "--convert"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(contains(r.err, "Skall data konverteras?\n\n-> yes")) << r.err;
+    EXPECT_TRUE(contains(r.err, "Skall data konverteras?\n\n-> ja")) << r.err;
 }
 
-TEST_F(PromCommandsTest, FailedTransferSays83AndExits1) {
-    panelsim::PanelFaults faults;
-    faults.dropAfterBlocks = 3;
-    panel_.setFaults(faults);
-    const CliRun r = prom({"write", system_, "--yes"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(contains(r.err, "Sändningen avbröts.")) << r.err;
+// A write that stops midway: the reason, 83 and the PROM to be written again, and a bar
+// that never reached 100.
+TEST_F(PromCommandsTest, AWriteThatFailsMidwaySaysWhyAndThatThePromIsIncomplete) {
+    const struct {
+        void (*fault)(panelsim::PanelFaults&);
+        const char* reason;
+        const char* waitLine;  // stderr holds it, or nothing
+    } cases[] = {
+        {[](panelsim::PanelFaults& f) { f.dropAfterBlocks = 3; },
+         "Förbindelsen med centralen bröts.", nullptr},
+        {[](panelsim::PanelFaults& f) { f.silentAfterBlocks = 3; },
+         "Centralen svarade inte inom tidsgränsen.", "Väntar på svar från centralen (5 s)...\n"},
+    };
+    for (const auto& c : cases) {
+        panelsim::PanelFaults faults;
+        c.fault(faults);
+        panel_.setFaults(faults);
+        const CliRun r = prom({"write", system_, "--yes"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(contains(r.err, std::string(c.reason) +
+                                        "\nSändningen avbröts.\nCentralens prom är nu "
+                                        "ofullständigt.\nPromet måste skrivas på nytt"))
+            << r.err;
+        EXPECT_FALSE(contains(r.err, "progress 100\n")) << r.err;
+        if (c.waitLine) {
+            EXPECT_TRUE(contains(r.err, c.waitLine)) << r.err;
+        }
+    }
+}
+
+// An erased PROM holds no system, whether the panel sends no block or only blocks of FF:
+// the read says so, and --save keeps it out of FILES.
+TEST_F(PromCommandsTest, AnErasedPromIsReportedEmptyAndNeverSaved) {
+    panelsim::PanelConfig allBlocks;
+    allBlocks.settings.sendAllBlocks = true;
+    panelsim::PanelSimulator sendsErased(allBlocks);
+    const std::uint16_t erasedPort = sendsErased.startTcp().value_or(0);
+    const auto files = [this] {
+        return std::distance(std::filesystem::directory_iterator(home_ + "/FILES"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = files();
+    const struct {
+        std::uint16_t port;  // 0: the fixture's panel, which sends no block
+        bool save;
+    } cases[] = {{0, false}, {0, true}, {erasedPort, true}};
+    for (const auto& c : cases) {
+        const CliRun r = prom(
+            c.save ? std::vector<std::string>{"read", "--save"} : std::vector<std::string>{"read"},
+            c.port);
+        EXPECT_EQ(r.code, c.save ? 1 : 0) << r.err;
+        EXPECT_TRUE(r.out.starts_with("Nedläsning klar!\nPromet är tomt")) << r.out;
+        EXPECT_EQ(contains(r.err, "ingenting sparades"), c.save) << r.err;
+    }
+    EXPECT_EQ(sendsErased.counters().blocksRead, 8192u);
+    EXPECT_EQ(files(), before);
 }
 
 TEST_F(PromCommandsTest, RefusalsAndUsageErrorsExitWithoutTouchingThePanel) {

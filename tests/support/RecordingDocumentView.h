@@ -39,9 +39,11 @@ class RecordingDocumentView : public DocumentView {
         firstText = cp1252ToUtf8(text);
         percents.clear();
         statuses.clear();
+        waits.clear();
     }
     void setProgress(int percent) override { percents.push_back(percent); }
     void setStatusText(std::string_view text) override { statuses.push_back(cp1252ToUtf8(text)); }
+    void setWaiting(int seconds, std::string_view) override { waits.push_back(seconds); }
     void closeProgress() override { ++progressClosed; }
     void activityStarted() override { activityRunning = true; }
     void activityStopped() override { activityRunning = false; }
@@ -59,6 +61,7 @@ class RecordingDocumentView : public DocumentView {
     std::string firstText;  // UTF-8
     std::vector<int> percents;
     std::vector<std::string> statuses;  // UTF-8
+    std::vector<int> waits;             // the seconds of each wait notice
     bool activityRunning = false;
     std::vector<std::filesystem::path> logWindows;
 };

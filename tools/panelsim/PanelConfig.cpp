@@ -35,7 +35,10 @@ bool parseFault(std::string_view text, PanelFaults& faults, std::string& error) 
     if (name == "nak-every") counted = &faults.nakEvery;
     if (name == "duplicate-every") counted = &faults.duplicateEvery;
     if (name == "corrupt-every") counted = &faults.corruptEvery;
-    if (counted == nullptr && name != "drop-after-blocks") {
+    std::optional<unsigned>* after = nullptr;
+    if (name == "drop-after-blocks") after = &faults.dropAfterBlocks;
+    if (name == "silent-after-blocks") after = &faults.silentAfterBlocks;
+    if (counted == nullptr && after == nullptr) {
         error = "unknown fault: " + std::string(text);
         return false;
     }
@@ -51,7 +54,7 @@ bool parseFault(std::string_view text, PanelFaults& faults, std::string& error) 
         }
         *counted = n;
     } else {
-        faults.dropAfterBlocks = n;
+        *after = n;
     }
     return true;
 }

@@ -28,6 +28,9 @@ struct PanelFaults {
     unsigned corruptEvery = 0;    // spoil the checksum of every Nth outgoing frame
     // Hang up after this many PROM or log blocks sent or received in one operation.
     std::optional<unsigned> dropAfterBlocks;
+    // Fall silent after this many PROM or log blocks of one operation: no ACK, no frame,
+    // the connection kept, until the host starts another operation.
+    std::optional<unsigned> silentAfterBlocks;
     bool noIdentity = false;       // ACK 0x90, never answer
     bool unaskedIdentity = false;  // ACK 0x90 only; the identity comes on its own
 };

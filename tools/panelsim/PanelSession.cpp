@@ -49,6 +49,7 @@ void PanelSession::begin(Clock::time_point now) {
     loggedIn_ = false;
     blocksInOperation_ = 0;
     dropRequested_ = false;
+    silent_ = false;
     identityDue_.reset();
     state_.count(&PanelCounters::connections);
     const PanelSettings settings = state_.settings();
@@ -63,6 +64,7 @@ void PanelSession::end() {
     blocksInOperation_ = 0;
     identityDue_.reset();
     dropRequested_ = false;
+    silent_ = false;
     state_.saveIfChanged();
 }
 
@@ -114,6 +116,11 @@ void PanelSession::handleFrame() {
     LinkMessage message;
     message.setFrame(frame_);
     state_.record(frameEntry(Entry::From::Host, frame_));
+    if (silent_) {
+        // The operation the fault stopped gets no answer; another command ends the silence.
+        if (message.type() == msg::kWriteBlock) return;
+        silent_ = false;
+    }
     const std::uint64_t ordinal = state_.nextReceivedFrame();
     const PanelSettings settings = state_.settings();
     // The host is talking: an identity due on its own would cut across.
@@ -171,7 +178,7 @@ void PanelSession::act(const LinkMessage& message, const PanelSettings& settings
                 refuse("block outside the PROM");
                 return;
             }
-            if (dropDue(settings)) return;
+            if (dropDue(settings) || silenceDue(settings)) return;
             // Stored before the ACK, so that whoever saw the ACK finds the block.
             state_.writeBlock(message.address(), message.data());
             ++blocksInOperation_;
@@ -216,14 +223,14 @@ void PanelSession::sendIdentity(const PanelSettings& settings) {
 
 void PanelSession::readProm(const PanelSettings& settings) {
     for (const PromBlock& block : state_.blocksToSend()) {
-        if (dropDue(settings)) return;
+        if (dropDue(settings) || silenceDue(settings)) return;
         if (send(msg::kPromBlock, LinkMessage::encodeAddress(block.address), block.data) !=
             Sent::Acked)
             return;
         ++blocksInOperation_;
         state_.count(&PanelCounters::blocksRead);
     }
-    if (dropDue(settings)) return;
+    if (dropDue(settings) || silenceDue(settings)) return;
     if (send(msg::kPromEnd, 0, {}) == Sent::Acked) finished(settings);
 }
 
@@ -241,7 +248,7 @@ void PanelSession::readLog(const PanelSettings& settings) {
     const std::vector<LogRecord> log = state_.log();
     const std::size_t count = std::min(log.size(), kMaxLogBlocks);
     for (std::size_t n = 0; n < count; ++n) {
-        if (dropDue(settings)) return;
+        if (dropDue(settings) || silenceDue(settings)) return;
         const LogRecord& record = log[log.size() - 1 - n];  // newest first
         LinkMessage::Data data{};
         std::copy(record.begin(), record.end(), data.begin());
@@ -249,7 +256,7 @@ void PanelSession::readLog(const PanelSettings& settings) {
         ++blocksInOperation_;
         state_.count(&PanelCounters::logBlocksRead);
     }
-    if (dropDue(settings)) return;
+    if (dropDue(settings) || silenceDue(settings)) return;
     if (send(msg::kLogEnd, 0, {}) == Sent::Acked) finished(settings);
 }
 
@@ -259,6 +266,15 @@ bool PanelSession::dropDue(const PanelSettings& settings) {
     note("drop-after-blocks fault: hanging up");
     state_.count(&PanelCounters::drops);
     dropRequested_ = true;
+    return true;
+}
+
+bool PanelSession::silenceDue(const PanelSettings& settings) {
+    if (!settings.faults.silentAfterBlocks ||
+        blocksInOperation_ < *settings.faults.silentAfterBlocks)
+        return false;
+    note("silent-after-blocks fault: no more answers");
+    silent_ = true;
     return true;
 }
 

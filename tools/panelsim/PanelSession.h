@@ -52,6 +52,8 @@ class PanelSession {
     void readLog(const PanelSettings& settings);
     // True when a drop fault ends the operation here (N blocks are through).
     bool dropDue(const PanelSettings& settings);
+    // True when the silent fault stops the operation here (N blocks are through).
+    bool silenceDue(const PanelSettings& settings);
     // An operation ended well: a panel that sends its identity unasked does so shortly.
     void finished(const PanelSettings& settings);
 
@@ -68,6 +70,7 @@ class PanelSession {
     unsigned blocksInOperation_ = 0;
     std::optional<Clock::time_point> identityDue_;
     bool dropRequested_ = false;
+    bool silent_ = false;  // the silent fault holds: write blocks get no answer
 };
 
 }  // namespace loom::panelsim

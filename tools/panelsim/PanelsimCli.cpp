@@ -69,6 +69,8 @@ Faults (--fault, repeatable):
   corrupt-every=N     spoil the checksum of every Nth outgoing frame
   drop-after-blocks=N after N PROM or log blocks of one operation, hang up (TCP: close;
                       modem: NO CARRIER; serial: the panel forgets the operation)
+  silent-after-blocks=N after N PROM or log blocks of one operation, answer nothing (no
+                      ACK, no frame) until the host sends another command
   no-identity         ACK 0x90, never answer
   unasked-identity    ACK 0x90 only; send 0x80 on its own 300 ms after a connection
                       opens (serial: the program's purge when it opens the port) and after

@@ -144,6 +144,19 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::SettingProduct, "Produkt måste vara \"VT 340\" eller \"Gridlan\"."},
     {MessageId::SettingSerialPort,
      "%s måste vara en av COM1 till COM9 eller sökvägen till en enhet, t ex /dev/ttyUSB0."},
+    {MessageId::WaitingForPanel, "Väntar på svar från centralen (%d s)..."},
+    {MessageId::FailureNoAnswer, "Centralen svarade inte inom tidsgränsen."},
+    {MessageId::FailureTooManyRetries,
+     "För många misslyckade försök: centralen avvisade meddelandena eller svarade felaktigt."},
+    {MessageId::FailureLinkLost, "Förbindelsen med centralen bröts."},
+    {MessageId::FailureNoIdentity, "Centralen skickade inte sin identitet."},
+    {MessageId::FailureCancelled, "Överföringen avbröts av användaren."},
+    {MessageId::PromIncomplete,
+     "Centralens prom är nu ofullständigt.\nPromet måste skrivas på nytt innan centralen "
+     "används."},
+    {MessageId::PromEmpty,
+     "Nedläsning klar!\nPromet är tomt: det innehåller inget system.\nDet finns inget att "
+     "spara."},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

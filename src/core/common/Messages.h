@@ -102,6 +102,15 @@ enum class MessageId : int {
     SettingIpAddress = 1202,
     SettingProduct = 1203,
     SettingSerialPort = 1204,  // setting name
+    // The transfer's reasons, notices and outcomes.
+    WaitingForPanel = 1100,  // the seconds waited, %d
+    FailureNoAnswer = 1101,
+    FailureTooManyRetries = 1102,
+    FailureLinkLost = 1103,
+    FailureNoIdentity = 1104,
+    FailureCancelled = 1105,
+    PromIncomplete = 1106,  // stop icon, after message 83
+    PromEmpty = 1107,       // a read's outcome instead of message 80
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

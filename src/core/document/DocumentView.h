@@ -27,6 +27,9 @@ class DocumentView {
     virtual void openProgress(bool /*reading*/, std::string_view /*firstText*/) {}
     virtual void setProgress(int /*percent*/) {}
     virtual void setStatusText(std::string_view /*text*/) {}
+    // The panel has been silent for `seconds` while the transfer waits for it: `text`
+    // says so, beside the status text. Seconds 0 and no text once the panel answers.
+    virtual void setWaiting(int /*seconds*/, std::string_view /*text*/) {}
     virtual void closeProgress() {}
     // The toolbar's activity indicator.
     virtual void activityStarted() {}

@@ -116,6 +116,12 @@ class PromDocument final : public TransferReceiver {
     // Result of the last finished transfer (0 failed, -1 none yet) and the message shown.
     int lastResult() const { return lastResult_; }
     std::optional<MessageId> lastMessage() const { return lastMessage_; }
+    // Why the last transfer failed (None after a success).
+    TransferFailure lastFailure() const { return lastFailure_; }
+    // The last write failed after it had begun to change the panel's PROM.
+    bool promIncomplete() const { return promIncomplete_; }
+    // The last PROM read found no programmed block: nothing to compare or save.
+    bool promEmpty() const { return promEmpty_; }
     // The identity the panel reported in the last transfer.
     const std::string& panelIdentityText() const { return panelIdentity_; }
 
@@ -149,11 +155,12 @@ class PromDocument final : public TransferReceiver {
 
     // ---- notifications from the worker (user's thread) ----
     void transferBegun() override;
-    void transferDone(int result) override;
+    void transferDone(const TransferOutcome& outcome) override;
     void panelIdentity(bool logRead, std::unique_ptr<std::string> identity) override;
     void blockReceived(std::unique_ptr<ReceivedBlock> block) override;
     void progress(int percent) override;
     void statusText(std::unique_ptr<std::string> text) override;
+    void waiting(int seconds) override;
 
   private:
     struct Impl;
@@ -200,6 +207,10 @@ class PromDocument final : public TransferReceiver {
     std::filesystem::path comparedFile_;
     int lastResult_ = -1;
     std::optional<MessageId> lastMessage_;
+    TransferFailure lastFailure_ = TransferFailure::None;
+    TransferFailure ownFailure_ = TransferFailure::None;  // the document stopped it itself
+    bool promIncomplete_ = false;
+    bool promEmpty_ = false;
     std::string panelIdentity_;
     std::size_t lastLogAdded_ = 0;
     bool lastLogStored_ = false;

@@ -30,6 +30,15 @@ std::uint64_t endOf(const FieldRecord& r) {
            (std::uint64_t{bitOffset(r.address)} + sizeInBits(r.size) + 7) / 8;
 }
 
+// An erased PROM reads 0xFF throughout; a panel may send such blocks or none at all.
+bool holdsProgrammedBlock(const PromImage& image) {
+    for (const PromBlock& block : image.blocks())
+        if (std::any_of(block.data.begin(), block.data.end(),
+                        [](std::uint8_t b) { return b != PromImage::kErased; }))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 // ---- starting ----
@@ -60,6 +69,8 @@ bool PromDocument::PrepareTransfer() {
 
 void PromDocument::startOperation() {
     lastMessage_.reset();
+    ownFailure_ = TransferFailure::None;
+    promEmpty_ = false;
     lastLogAdded_ = 0;
     job_.start.set();
     openProgress(commActive_ == kReading);
@@ -157,6 +168,12 @@ void PromDocument::statusText(std::unique_ptr<std::string> text) {
     if (text) view_.setStatusText(*text);
 }
 
+void PromDocument::waiting(int seconds) {
+    if (commActive_ == kIdle) return;
+    view_.setWaiting(seconds,
+                     seconds > 0 ? formatMessage(MessageId::WaitingForPanel, {seconds}) : "");
+}
+
 void PromDocument::panelIdentity(bool logRead, std::unique_ptr<std::string> identity) {
     if (commActive_ != kReading) return;
     panelIdentity_ = identity ? *identity : std::string();
@@ -164,11 +181,8 @@ void PromDocument::panelIdentity(bool logRead, std::unique_ptr<std::string> iden
         // The log window decodes with the panel's template; the open system stays when it
         // is of that model, and is offered a save before it makes room for another.
         const bool sameModel = form_ && modelOf(form_->name()) == modelOf(panelIdentity_);
-        if (!sameModel && !SaveModified()) {
-            job_.cancel.set();
-            return;
-        }
-        if (!LoadTemplate(panelIdentity_, true, {}, true)) {
+        if ((!sameModel && !SaveModified()) || !LoadTemplate(panelIdentity_, true, {}, true)) {
+            ownFailure_ = TransferFailure::Refused;
             job_.cancel.set();
             return;
         }
@@ -176,6 +190,7 @@ void PromDocument::panelIdentity(bool logRead, std::unique_ptr<std::string> iden
         return;
     }
     if (!LoadTemplate(panelIdentity_, false, {}, false)) {
+        ownFailure_ = TransferFailure::Refused;
         job_.cancel.set();
         return;
     }
@@ -351,15 +366,26 @@ void PromDocument::finishRead() {
 
 // ---- completion ----
 
-void PromDocument::transferDone(int result) {
+void PromDocument::transferDone(const TransferOutcome& outcome) {
     if (commActive_ == kIdle) return;
     const bool writing = commActive_ == kWriting;
     commActive_ = kIdle;
     view_.activityStopped();
     closeProgress();
-    lastResult_ = result;
-    if (result == 0) {
+    lastResult_ = outcome.result;
+    const bool failed = outcome.result == 0;
+    // The document's own refusal (no template, no save) explains a cancel it set itself.
+    lastFailure_ = !failed                                ? TransferFailure::None
+                   : ownFailure_ != TransferFailure::None ? ownFailure_
+                                                          : outcome.failure;
+    promIncomplete_ = failed && writing && outcome.promIncomplete;
+    if (failed) {
+        if (const std::optional<MessageId> reason = failureMessage(lastFailure_))
+            context_.prompt().show(*reason, {}, MessageKind::Warning);
         say(MessageId::TransferAborted, MessageKind::Warning);
+        // Last, so that it is what the user is left with.
+        if (promIncomplete_)
+            context_.prompt().show(MessageId::PromIncomplete, {}, MessageKind::Stop);
         Disconnect();
         return;
     }
@@ -380,6 +406,15 @@ void PromDocument::completePromRead() {
     if (!form_) return;
     if (!impl_->readFinished) finishRead();
     showingProm_ = true;
+    promEmpty_ = !holdsProgrammedBlock(promImage_);
+    if (promEmpty_) {
+        // The template's values over an erased PROM are no system: nothing to offer for
+        // saving, no name for it, and message 80 would announce a new one.
+        path_.clear();
+        modified_ = false;
+        say(MessageId::PromEmpty);
+        return;
+    }
     // The values read can be saved: under the PROM's own identifier when it has one.
     if (impl_->readFileId.empty()) {
         AssignNewFileName();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 namespace loom {
 
 // The link's waits and pauses. The defaults are the panel's: tests shorten them to run
@@ -18,6 +20,8 @@ struct LinkTiming {
     int probeAnswerMs = 30000;    // silence before the next probe, and before giving up
     int supervisionPollMs = 500;  // AwaitSupervisionAck's pause between reads
     int continuePollMs = 100;     // longest wait for the document's go-ahead at a time
+    int waitNoticeMs = 5000;      // the panel's silence before the user is told of the wait
+    int noticeStepMs = 1000;      // the wait notice counts in these ("seconds")
 
     // Fast waits for tests: units of `unit` ms counted in whole milliseconds, no pauses.
     static LinkTiming fast(int unit = 300) {
@@ -33,6 +37,9 @@ struct LinkTiming {
         t.ackWaitMs = unit;
         t.supervisionPollMs = 10;
         t.continuePollMs = 10;
+        // As in the real timing, the notice comes after five of its steps: here a unit.
+        t.noticeStepMs = std::max(unit / 5, 1);
+        t.waitNoticeMs = 5 * t.noticeStepMs;
         return t;
     }
 };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 #include "context/AppContext.h"
 #include "link/ModemCommandFile.h"
@@ -62,6 +63,7 @@ bool PromLink::Close() {
 }
 
 void PromLink::linkLost() {
+    fail(TransferFailure::LinkLost);
     Close();
     context_.prompt().show(formatMessage(MessageId::CommunicationError), MessageKind::Warning);
 }
@@ -86,6 +88,7 @@ bool PromLink::readExactly(std::span<std::uint8_t> out) {
 bool PromLink::abortRequested() {
     WaitableEvent* abort = abortEvent_.load();
     if (abort && abort->tryWait()) abortFlag_ = true;
+    if (abortFlag_) fail(TransferFailure::Cancelled);
     return abortFlag_;
 }
 
@@ -95,6 +98,7 @@ WaitStatus PromLink::waitInput(int timeoutMs) {
     // The event is consumed here as the one wait that saw it, whichever way it was seen.
     if (abort && (abort->tryWait() || status == WaitStatus::Aborted)) {
         abortFlag_ = true;
+        fail(TransferFailure::Cancelled);
         return WaitStatus::Aborted;
     }
     return status == WaitStatus::Aborted ? WaitStatus::TimedOut : status;
@@ -103,7 +107,47 @@ WaitStatus PromLink::waitInput(int timeoutMs) {
 int PromLink::waitSpan(const WaitLimit& limit, std::uint64_t nowMs) const {
     int span = limit.msUntilExpiry(nowMs);
     if (progress_) span = std::min(span, kProgressPeriodMs);
-    return std::max(span, 1);
+    return std::max(silenceSpan(span, nowMs), 1);
+}
+
+void PromLink::SetWaitSink(std::function<void(int)> sink) {
+    waitSink_ = std::move(sink);
+    noticeShown_ = 0;
+    silentSince_ = clock_->tickMs();
+}
+
+void PromLink::ResetSilence() {
+    silentSince_ = clock_->tickMs();
+    if (noticeShown_ == 0) return;
+    noticeShown_ = 0;
+    if (waitSink_) waitSink_(0);
+}
+
+void PromLink::heard() {
+    ++bytesHeard_;
+    ResetSilence();
+}
+
+void PromLink::noteSilence(std::uint64_t nowMs) {
+    if (!waitSink_ || nowMs < silentSince_) return;
+    const std::uint64_t silent = nowMs - silentSince_;
+    if (silent < static_cast<std::uint64_t>(std::max(timing_.waitNoticeMs, 0))) return;
+    const auto step = static_cast<std::uint64_t>(std::max(timing_.noticeStepMs, 1));
+    const int steps =
+        std::max(static_cast<int>(std::min<std::uint64_t>(silent / step, INT_MAX)), 1);
+    if (steps == noticeShown_) return;
+    noticeShown_ = steps;
+    waitSink_(steps);
+}
+
+int PromLink::silenceSpan(int span, std::uint64_t nowMs) const {
+    if (!waitSink_ || nowMs < silentSince_) return span;
+    const std::uint64_t silent = nowMs - silentSince_;
+    const auto notice = static_cast<std::uint64_t>(std::max(timing_.waitNoticeMs, 0));
+    const auto step = static_cast<std::uint64_t>(std::max(timing_.noticeStepMs, 1));
+    const std::uint64_t due = silent < notice ? notice : (silent / step + 1) * step;
+    return static_cast<int>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max(span, 0)), due - silent));
 }
 
 void PromLink::reportProgress(int value) {
@@ -124,14 +168,23 @@ bool PromLink::SendText(std::string_view text) {
 bool PromLink::WaitForInput(std::size_t count, int units) {
     if (!channel_) return false;
     const WaitLimit limit(clock_->tickMs(), units, timing_);
+    long seen = 0;
     for (;;) {
         const long queued = channel_->queued();
         // A port that cannot say what it holds will not deliver it either.
-        if (queued < 0) return false;
+        if (queued < 0) {
+            fail(TransferFailure::LinkLost);
+            return false;
+        }
+        if (queued > seen) {
+            heard();
+            seen = queued;
+        }
         if (static_cast<std::size_t>(queued) >= count) return true;
         const std::uint64_t now = clock_->tickMs();
         if (limit.expired(now)) return false;
         reportProgress(limit.progress(now));
+        noteSilence(now);
         if (waitInput(waitSpan(limit, now)) == WaitStatus::Aborted) return false;
     }
 }

@@ -11,6 +11,7 @@
 
 #include "link/LinkMessage.h"
 #include "link/LinkTiming.h"
+#include "link/TransferFailure.h"
 #include "platform/Channel.h"
 #include "platform/LinkClock.h"
 
@@ -104,6 +105,17 @@ class PromLink {
     // Where WaitForInput and a TCP receive report progress during the erase wait.
     void SetProgressSink(std::function<void(int)> sink) { progress_ = std::move(sink); }
 
+    // The first failure since the last reset, recorded where it happened: what the
+    // transfer tells the user before "Sändningen avbröts.".
+    TransferFailure LastFailure() const { return failure_; }
+    void ResetFailure() { failure_ = TransferFailure::None; }
+    // Told during the waits how long the panel has been silent, once that passes
+    // timing().waitNoticeMs: in whole notice steps ("seconds"), at each new step, and 0
+    // when the panel is heard again. Installing it (or none) counts the silence from now.
+    void SetWaitSink(std::function<void(int)> sink);
+    // The silence counts from now: the program itself paused (for the user's answer).
+    void ResetSilence();
+
     // Frames written and ack bytes written since the last reset: the protocol floor of a
     // transfer is their count times the frame gap.
     std::uint64_t FramesWritten() const { return framesWritten_; }
@@ -135,6 +147,17 @@ class PromLink {
     // a progress bar keeps moving.
     int waitSpan(const WaitLimit& limit, std::uint64_t nowMs) const;
     void reportProgress(int value);
+    // Keeps the first failure: what follows from it (a closed link, a set abort flag)
+    // must not hide it.
+    void fail(TransferFailure failure) {
+        if (failure_ == TransferFailure::None) failure_ = failure;
+    }
+    // A byte came from the panel: its silence is over.
+    void heard();
+    // Tells the wait sink of the silence so far, when a new step of it is due.
+    void noteSilence(std::uint64_t nowMs);
+    // `span` cut so that a wait ends when the next step of the notice is due.
+    int silenceSpan(int span, std::uint64_t nowMs) const;
     // Closes the link and tells the user it broke.
     void linkLost();
 
@@ -166,6 +189,11 @@ class PromLink {
     std::atomic<bool> vt340_{false};
     std::uint64_t framesWritten_ = 0;
     std::uint64_t ackBytesWritten_ = 0;
+    TransferFailure failure_ = TransferFailure::None;
+    std::function<void(int)> waitSink_;
+    std::uint64_t silentSince_ = 0;
+    int noticeShown_ = 0;           // the step last told, 0 while none is shown
+    std::uint64_t bytesHeard_ = 0;  // tells a send's silence from its refusals
 };
 
 }  // namespace loom

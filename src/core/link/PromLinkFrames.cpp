@@ -41,21 +41,34 @@ LinkMessage::Data timestampData(const CivilTime& t) {
 }  // namespace
 
 bool PromLink::SendFrame(const LinkMessage& message, bool waitAck) {
+    const std::uint64_t heardBefore = bytesHeard_;
+    int writesFailed = 0;
     for (int attempt = 0; attempt < kAttempts && !abortFlag_; ++attempt) {
-        if (!channel_) return false;
+        if (!channel_) break;
         if (!writeBytes(message.frame())) {
             if (IsTcp()) {
                 linkLost();
                 return false;
             }
+            ++writesFailed;
             Flush();
             continue;
         }
         ++framesWritten_;
         clock_->sleepMs(timing_.frameGapMs);
         if (!waitAck || WaitAck()) return true;
-        if (!channel_ || abortFlag_) return false;
+        if (!channel_ || abortFlag_) break;
         clock_->sleepMs(timing_.retryPauseMs);
+    }
+    if (abortFlag_) {
+        fail(TransferFailure::Cancelled);
+    } else if (!channel_ || writesFailed == kAttempts) {
+        fail(TransferFailure::LinkLost);
+    } else {
+        // Silence on every attempt is a panel that does not answer; anything else it
+        // sent instead of the ACK is a refusal.
+        fail(bytesHeard_ != heardBefore ? TransferFailure::TooManyRetries
+                                        : TransferFailure::NoAnswer);
     }
     return false;
 }
@@ -70,12 +83,14 @@ bool PromLink::WaitAck() {
         const std::uint64_t now = clock_->tickMs();
         if (now >= deadline) break;
         if (abortRequested()) return false;
-        const int span = static_cast<int>(std::min<std::uint64_t>(deadline - now, INT_MAX));
+        const int span =
+            silenceSpan(static_cast<int>(std::min<std::uint64_t>(deadline - now, INT_MAX)), now);
         if (!tcp) {
             const long queued = channel_->queued();
             // A port that cannot count its input will not deliver the ACK either.
             if (queued < 0) break;
             if (queued == 0) {
+                noteSilence(now);
                 if (waitInput(span) == WaitStatus::Aborted) return false;
                 continue;
             }
@@ -85,6 +100,7 @@ bool PromLink::WaitAck() {
         const ReadStatus status = channel_->read(std::span(&byte, 1), count);
         if (status == ReadStatus::Data && count == 1) {
             lastActivity_ = clock_->tickMs();
+            heard();
             gotByte = true;
             last = byte;
             if (byte == msg::kAck || byte == msg::kNak) break;
@@ -98,6 +114,7 @@ bool PromLink::WaitAck() {
             linkLost();
             return false;
         }
+        noteSilence(now);
         if (waitInput(span) == WaitStatus::Aborted) return false;
     }
     const bool acknowledged = gotByte && last == msg::kAck;
@@ -147,14 +164,19 @@ PromLink::Arrival PromLink::receiveTcp(LinkMessage::Frame& frame, int units) {
         }
         if (status == ReadStatus::Data && count > 0) {
             lastActivity_ = clock_->tickMs();
+            heard();
             have += std::min(count, frame.size() - have);
             if (have == frame.size()) return Arrival::Frame;
         }
         const std::uint64_t now = clock_->tickMs();
         // Unlike a serial link, a TCP link that stays silent for the whole limit is not
         // asked again.
-        if (limit.expired(now)) return Arrival::Stop;
+        if (limit.expired(now)) {
+            fail(TransferFailure::NoAnswer);
+            return Arrival::Stop;
+        }
         reportProgress(limit.progress(now));
+        noteSilence(now);
         if (waitInput(waitSpan(limit, now)) == WaitStatus::Aborted) return Arrival::Stop;
     }
 }
@@ -164,11 +186,20 @@ bool PromLink::ReceiveFrame(LinkMessage& message, int units, std::uint8_t t1, st
     const std::array<std::uint8_t, 4> expected{t1, t2, t3, t4};
     int attempts = 0;
     int restarts = 0;
+    bool refused = false;  // a frame came but was not taken
     while (attempts < kAttempts && !abortFlag_) {
-        if (!channel_) return false;
+        if (!channel_) {
+            fail(TransferFailure::LinkLost);
+            return false;
+        }
         LinkMessage::Frame frame{};
         const Arrival arrival = IsTcp() ? receiveTcp(frame, units) : receiveSerial(frame, units);
-        if (arrival == Arrival::Stop) return false;
+        if (arrival == Arrival::Stop) {
+            fail(abortFlag_ ? TransferFailure::Cancelled
+                 : channel_ ? TransferFailure::NoAnswer
+                            : TransferFailure::LinkLost);
+            return false;
+        }
         if (arrival == Arrival::Missed) {
             ++attempts;
             continue;
@@ -185,6 +216,7 @@ bool PromLink::ReceiveFrame(LinkMessage& message, int units, std::uint8_t t1, st
                 attempts = 0;
             } else {
                 ++attempts;
+                refused = true;
             }
             continue;
         }
@@ -194,10 +226,13 @@ bool PromLink::ReceiveFrame(LinkMessage& message, int units, std::uint8_t t1, st
             message.type() != msg::kNone &&
             std::find(expected.begin(), expected.end(), message.type()) != expected.end();
         if (wanted && message.checksumOk()) return SendAckByte(true) || IsOpen();
+        refused = true;
         if (!IsTcp()) channel_->purge(true, true);
         if (!SendAckByte(false) && !IsOpen()) return false;
         ++attempts;
     }
+    if (abortFlag_) fail(TransferFailure::Cancelled);
+    fail(refused ? TransferFailure::TooManyRetries : TransferFailure::NoAnswer);
     return false;
 }
 
@@ -237,7 +272,12 @@ bool PromLink::QueryIdentity(std::string& identity) {
     // That panel sends its identity unasked once its reset button is pressed.
     if (!productIsVt340() && !SendCommand(msg::kQueryIdentity, "")) return false;
     LinkMessage reply;
-    if (!ReceiveFrame(reply, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2)) return false;
+    if (!ReceiveFrame(reply, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2)) {
+        // The panel took the question (or needs none) but gave no usable identity.
+        if (failure_ == TransferFailure::NoAnswer || failure_ == TransferFailure::TooManyRetries)
+            failure_ = TransferFailure::NoIdentity;
+        return false;
+    }
     identity.assign(reply.data().begin(), reply.data().end());
     return true;
 }

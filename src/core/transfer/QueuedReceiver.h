@@ -27,8 +27,8 @@ class QueuedReceiver final : public TransferReceiver {
     void transferBegun() override {
         post([](TransferReceiver& r) { r.transferBegun(); });
     }
-    void transferDone(int result) override {
-        post([result](TransferReceiver& r) { r.transferDone(result); });
+    void transferDone(const TransferOutcome& outcome) override {
+        post([outcome](TransferReceiver& r) { r.transferDone(outcome); });
     }
     void panelIdentity(bool logRead, std::unique_ptr<std::string> identity) override {
         auto held = std::make_shared<std::unique_ptr<std::string>>(std::move(identity));
@@ -44,6 +44,9 @@ class QueuedReceiver final : public TransferReceiver {
     void statusText(std::unique_ptr<std::string> text) override {
         auto held = std::make_shared<std::unique_ptr<std::string>>(std::move(text));
         post([held](TransferReceiver& r) { r.statusText(std::move(*held)); });
+    }
+    void waiting(int seconds) override {
+        post([seconds](TransferReceiver& r) { r.waiting(seconds); });
     }
 
   private:

@@ -42,15 +42,35 @@ void TransferWorker::loop() {
     for (;;) {
         job_.start.wait();
         if (job_.quit.tryWait()) break;
-        int result = 0;
-        if (!context_.link().IsOpen()) {
-            context_.prompt().show(MessageId::PortCannotOpen);
-        } else {
-            result = job_.readFlag ? runRead() : runWrite();
-        }
-        if (job_.receiver != nullptr) job_.receiver->transferDone(result);
+        const TransferOutcome outcome = run();
+        if (job_.receiver != nullptr) job_.receiver->transferDone(outcome);
     }
     job_.ended.set();
+}
+
+TransferOutcome TransferWorker::run() {
+    PromLink& link = context_.link();
+    failure_ = TransferFailure::None;
+    promTouched_ = false;
+    link.ResetFailure();
+    link.SetWaitSink([this](int seconds) { waiting(seconds); });
+    TransferOutcome outcome;
+    if (!link.IsOpen()) {
+        // Message 72 says it all.
+        context_.prompt().show(MessageId::PortCannotOpen);
+    } else {
+        outcome.result = job_.readFlag ? runRead() : runWrite();
+    }
+    // The user's thread uses the link next (disconnect): no notices from its waits.
+    link.SetWaitSink(nullptr);
+    if (outcome.result == 0) {
+        // The line's own account comes first: a closed link or a cancel is why the worker
+        // stopped, whatever it made of that.
+        outcome.failure =
+            link.LastFailure() != TransferFailure::None ? link.LastFailure() : failure_;
+        outcome.promIncomplete = promTouched_;
+    }
+    return outcome;
 }
 
 void TransferWorker::begun() {
@@ -60,6 +80,10 @@ void TransferWorker::begun() {
 void TransferWorker::progress(std::int64_t percent) {
     if (job_.receiver != nullptr)
         job_.receiver->progress(static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100)));
+}
+
+void TransferWorker::waiting(int seconds) {
+    if (job_.receiver != nullptr) job_.receiver->waiting(seconds);
 }
 
 void TransferWorker::status(MessageId text) {
@@ -80,8 +104,10 @@ int TransferWorker::runWrite() {
     PromImageBuilder::writeProductText(image, job_.productAddress, product);
     PromImageBuilder::writeText8(image, job_.idAddress, job_.fileIdForm);
     if (result != 0 && !context_.conversions().CheckProductModel(
-                           textUpToZero(raw), job_.templateModel, image, context_.prompt()))
+                           textUpToZero(raw), job_.templateModel, image, context_.prompt())) {
         result = 0;
+        failure_ = TransferFailure::Refused;
+    }
     if (result != 0) {
         begun();
         if (!program(image)) result = 0;
@@ -97,11 +123,14 @@ bool TransferWorker::program(const PromImage& image) {
     PromLink& link = context_.link();
     const std::vector<PromBlock> blocks = image.blocks();
     const bool erasing = !job_.noErase;
+    // The model check may have waited for the user: that was no silence of the panel.
+    link.ResetSilence();
+    const std::uint64_t framesBefore = link.FramesWritten();
     bool ok = true;
     if (erasing) {
         status(MessageId::StatusErasing);
         ok = link.Erase([this](int percent) { progress(percent); });
-        progress(50);
+        if (ok) progress(50);
     }
     status(MessageId::StatusWriting);
     const std::int64_t count = static_cast<std::int64_t>(blocks.size());
@@ -112,7 +141,14 @@ bool TransferWorker::program(const PromImage& image) {
         if (ok) progress(erasing ? 50 + n * 50 / count : n * 100 / count);
     }
     if (ok) ok = link.SendTimestamp();
-    progress(100);
+    // A failed write stays where it stopped: a full bar would look finished.
+    if (ok) {
+        progress(100);
+    } else {
+        // An erase frame or a block that went out may have changed the PROM, even when
+        // its ACK never came.
+        promTouched_ = link.FramesWritten() > framesBefore;
+    }
     return ok;
 }
 
@@ -131,8 +167,13 @@ bool TransferWorker::identifyForRead(bool logRead) {
         job_.receiver->panelIdentity(logRead,
                                      std::make_unique<std::string>(textUpToZero(identity)));
     // Cancel first: when the document cancels, nothing more goes to the panel.
-    return WaitableEvent::waitAny({&job_.cancel, &job_.proceed}, std::chrono::milliseconds(-1)) ==
-           1;
+    if (WaitableEvent::waitAny({&job_.cancel, &job_.proceed}, std::chrono::milliseconds(-1)) != 1) {
+        failure_ = TransferFailure::Cancelled;
+        return false;
+    }
+    // The document may have asked the user meanwhile: that was no silence of the panel.
+    context_.link().ResetSilence();
+    return true;
 }
 
 int TransferWorker::readProm() {
@@ -159,6 +200,7 @@ int TransferWorker::readProm() {
         }
         progress((std::int64_t{address} + 16) * 90 / 0x1FFFF);
     }
+    failure_ = TransferFailure::LinkLost;
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/Messages.h"
+#include "transfer/TransferOutcome.h"
 
 namespace loom {
 
@@ -31,8 +32,10 @@ class TransferWorker {
     void start();
     bool started() const { return thread_.joinable(); }
 
-    // One operation on the calling thread (the loop runs these); the result of the
-    // operation, 0 = failed.
+    // One operation on the calling thread, as the loop runs it: the job's read or write
+    // with the panel's silence reported, and why it failed.
+    TransferOutcome run();
+    // The operations themselves; the result, 0 = failed.
     int runWrite();
     int runRead();
 
@@ -46,10 +49,14 @@ class TransferWorker {
     void begun();
     void progress(std::int64_t percent);
     void status(MessageId text);
+    void waiting(int seconds);
 
     AppContext& context_;
     TransferJob& job_;
     std::thread thread_;
+    // What the worker itself decided about a failure (the link records the rest).
+    TransferFailure failure_ = TransferFailure::None;
+    bool promTouched_ = false;
 };
 
 }  // namespace loom

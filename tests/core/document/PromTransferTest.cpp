@@ -250,7 +250,11 @@ TEST_F(PromTransferTest, AVt340SendsItsIdentityUnaskedWhenItsResetButtonIsPresse
     EXPECT_FALSE(hostSent(panel, msg::kQueryIdentity));
     EXPECT_EQ(doc_->panelIdentityText(), "VT 340");
     EXPECT_EQ(doc_->form()->name(), "VT 340");
-    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneNoFile));  // an empty PROM
+    // An erased PROM is no system: nothing offered for saving.
+    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::PromEmpty));
+    EXPECT_TRUE(doc_->promEmpty());
+    EXPECT_FALSE(doc_->modified());
+    EXPECT_TRUE(doc_->path().empty());
 }
 
 TEST_F(PromTransferTest, TheSecondLogReadAppendsExactlyTheNewRecords) {
@@ -373,12 +377,15 @@ TEST_F(PromTransferTest, DestroyingTheDocumentDuringATransferStopsItsWorker) {
 }
 
 // Every faulty run ends in success with the right bytes or in "Sändningen avbröts.", never
-// in a success over wrong or missing data.
+// in a success over wrong or missing data; a failure says why first, and a write that
+// failed after it began to change the PROM says that it must be written again.
 struct FaultCase {
     const char* name;
     bool read;  // the faulty operation is a read (else a write)
     bool succeeds;
     panelsim::PanelFaults faults;
+    TransferFailure failure = TransferFailure::None;
+    bool promIncomplete = false;
 };
 
 panelsim::PanelFaults fault(void (*set)(panelsim::PanelFaults&)) {
@@ -416,6 +423,19 @@ TEST_P(FaultMatrixTest, EndsInSuccessWithTheRightBytesOrInMessage83) {
         }
     } else {
         EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
+        EXPECT_EQ(doc_->lastFailure(), GetParam().failure);
+        EXPECT_EQ(doc_->promIncomplete(), GetParam().promIncomplete);
+        const std::vector<std::string> texts = prompt_.texts();
+        const auto aborted =
+            std::find(texts.begin(), texts.end(), shown(MessageId::TransferAborted));
+        ASSERT_NE(aborted, texts.begin());
+        EXPECT_EQ(*(aborted - 1), shown(*failureMessage(GetParam().failure)));
+        EXPECT_EQ(wasShown(MessageId::PromIncomplete), GetParam().promIncomplete);
+        EXPECT_EQ(std::count(view_.percents.begin(), view_.percents.end(), 100), 0);
+        // A silent panel is waited for in the open.
+        if (GetParam().failure == TransferFailure::NoAnswer) {
+            EXPECT_FALSE(view_.waits.empty());
+        }
         EXPECT_FALSE(doc_->LinkInUse());
         EXPECT_FALSE(doc_->ShowingProm());
         // A read that had begun to fill the document leaves it without a file, so that a
@@ -434,14 +454,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FaultCase{"ReadNakEvery3", true, true, fault([](auto& f) { f.nakEvery = 3; })},
         FaultCase{"WriteNakEvery3", false, true, fault([](auto& f) { f.nakEvery = 3; })},
-        FaultCase{"WriteNakStorm", false, false, fault([](auto& f) { f.nakEvery = 1; })},
+        FaultCase{"WriteNakStorm", false, false, fault([](auto& f) { f.nakEvery = 1; }),
+                  TransferFailure::TooManyRetries},
         FaultCase{"ReadDuplicates", true, true, fault([](auto& f) { f.duplicateEvery = 2; })},
         FaultCase{"ReadCorruptEvery3", true, true, fault([](auto& f) { f.corruptEvery = 3; })},
-        FaultCase{"ReadAllCorrupt", true, false, fault([](auto& f) { f.corruptEvery = 1; })},
-        FaultCase{"ReadDropMidway", true, false, fault([](auto& f) { f.dropAfterBlocks = 3; })},
-        FaultCase{"WriteDropMidway", false, false, fault([](auto& f) { f.dropAfterBlocks = 3; })},
-        FaultCase{"ReadNoIdentity", true, false, fault([](auto& f) { f.noIdentity = true; })},
-        FaultCase{"WriteNoIdentity", false, false, fault([](auto& f) { f.noIdentity = true; })}),
+        FaultCase{"ReadAllCorrupt", true, false, fault([](auto& f) { f.corruptEvery = 1; }),
+                  TransferFailure::NoIdentity},
+        FaultCase{"ReadDropMidway", true, false, fault([](auto& f) { f.dropAfterBlocks = 3; }),
+                  TransferFailure::LinkLost},
+        FaultCase{"WriteDropMidway", false, false, fault([](auto& f) { f.dropAfterBlocks = 3; }),
+                  TransferFailure::LinkLost, true},
+        FaultCase{"WriteSilentMidway", false, false,
+                  fault([](auto& f) { f.silentAfterBlocks = 2; }), TransferFailure::NoAnswer, true},
+        FaultCase{"ReadNoIdentity", true, false, fault([](auto& f) { f.noIdentity = true; }),
+                  TransferFailure::NoIdentity},
+        FaultCase{"WriteNoIdentity", false, false, fault([](auto& f) { f.noIdentity = true; }),
+                  TransferFailure::NoIdentity}),
     [](const auto& c) { return std::string(c.param.name); });
 
 // Runs the user's thread until `seen` holds.

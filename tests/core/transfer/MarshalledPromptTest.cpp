@@ -60,7 +60,7 @@ TEST(MarshalledPrompt, AQuestionThatIsNeverShownAnswersNoInsteadOfWaitingForever
 
 struct CountingReceiver final : TransferReceiver {
     void transferBegun() override { ++calls; }
-    void transferDone(int) override { ++calls; }
+    void transferDone(const TransferOutcome&) override { ++calls; }
     void panelIdentity(bool, std::unique_ptr<std::string> text) override {
         ++calls;
         identity = *text;
@@ -68,6 +68,7 @@ struct CountingReceiver final : TransferReceiver {
     void blockReceived(std::unique_ptr<ReceivedBlock>) override { ++calls; }
     void progress(int) override { ++calls; }
     void statusText(std::unique_ptr<std::string>) override { ++calls; }
+    void waiting(int) override { ++calls; }
     int calls = 0;
     std::string identity;
 };

@@ -23,7 +23,7 @@ using test::frameBytes;
 struct RecordingReceiver final : TransferReceiver {
     explicit RecordingReceiver(TransferJob& j) : job(j) {}
     void transferBegun() override { ++begun; }
-    void transferDone(int result) override { done.push_back(result); }
+    void transferDone(const TransferOutcome& outcome) override { done.push_back(outcome.result); }
     void panelIdentity(bool log, std::unique_ptr<std::string> text) override {
         identity = *text;
         logRead = log;
@@ -34,6 +34,7 @@ struct RecordingReceiver final : TransferReceiver {
     void statusText(std::unique_ptr<std::string> text) override {
         statuses.push_back(cp1252ToUtf8(*text));
     }
+    void waiting(int seconds) override { waits.push_back(seconds); }
 
     TransferJob& job;
     bool goAhead = true;
@@ -44,6 +45,7 @@ struct RecordingReceiver final : TransferReceiver {
     std::vector<ReceivedBlock> blocks;
     std::vector<int> percents;
     std::vector<std::string> statuses;
+    std::vector<int> waits;
 };
 
 LinkMessage::Data text16(std::string_view text) {
@@ -112,11 +114,17 @@ class TransferWorkerTest : public ::testing::Test {
         line_ = bed_.openSerial();
         panel_.attach(*line_);
         job_.receiver = &receiver_;
+        // As the document installs it: a cancel ends the link's waits.
+        bed_.link().SetAbortEvent(&job_.cancel);
     }
 
     // A write of three blocks: product text and file id in block 0, an all-0xFF block at
     // 0x100 and one value at 0x200.
     int write() {
+        prepareWrite();
+        return worker_.runWrite();
+    }
+    void prepareWrite() {
         job_.snapshot = std::make_unique<FieldStore>();
         job_.snapshot->copyIn(numberField(0x100, "255"));
         job_.snapshot->copyIn(numberField(0x200, "7"));
@@ -125,7 +133,6 @@ class TransferWorkerTest : public ::testing::Test {
         job_.fileIdForm.assign(id.begin(), id.end());
         job_.productAddress = 0x00;
         job_.idAddress = 0x08;
-        return worker_.runWrite();
     }
     int read(bool log = false) {
         job_.readFlag = true;
@@ -189,18 +196,26 @@ struct WriteFault {
     const char* name;
     std::function<void(FakePanel&, test::MemoryLine&, TransferJob&)> arrange;
     std::vector<std::uint8_t> sent;  // frame types the link sent, repeats collapsed
+    TransferFailure failure;
+    bool promIncomplete;
 };
 
 class WriteFaultTest : public TransferWorkerTest,
                        public ::testing::WithParamInterface<WriteFault> {};
 
-TEST_P(WriteFaultTest, EndsWithResultZeroAndSendsNothingAfterTheFault) {
+TEST_P(WriteFaultTest, EndsWithResultZeroAndItsReasonAndSendsNothingAfterTheFault) {
     GetParam().arrange(panel_, *line_, job_);
-    EXPECT_EQ(write(), 0);
+    prepareWrite();
+    const TransferOutcome outcome = worker_.run();
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.failure, GetParam().failure);
+    EXPECT_EQ(outcome.promIncomplete, GetParam().promIncomplete);
     std::vector<std::uint8_t> types = panel_.sentTypes();
     types.erase(std::unique(types.begin(), types.end()), types.end());
     EXPECT_EQ(types, GetParam().sent);
     EXPECT_EQ(job_.snapshot, nullptr);
+    // The bar stays where the write stopped.
+    EXPECT_EQ(std::count(receiver_.percents.begin(), receiver_.percents.end(), 100), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -208,10 +223,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         WriteFault{"NoIdentity",
                    [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.answerIdentity = false; },
-                   {msg::kQueryIdentity}},
+                   {msg::kQueryIdentity},
+                   TransferFailure::NoIdentity,
+                   false},
+        WriteFault{"OtherModel",
+                   [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.identity = "XY 999"; },
+                   {msg::kQueryIdentity},
+                   TransferFailure::Refused,
+                   false},
         WriteFault{"BlocksRefused",
                    [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.refuseBlocks = true; },
-                   {msg::kQueryIdentity, msg::kErase, msg::kWriteBlock}},
+                   {msg::kQueryIdentity, msg::kErase, msg::kWriteBlock},
+                   TransferFailure::TooManyRetries,
+                   true},
         WriteFault{"CancelDuringErase",
                    [](FakePanel& p, test::MemoryLine& l, TransferJob& job) {
                        p.answerErase = false;
@@ -219,7 +243,9 @@ INSTANTIATE_TEST_SUITE_P(
                            if (p.script.frames.back().type() == msg::kErase) job.cancel.set();
                        };
                    },
-                   {msg::kQueryIdentity, msg::kErase}}),
+                   {msg::kQueryIdentity, msg::kErase},
+                   TransferFailure::Cancelled,
+                   true}),
     [](const auto& c) { return std::string(c.param.name); });
 
 TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {

@@ -75,13 +75,15 @@ TEST(PanelFiles, LogTextReadsRecordsAndRefusesOtherLines) {
 TEST(PanelFiles, FaultsParseByNameAndRefuseNonsense) {
     PanelFaults f;
     std::string error;
-    for (const char* good : {"nak-every=3", "duplicate-every=2", "corrupt-every=5",
-                             "drop-after-blocks=0", "no-identity", "unasked-identity"})
+    for (const char* good :
+         {"nak-every=3", "duplicate-every=2", "corrupt-every=5", "drop-after-blocks=0",
+          "silent-after-blocks=4", "no-identity", "unasked-identity"})
         EXPECT_TRUE(parseFault(good, f, error)) << good;
     EXPECT_EQ(f.nakEvery, 3u);
     EXPECT_EQ(f.duplicateEvery, 2u);
     EXPECT_EQ(f.corruptEvery, 5u);
     EXPECT_EQ(f.dropAfterBlocks, 0u);
+    EXPECT_EQ(f.silentAfterBlocks, 4u);
     EXPECT_TRUE(f.noIdentity && f.unaskedIdentity);
     for (const char* bad : {"nak-every", "nak-every=0", "nak-every=x", "corrupt-every=-1",
                             "drop-after-blocks=", "louder"})
