@@ -98,8 +98,10 @@ void mergeLog(CliContext& ctx, const MergeOptions& o) {
         return;
     }
     LogMergeCounts counts;
-    if (!MergeLog(app.files(), o.log, received, &counts)) {
-        ctx.err << "error: the log file " << o.log << " could not be read or written\n";
+    std::string reason;
+    if (!MergeLog(app.files(), o.log, received, &counts, &reason)) {
+        ctx.err << "error: the log file " << o.log << " could not be read or written\n"
+                << cp1252ToUtf8(reason) << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }

@@ -18,8 +18,9 @@ constexpr std::array kFolders = {
     ProgramFolder::Forms, ProgramFolder::Files, ProgramFolder::Index,  ProgramFolder::Pictures,
     ProgramFolder::Help,  ProgramFolder::Log,   ProgramFolder::Convert};
 
-// A folder that already holds the program's data: any of its folders or the users file.
-bool holdsProgramData(const std::filesystem::path& folder) {
+}  // namespace
+
+bool ProgramDirectory::holdsProgramData(const std::filesystem::path& folder) {
     std::error_code ec;
     if (std::filesystem::exists(folder / "LOGIN.KEY", ec)) return true;
     for (ProgramFolder f : kFolders)
@@ -27,8 +28,6 @@ bool holdsProgramData(const std::filesystem::path& folder) {
             return true;
     return false;
 }
-
-}  // namespace
 
 std::string_view ProgramDirectory::folderName(ProgramFolder which) {
     switch (which) {

@@ -37,6 +37,8 @@ class ProgramDirectory {
     // the user's data folder for the program.
     static ProgramDirectory resolve(std::string_view explicitHome, const char* environmentHome,
                                     const std::filesystem::path& executable);
+    // Whether `folder` already holds the program's data: any of its folders or LOGIN.KEY.
+    static bool holdsProgramData(const std::filesystem::path& folder);
     // The running executable's full path (empty when the platform cannot tell).
     static std::filesystem::path executablePath();
     // Where a non-portable install keeps its data: $XDG_DATA_HOME/loomcraft, else
