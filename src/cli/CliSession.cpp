@@ -36,7 +36,7 @@ bool CliSession::login() {
         return false;
     }
     if (cli_.login.empty()) {
-        cli_.err << "error: this command works on the archive and needs --login NAME\n";
+        cli_.err << "fel: kommandot arbetar med arkivet och behöver --login NAMN\n";
         cli_.exitCode = kExitUsage;
         return false;
     }

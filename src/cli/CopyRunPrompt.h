@@ -30,12 +30,14 @@ class CopyRunPrompt final : public UserPrompt {
   public:
     static constexpr int kAttempts = 3;
 
-    // `verb` leads the progress line ("Exporterar").
-    CopyRunPrompt(std::ostream& err, OnCopyError onError, std::string verb)
-        : err_(err),
-          onError_(onError),
-          verb_(std::move(verb)),
-          terminal_(&err == &std::cerr && ::isatty(STDERR_FILENO) != 0) {}
+    // `verb` leads the progress line ("Exporterar"), which is drawn only on a terminal.
+    CopyRunPrompt(std::ostream& err, OnCopyError onError, std::string verb, bool terminal)
+        : err_(err), onError_(onError), verb_(std::move(verb)), terminal_(terminal) {}
+
+    // Whether `err` is the process's stderr and that is a terminal.
+    static bool isTerminal(const std::ostream& err) {
+        return &err == &std::cerr && ::isatty(STDERR_FILENO) != 0;
+    }
 
     void show(std::string_view text, MessageKind kind) override {
         if (kind == MessageKind::Information) {
@@ -76,7 +78,8 @@ class CopyRunPrompt final : public UserPrompt {
   private:
     Answer answerCopyError(std::string_view reason) {
         std::string why = cp1252ToUtf8(reason);
-        while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+        while (!why.empty() && (why.back() == '\n' || why.back() == ' '))
+            why.pop_back();
         if (!why.empty() && why.back() != '.') why += '.';
         err_ << file_ << " kunde inte kopieras: " << why << ' ';
         switch (onError_) {

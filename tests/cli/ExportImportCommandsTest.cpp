@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "CopyRunPrompt.h"
 #include "archive/PasswordFile.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
@@ -96,13 +98,13 @@ TEST_F(ExportImportCommandsTest, ExportAllPrintsBothListsAndTheCounts) {
 TEST_F(ExportImportCommandsTest, ExportOfNamedFilesTakesOnlyThose) {
     // A key without a file does not stop the run, which lists it as not copied, but the
     // command did not do all it was asked.
-    const CliRun r =
-        run({"export", "--to", disk_.string(), "--file", "BBB.kqd", "--file", "ZZZ"});
+    const CliRun r = run({"export", "--to", disk_.string(), "--file", "BBB.kqd", "--file", "ZZZ"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "Kopierade: " + filesHead() + "\nBBB\tKund B\nEj kopierade: " + filesHead() +
                          "\nZZZ\n1 filer har kopierats.\n1 filer har inte kopierats.\n");
-    EXPECT_EQ(r.err, "ZZZ.KQD kunde inte kopieras: Filen eller katalogen finns inte. Filen "
-                     "hoppas över.\n");
+    EXPECT_EQ(r.err,
+              "ZZZ.KQD kunde inte kopieras: Filen eller katalogen finns inte. Filen "
+              "hoppas över.\n");
     EXPECT_FALSE(fs::exists(onDisk("AAA")));
     EXPECT_EQ(run({"export", "--to", disk_.string(), "--file", "AAA.KQD"}).code, 0);
     EXPECT_TRUE(fs::exists(onDisk("AAA")));
@@ -202,10 +204,11 @@ TEST_F(ExportImportCommandsTest, ImportReportsFailedWritesAndExits1) {
     write(onDisk("DDD"), system("Kund D"), "sys", kLongAgo + 100);
     const CliRun r = run({"import", "--from", disk_.string(), "--replace-customer-info"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Kan inte spara filen.\nfil: " + archived("CCC").string() +
-                         "\nDet är en katalog.\n");
-    EXPECT_EQ(r.out, "Kopierade: " + filesHead() + "\nDDD\tKund D\nEj kopierade: " +
-                         disk_.string() + "/\nCCC\tKund C\n1 filer har kopierats.\n1 filer har "
+    EXPECT_EQ(r.err,
+              "Kan inte spara filen.\nfil: " + archived("CCC").string() + "\nDet är en katalog.\n");
+    EXPECT_EQ(r.out, "Kopierade: " + filesHead() +
+                         "\nDDD\tKund D\nEj kopierade: " + disk_.string() +
+                         "/\nCCC\tKund C\n1 filer har kopierats.\n1 filer har "
                          "inte kopierats.\n");
 }
 
@@ -219,6 +222,20 @@ TEST_F(ExportImportCommandsTest, AHomeThatIsNoneIsNamedAndLeftAlone) {
         EXPECT_EQ(r.err.rfind("Programkatalogen finns inte", 0), 0u) << r.err;
         EXPECT_FALSE(fs::exists(typo));
     }
+}
+
+// On a terminal the run's progress stays on one line of stderr, which is cleared before
+// anything else is printed there.
+TEST(CopyRunPromptTest, ProgressOnATerminalMakesWayForMessages) {
+    std::ostringstream err;
+    cli::CopyRunPrompt prompt(err, cli::OnCopyError::Skip, "Exporterar", true);
+    prompt.nextFile("A.KQD", 0, 2);
+    prompt.show("Varning", MessageKind::Warning);
+    prompt.nextFile("B\x1B.KQD", 1, 2);
+    prompt.endProgress();
+    EXPECT_EQ(err.str(),
+              "\r\x1B[KExporterar 1 av 2: A.KQD\r\x1B[KVarning\n"
+              "\r\x1B[KExporterar 2 av 2: B\\x1B.KQD\r\x1B[K");
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ class IndexCommandsTest : public ::testing::Test {
 TEST_F(IndexCommandsTest, RebuildThenSearchInSwedishOrder) {
     const test::CliRun rebuilt = run({"index", "rebuild"});
     EXPECT_EQ(rebuilt.code, 0) << rebuilt.err;
-    EXPECT_EQ(rebuilt.out, "DATA.KQI: 3 av 3 datafiler indexerade\nFORM.KQI: 0 mallar indexerade\n");
+    EXPECT_EQ(rebuilt.out,
+              "DATA.KQI: 3 av 3 datafiler indexerade\nFORM.KQI: 0 mallar indexerade\n");
 
     const test::CliRun all = run({"index", "search"});
     EXPECT_EQ(all.code, 0);
@@ -97,7 +98,9 @@ TEST_F(IndexCommandsTest, RebuildThenSearchInSwedishOrder) {
 TEST_F(IndexCommandsTest, ReadingCommandsCreateNothingAndRefuseAHomeThatIsNone) {
     const std::string typo = home_ + "-typo";
     for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"index", "search", "x"}, {"index", "forms"}, {"index", "rebuild"}}) {
+         {std::vector<std::string>{"index", "search", "x"},
+          {"index", "forms"},
+          {"index", "rebuild"}}) {
         std::vector<std::string> args = {"--home", typo};
         args.insert(args.end(), command.begin(), command.end());
         const test::CliRun r = runCli(args);
@@ -105,7 +108,8 @@ TEST_F(IndexCommandsTest, ReadingCommandsCreateNothingAndRefuseAHomeThatIsNone) 
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err,
                   "Programkatalogen finns inte eller saknar programmets kataloger och "
-                  "LOGIN.KEY.\nkatalog: " + typo + "\n");
+                  "LOGIN.KEY.\nkatalog: " +
+                      typo + "\n");
         EXPECT_FALSE(std::filesystem::exists(typo)) << command[1];
     }
     // A home without INDEX: nothing is found and INDEX is not made.
@@ -125,8 +129,7 @@ TEST_F(IndexCommandsTest, PlainOutputEscapesControlCharacters) {
         << "E\x1B]0;x\x07\tSkurk\x1B[2J\tLund\x9D\\\r\n";
     const test::CliRun r = run({"index", "search"});
     EXPECT_EQ(r.out, "E\\x1B]0;x\\x07\tSkurk\\x1B[2J\tLund\\x9D\\\\\n");
-    EXPECT_EQ(json::parse(run({"index", "search", "--json"}).out)[0]["values"][0],
-              "Skurk\x1B[2J");
+    EXPECT_EQ(json::parse(run({"index", "search", "--json"}).out)[0]["values"][0], "Skurk\x1B[2J");
 }
 
 TEST_F(IndexCommandsTest, RebuildFailsWhenAnIndexCannotBeWritten) {

@@ -26,9 +26,9 @@ std::filesystem::path SaveNewDataFile(AppContext& context, std::string_view file
     const bool parsed = ParseFileId(fileId, time, letter);
     const std::string first(fileId);
     const auto nameFor = [&](int step) {
-        return dataFilePath(folder,
-                            step == 0 ? first
-                                      : MakeFileId(time + static_cast<std::uint32_t>(step), letter));
+        return dataFilePath(
+            folder,
+            step == 0 ? first : MakeFileId(time + static_cast<std::uint32_t>(step), letter));
     };
     return DataFile(context).WriteNew(nameFor, parsed ? kNames : 1, templateName, password, values,
                                       reportErrors);

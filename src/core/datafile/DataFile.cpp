@@ -395,9 +395,8 @@ bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
 
 std::unique_ptr<OutputFile> DataFile::writeOut(const std::filesystem::path& path,
                                                std::string_view templateName,
-                                               std::string_view password,
-                                               const FieldStore& source, bool reportErrors,
-                                               std::string& indexedValues) {
+                                               std::string_view password, const FieldStore& source,
+                                               bool reportErrors, std::string& indexedValues) {
     indexedValues.clear();
     // Everything that would make a file Read cannot take back is refused before a byte is
     // written, so that the previous file stays.

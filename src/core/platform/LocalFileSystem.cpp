@@ -121,8 +121,8 @@ class LocalOutputFile final : public OutputFile {
     // name is taken, or the error.
     int publishNew(const std::filesystem::path& target) {
 #if defined(RENAME_NOREPLACE)
-        if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target.c_str(),
-                        RENAME_NOREPLACE) == 0)
+        if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
+            0)
             return 0;
         if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
             return errno;
@@ -137,8 +137,7 @@ class LocalOutputFile final : public OutputFile {
             return errno;
         // A file system without links: claim the name with an empty file, then rename over
         // it. A crash in between leaves an empty file, never a lost one.
-        UniqueFd claim(
-            openRetrying(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+        UniqueFd claim(openRetrying(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
         if (!claim) return errno;
         claim.reset();
         if (::rename(temporary_.c_str(), target.c_str()) != 0) {

@@ -138,9 +138,9 @@ TEST_F(ExportTest, AnUnreadableIndexIsNoEmptyArchive) {
     files_.failLocked();  // another program holds DATA.KQI
     EXPECT_FALSE(exportWith(ExportSelection::All).ran);
     EXPECT_FALSE(exportWith(ExportSelection::ChangedAfter, "1997-12-24").ran);
-    const std::string cannotOpen = "Kan inte öppna filen.\nfil: " +
-                                   (home_ / "INDEX" / "DATA.KQI").string() +
-                                   "\nFilen används av ett annat program.";
+    const std::string cannotOpen =
+        "Kan inte öppna filen.\nfil: " + (home_ / "INDEX" / "DATA.KQI").string() +
+        "\nFilen används av ett annat program.";
     EXPECT_EQ(prompt_.texts(), (Lines{cannotOpen, cannotOpen}));
     EXPECT_EQ(latestExport(), "");
     EXPECT_TRUE(fs::is_empty(disk_));

@@ -196,9 +196,9 @@ TEST_F(IndexEngineTest, HeldIndexFailsWithMessage4) {
     EXPECT_FALSE(engine_.RemoveIndexLine(kDataIndex, "A"));
     EXPECT_FALSE(engine_.SearchIndex(kDataIndex, {}, found));
     EXPECT_TRUE(found.empty());
-    const std::string message = "Kan inte öppna filen.\nfil: " +
-                                cp1252ToUtf8(pathText(indexPath())) +
-                                "\nFilen används av ett annat program.";
+    const std::string message =
+        "Kan inte öppna filen.\nfil: " + cp1252ToUtf8(pathText(indexPath())) +
+        "\nFilen används av ett annat program.";
     EXPECT_EQ(prompt_.texts(), (Lines{message, message, message}));
     EXPECT_EQ(prompt_.entries.front().kind, MessageKind::Warning);
     held.reset();
@@ -212,9 +212,9 @@ TEST_F(IndexEngineTest, FailedUpdateKeepsTheIndexAndSaysWhy) {
     EXPECT_FALSE(store("B\t2"));
     EXPECT_FALSE(store("A\t3"));
     EXPECT_FALSE(engine_.RemoveIndexLine(kDataIndex, "A"));
-    const std::string message = "Kan inte spara filen.\nfil: " +
-                                cp1252ToUtf8(pathText(indexPath())) +
-                                "\nDet finns inget utrymme kvar på enheten.";
+    const std::string message =
+        "Kan inte spara filen.\nfil: " + cp1252ToUtf8(pathText(indexPath())) +
+        "\nDet finns inget utrymme kvar på enheten.";
     EXPECT_EQ(prompt_.texts(), (Lines{message, message, message}));
     EXPECT_EQ(content(), "A\t1\r\n");
 }
