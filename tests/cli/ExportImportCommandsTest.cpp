@@ -212,18 +212,6 @@ TEST_F(ExportImportCommandsTest, ImportReportsFailedWritesAndExits1) {
                          "inte kopierats.\n");
 }
 
-TEST_F(ExportImportCommandsTest, AHomeThatIsNoneIsNamedAndLeftAlone) {
-    const std::string typo = home_.string() + "-typo";
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--home", typo, "export", "--to", disk_.string(), "--all"},
-          {"--home", typo, "import", "--from", disk_.string()}}) {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.code, 1) << args[2];
-        EXPECT_EQ(r.err.rfind("Programkatalogen finns inte", 0), 0u) << r.err;
-        EXPECT_FALSE(fs::exists(typo));
-    }
-}
-
 // On a terminal the run's progress stays on one line of stderr, which is cleared before
 // anything else is printed there.
 TEST(CopyRunPromptTest, ProgressOnATerminalMakesWayForMessages) {

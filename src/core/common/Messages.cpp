@@ -134,7 +134,7 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
      "katalog: %s"},
     {MessageId::SameIndexKey,
      "Datafilen har samma nyckel som en annan och kommer inte med i indexet.\nfil: %s\n"
-     "nyckel: %s\nindexerad: %s"},
+     "nyckel: %s\nnyckeln hör till: %s"},
     {MessageId::ReasonNoSpace, "Det finns inget utrymme kvar på enheten."},
     {MessageId::ReasonReadOnly, "Enheten är skrivskyddad."},
     {MessageId::ReasonAccessDenied, "Åtkomst nekas."},

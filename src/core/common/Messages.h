@@ -93,7 +93,7 @@ enum class MessageId : int {
 
     // The archive's own texts.
     NotAProgramDirectory = 1150,  // the folder
-    SameIndexKey = 1151,          // the file left out, its key, the file indexed
+    SameIndexKey = 1151,          // the file left out, its key, the file the key leads to
     // Reasons for failed file operations, shown below the message they explain.
     ReasonNoSpace = 1160,
     ReasonReadOnly = 1161,

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -21,6 +20,10 @@ namespace loom {
 namespace {
 
 using namespace posixfiles;
+
+// Callers read a file before they add to it, each within its own limit; this one only
+// keeps a link to something else from being copied whole into memory.
+constexpr std::uint64_t kLinkCopyLimit = std::uint64_t{1} << 30;
 
 // Holds an exclusive lock on the file at `path_` through `fd_`. replace() writes a new
 // file, locks it before renaming it over the path and then swaps descriptors: the path
@@ -77,7 +80,7 @@ class LocalLockedFile final : public LockedFile {
     bool append(std::string_view bytes) override {
         if (viaLink_) {
             std::string content;
-            if (!readAll(content, std::numeric_limits<std::uint64_t>::max())) return false;
+            if (!readAll(content, kLinkCopyLimit)) return false;
             content += bytes;
             return replace(content);
         }
@@ -162,17 +165,19 @@ std::unique_ptr<LockedFile> openLocalLockedFile(const std::filesystem::path& pat
     // the lock then sits on a file nobody reaches by name any more, so try again.
     for (int attempt = 0; attempt < 16; ++attempt) {
         UniqueFd fd(openRetrying(path.c_str(), flags, 0644));
+        int openError = fd ? 0 : errno;
         bool viaLink = false;
         if (!fd && isSymbolicLink(path)) {
             fd = UniqueFd(openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
-            if (!fd && errno == ENOENT && create) {
+            openError = fd ? 0 : errno;
+            if (!fd && openError == ENOENT && create) {
                 if (!replaceDanglingLink(path, error)) return nullptr;
                 continue;
             }
             viaLink = true;
         }
         if (!fd) {
-            error = systemErrorText(errno);
+            error = systemErrorText(openError);
             return nullptr;
         }
         struct stat held {};

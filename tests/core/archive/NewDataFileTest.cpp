@@ -48,14 +48,5 @@ TEST_F(NewDataFileTest, OverlappingNewSystemsBothKeepTheirFiles) {
     EXPECT_TRUE(prompt_.entries.empty());
 }
 
-TEST_F(NewDataFileTest, AFailedSaveSaysWhyAndLeavesNothing) {
-    files_.failWritesAfter(100);
-    EXPECT_EQ(saveNew("Kund"), fs::path());
-    EXPECT_EQ(prompt_.texts(),
-              (Lines{"Kan inte spara filen.\nfil: " + archived(MakeFileId(kNow, 'T')).string() +
-                     "\nDet finns inget utrymme kvar på enheten."}));
-    EXPECT_TRUE(fs::is_empty(files()));
-}
-
 }  // namespace
 }  // namespace loom
