@@ -20,6 +20,14 @@ CliSession::CliSession(CliContext& cli)
                                                        ProgramDirectory::executablePath()));
 }
 
+bool CliSession::requireHome() {
+    const std::filesystem::path& root = app_.programDirectory().root();
+    if (ProgramDirectory::holdsProgramData(root)) return true;
+    prompt_.show(MessageId::NotAProgramDirectory, {pathText(root)}, MessageKind::Stop);
+    cli_.exitCode = kExitRefused;
+    return false;
+}
+
 bool CliSession::login() {
     PasswordFile passwords(app_);
     std::string systemPassword;

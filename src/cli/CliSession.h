@@ -31,6 +31,12 @@ class CliSession {
     // false on failure.
     bool login();
 
+    // For commands that work on the archive: the program directory must exist and hold the
+    // program's data (one of its folders or LOGIN.KEY), so that a mistyped --home is
+    // reported, naming the folder, instead of being searched as an empty archive or filled
+    // with new folders. Sets the exit code and returns false otherwise.
+    bool requireHome();
+
     // A path named on the command line, as the platform takes it.
     static std::filesystem::path argumentPath(const std::string& text) { return text; }
 

@@ -13,6 +13,7 @@
 #include "FormLoading.h"
 #include "LogPrinting.h"
 #include "archive/FileId.h"
+#include "archive/NewDataFile.h"
 #include "archive/SystemPassword.h"
 #include "common/Cp1252.h"
 #include "datafile/DataFile.h"
@@ -203,22 +204,6 @@ struct NewOptions {
     std::vector<std::string> sets;
 };
 
-// A file name that is not taken yet: the identifier of the current second, or of the
-// next free one when several systems are made within a second.
-std::filesystem::path newDataPath(AppContext& app) {
-    const std::filesystem::path folder = app.programDirectory().folder(ProgramFolder::Files);
-    app.files().createFolder(folder);
-    const auto now = static_cast<std::uint32_t>(app.clock().nowSeconds());
-    const std::string first = MakeFileId(app, now);
-    constexpr std::uint32_t kTries = 100000;
-    for (std::uint32_t step = 0; step < kTries; ++step) {
-        const std::string id = step == 0 ? first : MakeFileId(now + step, first[0]);
-        std::filesystem::path path = folder / (id + std::string(ProgramDirectory::kDataExtension));
-        if (!app.files().exists(path)) return path;
-    }
-    return {};
-}
-
 void newData(CliContext& ctx, const NewOptions& o) {
     std::vector<Assignment> sets;
     if (!parseAssignments(ctx, o.sets, sets)) return;
@@ -238,15 +223,11 @@ void newData(CliContext& ctx, const NewOptions& o) {
         if (!acceptValue(ctx, *loaded->form, *field, a.value)) return;
         field->value = a.value;
     }
-    const std::filesystem::path path = newDataPath(app);
+    // Named when it is made, never over another system's file (a taken name gives way to
+    // the next second's identifier).
+    const std::filesystem::path path = SaveNewDataFile(app, NewFileId(app), loaded->form->name(),
+                                                       app.systemPassword(), values, true);
     if (path.empty()) {
-        ctx.err << "error: no free file name in "
-                << app.programDirectory().folder(ProgramFolder::Files).string() << "\n";
-        ctx.exitCode = kExitRefused;
-        return;
-    }
-    DataFile data(app);
-    if (!data.Write(path, loaded->form->name(), app.systemPassword(), values, true)) {
         ctx.exitCode = kExitRefused;
         return;
     }

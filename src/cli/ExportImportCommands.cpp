@@ -7,11 +7,13 @@
 #include "CliSession.h"
 #include "CliText.h"
 #include "CopyRunPrompt.h"
+#include "IndexLineText.h"
 #include "archive/Exporter.h"
 #include "archive/Importer.h"
 #include "archive/IndexEngine.h"
 #include "archive/IndexKey.h"
 #include "common/Cp1252.h"
+#include "platform/FileSystem.h"
 
 namespace loom::cli {
 namespace {
@@ -19,20 +21,22 @@ namespace {
 // A folder named on the command line as the dialogs take it (code page 1252).
 bool folderArgument(CliContext& ctx, const std::string& utf8, std::string& out) {
     if (toCp1252(utf8, out)) return true;
-    ctx.err << "error: the folder name has characters outside code page 1252: " << utf8 << "\n";
+    ctx.err << "fel: katalognamnet har tecken som inte finns i teckentabellen (code page 1252): "
+            << escapeControls(utf8) << "\n";
     ctx.exitCode = kExitRefused;
     return false;
 }
 
 // Each non-empty result list with a header naming its folder, then its lines.
-void printResults(CliContext& ctx, AppContext& app, const CopyRunPrompt& prompt) {
+void printResults(CliContext& ctx, AppContext& app, CopyRunPrompt& prompt) {
+    prompt.endProgress();
     for (const ResultList which : {ResultList::Copied, ResultList::NotCopied}) {
         const std::vector<std::string>& list = app.searchResults().list(which);
         ctx.out << cp1252ToUtf8(SearchResults::tabName(which)) << ':';
-        if (!list.empty()) ctx.out << ' ' << cp1252ToUtf8(list.front());
+        if (!list.empty()) ctx.out << ' ' << plainIndexLine(list.front());
         ctx.out << '\n';
         for (std::size_t i = 1; i < list.size(); ++i)
-            ctx.out << cp1252ToUtf8(list[i]) << '\n';
+            ctx.out << plainIndexLine(list[i]) << '\n';
     }
     for (const std::string& report : prompt.reports())
         ctx.out << report << '\n';
@@ -55,19 +59,32 @@ struct ExportOptions {
     ExportSelection selection = ExportSelection::All;
 };
 
+// A key as --file takes it: KEY or the file's name KEY.KQD.
+std::string keyArgument(std::string_view key) {
+    const std::string_view extension = ProgramDirectory::kDataExtension;
+    if (key.size() > extension.size() &&
+        cp1252Upper(key.substr(key.size() - extension.size())) == extension)
+        key.remove_suffix(extension.size());
+    return std::string(key);
+}
+
 // The DATA.KQI line of each key, as "Filer i listan" takes them from "Sökta"; a file the
-// index does not know yet goes by its key alone.
+// index does not know yet goes by its key alone. `missing` counts the keys whose file is
+// not in FILES.
 bool linesOfKeys(CliContext& ctx, AppContext& app, const std::vector<std::string>& keys,
-                 std::vector<std::string>& lines) {
+                 std::vector<std::string>& lines, int& missing) {
     std::vector<std::string> indexed;
     IndexEngine(app).SearchIndex(kDataIndex, {}, indexed);
+    const std::filesystem::path files = app.programDirectory().folder(ProgramFolder::Files);
     for (const std::string& utf8 : keys) {
-        std::string key;
-        if (!toCp1252(utf8, key) || !isSafeIndexKey(key)) {
-            ctx.err << "error: not the key of a data file: " << utf8 << "\n";
+        std::string text;
+        const std::string key = toCp1252(utf8, text) ? keyArgument(text) : std::string();
+        if (!isSafeIndexKey(key)) {
+            ctx.err << "fel: inte nyckeln till en datafil: " << escapeControls(utf8) << "\n";
             ctx.exitCode = kExitRefused;
             return false;
         }
+        if (!app.files().exists(dataFilePath(files, key))) ++missing;
         // A key without a file is not refused here: like a file that vanished from a
         // result list, the run reports why it could not be copied and lists it as not
         // copied.
@@ -85,28 +102,36 @@ bool linesOfKeys(CliContext& ctx, AppContext& app, const std::vector<std::string
 
 void exportFiles(CliContext& ctx, const ExportOptions& o) {
     CliSession session(ctx);
-    if (!session.login()) return;
+    if (!session.requireHome() || !session.login()) return;
     AppContext& app = session.app();
     ExportRequest request;
     if (!folderArgument(ctx, o.to, request.folderText)) return;
     request.selection = o.selection;
+    int missing = 0;
     if (o.selection == ExportSelection::ChangedAfter) {
         request.dateText = utf8ToCp1252(o.changedAfter);
     } else if (o.selection == ExportSelection::FilesInList) {
         std::vector<std::string>& found = app.searchResults().list(ResultList::Found);
-        if (!linesOfKeys(ctx, app, o.keys, found)) return;
+        if (!linesOfKeys(ctx, app, o.keys, found, missing)) return;
         request.selection = ExportSelection::FilesInList;
         request.chosenList = ResultList::Found;
     }
-    CopyRunPrompt prompt(ctx.err, o.onError);
+    CopyRunPrompt prompt(ctx.err, o.onError, "Exporterar", CopyRunPrompt::isTerminal(ctx.err));
     app.setPrompt(prompt);
     Exporter exporter(app, nullptr);
-    exporter.beforeFile = [&prompt](std::string_view) { prompt.nextFile(); };
+    exporter.beforeFile = [&prompt](std::string_view key, std::size_t index, std::size_t count) {
+        prompt.nextFile(std::string(key) + std::string(ProgramDirectory::kDataExtension), index,
+                        count);
+    };
     if (!exporter.ok(request).ran) {
+        prompt.endProgress();
         ctx.exitCode = kExitRefused;
         return;
     }
     printResults(ctx, app, prompt);
+    // The run went on past a named file that is not there, but the command did not do
+    // what it was asked.
+    if (missing > 0) ctx.exitCode = kExitRefused;
 }
 
 // ---- import ----
@@ -119,24 +144,31 @@ struct ImportOptions {
 
 void importFiles(CliContext& ctx, const ImportOptions& o) {
     CliSession session(ctx);
-    if (!session.login()) return;
+    if (!session.requireHome() || !session.login()) return;
     AppContext& app = session.app();
-    CopyRunPrompt prompt(ctx.err, o.onError);
+    CopyRunPrompt prompt(ctx.err, o.onError, "Importerar", CopyRunPrompt::isTerminal(ctx.err));
     app.setPrompt(prompt);
     Importer importer(app);
     if (!folderArgument(ctx, o.from, importer.folderText)) return;
     importer.replaceCustomerInfo = o.replaceCustomerInfo;
-    if (!importer.ok().ran) {
+    importer.beforeFile = [&prompt](std::string_view name, std::size_t index, std::size_t count) {
+        prompt.nextFile(name, index, count);
+    };
+    const CopyRunResult result = importer.ok();
+    if (!result.ran) {
+        prompt.endProgress();
         ctx.exitCode = kExitRefused;
         return;
     }
     printResults(ctx, app, prompt);
+    if (result.failed > 0) ctx.exitCode = kExitRefused;
 }
 
 constexpr const char* kListsHelp =
     " Prints \"Kopierade:\" and \"Ej kopierade:\", each with the folder its files lie in, "
-    "each followed by one line per file (key, TAB, indexed values), then the counts. Exit 0 "
-    "when the run completed, whatever was skipped; 1 for a missing folder";
+    "each followed by one line per file (key, TAB, indexed values; control characters "
+    "escaped), then the counts. On a terminal stderr shows the file the run is at. Exit 1 "
+    "for a missing program directory or folder";
 
 }  // namespace
 
@@ -146,25 +178,29 @@ void registerExportImportCommands(CLI::App& app, CliContext& ctx) {
         "export",
         std::string("Copy data files of FILES to a folder; a file the folder already holds as "
                     "new or newer is not copied. Needs --login.") +
-            kListsHelp + " or a bad date");
+            kListsHelp +
+            ", a bad date, or a file named by --file that FILES does not hold (the run still "
+            "completes); otherwise 0 when the run completed, whatever was skipped");
     exportCmd->add_option("--to", exp->to, "The folder to copy to")->required();
     CLI::Option* allOpt = exportCmd->add_flag("--all", exp->all, "Every file of DATA.KQI");
     CLI::Option* afterOpt = exportCmd->add_option(
         "--changed-after", exp->changedAfter,
         "Files last written on or after the start of this local day (YYYY-MM-DD)");
     CLI::Option* fileOpt = exportCmd->add_option(
-        "--file", exp->keys, "The key (file identifier) of a file in FILES; may be repeated");
+        "--file", exp->keys,
+        "The key (file identifier) of a file in FILES, or its name KEY.KQD; may be repeated");
     allOpt->excludes(afterOpt, fileOpt);
     afterOpt->excludes(fileOpt);
     exportCmd
         ->add_option("--on-error", exp->onError,
                      "When a file cannot be copied: retry (up to 3 attempts in all, then "
                      "skip it), skip (the default) or skip-all (skip it and every file "
-                     "after it)")
+                     "after it). Each failure prints one line: the file, the reason and "
+                     "what was done")
         ->transform(CLI::CheckedTransformer(onErrorChoices()));
     exportCmd->callback([&ctx, exp, allOpt, afterOpt, fileOpt] {
         if (allOpt->count() + afterOpt->count() + fileOpt->count() == 0) {
-            ctx.err << "error: name the files: --all, --changed-after YYYY-MM-DD or --file KEY\n";
+            ctx.err << "fel: ange filerna: --all, --changed-after ÅÅÅÅ-MM-DD eller --file NYCKEL\n";
             ctx.exitCode = kExitUsage;
             return;
         }
@@ -182,7 +218,9 @@ void registerExportImportCommands(CLI::App& app, CliContext& ctx) {
                     "newer is not copied, unreadable files are left out. Without "
                     "--replace-customer-info the archive's customer information "
                     "(address-less values) is kept. Needs --login.") +
-            kListsHelp);
+            kListsHelp +
+            ", or a file that could not be written into the archive (each is reported with "
+            "the reason; the run goes on); otherwise 0, whatever was not copied");
     importCmd->add_option("--from", imp->from, "The folder to import from")->required();
     importCmd->add_flag("--replace-customer-info", imp->replaceCustomerInfo,
                         "Take the whole file from the folder (\"Byt ut gammal kundinformation\")");

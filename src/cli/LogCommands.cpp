@@ -147,8 +147,10 @@ void mergeLog(CliContext& ctx, const MergeOptions& o) {
         return;
     }
     LogMergeCounts counts;
-    if (!MergeLog(app.files(), o.log, received, &counts)) {
-        ctx.err << "fel: loggfilen " << o.log << " kunde inte läsas eller skrivas\n";
+    std::string reason;
+    if (!MergeLog(app.files(), o.log, received, &counts, &reason)) {
+        ctx.err << "fel: loggfilen " << o.log << " kunde inte läsas eller skrivas\n"
+                << cp1252ToUtf8(reason) << "\n";
         ctx.exitCode = kExitRefused;
         return;
     }

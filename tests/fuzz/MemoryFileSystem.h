@@ -37,7 +37,7 @@ class MemoryFileSystem final : public FileSystem {
     }
     std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
                                             std::string&) override {
-        return std::make_unique<Output>(files[path]);
+        return std::make_unique<Output>(*this, path);
     }
     std::unique_ptr<LockedFile> openLocked(const std::filesystem::path& path, OpenMode mode,
                                            std::string& error) override {
@@ -85,6 +85,7 @@ class MemoryFileSystem final : public FileSystem {
             bytes_.assign(content.begin(), content.end());
             return true;
         }
+        std::string error() const override { return {}; }
 
       private:
         Bytes& bytes_;
@@ -108,18 +109,25 @@ class MemoryFileSystem final : public FileSystem {
     };
     class Output final : public OutputFile {
       public:
-        explicit Output(Bytes& target) : target_(target) {}
+        Output(MemoryFileSystem& owner, std::filesystem::path target)
+            : owner_(owner), target_(std::move(target)) {}
         bool write(std::span<const std::uint8_t> bytes) override {
             content_.insert(content_.end(), bytes.begin(), bytes.end());
             return true;
         }
         bool commit() override {
-            target_ = content_;
+            owner_.files[target_] = content_;
             return true;
         }
+        NewFileResult commitNew(const std::filesystem::path& target) override {
+            if (!owner_.files.emplace(target, content_).second) return NewFileResult::NameTaken;
+            return NewFileResult::Created;
+        }
+        std::string error() const override { return {}; }
 
       private:
-        Bytes& target_;
+        MemoryFileSystem& owner_;
+        std::filesystem::path target_;
         Bytes content_;
     };
 };

@@ -30,8 +30,9 @@ using loom::fuzz::MemoryFileSystem;
 namespace {
 
 // The lines as the index engine defines them: split at LF, one CR before it dropped,
-// empty lines skipped.
+// empty lines skipped, and text after the last LF (a line cut off) is none.
 std::vector<std::string_view> linesOf(std::string_view content) {
+    content = content.substr(0, content.rfind('\n') + 1);  // npos + 1 is 0
     std::vector<std::string_view> lines;
     std::size_t at = 0;
     while (at < content.size()) {

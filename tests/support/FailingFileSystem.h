@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -41,6 +41,9 @@ class FailingFileSystem final : public FileSystem {
     void crashAfter(std::uint64_t bytes) { crashLimit_ = bytes; }
     // Called at the start of every replaceFile(), e.g. to arm a failure for one file.
     std::function<void(const std::filesystem::path&)> beforeReplace;
+    // Called with the name an output is about to take in commitNew(): another writer can
+    // take it meanwhile.
+    std::function<void(const std::filesystem::path&)> beforeCommitNew;
     // Back to a disk that works; the counters stay.
     void heal() {
         writeLimit_.reset();
@@ -63,7 +66,7 @@ class FailingFileSystem final : public FileSystem {
                                         std::string& error) override {
         ++openReadCalls_;
         if (failAllReads_ || failedReads_.count(path)) {
-            error = std::make_error_code(std::errc::permission_denied).message();
+            error = systemErrorText(EACCES);
             return nullptr;
         }
         return disk_.openRead(path, error);
@@ -83,7 +86,7 @@ class FailingFileSystem final : public FileSystem {
                                            std::string& error) override {
         ++openLockedCalls_;
         if (failLocked_) {
-            error = std::make_error_code(std::errc::resource_unavailable_try_again).message();
+            error = systemErrorText(EAGAIN);
             return nullptr;
         }
         std::unique_ptr<LockedFile> inner = disk_.openLocked(path, mode, error);
@@ -138,6 +141,17 @@ class FailingFileSystem final : public FileSystem {
             ++owner_.commits_;
             return true;
         }
+        NewFileResult commitNew(const std::filesystem::path& target) override {
+            if (failed_ || owner_.failCommit_) return NewFileResult::Failed;
+            if (owner_.beforeCommitNew) owner_.beforeCommitNew(target);
+            const NewFileResult result = inner_->commitNew(target);
+            if (result == NewFileResult::Created) ++owner_.commits_;
+            return result;
+        }
+        // A refused write or commit is a full disk.
+        std::string error() const override {
+            return failed_ || owner_.failCommit_ ? systemErrorText(ENOSPC) : inner_->error();
+        }
 
       private:
         FailingFileSystem& owner_;
@@ -169,6 +183,10 @@ class FailingFileSystem final : public FileSystem {
             return allowed == bytes.size();
         }
         bool commit() override { return false; }
+        NewFileResult commitNew(const std::filesystem::path&) override {
+            return NewFileResult::Failed;
+        }
+        std::string error() const override { return systemErrorText(EIO); }
 
       private:
         FailingFileSystem& owner_;
@@ -193,6 +211,10 @@ class FailingFileSystem final : public FileSystem {
             if (owner_.failReplace_) return false;
             ++owner_.lockedReplaces_;
             return inner_->replace(content);
+        }
+        std::string error() const override {
+            return owner_.failAppend_ || owner_.failReplace_ ? systemErrorText(ENOSPC)
+                                                             : inner_->error();
         }
 
       private:

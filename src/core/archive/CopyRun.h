@@ -12,6 +12,7 @@ struct CopyRunResult {
     bool ran = false;
     int copied = 0;
     int notCopied = 0;
+    int failed = 0;  // writes that failed, each reported when it happened
 };
 
 // The bookkeeping that export and import share: the lists "Kopierade" and "Ej kopierade"
@@ -23,6 +24,7 @@ class CopyRun {
     explicit CopyRun(AppContext& context);
     void copied(std::string line);
     void notCopied(std::string line);
+    void failed() { ++result_.failed; }
     CopyRunResult finish(const std::filesystem::path& copiedFolder,
                          const std::filesystem::path& notCopiedFolder);
 

@@ -95,9 +95,10 @@ CopyRunResult Exporter::copyRun(const std::filesystem::path& source,
                                 const std::vector<std::string>& lines) {
     CopyRun run(context_);
     bool cancelAll = false;
-    for (const std::string& line : lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         const std::string_view key = IndexEngine::keyOf(line);
-        if (beforeFile) beforeFile(key);
+        if (beforeFile) beforeFile(key, i, lines.size());
         bool copied = false;
         if (isSafeIndexKey(key) && !cancelAll) {
             const std::filesystem::path from = dataFilePath(source, key);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -26,8 +27,9 @@ class Exporter {
 
     CopyRunResult ok(const ExportRequest& request);
 
-    // Called with each line's key before its file is handled (progress, retry bounds).
-    std::function<void(std::string_view key)> beforeFile;
+    // Called with each line's key before its file is handled, with its number (from 0)
+    // and the number of lines (progress, retry bounds).
+    std::function<void(std::string_view key, std::size_t index, std::size_t count)> beforeFile;
 
   private:
     bool select(const ExportRequest& request, std::filesystem::path& source,

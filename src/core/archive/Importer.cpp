@@ -42,18 +42,23 @@ CopyRunResult Importer::ok() {
     const std::vector<std::string> names = files.list(*folder, ProgramDirectory::kDataExtension);
 
     CopyRun run(context_);
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        if (beforeFile) beforeFile(pathText(std::filesystem::path(name)), i, names.size());
         // Listed names are plain names; one that is not could lead the copy out of FILES.
         if (!isSafeIndexKey(name)) continue;
         const std::filesystem::path from = *folder / name;
         const std::filesystem::path to = archive / name;
+        indexed_ = true;
         const Outcome outcome = importOne(from, to);
+        if (!indexed_) run.failed();
         if (outcome == Outcome::Copied) {
             DataFile imported(context_);
             run.copied(imported.Read(to, false) ? imported.DisplayName() : DataFile::fileTitle(to));
             if (const std::optional<std::int64_t> time = files.lastWriteTime(from))
                 files.setLastWriteTime(to, *time);
-        } else if (outcome == Outcome::NotCopied) {
+        } else if (outcome != Outcome::Skipped) {
+            if (outcome == Outcome::Failed) run.failed();
             DataFile source(context_);
             if (!source.Read(from, false)) continue;
             run.notCopied(source.DisplayName());
@@ -76,24 +81,33 @@ Importer::Outcome Importer::importOne(const std::filesystem::path& from,
         if (toTime && fromTime && *toTime >= *fromTime) return Outcome::NotCopied;
     }
     bool byteCopy = false;
-    const bool copied = !replaceCustomerInfo && exists
-                            ? merge(from, to, templateName)
-                            : plainImport(from, to, templateName, password, byteCopy);
-    if (!copied) return Outcome::NotCopied;
+    const Outcome outcome = !replaceCustomerInfo && exists
+                                ? merge(from, to, templateName)
+                                : plainImport(from, to, templateName, password, byteCopy);
     // A written file has entered its line itself; a copied one has not.
-    if (byteCopy) {
+    if (outcome == Outcome::Copied && byteCopy) {
         DataFile imported(context_);
         if (imported.Read(to, false))
-            IndexEngine(context_).StoreIndexLine(kDataIndex, imported.DisplayName());
+            indexed_ = IndexEngine(context_).StoreIndexLine(kDataIndex, imported.DisplayName());
     }
+    return outcome;
+}
+
+Importer::Outcome Importer::write(const std::filesystem::path& to, const std::string& templateName,
+                                  const FieldStore& values) {
+    DataFile written(context_);
+    // The file's own report says which file could not be written and why.
+    if (!written.Write(to, templateName, systemPassword_, values, true)) return Outcome::Failed;
+    indexed_ = written.indexUpdated();
     return Outcome::Copied;
 }
 
-bool Importer::merge(const std::filesystem::path& from, const std::filesystem::path& to,
-                     const std::string& templateName) {
+Importer::Outcome Importer::merge(const std::filesystem::path& from,
+                                  const std::filesystem::path& to,
+                                  const std::string& templateName) {
     DataFile archived(context_);
     DataFile incoming(context_);
-    if (!archived.Read(to, false) || !incoming.Read(from, false)) return false;
+    if (!archived.Read(to, false) || !incoming.Read(from, false)) return Outcome::NotCopied;
     const FieldStore& old = archived.Store();
     const FieldStore& fresh = incoming.Store();
     // The archive's customer information lives in address-less fields; everything the
@@ -108,22 +122,28 @@ bool Importer::merge(const std::filesystem::path& from, const std::filesystem::p
     old.forEach([&](const FieldRecord& record) {
         if (fresh.find(record.address) == nullptr) merged.copyIn(record);
     });
-    return DataFile(context_).Write(to, templateName, systemPassword_, merged, false);
+    return write(to, templateName, merged);
 }
 
-bool Importer::plainImport(const std::filesystem::path& from, const std::filesystem::path& to,
-                           const std::string& templateName, const std::string& password,
-                           bool& byteCopy) {
+Importer::Outcome Importer::plainImport(const std::filesystem::path& from,
+                                        const std::filesystem::path& to,
+                                        const std::string& templateName,
+                                        const std::string& password, bool& byteCopy) {
     DataFile incoming(context_);
     // Read whole first in both cases: a file whose body is damaged must not replace the
     // archive's copy.
-    if (!incoming.Read(from, false)) return false;
-    if (password == systemPassword_) {
-        std::string error;
-        byteCopy = context_.files().copyFile(from, to, error);
-        return byteCopy;
+    if (!incoming.Read(from, false)) return Outcome::NotCopied;
+    if (password != systemPassword_) return write(to, templateName, incoming.Store());
+    std::string error;
+    if (!context_.files().copyFile(from, to, error)) {
+        std::string text = formatMessage(MessageId::CannotSaveFile, {pathText(to)});
+        text += '\n';
+        text += error;
+        context_.prompt().show(text, MessageKind::Warning);
+        return Outcome::Failed;
     }
-    return DataFile(context_).Write(to, templateName, systemPassword_, incoming.Store(), false);
+    byteCopy = true;
+    return Outcome::Copied;
 }
 
 }  // namespace loom

@@ -24,14 +24,21 @@ std::vector<std::string> upperAll(const std::vector<std::string>& texts) {
     return out;
 }
 
-// The non-empty lines of an index, without their ends. Lines written by hand or by other
-// tools may end in LF alone, and the last one may have no end at all.
+// The index without a last line that has no line end: what a write cut short (a full
+// disk) leaves. Its key may be cut too, so it is no line at all.
+std::string_view wholeLines(std::string_view content) {
+    const std::size_t feed = content.rfind('\n');
+    return feed == std::string_view::npos ? std::string_view() : content.substr(0, feed + 1);
+}
+
+// The non-empty whole lines of an index, without their ends. Lines written by hand or by
+// other tools may end in LF alone.
 std::vector<std::string_view> splitLines(std::string_view content) {
+    content = wholeLines(content);
     std::vector<std::string_view> lines;
     std::size_t at = 0;
     while (at < content.size()) {
-        const std::size_t feed = content.find('\n', at);
-        const std::size_t end = feed == std::string_view::npos ? content.size() : feed;
+        const std::size_t end = content.find('\n', at);
         std::string_view line = content.substr(at, end - at);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty()) lines.push_back(line);
@@ -110,27 +117,37 @@ struct OpenIndex {
     std::string content;
 };
 
-bool openIndex(AppContext& context, std::string_view name, OpenIndex& index,
-               bool readContent = true) {
+// Message `what` with the index's path, and the reason below it.
+void reportIndex(AppContext& context, MessageId what, const OpenIndex& index,
+                 std::string_view reason) {
+    std::string text = formatMessage(what, {pathText(index.path)});
+    if (!reason.empty()) {
+        text += '\n';
+        text += reason;
+    }
+    context.prompt().show(text, MessageKind::Warning);
+}
+
+// Opens the index for a change, creating it (and INDEX) when absent, and reads it.
+bool openIndex(AppContext& context, std::string_view name, OpenIndex& index) {
     FileSystem& files = context.files();
     const std::filesystem::path folder = context.programDirectory().folder(ProgramFolder::Index);
     if (!files.exists(folder)) files.createFolder(folder);
     index.path = context.programDirectory().file(ProgramFolder::Index, name);
     std::string error;
     index.file = files.openLocked(index.path, OpenMode::CreateIfAbsent, error);
-    if (!index.file || (readContent && !index.file->readAll(index.content, kMaxIndexBytes))) {
+    if (index.file && !index.file->readAll(index.content, kMaxIndexBytes))
+        error = index.file->error();
+    if (!index.file || !error.empty()) {
         index.file.reset();
-        context.prompt().show(MessageId::CannotOpenFile, {pathText(index.path)},
-                              MessageKind::Warning);
+        reportIndex(context, MessageId::CannotOpenFile, index, error);
         return false;
     }
     return true;
 }
 
 bool saved(AppContext& context, const OpenIndex& index, bool ok) {
-    if (!ok)
-        context.prompt().show(MessageId::CannotSaveFile, {pathText(index.path)},
-                              MessageKind::Warning);
+    if (!ok) reportIndex(context, MessageId::CannotSaveFile, index, index.file->error());
     return ok;
 }
 
@@ -248,17 +265,17 @@ bool IndexEngine::StoreIndexLine(std::string_view indexName, std::string_view li
     const std::vector<std::string_view> lines = splitLines(index.content);
     const bool known = std::any_of(lines.begin(), lines.end(),
                                    [key](std::string_view l) { return keyOf(l) == key; });
-    if (!known) {
+    // A cut-off last line is dropped by the rewrite below, never kept by an append.
+    const bool damaged = wholeLines(index.content).size() != index.content.size();
+    if (!known && !damaged) {
         // Appending in place keeps the cost of a save independent of the index's size.
-        std::string tail;
-        if (!index.content.empty() && index.content.back() != '\n') tail += kLineEnd;
-        tail += clean;
+        std::string tail(clean);
         tail += kLineEnd;
         return saved(context_, index, index.file->append(tail));
     }
     // Saving a file again without changing its indexed values is the common case: when its
     // line is already the last and the only one with its key, the index stays as it is.
-    if (lines.back() == clean &&
+    if (!damaged && lines.back() == clean &&
         std::count_if(lines.begin(), lines.end(),
                       [key](std::string_view l) { return keyOf(l) == key; }) == 1)
         return true;
@@ -293,10 +310,20 @@ bool IndexEngine::RemoveIndexLine(std::string_view indexName, std::string_view k
 
 bool IndexEngine::SearchIndex(std::string_view indexName, const std::vector<std::string>& keywords,
                               std::vector<std::string>& list) {
+    // A search changes nothing: a missing index (or INDEX folder) is an empty one, and
+    // neither is created.
     OpenIndex index;
-    if (!openIndex(context_, indexName, index, false)) return false;
+    index.path = context_.programDirectory().file(ProgramFolder::Index, indexName);
+    FileSystem& files = context_.files();
+    if (!files.exists(index.path)) return true;
+    std::string error;
+    index.file = files.openLocked(index.path, OpenMode::Existing, error);
+    if (!index.file) {
+        reportIndex(context_, MessageId::CannotOpenFile, index, error);
+        return false;
+    }
     // Read piece by piece: an index of any size is searched in little memory. A line cut by
-    // the end of a piece waits for the rest.
+    // the end of a piece waits for the rest; one the file ends in is damaged and skipped.
     KeywordScan scan(keywords);
     const std::size_t before = list.size();
     std::string pending;
@@ -319,17 +346,15 @@ bool IndexEngine::SearchIndex(std::string_view indexName, const std::vector<std:
         kMaxIndexBytes);
     if (!read) {
         list.resize(before);
-        context_.prompt().show(MessageId::CannotOpenFile, {pathText(index.path)},
-                               MessageKind::Warning);
+        reportIndex(context_, MessageId::CannotOpenFile, index, index.file->error());
         return false;
     }
-    scan.run(pending, list);
     return true;
 }
 
 void IndexEngine::searchContent(std::string_view content, const std::vector<std::string>& keywords,
                                 std::vector<std::string>& list) {
-    KeywordScan(keywords).run(content, list);
+    KeywordScan(keywords).run(wholeLines(content), list);
 }
 
 }  // namespace loom

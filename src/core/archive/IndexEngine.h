@@ -10,9 +10,11 @@ class AppContext;
 
 // The two text indexes of the archive, below INDEX: one line per data file (its display
 // name) and one per template. Lines end in CR LF, fields are separated by one TAB and the
-// first field is the line's key. Each operation opens the index without sharing, creating
-// it when absent, and closes it again; when it cannot be opened message 4 is shown as a
-// warning and the operation fails.
+// first field is the line's key; a last line without its end was cut short by a failed
+// write and is skipped (a change drops it). Each operation opens the index without
+// sharing and closes it again; a change creates a missing index, a search takes it for
+// empty. When it cannot be opened message 4 (with the reason) is shown as a warning and
+// the operation fails.
 inline constexpr std::string_view kDataIndex = "DATA.KQI";
 inline constexpr std::string_view kFormIndex = "FORM.KQI";
 
@@ -34,8 +36,8 @@ class IndexEngine {
     // text after the line's first TAB. A line without a TAB has an empty text, in which
     // only the empty keyword occurs.
     static bool lineMatches(std::string_view line, const std::vector<std::string>& keywords);
-    // SearchIndex on an index's content already in memory: every line (without its end)
-    // that matches all keywords, appended to `list` in content order.
+    // SearchIndex on an index's content already in memory: every whole line (without its
+    // end) that matches all keywords, appended to `list` in content order.
     static void searchContent(std::string_view content, const std::vector<std::string>& keywords,
                               std::vector<std::string>& list);
 

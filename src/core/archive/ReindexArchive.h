@@ -18,9 +18,11 @@ struct ReindexCounts {
 bool ConfirmAndReindexArchive(AppContext& context, ReindexCounts* counts = nullptr);
 
 // Rebuilds DATA.KQI from every data file in FILES that can be read (without messages) and
-// FORM.KQI from the header of every template in FORMS. False, after message 40, when
-// DATA.KQI cannot be written; FORM.KQI troubles do not change the result. Each index is
-// held locked while it is rebuilt and replaced as a whole, so that a failure or a second
+// FORM.KQI from the header of every template in FORMS. A data file whose key (its name up
+// to the first dot) belongs to another file is left out with a warning: the key leads to
+// <key>.KQD only. False when either index cannot be written, after message 40 with the
+// file and the reason; templates that cannot be read do not change the result. Each index
+// is held locked while it is rebuilt and replaced as a whole, so that a failure or a second
 // instance never sees it half written.
 bool ReindexArchive(AppContext& context, ReindexCounts* counts = nullptr);
 

@@ -157,6 +157,34 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::PromEmpty,
      "Nedläsning klar!\nPromet är tomt: det innehåller inget system.\nDet finns inget att "
      "spara."},
+    {MessageId::NotAProgramDirectory,
+     "Programkatalogen finns inte eller saknar programmets kataloger och LOGIN.KEY.\n"
+     "katalog: %s"},
+    {MessageId::SameIndexKey,
+     "Datafilen har samma nyckel som en annan och kommer inte med i indexet.\nfil: %s\n"
+     "nyckel: %s\nnyckeln hör till: %s"},
+    {MessageId::ReasonNoSpace, "Det finns inget utrymme kvar på enheten."},
+    {MessageId::ReasonReadOnly, "Enheten är skrivskyddad."},
+    {MessageId::ReasonAccessDenied, "Åtkomst nekas."},
+    {MessageId::ReasonNotPermitted, "Åtgärden är inte tillåten."},
+    {MessageId::ReasonNotFound, "Filen eller katalogen finns inte."},
+    {MessageId::ReasonNotADirectory, "En del av sökvägen är inte en katalog."},
+    {MessageId::ReasonIsADirectory, "Det är en katalog."},
+    {MessageId::ReasonExists, "Filen finns redan."},
+    {MessageId::ReasonIo, "In- eller utmatningsfel."},
+    {MessageId::ReasonBusy, "Filen eller enheten är upptagen."},
+    {MessageId::ReasonQuota, "Diskkvoten är överskriden."},
+    {MessageId::ReasonTooLarge, "Filen är för stor."},
+    {MessageId::ReasonNameTooLong, "Filnamnet är för långt."},
+    {MessageId::ReasonTooManyOpen, "För många öppna filer."},
+    {MessageId::ReasonHeldElsewhere, "Filen används av ett annat program."},
+    {MessageId::ReasonLinkLoop, "För många nivåer av symboliska länkar."},
+    {MessageId::ReasonNoMemory, "Minnet räcker inte."},
+    {MessageId::ReasonStale, "Filen finns inte längre på nätverksenheten."},
+    {MessageId::ReasonCrossDevice, "Filen kan inte flyttas till en annan enhet."},
+    {MessageId::ReasonNotSupported, "Åtgärden stöds inte av enheten."},
+    {MessageId::ReasonNotRegularFile, "Det är ingen vanlig fil."},
+    {MessageId::ReasonTooManyLinks, "För många länkar."},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

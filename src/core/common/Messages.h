@@ -111,6 +111,33 @@ enum class MessageId : int {
     FailureCancelled = 1105,
     PromIncomplete = 1106,  // stop icon, after message 83
     PromEmpty = 1107,       // a read's outcome instead of message 80
+
+    // The archive's own texts.
+    NotAProgramDirectory = 1150,  // the folder
+    SameIndexKey = 1151,          // the file left out, its key, the file the key leads to
+    // Reasons for failed file operations, shown below the message they explain.
+    ReasonNoSpace = 1160,
+    ReasonReadOnly = 1161,
+    ReasonAccessDenied = 1162,
+    ReasonNotPermitted = 1163,
+    ReasonNotFound = 1164,
+    ReasonNotADirectory = 1165,
+    ReasonIsADirectory = 1166,
+    ReasonExists = 1167,
+    ReasonIo = 1168,
+    ReasonBusy = 1169,
+    ReasonQuota = 1170,
+    ReasonTooLarge = 1171,
+    ReasonNameTooLong = 1172,
+    ReasonTooManyOpen = 1173,
+    ReasonHeldElsewhere = 1174,
+    ReasonLinkLoop = 1175,
+    ReasonNoMemory = 1176,
+    ReasonStale = 1177,
+    ReasonCrossDevice = 1178,
+    ReasonNotSupported = 1179,
+    ReasonNotRegularFile = 1180,
+    ReasonTooManyLinks = 1181,
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

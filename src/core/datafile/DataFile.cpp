@@ -1,6 +1,7 @@
 #include "datafile/DataFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -392,17 +393,17 @@ bool DataFile::Read(const std::filesystem::path& path, bool reportErrors) {
     return true;
 }
 
-bool DataFile::Write(const std::filesystem::path& path, std::string_view templateName,
-                     std::string_view password, const FieldStore& source, bool reportErrors) {
-    const std::string title = fileTitle(path);
-    displayName_ = title;
-
+std::unique_ptr<OutputFile> DataFile::writeOut(const std::filesystem::path& path,
+                                               std::string_view templateName,
+                                               std::string_view password, const FieldStore& source,
+                                               bool reportErrors, std::string& indexedValues) {
+    indexedValues.clear();
     // Everything that would make a file Read cannot take back is refused before a byte is
     // written, so that the previous file stays.
     if (password.size() >= kPasswordField || password.find('\0') != std::string_view::npos ||
         unreadable(templateName)) {
         report(context_, reportErrors, MessageId::CannotSaveFile, path);
-        return false;
+        return nullptr;
     }
     // The text each record is saved with: its normalised form, gathered in one arena so
     // that a large store costs no allocation per record, or its stored value.
@@ -416,7 +417,6 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
     records.reserve(source.size());
     std::string arena;
     std::string text;
-    std::string displayName = title;
     for (const FieldRecord* record : source.ordered()) {
         Pending pending{record, 0, 0, false};
         // A record read from a file and not yet merged with its template has size 0:
@@ -431,11 +431,11 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
         if (unreadable(written)) {
             report(context_, reportErrors, MessageId::CannotSaveFile, path,
                    formatMessage(MessageId::ValueCannotBeSaved, {hexAddress(record->address)}));
-            return false;
+            return nullptr;
         }
         if ((record->flags & kFieldFlagDisplayName) != 0) {
-            displayName += '\t';
-            displayName += written;
+            indexedValues += '\t';
+            indexedValues += written;
         }
         records.push_back(pending);
     }
@@ -443,8 +443,8 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
     std::string error;
     std::unique_ptr<OutputFile> file = context_.files().replaceFile(path, error);
     if (!file) {
-        report(context_, reportErrors, MessageId::CannotSaveFile, path);
-        return false;
+        report(context_, reportErrors, MessageId::CannotSaveFile, path, error);
+        return nullptr;
     }
     CipherWriter out(*file);
     out.bytes(reinterpret_cast<const std::uint8_t*>(kMagic), kMagicLength);
@@ -465,17 +465,67 @@ bool DataFile::Write(const std::filesystem::path& path, std::string_view templat
     }
     out.u32(kEndMarker);
     out.u32(out.checksum());
-    if (!out.finish() || !file->commit()) {
-        report(context_, reportErrors, MessageId::CannotSaveFile, path);
+    if (!out.finish()) {
+        report(context_, reportErrors, MessageId::CannotSaveFile, path, file->error());
+        return nullptr;
+    }
+    return file;
+}
+
+void DataFile::saved(const std::filesystem::path& path, std::string_view indexedValues) {
+    displayName_ = fileTitle(path);
+    displayName_ += indexedValues;
+    // The file is saved; an index that cannot be updated says so itself and is mended by
+    // the next rebuild.
+    indexUpdated_ = IndexEngine(context_).StoreIndexLine(kDataIndex, displayName_);
+}
+
+bool DataFile::Write(const std::filesystem::path& path, std::string_view templateName,
+                     std::string_view password, const FieldStore& source, bool reportErrors) {
+    displayName_ = fileTitle(path);
+    indexUpdated_ = false;
+    std::string indexedValues;
+    std::unique_ptr<OutputFile> file =
+        writeOut(path, templateName, password, source, reportErrors, indexedValues);
+    if (!file) return false;
+    if (!file->commit()) {
+        report(context_, reportErrors, MessageId::CannotSaveFile, path, file->error());
         return false;
     }
     file.reset();
-
-    displayName_ = std::move(displayName);
-    // The file is saved; an index that cannot be updated says so itself and is mended by
-    // the next rebuild.
-    IndexEngine(context_).StoreIndexLine(kDataIndex, displayName_);
+    saved(path, indexedValues);
     return true;
+}
+
+std::filesystem::path DataFile::WriteNew(const std::function<std::filesystem::path(int)>& nameFor,
+                                         int names, std::string_view templateName,
+                                         std::string_view password, const FieldStore& source,
+                                         bool reportErrors) {
+    const std::filesystem::path first = nameFor(0);
+    displayName_ = fileTitle(first);
+    indexUpdated_ = false;
+    std::string indexedValues;
+    std::unique_ptr<OutputFile> file =
+        writeOut(first, templateName, password, source, reportErrors, indexedValues);
+    if (!file) return {};
+    // The content does not depend on the name: it is written once and offered under one
+    // name after the other.
+    for (int step = 0; step < names; ++step) {
+        const std::filesystem::path path = step == 0 ? first : nameFor(step);
+        switch (file->commitNew(path)) {
+            case NewFileResult::Created:
+                file.reset();
+                saved(path, indexedValues);
+                return path;
+            case NewFileResult::NameTaken:
+                continue;
+            case NewFileResult::Failed:
+                report(context_, reportErrors, MessageId::CannotSaveFile, path, file->error());
+                return {};
+        }
+    }
+    report(context_, reportErrors, MessageId::CannotSaveFile, first, systemErrorText(EEXIST));
+    return {};
 }
 
 void DataFile::CopyStoreTo(FieldStore& target) const {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,7 @@
 namespace loom {
 
 class AppContext;
+class OutputFile;
 
 // One system's data file: magic, version, the system password it was saved under, its
 // template's name and one record per value, enciphered with a fixed key stream and
@@ -40,9 +43,19 @@ class DataFile {
     // refills the label table.
     bool Read(const std::filesystem::path& path, bool reportErrors);
     // The whole file from `source`; on success the display name goes into DATA.KQI. A
-    // failed write leaves the previous file as it was.
+    // failed write leaves the previous file as it was; its report gives the reason.
     bool Write(const std::filesystem::path& path, std::string_view templateName,
                std::string_view password, const FieldStore& source, bool reportErrors);
+    // Write for a new file, which never replaces one: it is written once and takes the
+    // first of the names nameFor(0), nameFor(1), ... (up to `names` of them, all in one
+    // folder) that no file has, claimed in one step against any other writer. The path
+    // taken; empty after a failure.
+    std::filesystem::path WriteNew(const std::function<std::filesystem::path(int)>& nameFor,
+                                   int names, std::string_view templateName,
+                                   std::string_view password, const FieldStore& source,
+                                   bool reportErrors);
+    // Whether the last successful write also stored its line in DATA.KQI.
+    bool indexUpdated() const { return indexUpdated_; }
 
     FieldStore& Store() { return store_; }
     const FieldStore& Store() const { return store_; }
@@ -63,11 +76,20 @@ class DataFile {
     static std::string fileTitle(const std::filesystem::path& path);
 
   private:
+    // Checks and writes the content to an output for `path`, ready to be committed; null
+    // after a report. `indexedValues` gets the display name's part after the title.
+    std::unique_ptr<OutputFile> writeOut(const std::filesystem::path& path,
+                                         std::string_view templateName, std::string_view password,
+                                         const FieldStore& source, bool reportErrors,
+                                         std::string& indexedValues);
+    void saved(const std::filesystem::path& path, std::string_view indexedValues);
+
     AppContext& context_;
     FieldStore store_;
     std::string displayName_;
     std::string templateName_;
     bool keepFileOrder_ = false;
+    bool indexUpdated_ = false;
     std::vector<FieldRecord> fileOrder_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "archive/FileId.h"
 #include "archive/IndexKey.h"
+#include "archive/NewDataFile.h"
 #include "archive/SystemPassword.h"
 #include "archive/TemplateLookup.h"
 #include "context/AppContext.h"
@@ -162,6 +163,7 @@ bool PromDocument::OnOpenDocument(const fs::path& path) {
         view_.markAvailable(i);
     }
     path_ = path;
+    impl_->newPath.clear();
     modified_ = false;
     showingProm_ = false;
     sameIdFound_ = false;
@@ -190,12 +192,13 @@ bool PromDocument::OnSaveDocument(const fs::path& path) {
     modified_ = false;
     markSaved();
     path_ = target;
+    impl_->newPath.clear();
     return true;
 }
 
 bool PromDocument::Save() {
     if (path_.empty()) AssignNewFileName();
-    const bool ok = OnSaveDocument(path_);
+    const bool ok = path_ == impl_->newPath ? saveNew() : OnSaveDocument(path_);
     if (ok) DropPromData();
     return ok;
 }
@@ -203,9 +206,23 @@ bool PromDocument::Save() {
 bool PromDocument::SaveAsNew() {
     if (promReadRunning() || !form_) return false;
     AssignNewFileName();
-    const bool ok = OnSaveDocument(path_);
+    const bool ok = saveNew();
     if (ok) DropPromData();
     return ok;
+}
+
+// A name is only claimed when the file is made: two documents (or two computers with one
+// letter) given the same name within a second both keep their files.
+bool PromDocument::saveNew() {
+    if (!form_ || promReadRunning()) return false;
+    const fs::path taken = SaveNewDataFile(context_, DataFile::fileTitle(path_), form_->name(),
+                                           context_.systemPassword(), CollectValues(), true);
+    if (taken.empty()) return false;
+    modified_ = false;
+    markSaved();
+    path_ = taken;
+    impl_->newPath.clear();
+    return true;
 }
 
 bool PromDocument::SaveModified() {
@@ -218,6 +235,7 @@ bool PromDocument::SaveModified() {
 
 void PromDocument::AssignNewFileName() {
     path_ = filesPath(NewFileId(context_));
+    impl_->newPath = path_;
 }
 
 fs::path PromDocument::filesPath(std::string_view fileId) const {

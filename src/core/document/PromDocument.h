@@ -62,6 +62,8 @@ class PromDocument final : public TransferReceiver {
     // Save as new (57604): a new name in FILES, then save; refused while a PROM read runs.
     bool SaveAsNew();
     bool SaveModified();
+    // A new file identifier's name in FILES as the path; the save that follows makes a new
+    // file, never replacing one (a taken name gives way to the next second's).
     void AssignNewFileName();
     bool CanCloseFrame();
     // Clears the modified flag and the current page.
@@ -167,6 +169,7 @@ class PromDocument final : public TransferReceiver {
     struct WaitingField;
 
     bool promReadRunning() const;
+    bool saveNew();
     void resetToDefaults();
     void markSaved();
     void swapValueSets();

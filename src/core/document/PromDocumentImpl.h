@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct PromDocument::Impl {
     BitmapLookup* bitmaps = nullptr;
     // The template's values as loaded: what a reset goes back to.
     FieldStore defaults;
+    // The name AssignNewFileName gave, not yet taken by a save: while it is the path, a
+    // save makes a new file (under it or the next free name) instead of replacing one.
+    std::filesystem::path newPath;
 
     // The PROM read under way or last done.
     std::vector<WaitingField> waiting;  // ordered by `end`

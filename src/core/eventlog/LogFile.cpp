@@ -83,10 +83,17 @@ std::filesystem::path LogFilePath(const ProgramDirectory& programDirectory,
 }
 
 bool MergeLog(FileSystem& files, const std::filesystem::path& path,
-              std::span<const std::uint8_t> received, LogMergeCounts* counts) {
+              std::span<const std::uint8_t> received, LogMergeCounts* counts, std::string* error) {
+    std::string reason;
     std::string content;
     std::vector<std::string_view> old;
-    if (files.exists(path) && !LogFile::readLines(files, path, content, old)) return false;
+    if (files.exists(path)) {
+        if (!files.readWhole(path, content, reason, LogFile::kReadLimit)) {
+            if (error != nullptr) *error = reason;
+            return false;
+        }
+        old = LogFile::splitLines(content);
+    }
 
     // The panel sends its newest record first; the file keeps the oldest first.
     std::vector<std::string> fresh;
@@ -117,8 +124,10 @@ bool MergeLog(FileSystem& files, const std::filesystem::path& path,
         out += "\r\n";
     }
     files.createFolder(path.parent_path());
-    std::string error;
-    if (!files.writeWhole(path, out, error)) return false;
+    if (!files.writeWhole(path, out, reason)) {
+        if (error != nullptr) *error = reason;
+        return false;
+    }
     if (counts != nullptr) {
         counts->added = fresh.size() - firstNew;
         counts->total = old.size() + counts->added;

@@ -56,8 +56,9 @@ struct LogMergeCounts {
 // the file's last line, or all of them when none is. The file is replaced whole, so a
 // failed write leaves the old log; a missing LOG folder is made. An existing file that
 // cannot be read is left alone rather than replaced by the new records only. False when
-// nothing was written; nothing is reported.
+// nothing was written, with the reason in `error` (when given); nothing is reported.
 bool MergeLog(FileSystem& files, const std::filesystem::path& path,
-              std::span<const std::uint8_t> received, LogMergeCounts* counts = nullptr);
+              std::span<const std::uint8_t> received, LogMergeCounts* counts = nullptr,
+              std::string* error = nullptr);
 
 }  // namespace loom

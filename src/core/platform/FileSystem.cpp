@@ -2,20 +2,89 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <optional>
 #include <system_error>
 
 #include "common/Cp1252.h"
+#include "common/Messages.h"
 
 namespace loom {
 namespace {
 
 constexpr std::size_t kChunk = 16384;
 
-std::string errorText(std::errc code) {
-    return std::make_error_code(code).message();
+std::optional<MessageId> reasonFor(int err) {
+    switch (err) {
+        case ENOSPC:
+            return MessageId::ReasonNoSpace;
+        case EROFS:
+            return MessageId::ReasonReadOnly;
+        case EACCES:
+            return MessageId::ReasonAccessDenied;
+        case EPERM:
+            return MessageId::ReasonNotPermitted;
+        case ENOENT:
+            return MessageId::ReasonNotFound;
+        case ENOTDIR:
+            return MessageId::ReasonNotADirectory;
+        case EISDIR:
+            return MessageId::ReasonIsADirectory;
+        case EEXIST:
+            return MessageId::ReasonExists;
+        case EIO:
+            return MessageId::ReasonIo;
+        case EBUSY:
+        case ETXTBSY:
+            return MessageId::ReasonBusy;
+#ifdef EDQUOT
+        case EDQUOT:
+            return MessageId::ReasonQuota;
+#endif
+        case EFBIG:
+        case EOVERFLOW:
+            return MessageId::ReasonTooLarge;
+        case ENAMETOOLONG:
+            return MessageId::ReasonNameTooLong;
+        case EMFILE:
+        case ENFILE:
+            return MessageId::ReasonTooManyOpen;
+        case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+        case EWOULDBLOCK:
+#endif
+        case ENOLCK:
+            return MessageId::ReasonHeldElsewhere;
+        case ELOOP:
+            return MessageId::ReasonLinkLoop;
+        case ENOMEM:
+            return MessageId::ReasonNoMemory;
+#ifdef ESTALE
+        case ESTALE:
+            return MessageId::ReasonStale;
+#endif
+        case EXDEV:
+            return MessageId::ReasonCrossDevice;
+        case ENOTSUP:
+#if EOPNOTSUPP != ENOTSUP
+        case EOPNOTSUPP:
+#endif
+            return MessageId::ReasonNotSupported;
+        case EMLINK:
+            return MessageId::ReasonTooManyLinks;
+        default:
+            return std::nullopt;
+    }
 }
 
 }  // namespace
+
+std::string systemErrorText(int err) {
+    if (const std::optional<MessageId> id = reasonFor(err)) return std::string(messageText(*id));
+    // The system's text is in the locale's encoding, which is UTF-8 wherever it is not
+    // plain ASCII.
+    return utf8ToCp1252(std::generic_category().message(err));
+}
 
 bool LockedFile::readChunks(const std::function<bool(std::string_view)>& sink,
                             std::uint64_t limit) {
@@ -30,7 +99,7 @@ bool FileSystem::readWhole(const std::filesystem::path& path, std::string& conte
     std::unique_ptr<InputFile> file = openRead(path, error);
     if (!file) return false;
     if (file->size() > limit) {
-        error = errorText(std::errc::file_too_large);
+        error = systemErrorText(EFBIG);
         return false;
     }
     content.reserve(static_cast<std::size_t>(file->size()));
@@ -42,14 +111,14 @@ bool FileSystem::readWhole(const std::filesystem::path& path, std::string& conte
         if (n == 0) break;
         if (content.size() + n > limit) {
             content.clear();
-            error = errorText(std::errc::file_too_large);
+            error = systemErrorText(EFBIG);
             return false;
         }
         content.append(reinterpret_cast<const char*>(buffer.data()), n);
     }
     if (file->failed()) {
         content.clear();
-        error = errorText(std::errc::io_error);
+        error = systemErrorText(EIO);
         return false;
     }
     return true;
@@ -62,12 +131,12 @@ bool FileSystem::writeWhole(const std::filesystem::path& path, std::string_view 
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
     for (std::size_t at = 0; at < content.size(); at += kChunk) {
         if (!file->write({bytes + at, std::min(kChunk, content.size() - at)})) {
-            error = errorText(std::errc::io_error);
+            error = file->error();
             return false;
         }
     }
     if (!file->commit()) {
-        error = errorText(std::errc::io_error);
+        error = file->error();
         return false;
     }
     return true;
@@ -85,12 +154,16 @@ bool FileSystem::copyFile(const std::filesystem::path& from, const std::filesyst
         const std::size_t n = source->read(buffer);
         if (n == 0) break;
         if (!target->write({buffer.data(), n})) {
-            error = errorText(std::errc::io_error);
+            error = target->error();
             return false;
         }
     }
-    if (source->failed() || !target->commit()) {
-        error = errorText(std::errc::io_error);
+    if (source->failed()) {
+        error = systemErrorText(EIO);
+        return false;
+    }
+    if (!target->commit()) {
+        error = target->error();
         return false;
     }
     if (time) setLastWriteTime(to, *time);

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,6 +25,9 @@ class InputFile {
     virtual std::uint64_t size() const = 0;
 };
 
+// How OutputFile::commitNew() ended.
+enum class NewFileResult { Created, NameTaken, Failed };
+
 // A new content for a file. Bytes go to a temporary file beside the target; commit()
 // flushes it to the disk and renames it over the target, so readers see the old file or
 // the whole new one. Destroying it without a successful commit removes the temporary
@@ -33,6 +38,13 @@ class OutputFile {
     // False on a short or failed write; later writes and commit() then fail too.
     virtual bool write(std::span<const std::uint8_t> bytes) = 0;
     virtual bool commit() = 0;
+    // commit() for a file that must not replace another: the finished content gets the
+    // name `target` (in the folder of the path given to replaceFile) only if no file has
+    // it, claimed in one step so that two writers never both get it. After NameTaken the
+    // output stays as it was, to try another name.
+    virtual NewFileResult commitNew(const std::filesystem::path& target) = 0;
+    // Why the last write(), commit() or commitNew() failed (systemErrorText).
+    virtual std::string error() const = 0;
 };
 
 // A file held open without sharing for one operation (index files, LOGIN.KEY): while it
@@ -47,16 +59,19 @@ class LockedFile {
     // (a search of a large index). False on a read error, past `limit` bytes, or when
     // `sink` returns false.
     virtual bool readChunks(const std::function<bool(std::string_view)>& sink, std::uint64_t limit);
-    // Adds bytes at the end, in place, and flushes them to the disk.
+    // Adds bytes at the end, in place, and flushes them to the disk; when that cannot be
+    // completed the file is cut back to its old size.
     virtual bool append(std::string_view bytes) = 0;
     // The whole new content, through a temporary file and a rename, keeping the hold.
     virtual bool replace(std::string_view content) = 0;
+    // Why the last failed operation failed (systemErrorText).
+    virtual std::string error() const = 0;
 };
 
 enum class OpenMode { Existing, CreateIfAbsent };
 
 // The file operations the core needs, behind one interface so that tests can make any of
-// them fail. Paths are the platform's; error texts are the system's own (code page 1252).
+// them fail. Paths are the platform's; error texts come from systemErrorText().
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -64,9 +79,12 @@ class FileSystem {
     // Null (with `error`) when the file cannot be opened or is not a regular file.
     virtual std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
                                                 std::string& error) = 0;
-    // Null (with `error`) when no temporary file can be made beside `path`.
+    // Null (with `error`) when no temporary file can be made beside `path`. The temporary
+    // file is named `path` + ".tmp" + 16 hexadecimal digits.
     virtual std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
                                                     std::string& error) = 0;
+    // A symbolic link at `path` is read through but never written through: the first
+    // change replaces the link by a file of its own.
     virtual std::unique_ptr<LockedFile> openLocked(const std::filesystem::path& path, OpenMode mode,
                                                    std::string& error) = 0;
 
@@ -95,9 +113,18 @@ class FileSystem {
                   std::string& error);
 };
 
-// The local disk.
+// The local disk. The first write into a folder removes the temporary files that
+// interrupted saves left there (removeStaleTemporaries).
 class LocalFileSystem final : public FileSystem {
   public:
+    // Seconds after its last change from which a temporary file that no process holds is
+    // taken for a leftover: far beyond the longest save.
+    static constexpr std::int64_t kStaleTemporaryAge = 3600;
+
+    LocalFileSystem() = default;
+    LocalFileSystem(const LocalFileSystem&) = delete;
+    LocalFileSystem& operator=(const LocalFileSystem&) = delete;
+
     std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
                                         std::string& error) override;
     std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
@@ -112,7 +139,23 @@ class LocalFileSystem final : public FileSystem {
     bool createFolder(const std::filesystem::path& path) override;
     std::optional<std::int64_t> lastWriteTime(const std::filesystem::path& path) override;
     bool setLastWriteTime(const std::filesystem::path& path, std::int64_t seconds) override;
+
+    // Removes the files in `folder` named as replaceFile() names its temporary files that
+    // were last changed over kStaleTemporaryAge seconds ago and that no process holds
+    // open for writing. Returns how many went.
+    std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
+
+  private:
+    // Sweeps `folder` once in the life of this object.
+    void sweepOnce(const std::filesystem::path& folder);
+
+    std::mutex sweptMutex_;
+    std::set<std::filesystem::path> swept_;
 };
+
+// The reason for a failed file operation as messages show it: Swedish (code page 1252)
+// for the common errno values, the system's own text otherwise.
+std::string systemErrorText(int err);
 
 // A path as messages show it (code page 1252), and the path a code page 1252 text names.
 std::string pathText(const std::filesystem::path& path);

@@ -11,10 +11,8 @@
 #endif
 
 namespace loom {
-namespace {
 
-// A folder that already holds the program's data: any of its folders or the users file.
-bool holdsProgramData(const std::filesystem::path& folder) {
+bool ProgramDirectory::holdsProgramData(const std::filesystem::path& folder) {
     std::error_code ec;
     if (std::filesystem::exists(folder / "LOGIN.KEY", ec)) return true;
     for (ProgramFolder f : ProgramDirectory::kFolders)
@@ -22,8 +20,6 @@ bool holdsProgramData(const std::filesystem::path& folder) {
             return true;
     return false;
 }
-
-}  // namespace
 
 std::string_view ProgramDirectory::folderName(ProgramFolder which) {
     switch (which) {

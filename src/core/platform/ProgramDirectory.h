@@ -47,6 +47,8 @@ class ProgramDirectory {
     static ProgramDirectory resolve(std::string_view explicitHome, const char* environmentHome,
                                     const std::filesystem::path& executable,
                                     Origin* origin = nullptr);
+    // Whether `folder` already holds the program's data: any of its folders or LOGIN.KEY.
+    static bool holdsProgramData(const std::filesystem::path& folder);
     // The running executable's full path (empty when the platform cannot tell).
     static std::filesystem::path executablePath();
     // Where a non-portable install keeps its data: $XDG_DATA_HOME/loomcraft, else

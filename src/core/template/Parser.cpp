@@ -1,13 +1,13 @@
 #include "template/Parser.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <utility>
 
 #include "common/Cp1252.h"
 #include "common/Messages.h"
+#include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
 #include "template/BitmapLookup.h"
 #include "template/EventTexts.h"
@@ -117,8 +117,7 @@ std::unique_ptr<Form> Parser::run(const std::function<TemplateScanner()>& open,
             case HeaderResult::Ok:
                 break;
             case HeaderResult::CannotOpen:
-                env.prompt.show(std::string_view(std::strerror(systemError_)),
-                                MessageKind::Warning);
+                env.prompt.show(systemErrorText(systemError_), MessageKind::Warning);
                 env.prompt.show(MessageId::CannotOpenFile, {messagePath_});
                 env.prompt.show(MessageId::NotATemplate, {messagePath_});
                 return nullptr;

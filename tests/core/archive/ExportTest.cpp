@@ -3,7 +3,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "ArchiveHome.h"
@@ -139,7 +138,8 @@ TEST_F(ExportTest, AnUnreadableIndexIsNoEmptyArchive) {
     EXPECT_FALSE(exportWith(ExportSelection::All).ran);
     EXPECT_FALSE(exportWith(ExportSelection::ChangedAfter, "1997-12-24").ran);
     const std::string cannotOpen =
-        "Kan inte öppna filen.\nfil: " + (home_ / "INDEX" / "DATA.KQI").string();
+        "Kan inte öppna filen.\nfil: " + (home_ / "INDEX" / "DATA.KQI").string() +
+        "\nFilen används av ett annat program.";
     EXPECT_EQ(prompt_.texts(), (Lines{cannotOpen, cannotOpen}));
     EXPECT_EQ(latestExport(), "");
     EXPECT_TRUE(fs::is_empty(disk_));
@@ -315,9 +315,10 @@ TEST_P(ExportFailureTest, AsksRetrySkipOrSkipAll) {
     EXPECT_EQ(list(ResultList::Copied), withHead(c.copied));
     EXPECT_EQ(list(ResultList::NotCopied), withHead(c.notCopied));
     EXPECT_EQ(r.copied, static_cast<int>(c.copied.size()));
-    Lines expected(c.answers.size(), std::make_error_code(std::errc::io_error).message() +
-                                         "\nVill du försöka igen? \"Nej\" hoppar över aktuell "
-                                         "fil,\n\"Avbryt\" hoppar över alla resterande filer.");
+    // The disk's own reason, then the question.
+    Lines expected(c.answers.size(),
+                   "Det finns inget utrymme kvar på enheten.\nVill du försöka igen? \"Nej\" "
+                   "hoppar över aktuell fil,\n\"Avbryt\" hoppar över alla resterande filer.");
     expected.push_back(counts(r.copied, r.notCopied));
     EXPECT_EQ(prompt_.texts(), expected);
     for (const std::string& line : c.notCopied)

@@ -161,6 +161,43 @@ TEST_F(ImportTest, UnreadableSourcesAreLeftOutSilently) {
     EXPECT_TRUE(list(ResultList::NotCopied).empty());
 }
 
+// A full disk: a file that cannot be written says which and why, is listed as not copied
+// and counted as failed; the archive's copy stays.
+TEST_F(ImportTest, FailedWritesAreReportedWithTheReasonAndCounted) {
+    const struct {
+        const char* name;
+        const char* password;  // of the imported file
+        bool archived;         // the archive holds an older copy
+        bool replace;
+    } cases[] = {{"byte copy", "sys", false, true},
+                 {"rewrite under the system password", "fremd", false, true},
+                 {"merge", "sys", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const fs::path& folder : {files(), disk_}) {
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+        }
+        files_.heal();
+        if (c.archived) writeArchived("AAA", system("Arkiv"), kNow - 1000);
+        writeOutside(onDisk("AAA"), system("Disk"), c.password, kNow - 100);
+        const std::string before = c.archived ? readText(archived("AAA")) : "";
+        prompt_.entries.clear();
+        files_.failWritesAfter(files_.bytesWritten());
+        const CopyRunResult r = importAll(c.replace);
+        EXPECT_EQ(r.copied, 0);
+        EXPECT_EQ(r.notCopied, 1);
+        EXPECT_EQ(r.failed, 1);
+        EXPECT_EQ(prompt_.texts(),
+                  (Lines{"Kan inte spara filen.\nfil: " + archived("AAA").string() +
+                             "\nDet finns inget utrymme kvar på enheten.",
+                         counts(0, 1)}));
+        EXPECT_EQ(list(ResultList::NotCopied), (Lines{folderOf(disk_), "AAA\tDisk"}));
+        EXPECT_EQ(c.archived ? readText(archived("AAA")) : "", before);
+        EXPECT_EQ(fs::exists(archived("AAA")), c.archived);
+    }
+}
+
 TEST_F(ImportTest, AMissingFolderChangesNothing) {
     list(ResultList::Copied) = {"/kept/", "ZZZ"};
     Importer importer(context_);

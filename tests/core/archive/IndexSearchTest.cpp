@@ -90,7 +90,8 @@ TEST(IndexSearchTest, MatchesTheValuesNeverTheKey) {
         {"swedish upper", "K1\tåäö\r\n", {"ÅÄÖ"}, {"K1\tåäö"}},
         {"keyword lower", "K1\tÅÄÖ\r\n", {"åäö"}, {"K1\tÅÄÖ"}},
         {"œ and ÿ", "K1\tœÿ\r\n", {"ŒŸ"}, {"K1\tœÿ"}},
-        {"LF only and no end", "K1\tab\nK2\tab", {"ab"}, {"K1\tab", "K2\tab"}},
+        {"LF only", "K1\tab\nK2\tab\n", {"ab"}, {"K1\tab", "K2\tab"}},
+        {"cut-off last line", "K1\tab\r\nK2\tab", {"ab"}, {"K1\tab"}},
         {"not across lines", "K1\tab\r\nK2\tcd\r\n", {"ab\r\nK2"}, {}},
         {"not the line end", "K1\tab\r\n", {"b\r"}, {}},
         {"line without tab", "ABC\r\nK\tABC\r\n", {"abc"}, {"K\tABC"}},
@@ -119,7 +120,7 @@ TEST(IndexSearchTest, DamagedContentIsHarmless) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].size(), overlong.size() - 2);
     found.clear();
-    IndexEngine::searchContent(std::string("\t\t\0\t", 4), {std::string(1, '\0')}, found);
+    IndexEngine::searchContent(std::string("\t\t\0\t\n", 5), {std::string(1, '\0')}, found);
     EXPECT_EQ(found.size(), 1u);
 }
 

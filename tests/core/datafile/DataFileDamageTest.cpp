@@ -182,7 +182,11 @@ TEST_F(DataFileDamageTest, FailedWriteKeepsThePreviousFile) {
                 files.failWritesAfter(n);
             prompt_.entries.clear();
             EXPECT_FALSE(write(large, "pw")) << n;
-            EXPECT_EQ(prompt_.texts(), std::vector<std::string>{saveContext()}) << n;
+            // The disk's reason, not a generic one.
+            EXPECT_EQ(prompt_.texts(),
+                      std::vector<std::string>{saveContext() +
+                                               "\nDet finns inget utrymme kvar på enheten."})
+                << n;
             EXPECT_EQ(bytesOf(dataPath()), before) << n;
             EXPECT_EQ(bytesOf(indexPath()), indexAfterProbe) << n;
             std::vector<std::string> names;

@@ -282,7 +282,8 @@ TEST_F(DataFileTest, HeldIndexDoesNotFailTheWrite) {
     store.copyIn(record(0x10 << 3, 8, 0, 0, "5"));
     EXPECT_TRUE(write(store));
     EXPECT_EQ(prompt_.texts(), std::vector<std::string>{"Kan inte öppna filen.\nfil: " +
-                                                        cp1252ToUtf8(pathText(indexPath()))});
+                                                        cp1252ToUtf8(pathText(indexPath())) +
+                                                        "\nFilen används av ett annat program."});
     DataFile file(context_);
     EXPECT_TRUE(file.Read(dataPath(), true));
 }

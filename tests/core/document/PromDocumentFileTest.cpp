@@ -1,6 +1,9 @@
 // The document's file commands: open, save, the save questions and the template load.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "support/DocumentTestBed.h"
 
 namespace loom {
@@ -61,6 +64,28 @@ INSTANTIATE_TEST_SUITE_P(Answers, OtherFolderTest,
                                            FolderCase{"No", Answer::No, true, false},
                                            FolderCase{"Cancel", Answer::Cancel, false, false}),
                          [](const auto& c) { return std::string(c.param.name); });
+
+// The name a new system was given is only claimed when its file is made: a file that
+// appeared under it meanwhile (another computer with the same letter) is kept, and the
+// system takes the next second's name; from then on its own file is saved over.
+TEST_F(PromDocumentFileTest, ANewSystemNeverReplacesAFileThatTookItsName) {
+    ASSERT_TRUE(doc_->LoadTemplate("", true, home_ / "FORMS" / "GL200.FRM", false));
+    doc_->AssignNewFileName();
+    const fs::path assigned = doc_->path();
+    std::ofstream(assigned, std::ios::binary) << "another computer's";
+    doc_->form()->store().find(kCustomer)->value = "Ny";
+    ASSERT_TRUE(doc_->Save());
+    const fs::path own = doc_->path();
+    EXPECT_NE(own, assigned);
+    EXPECT_EQ(own.parent_path(), assigned.parent_path());
+    EXPECT_EQ(test::readFile(assigned), "another computer's");
+    ASSERT_TRUE(doc_->Save());
+    EXPECT_EQ(doc_->path(), own);
+    EXPECT_EQ(std::distance(fs::directory_iterator(own.parent_path()), fs::directory_iterator()),
+              2);
+    ASSERT_TRUE(doc_->OnOpenDocument(own));
+    EXPECT_EQ(value(kCustomer), "Ny");
+}
 
 TEST_F(PromDocumentFileTest, ClosingAModifiedSystemOffersToSaveIt) {
     newSystem({{kCustomer, "Före"}});

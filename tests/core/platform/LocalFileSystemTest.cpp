@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <ctime>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "common/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "support/FailingFileSystem.h"
 #include "support/TempDir.h"
@@ -252,6 +259,115 @@ TEST(LocalFileSystem, FoldersRemovalAndTimes) {
     EXPECT_FALSE(files.exists(dir.path("file")));
     EXPECT_FALSE(files.remove(dir.path("file"), error));
     EXPECT_FALSE(error.empty());
+}
+
+// The reason a failure gives is the system's own cause, in Swedish where it is a common one.
+TEST(LocalFileSystem, FailuresGiveTheirOwnReasonInSwedish) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error, content;
+    EXPECT_FALSE(files.readWhole(dir.path("missing"), content, error));
+    EXPECT_EQ(cp1252ToUtf8(error), "Filen eller katalogen finns inte.");
+    fs::create_directory(dir.path("folder"));
+    EXPECT_FALSE(files.writeWhole(dir.path("folder"), "x", error));
+    EXPECT_EQ(cp1252ToUtf8(error), "Det är en katalog.");
+    auto out = files.replaceFile(dir.path("big"), error);
+    ASSERT_TRUE(out);
+    {
+        const FileSizeLimit limit(3);
+        EXPECT_FALSE(out->write(bytesOf("abcd")));
+    }
+    EXPECT_EQ(cp1252ToUtf8(out->error()), "Filen är för stor.");
+    // Causes without a text of our own keep the system's.
+    EXPECT_EQ(systemErrorText(EDOM), utf8ToCp1252(std::generic_category().message(EDOM)));
+}
+
+// A new file takes a name only where there is none, in one step; a taken name leaves both
+// the other file and the output as they were.
+TEST(LocalFileSystem, NewFileNeverReplacesOne) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error;
+    ASSERT_TRUE(files.writeWhole(dir.path("A"), "theirs", error));
+    auto out = files.replaceFile(dir.path("A"), error);
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(out->write(bytesOf("mine")));
+    EXPECT_EQ(out->commitNew(dir.path("A")), NewFileResult::NameTaken);
+    EXPECT_EQ(out->commitNew(dir.path("B")), NewFileResult::Created);
+    EXPECT_EQ(out->commitNew(dir.path("C")), NewFileResult::Failed);
+    out.reset();
+    EXPECT_EQ(contentOf(files, dir.path("A")), "theirs");
+    EXPECT_EQ(contentOf(files, dir.path("B")), "mine");
+    EXPECT_EQ(namesIn(dir.path("")), (std::vector<std::string>{"A", "B"}));
+}
+
+// Temporary files that interrupted saves left are removed at the first write into their
+// folder once they are an hour old, unless a process still holds one.
+TEST(LocalFileSystem, StaleTemporaryFilesAreSweptButNotOnesInUse) {
+    TempDir dir;
+    LocalFileSystem files;
+    const std::int64_t old = static_cast<std::int64_t>(std::time(nullptr)) - 2 * 3600;
+    const struct {
+        const char* name;
+        bool stale;
+        bool kept;
+    } cases[] = {{"A.KQD.tmp0123456789abcdef", true, false},
+                 {"B.KQD.tmp0123456789abcdef", false, true},  // a save may be writing it
+                 {"C.KQD.tmp0123456789abcdeX", true, true},   // not our naming
+                 {"D.tmp0123456789abcde", true, true},
+                 {"E.LOG.tmpfedcba9876543210", true, true}};  // held, below
+    for (const auto& c : cases) {
+        dir.write(c.name, {1, 2, 3});
+        if (c.stale) {
+            ASSERT_TRUE(files.setLastWriteTime(dir.path(c.name), old));
+        }
+    }
+    const int holder = ::open(dir.path("E.LOG.tmpfedcba9876543210").c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    std::string error;
+    ASSERT_TRUE(files.writeWhole(dir.path("F.KQD"), "new", error));
+    ::close(holder);
+    for (const auto& c : cases)
+        EXPECT_EQ(fs::exists(dir.path(c.name)), c.kept) << c.name;
+}
+
+// An index file that is a symbolic link is read through it, but a change replaces the link
+// by a file of its own: nothing is written wherever the link points.
+TEST(LocalFileSystem, LockedFileReplacesASymbolicLinkInsteadOfWritingThroughIt) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error, content;
+    dir.write("elsewhere", {'A', '\n'});
+    fs::create_symlink(dir.path("elsewhere"), dir.path("DATA.KQI"));
+    fs::create_symlink(dir.path("nowhere"), dir.path("FORM.KQI"));
+    for (const char* name : {"DATA.KQI", "FORM.KQI"}) {
+        auto held = files.openLocked(dir.path(name), OpenMode::CreateIfAbsent, error);
+        ASSERT_TRUE(held) << error;
+        ASSERT_TRUE(held->append("B\n"));
+        ASSERT_TRUE(held->readAll(content, 1 << 20));
+        EXPECT_EQ(content, std::string(name) == "DATA.KQI" ? "A\nB\n" : "B\n");
+        EXPECT_FALSE(fs::is_symlink(dir.path(name))) << name;
+    }
+    EXPECT_EQ(contentOf(files, dir.path("elsewhere")), "A\n");
+    EXPECT_FALSE(fs::exists(dir.path("nowhere")));
+}
+
+// An append that cannot be completed (a full disk) leaves no part of itself behind.
+TEST(LocalFileSystem, AFailedAppendIsCutBack) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error, content;
+    auto held = files.openLocked(dir.path("DATA.KQI"), OpenMode::CreateIfAbsent, error);
+    ASSERT_TRUE(held) << error;
+    ASSERT_TRUE(held->append("0123456789"));
+    {
+        const FileSizeLimit limit(15);
+        EXPECT_FALSE(held->append("abcdefghij"));
+    }
+    EXPECT_EQ(cp1252ToUtf8(held->error()), "Filen är för stor.");
+    ASSERT_TRUE(held->readAll(content, 1 << 20));
+    EXPECT_EQ(content, "0123456789");
 }
 
 TEST(LocalFileSystem, PathTextIsCodePage1252) {
