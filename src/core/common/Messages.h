@@ -96,6 +96,10 @@ enum class MessageId : int {
     ValueNotOnOff = 1022,      // on character, off character
     ValueNotAnOption = 1023,   // the option values, each with its button's text
     WrongTemplate = 1024,      // the template's name, the system's template name
+    // The step of a TCP connection that failed, shown as a stop box.
+    TcpSocketFailed = 1025,
+    TcpConnectFailed = 1026,
+    TcpNonBlockingFailed = 1027,
     // Refused setting values.
     SettingOutOfRange = 1200,  // setting name, lowest, highest
     SettingComputerId = 1201,

@@ -93,7 +93,7 @@ bool PromLink::ConnectTcp(std::string_view address, std::string_view port,
     std::string error;
     std::unique_ptr<Channel> opened = factory_->connectTcp(address, port, error);
     if (!opened) {
-        context_.prompt().show(error.empty() ? std::string_view("connect() failed") : error,
+        context_.prompt().show(error.empty() ? messageText(MessageId::TcpConnectFailed) : error,
                                MessageKind::Stop);
         return false;
     }

@@ -60,8 +60,8 @@ class ChannelFactory {
                                                 const SerialSettings& settings,
                                                 std::string& error) = 0;
     // Blocking connect to a dotted-decimal address and a decimal port text, then
-    // non-blocking mode. Null on failure; `error` holds the failing step's message:
-    // "socket() function failed", "connect() failed" or "ioctlsocket() failed".
+    // non-blocking mode. Null on failure; `error` holds the failing step's message (the
+    // catalogue's TcpSocketFailed, TcpConnectFailed or TcpNonBlockingFailed).
     virtual std::unique_ptr<Channel> connectTcp(std::string_view address, std::string_view port,
                                                 std::string& error) = 0;
 };

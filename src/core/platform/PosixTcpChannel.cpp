@@ -1,5 +1,7 @@
 #include "platform/PosixTcpChannel.h"
 
+#include "common/Messages.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -32,7 +34,7 @@ std::unique_ptr<PosixTcpChannel> PosixTcpChannel::connect(std::string_view addre
                                                           int writeStallMs) {
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd) {
-        error = kSocketFailed;
+        error = messageText(MessageId::TcpSocketFailed);
         return nullptr;
     }
     // A port that is no TCP port, or an address that is not dotted-decimal IPv4, cannot be
@@ -41,7 +43,7 @@ std::unique_ptr<PosixTcpChannel> PosixTcpChannel::connect(std::string_view addre
     peer.sin_family = AF_INET;
     const int number = portNumber(port);
     if (number < 0 || ::inet_pton(AF_INET, std::string(address).c_str(), &peer.sin_addr) != 1) {
-        error = kConnectFailed;
+        error = messageText(MessageId::TcpConnectFailed);
         return nullptr;
     }
     peer.sin_port = htons(static_cast<std::uint16_t>(number));
@@ -50,12 +52,12 @@ std::unique_ptr<PosixTcpChannel> PosixTcpChannel::connect(std::string_view addre
         rc = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
-        error = kConnectFailed;
+        error = messageText(MessageId::TcpConnectFailed);
         return nullptr;
     }
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags | O_NONBLOCK) != 0) {
-        error = kNonBlockingFailed;
+        error = messageText(MessageId::TcpNonBlockingFailed);
         return nullptr;
     }
     // Frames of 21 bytes and single acknowledgement bytes each wait for their answer;

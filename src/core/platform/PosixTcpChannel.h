@@ -16,11 +16,6 @@ namespace loom {
 // A connected, non-blocking TCP socket.
 class PosixTcpChannel final : public Channel {
   public:
-    // The failing step's text, as the user sees it.
-    static constexpr std::string_view kSocketFailed = "socket() function failed";
-    static constexpr std::string_view kConnectFailed = "connect() failed";
-    static constexpr std::string_view kNonBlockingFailed = "ioctlsocket() failed";
-
     // Blocking connect to an IPv4 dotted-decimal address; null with `error` set on failure.
     static std::unique_ptr<PosixTcpChannel> connect(std::string_view address, std::string_view port,
                                                     std::string& error,

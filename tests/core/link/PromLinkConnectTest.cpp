@@ -267,9 +267,9 @@ TEST_F(TcpConnect, LinkLostDuringLoginEndsWithoutAsking) {
 
 TEST_F(TcpConnect, ConnectFailureShowsTheStepThatFailed) {
     auto serial = bed.openSerial();
-    bed.factory.tcpError = "connect() failed";
+    bed.factory.tcpError = "Anslutningen misslyckades";
     EXPECT_FALSE(bed.link().ConnectTcp("10.0.0.1", "1", "1"));
-    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{"connect() failed"});
+    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{"Anslutningen misslyckades"});
     EXPECT_TRUE(serial->open);
 }
 

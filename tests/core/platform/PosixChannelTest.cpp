@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Messages.h"
 #include "platform/Channel.h"
 #include "platform/PosixSerialChannel.h"
 #include "platform/PosixTcpChannel.h"
@@ -237,7 +238,7 @@ TEST(TcpChannelTest, ConnectFailures) {
           std::pair{"127.0.0.1", std::string("70000")}}) {
         std::string error;
         EXPECT_EQ(PosixChannelFactory().connectTcp(address, port, error), nullptr) << address;
-        EXPECT_EQ(error, "connect() failed") << address << ":" << port;
+        EXPECT_EQ(error, messageText(MessageId::TcpConnectFailed)) << address << ":" << port;
     }
 }
 
