@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ArgumentNames.h"
 #include "CliCommand.h"
 #include "CliSession.h"
 #include "CliText.h"
@@ -18,6 +19,7 @@
 #include "common/Cp1252.h"
 #include "eventlog/LogFile.h"
 #include "fields/PromImage.h"
+#include "template/FieldCaptions.h"
 
 namespace loom::cli {
 namespace {
@@ -97,7 +99,14 @@ void writeProm(CliContext& ctx, const WriteOptions& o) {
     if (!session.login()) return;
     PromRun run(ctx, session, answersFor(ctx, o.yes, o.convert));
     PromDocument& document = run.document();
-    if (!document.OnOpenDocument(CliSession::argumentPath(o.file))) {
+    const std::optional<std::filesystem::path> file = findDataFile(run.app(), o.file);
+    if (!file) {
+        ctx.err << "fel: ingen datafil \"" << escapeControls(o.file)
+                << "\": varken en fil eller en nyckel i FILES\n";
+        ctx.exitCode = kExitRefused;
+        return;
+    }
+    if (!document.OnOpenDocument(*file)) {
         ctx.exitCode = kExitRefused;
         return;
     }
@@ -123,6 +132,11 @@ struct ReadOptions {
     bool json = false;
 };
 
+std::string captionOf(const FieldCaptions& captions, FieldAddress address) {
+    const FieldCaption* c = captions.find(address);
+    return c ? c->caption : std::string();
+}
+
 void printReadJson(CliContext& ctx, PromDocument& document, const Form& form) {
     nlohmann::ordered_json j;
     j["message"] = static_cast<int>(*document.lastMessage());
@@ -131,13 +145,15 @@ void printReadJson(CliContext& ctx, PromDocument& document, const Form& form) {
                     : nlohmann::ordered_json(nullptr);
     j["template"] = cp1252ToUtf8(form.name());
     j["differences"] = nlohmann::ordered_json::array();
+    const FieldCaptions captions(form);
     for (const FieldDifference& d : document.Differences()) {
         j["differences"].push_back({{"page", d.page >= 0 && d.page < form.pageCount()
                                                  ? cp1252ToUtf8(form.page(d.page).name)
                                                  : std::string()},
                                     {"address", fieldAddressText(d.address)},
                                     {"file", cp1252ToUtf8(d.fileValue)},
-                                    {"prom", cp1252ToUtf8(d.promValue)}});
+                                    {"prom", cp1252ToUtf8(d.promValue)},
+                                    {"caption", cp1252ToUtf8(captionOf(captions, d.address))}});
     }
     ctx.out << j.dump(2) << '\n';
 }
@@ -148,6 +164,7 @@ void printReadText(CliContext& ctx, PromDocument& document, const Form& form) {
         ctx.out << "Fil: " << document.comparedFile().stem().string() << '\n';
     ctx.out << "Mall: " << escapeControls(cp1252ToUtf8(form.name())) << '\n';
     int page = -2;
+    const FieldCaptions captions(form);
     for (const FieldDifference& d : document.Differences()) {
         if (d.page != page) {
             page = d.page;
@@ -156,8 +173,10 @@ void printReadText(CliContext& ctx, PromDocument& document, const Form& form) {
                                          : std::string("?");
             ctx.out << "Sida \"" << escapeControls(name) << "\":\n";
         }
-        ctx.out << "  " << fieldAddressText(d.address) << "  fil \""
-                << escapeControls(cp1252ToUtf8(d.fileValue)) << "\"  prom \""
+        ctx.out << "  " << fieldAddressText(d.address);
+        if (const std::string caption = captionOf(captions, d.address); !caption.empty())
+            ctx.out << " (" << escapeControls(cp1252ToUtf8(caption)) << ')';
+        ctx.out << "  fil \"" << escapeControls(cp1252ToUtf8(d.fileValue)) << "\"  prom \""
                 << escapeControls(cp1252ToUtf8(d.promValue)) << "\"\n";
     }
 }
@@ -274,7 +293,7 @@ void registerPromCommands(CLI::App& app, CliContext& ctx) {
         "write",
         "Write a system into the PROM: the panel's model must match the template's (or be "
         "converted, --convert); the PROM is erased and every block that is not all FF sent");
-    writeCmd->add_option("file", write->file, "The data file (.KQD)")->required();
+    writeCmd->add_option("file", write->file, kDataFileHelp)->required();
     addLinkOptions(*writeCmd, write->link);
     writeCmd->add_flag("--yes", write->yes,
                        "Answer \"Skall du verkligen programmera promet?\" with yes (otherwise it "
@@ -302,7 +321,7 @@ void registerPromCommands(CLI::App& app, CliContext& ctx) {
                       "an erased PROM is not saved (exit 1)");
     readCmd->add_flag("--json", read->json,
                       "JSON: {message, file (the identified file's identifier or null), "
-                      "template, differences: [{page, address, file, prom}]}");
+                      "template, differences: [{page, address, file, prom, caption}]}");
     readCmd->callback([&ctx, read] { readProm(ctx, *read); });
 
     auto log = std::make_shared<LogOptions>();

@@ -113,7 +113,7 @@ TEST_F(PromCommandsTest, ChangedFileReadsWithItsDifferencesAndSaveTakesThePromVa
     EXPECT_EQ(j["file"], fileId());
     EXPECT_EQ(j["differences"],
               json::parse(R"([{"page": "Anläggning", "address": "0x00000100", "file": "Bageriet",
-                               "prom": "Åkerlunds Bageri AB"}])"));
+                               "prom": "Åkerlunds Bageri AB", "caption": "Kundnamn"}])"));
     // Without --json the outcome message leads stdout, and stdout alone, then the fields by
     // page.
     const CliRun text = prom({"read", "--save"});
@@ -121,7 +121,7 @@ TEST_F(PromCommandsTest, ChangedFileReadsWithItsDifferencesAndSaveTakesThePromVa
     EXPECT_TRUE(text.out.starts_with("Nedläsning klar!\n")) << text.out;
     EXPECT_FALSE(contains(text.err, "Nedläsning klar!")) << text.err;
     EXPECT_TRUE(contains(text.out,
-                         "Sida \"Anläggning\":\n  0x00000100  fil \"Bageriet\"  "
+                         "Sida \"Anläggning\":\n  0x00000100 (Kundnamn)  fil \"Bageriet\"  "
                          "prom \"Åkerlunds Bageri AB\"\n"))
         << text.out;
     EXPECT_EQ(readJson()["message"], 81);
@@ -137,7 +137,7 @@ TEST_F(PromCommandsTest, PromOfAFileNotInTheArchiveReadsAsNew) {
 }
 
 TEST_F(PromCommandsTest, VerifyComparesEveryBlockWrittenWithWhatReadsBack) {
-    CliRun r = prom({"write", system_, "--yes", "--verify"});
+    CliRun r = prom({"write", fileId(), "--yes", "--verify"});  // the system by its key
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.out.starts_with("verifierat: ")) << r.out;
     // A PROM whose customer block reads back changed.
