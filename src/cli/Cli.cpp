@@ -100,7 +100,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
             return kExitUsage;
         }
         err << e.what() << "\n";
-        err << "Run with --help for usage.\n";
+        err << "fel: felaktig kommandorad; --help visar hur kommandot används.\n";
         return kExitUsage;
     } catch (const std::exception& e) {
         err << "fel: " << e.what() << "\n";
