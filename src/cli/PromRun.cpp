@@ -18,22 +18,6 @@ bool stderrIsTerminal(const CliContext& ctx) {
     return &ctx.err == &std::cerr && ::isatty(STDERR_FILENO) != 0;
 }
 
-// A decimal number of 1 to `digits` digits, at most `max`.
-bool decimalUpTo(std::string_view text, unsigned digits, unsigned max, unsigned& value) {
-    if (text.empty() || text.size() > digits) return false;
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return value <= max;
-}
-
-bool sixDigits(std::string_view text) {
-    unsigned value = 0;
-    return text.size() == 6 && decimalUpTo(text, 6, 999999, value);
-}
-
 bool usage(CliContext& ctx, std::string_view text) {
     ctx.err << "fel: " << text << "\n";
     ctx.exitCode = kExitUsage;
@@ -108,7 +92,7 @@ PromRun::~PromRun() {
 bool PromRun::connect(const LinkOptions& o) {
     bool connected = false;
     if (!o.tcp.empty()) {
-        if (!sixDigits(o.id)) {
+        if (!isTcpIdCode(o.id)) {
             // The address dialog's own check: the code never reaches the panel.
             app_.prompt().show(MessageId::BadProductId, {}, MessageKind::Stop);
             ctx_.exitCode = kExitRefused;

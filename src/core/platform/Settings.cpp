@@ -91,6 +91,11 @@ bool isIpPort(std::string_view text) {
     return decimalUpTo(text, 5, 65535, value) && value != 0;
 }
 
+bool isTcpIdCode(std::string_view text) {
+    unsigned value = 0;
+    return text.size() == 6 && decimalUpTo(text, 6, 999999, value);
+}
+
 SettingCheck checkSettingValue(std::string_view name, std::string_view value) {
     const SettingDefinition* d = findSetting(name);
     if (d && !d->isInteger && d->textDefault.empty() && value.empty()) return accept(value);

@@ -54,6 +54,8 @@ SettingCheck checkSettingValue(std::string_view name, std::string_view value);
 // separated by single dots, not all zero; a port of 1 to 5 digits, 1-65535.
 bool isIpAddress(std::string_view text);
 bool isIpPort(std::string_view text);
+// The panel's ID code as the TCP/IP dialog takes it: exactly six decimal digits.
+bool isTcpIdCode(std::string_view text);
 
 // Typed access with the defaults filled in; always the empty section.
 class Settings {

@@ -95,6 +95,10 @@ TEST(Settings, ValueChecksStoreWhatTheDialogsWouldAndRefuseTheRest) {
     }
     EXPECT_EQ(checkSettingValue("Column", "19").refusal,
               "Column m\xE5ste vara ett heltal fr\xE5n 20 till 200.");
+    for (const char* code : {"123456", "000000"})
+        EXPECT_TRUE(isTcpIdCode(code)) << code;
+    for (const char* code : {"12345", "1234567", "12345a", ""})
+        EXPECT_FALSE(isTcpIdCode(code)) << code;
 }
 
 TEST(MemorySettingsStore, AValueHasOneTypeAndSectionsAreApart) {
