@@ -61,8 +61,8 @@ echo "== index search \"skola\""
 "$cli" index search skola
 if [ -n "${first:-}" ]; then
     echo
-    echo "== log show (system $first)"
-    "$cli" log show "$log" --form "$home/FORMS/GL200.FRM" --data "$home/FILES/$first.KQD"
+    echo "== log show $first (the system's log, names from the system)"
+    "$cli" log show "$first"
 fi
 
 # A simulated panel for the PROM commands: its PROM holds the first system (with the file
@@ -113,12 +113,16 @@ fi
 echo
 echo "Demo home: $home (login: demo / demo). Try:"
 echo "  export LOOMCRAFT_HOME=$home LOOMCRAFT_SETTINGS=$home/settings.ini LOOMCRAFT_PASSWORD=demo"
-echo "  $cli --login demo data set FILE.KQD 0x100=\"Nytt namn\""
+echo "  $cli form fields GL200"
+if [ -n "${first:-}" ]; then
+    echo "  $cli data show $first"
+    echo "  $cli --login demo data set $first 0x100=\"Nytt namn\" 0x500=600"
+fi
 if [ -n "${first:-}" ]; then
     echo
     echo "The PROM commands against the demo panel (ID code 123456):"
     echo "  $cli --login demo prom read ${link[*]} [--json] [--save]"
-    echo "  $cli --login demo prom write $home/FILES/$first.KQD ${link[*]} --yes [--verify]"
+    echo "  $cli --login demo prom write $first ${link[*]} --yes [--verify]"
     echo "  $cli --login demo prom log ${link[*]} [--json]"
     if [ -n "$sim_pid" ] && [ -n "${LOOM_DEMO_KEEP_PANEL:-}" ]; then
         echo "The demo panel keeps running (pid $sim_pid); stop it with: kill $sim_pid"
