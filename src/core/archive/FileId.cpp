@@ -84,8 +84,11 @@ std::vector<std::uint8_t> FileIdToBytes(std::string_view text) {
 
 std::string FileIdFromBytes(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kFileIdLength) return {};
-    for (std::size_t i = 0; i < 5; ++i)
-        if (bytes[i] == 0xFF) return {};  // unwritten PROM
+    // An unwritten PROM area reads 0xFF. A letter is upper-cased when it is made, so it
+    // never is 0xFF, and a kept time (below 36^6) never is all 0xFF; a single 0xFF byte in
+    // the time is a real identifier, made in one second of every 256.
+    if (bytes[4] == 0xFF) return {};
+    if (bytes[0] == 0xFF && bytes[1] == 0xFF && bytes[2] == 0xFF && bytes[3] == 0xFF) return {};
     const std::uint32_t time = std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
                                std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
     return MakeFileId(time, static_cast<char>(bytes[4]));

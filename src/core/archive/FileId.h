@@ -25,7 +25,8 @@ std::string NewFileId(AppContext& context);
 bool ParseFileId(std::string_view text, std::uint32_t& time, char& letter);
 // Empty when the text does not have 8 characters or does not parse.
 std::vector<std::uint8_t> FileIdToBytes(std::string_view text);
-// Empty when `bytes` is shorter than 8 or any of bytes 0-4 is 0xFF.
+// Empty when `bytes` is shorter than 8 or is an unwritten PROM area (the letter byte, or
+// all four time bytes, 0xFF).
 std::string FileIdFromBytes(std::span<const std::uint8_t> bytes);
 bool IsWellFormedFileId(std::string_view text);
 

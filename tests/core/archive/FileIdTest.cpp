@@ -82,29 +82,27 @@ TEST(FileId, BinaryForm) {
     EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 41 FF FF FF")), "A0000100");
     EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 61 00 00 00")), "A0000100");
     EXPECT_EQ(FileIdFromBytes(hexBytes("FF FF FF FF FF FF FF FF")), "");
-    // Any of bytes 0-4 erased means an unwritten area; bytes 5-7 do not matter.
-    for (std::size_t i = 0; i < 5; ++i) {
-        std::vector<std::uint8_t> bytes = hexBytes("00 00 00 24 41 FF FF FF");
-        bytes[i] = 0xFF;
-        EXPECT_EQ(FileIdFromBytes(bytes), "") << i;
-    }
+    // An erased letter or an erased time means an unwritten area; bytes 5-7 do not matter.
+    EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 FF FF FF FF")), "");
+    EXPECT_EQ(FileIdFromBytes(hexBytes("FF FF FF FF 41 FF FF FF")), "");
+    // A time with one byte 0xFF is a second like any other.
+    EXPECT_EQ(FileIdFromBytes(hexBytes("6B 16 1C FF 54 FF FF FF")), "TTPNM670");
     EXPECT_EQ(FileIdFromBytes(hexBytes("00 00 00 24 41 FF FF")), "");
 }
 
-// A kept time (modulo 36^6) with an 0xFF byte reads back from bytes as unwritten PROM.
+// Every kept time (modulo 36^6) reads back from bytes, 0xFF bytes in it included.
 TEST(FileId, RoundTripsThroughTextAndBytes) {
     struct Case {
         std::uint32_t time;
-        bool bytesReadBack;
     };
     const Case cases[] = {
-        {0, true},           {1, true},
-        {36, true},          {1000000000, true},
-        {0x000000FF, false}, {0x0000FF00, false},
-        {0x00FF0000, false}, {kModulus - 1, false},  // 0x81BF0FFF
-        {kModulus, true},    {kModulus + 1, true},
-        {0x7FFFFFFF, false}, {0xFFFFFFFE, true},  // kept 0x7E40EFFE
-        {0xFFFFFFFF, false},                      // kept 0x7E40EFFF
+        {0},          {1},
+        {36},         {1000000000},
+        {0x000000FF}, {0x0000FF00},
+        {0x00FF0000}, {kModulus - 1},  // 0x81BF0FFF
+        {kModulus},   {kModulus + 1},
+        {0x7FFFFFFF}, {0xFFFFFFFE},  // kept 0x7E40EFFE
+        {0xFFFFFFFF},                // kept 0x7E40EFFF
     };
     for (const Case& c : cases) {
         const std::string id = MakeFileId(c.time, 'M');
@@ -116,7 +114,7 @@ TEST(FileId, RoundTripsThroughTextAndBytes) {
         EXPECT_EQ(letter, 'M');
         const std::vector<std::uint8_t> bytes = FileIdToBytes(id);
         ASSERT_EQ(bytes.size(), kFileIdLength) << id;
-        EXPECT_EQ(FileIdFromBytes(bytes), c.bytesReadBack ? id : "") << id;
+        EXPECT_EQ(FileIdFromBytes(bytes), id) << id;
     }
 }
 
