@@ -1,9 +1,6 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstddef>
-#include <iostream>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -33,11 +30,6 @@ class CopyRunPrompt final : public UserPrompt {
     // `verb` leads the progress line ("Exporterar"), which is drawn only on a terminal.
     CopyRunPrompt(std::ostream& err, OnCopyError onError, std::string verb, bool terminal)
         : err_(err), onError_(onError), verb_(std::move(verb)), terminal_(terminal) {}
-
-    // Whether `err` is the process's stderr and that is a terminal.
-    static bool isTerminal(const std::ostream& err) {
-        return &err == &std::cerr && ::isatty(STDERR_FILENO) != 0;
-    }
 
     void show(std::string_view text, MessageKind kind) override {
         if (kind == MessageKind::Information) {

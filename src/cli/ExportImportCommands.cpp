@@ -8,6 +8,7 @@
 #include "CliText.h"
 #include "CopyRunPrompt.h"
 #include "IndexLineText.h"
+#include "TerminalInput.h"
 #include "archive/Exporter.h"
 #include "archive/Importer.h"
 #include "archive/IndexEngine.h"
@@ -116,7 +117,7 @@ void exportFiles(CliContext& ctx, const ExportOptions& o) {
         request.selection = ExportSelection::FilesInList;
         request.chosenList = ResultList::Found;
     }
-    CopyRunPrompt prompt(ctx.err, o.onError, "Exporterar", CopyRunPrompt::isTerminal(ctx.err));
+    CopyRunPrompt prompt(ctx.err, o.onError, "Exporterar", isTerminalStderr(ctx.err));
     app.setPrompt(prompt);
     Exporter exporter(app, nullptr);
     exporter.beforeFile = [&prompt](std::string_view key, std::size_t index, std::size_t count) {
@@ -146,7 +147,7 @@ void importFiles(CliContext& ctx, const ImportOptions& o) {
     CliSession session(ctx);
     if (!session.requireHome() || !session.login()) return;
     AppContext& app = session.app();
-    CopyRunPrompt prompt(ctx.err, o.onError, "Importerar", CopyRunPrompt::isTerminal(ctx.err));
+    CopyRunPrompt prompt(ctx.err, o.onError, "Importerar", isTerminalStderr(ctx.err));
     app.setPrompt(prompt);
     Importer importer(app);
     if (!folderArgument(ctx, o.from, importer.folderText)) return;

@@ -4,19 +4,14 @@
 #include <iostream>
 #include <string_view>
 
-#include <unistd.h>
-
 #include "CliSession.h"
 #include "InterruptCancel.h"
+#include "TerminalInput.h"
 #include "link/LinkTiming.h"
 #include "platform/Settings.h"
 
 namespace loom::cli {
 namespace {
-
-bool stderrIsTerminal(const CliContext& ctx) {
-    return &ctx.err == &std::cerr && ::isatty(STDERR_FILENO) != 0;
-}
 
 bool usage(CliContext& ctx, std::string_view text) {
     ctx.err << "fel: " << text << "\n";
@@ -68,7 +63,7 @@ PromRun::PromRun(CliContext& ctx, CliSession& session, PromAnswers answers)
       session_(session),
       app_(session.app()),
       settings_(app_.settings()),
-      progress_(ctx.err, stderrIsTerminal(ctx)),
+      progress_(ctx.err, isTerminalStderr(ctx.err)),
       prompt_(ctx.err, progress_, answers),
       marshalled_(prompt_, queue_) {
     app_.setSettings(settings_);

@@ -46,6 +46,14 @@ bool standardInputIsTerminal() {
 #endif
 }
 
+bool isTerminalStderr(const std::ostream& err) {
+#ifdef _WIN32
+    return &err == &std::cerr && ::_isatty(::_fileno(stderr)) != 0;
+#else
+    return &err == &std::cerr && ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 std::optional<std::string> readLine(std::string_view prompt, bool hidden) {
     std::cerr << prompt << std::flush;
     std::string line;

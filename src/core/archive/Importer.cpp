@@ -136,10 +136,8 @@ Importer::Outcome Importer::plainImport(const std::filesystem::path& from,
     if (password != systemPassword_) return write(to, templateName, incoming.Store());
     std::string error;
     if (!context_.files().copyFile(from, to, error)) {
-        std::string text = formatMessage(MessageId::CannotSaveFile, {pathText(to)});
-        text += '\n';
-        text += error;
-        context_.prompt().show(text, MessageKind::Warning);
+        context_.prompt().show(fileMessage(MessageId::CannotSaveFile, to, error),
+                               MessageKind::Warning);
         return Outcome::Failed;
     }
     byteCopy = true;

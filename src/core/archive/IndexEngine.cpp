@@ -120,12 +120,7 @@ struct OpenIndex {
 // Message `what` with the index's path, and the reason below it.
 void reportIndex(AppContext& context, MessageId what, const OpenIndex& index,
                  std::string_view reason) {
-    std::string text = formatMessage(what, {pathText(index.path)});
-    if (!reason.empty()) {
-        text += '\n';
-        text += reason;
-    }
-    context.prompt().show(text, MessageKind::Warning);
+    context.prompt().show(fileMessage(what, index.path, reason), MessageKind::Warning);
 }
 
 // Opens the index for a change, creating it (and INDEX) when absent, and reads it.

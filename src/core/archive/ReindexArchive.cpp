@@ -52,11 +52,7 @@ class IndexRebuild {
     void fail(MessageId what, std::string_view reason) {
         std::string text(messageText(MessageId::IndexNotCreated));
         text += '\n';
-        text += formatMessage(what, {pathText(path_)});
-        if (!reason.empty()) {
-            text += '\n';
-            text += reason;
-        }
+        text += fileMessage(what, path_, reason);
         context_.prompt().show(text, MessageKind::Warning);
     }
 

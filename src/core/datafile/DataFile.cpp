@@ -286,13 +286,7 @@ namespace {
 // One message: the context line with the path and, where there is one, the reason below.
 void report(AppContext& context, bool reportErrors, MessageId what,
             const std::filesystem::path& path, std::string_view reason = {}) {
-    if (!reportErrors) return;
-    std::string text = formatMessage(what, {pathText(path)});
-    if (!reason.empty()) {
-        text += '\n';
-        text += reason;
-    }
-    context.prompt().show(text, MessageKind::Warning);
+    if (reportErrors) context.prompt().show(fileMessage(what, path, reason), MessageKind::Warning);
 }
 
 void reportRead(AppContext& context, bool reportErrors, const std::filesystem::path& path,

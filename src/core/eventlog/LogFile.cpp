@@ -55,11 +55,12 @@ std::vector<std::string_view> LogFile::splitLines(std::string_view text) {
 }
 
 bool LogFile::readLines(FileSystem& files, const std::filesystem::path& path, std::string& content,
-                        std::vector<std::string_view>& lines) {
+                        std::vector<std::string_view>& lines, std::string* error) {
     lines.clear();
-    std::string error;
-    if (!files.readWhole(path, content, error, kReadLimit)) {
+    std::string reason;
+    if (!files.readWhole(path, content, reason, kReadLimit)) {
         content.clear();
+        if (error != nullptr) *error = reason;
         return false;
     }
     lines = splitLines(content);
@@ -84,16 +85,9 @@ std::filesystem::path LogFilePath(const ProgramDirectory& programDirectory,
 
 bool MergeLog(FileSystem& files, const std::filesystem::path& path,
               std::span<const std::uint8_t> received, LogMergeCounts* counts, std::string* error) {
-    std::string reason;
     std::string content;
     std::vector<std::string_view> old;
-    if (files.exists(path)) {
-        if (!files.readWhole(path, content, reason, LogFile::kReadLimit)) {
-            if (error != nullptr) *error = reason;
-            return false;
-        }
-        old = LogFile::splitLines(content);
-    }
+    if (files.exists(path) && !LogFile::readLines(files, path, content, old, error)) return false;
 
     // The panel sends its newest record first; the file keeps the oldest first.
     std::vector<std::string> fresh;
@@ -124,6 +118,7 @@ bool MergeLog(FileSystem& files, const std::filesystem::path& path,
         out += "\r\n";
     }
     files.createFolder(path.parent_path());
+    std::string reason;
     if (!files.writeWhole(path, out, reason)) {
         if (error != nullptr) *error = reason;
         return false;

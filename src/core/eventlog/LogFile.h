@@ -35,9 +35,11 @@ class LogFile {
     // line break is a line too.
     static std::vector<std::string_view> splitLines(std::string_view text);
 
-    // The lines of the file; false (no lines) when it cannot be read.
+    // The lines of the file; false (no lines, the reason in `error` when given) when it
+    // cannot be read.
     static bool readLines(FileSystem& files, const std::filesystem::path& path,
-                          std::string& content, std::vector<std::string_view>& lines);
+                          std::string& content, std::vector<std::string_view>& lines,
+                          std::string* error = nullptr);
 };
 
 // The log file of the system whose data file is `documentPath`: its file title (up to

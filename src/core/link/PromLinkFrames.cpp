@@ -231,8 +231,9 @@ bool PromLink::ReceiveFrame(LinkMessage& message, int units, std::uint8_t t1, st
         if (!SendAckByte(false) && !IsOpen()) return false;
         ++attempts;
     }
-    if (abortFlag_) fail(TransferFailure::Cancelled);
-    fail(refused ? TransferFailure::TooManyRetries : TransferFailure::NoAnswer);
+    fail(abortFlag_ ? TransferFailure::Cancelled
+         : refused  ? TransferFailure::TooManyRetries
+                    : TransferFailure::NoAnswer);
     return false;
 }
 

@@ -86,6 +86,16 @@ std::string systemErrorText(int err) {
     return utf8ToCp1252(std::generic_category().message(err));
 }
 
+std::string fileMessage(MessageId what, const std::filesystem::path& path,
+                        std::string_view reason) {
+    std::string text = formatMessage(what, {pathText(path)});
+    if (!reason.empty()) {
+        text += '\n';
+        text += reason;
+    }
+    return text;
+}
+
 bool LockedFile::readChunks(const std::function<bool(std::string_view)>& sink,
                             std::uint64_t limit) {
     std::string content;

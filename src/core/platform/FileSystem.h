@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Messages.h"
+
 namespace loom {
 
 // A file opened for reading, closed when destroyed.
@@ -156,6 +158,11 @@ class LocalFileSystem final : public FileSystem {
 // The reason for a failed file operation as messages show it: Swedish (code page 1252)
 // for the common errno values, the system's own text otherwise.
 std::string systemErrorText(int err);
+
+// Message `what` about the file at `path` ("Kan inte spara filen.\nfil: %s"), with the
+// reason on a line of its own below when there is one.
+std::string fileMessage(MessageId what, const std::filesystem::path& path,
+                        std::string_view reason = {});
 
 // A path as messages show it (code page 1252), and the path a code page 1252 text names.
 std::string pathText(const std::filesystem::path& path);

@@ -177,14 +177,7 @@ std::unique_ptr<InputFile> LocalFileSystem::openRead(const std::filesystem::path
         return nullptr;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        error = systemErrorText(errno);
-        return nullptr;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        error = notRegularText(st);
-        return nullptr;
-    }
+    if (!statRegular(fd.get(), st, error)) return nullptr;
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<LocalInputFile>(std::move(fd), static_cast<std::uint64_t>(st.st_size));

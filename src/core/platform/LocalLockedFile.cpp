@@ -102,17 +102,16 @@ class LocalLockedFile final : public LockedFile {
         int err = 0;
         UniqueFd fd = createTemporaryBeside(path_, O_RDWR, temporary, err);
         if (!fd) return fail(err);
+        // The hold passes to the new file before it takes the path.
         if (!lockExclusive(fd.get(), err) ||
             !writeAll(fd.get(), reinterpret_cast<const std::uint8_t*>(content.data()),
-                      content.size(), err) ||
-            ::fsync(fd.get()) != 0 || ::rename(temporary.c_str(), path_.c_str()) != 0) {
-            if (err == 0) err = errno;
+                      content.size(), err)) {
             ::unlink(temporary.c_str());
             return fail(err);
         }
+        if (!publishTemporary(fd.get(), temporary, path_, err)) return fail(err);
         fd_ = std::move(fd);
         viaLink_ = false;
-        syncFolder(folderOf(path_));
         return true;
     }
 
@@ -140,12 +139,10 @@ bool replaceDanglingLink(const std::filesystem::path& path, std::string& error) 
         error = systemErrorText(err);
         return false;
     }
-    if (::fsync(fd.get()) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = systemErrorText(errno);
-        ::unlink(temporary.c_str());
+    if (!publishTemporary(fd.get(), temporary, path, err)) {
+        error = systemErrorText(err);
         return false;
     }
-    syncFolder(folderOf(path));
     return true;
 }
 
@@ -181,14 +178,7 @@ std::unique_ptr<LockedFile> openLocalLockedFile(const std::filesystem::path& pat
             return nullptr;
         }
         struct stat held {};
-        if (::fstat(fd.get(), &held) != 0) {
-            error = systemErrorText(errno);
-            return nullptr;
-        }
-        if (!S_ISREG(held.st_mode)) {
-            error = notRegularText(held);
-            return nullptr;
-        }
+        if (!statRegular(fd.get(), held, error)) return nullptr;
         int err = 0;
         if (!lockExclusive(fd.get(), err)) {
             error = systemErrorText(err);

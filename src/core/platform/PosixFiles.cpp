@@ -118,6 +118,29 @@ std::string notRegularText(const struct stat& st) {
                                : std::string(messageText(MessageId::ReasonNotRegularFile));
 }
 
+bool statRegular(int fd, struct stat& st, std::string& error) {
+    if (::fstat(fd, &st) != 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = notRegularText(st);
+        return false;
+    }
+    return true;
+}
+
+bool publishTemporary(int fd, const std::filesystem::path& temporary,
+                      const std::filesystem::path& target, int& err) {
+    if (::fsync(fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        err = errno;
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(folderOf(target));
+    return true;
+}
+
 }  // namespace loom::posixfiles
 
 #endif

@@ -46,4 +46,12 @@ bool isTemporaryName(std::string_view name);
 // The reason for a file that is not a regular one.
 std::string notRegularText(const struct stat& st);
 
+// fstat() of an open file that must be a regular one; false with the reason otherwise.
+bool statRegular(int fd, struct stat& st, std::string& error);
+
+// Makes a finished temporary file (created by createTemporaryBeside) durable and renames it
+// over `target`; on failure the temporary file is removed and `err` says why.
+bool publishTemporary(int fd, const std::filesystem::path& temporary,
+                      const std::filesystem::path& target, int& err);
+
 }  // namespace loom::posixfiles
