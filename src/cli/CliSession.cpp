@@ -7,17 +7,13 @@
 
 #include "CliText.h"
 #include "PasswordEntry.h"
-#include "QtSettingsStore.h"
 #include "archive/PasswordFile.h"
 
 namespace loom::cli {
 
 CliSession::CliSession(CliContext& cli)
-    : cli_(cli), prompt_(cli.err), settings_(openProgramSettings()), app_(prompt_) {
+    : cli_(cli), prompt_(cli.err), app_(prompt_), start_(app_, cli.home) {
     app_.setDialogs(dialogs_);
-    app_.setSettings(*settings_);
-    app_.setProgramDirectory(ProgramDirectory::resolve(cli.home, std::getenv("LOOMCRAFT_HOME"),
-                                                       ProgramDirectory::executablePath()));
 }
 
 bool CliSession::requireHome() {

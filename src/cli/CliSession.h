@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CliCommand.h"
+#include "ProgramStart.h"
 #include "StreamPrompt.h"
 #include "TerminalDialogs.h"
 #include "context/AppContext.h"
@@ -23,6 +24,7 @@ class CliSession {
     AppContext& app() { return app_; }
     CliContext& cli() { return cli_; }
     StreamPrompt& prompt() { return prompt_; }
+    ProgramStart& start() { return start_; }
 
     // Logs in as the program does: LOGIN.KEY must be usable (message 45 otherwise), the
     // name from --login must be a user's and the password from LOOMCRAFT_PASSWORD or typed
@@ -44,8 +46,8 @@ class CliSession {
     CliContext& cli_;
     StreamPrompt prompt_;
     TerminalDialogs dialogs_;
-    std::unique_ptr<SettingsStore> settings_;
     AppContext app_;
+    ProgramStart start_;
 };
 
 }  // namespace loom::cli

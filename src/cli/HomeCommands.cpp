@@ -28,10 +28,9 @@ std::string_view originText(ProgramDirectory::Origin origin) {
 }
 
 void showHome(CliContext& ctx) {
-    ProgramDirectory::Origin origin{};
-    const ProgramDirectory home = ProgramDirectory::resolve(
-        ctx.home, std::getenv("LOOMCRAFT_HOME"), ProgramDirectory::executablePath(), &origin);
-    ctx.out << home.root().string() << '\n' << "källa: " << originText(origin) << '\n';
+    CliSession session(ctx);
+    ctx.out << session.app().programDirectory().root().string() << '\n'
+            << "källa: " << originText(session.start().origin()) << '\n';
 }
 
 // What the program's "create a new password file" does, with the first user added at once

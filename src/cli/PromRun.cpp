@@ -69,8 +69,7 @@ PromRun::PromRun(CliContext& ctx, CliSession& session, PromAnswers answers)
     app_.setSettings(settings_);
     app_.setPrompt(marshalled_);
     // As the program loads them at start: a write may convert to the panel's model.
-    app_.conversions().LoadConversions(app_.files(),
-                                       app_.programDirectory().folder(ProgramFolder::Convert));
+    session.start().loadConversions();
     document_ = std::make_unique<PromDocument>(app_, queue_, progress_);
     const char* timing = std::getenv("LOOMCRAFT_LINK_TIMING");
     if (timing && std::string_view(timing) == "fast") app_.link().setTiming(LinkTiming::fast());

@@ -7,23 +7,13 @@
 
 #include <cstdlib>
 
-#include "common/Cp1252.h"
+#include "QtText.h"
 
 namespace loom {
 namespace {
 
-QString fromCore(std::string_view text) {
-    const std::string utf8 = cp1252ToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string toCore(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
-
 QString keyOf(std::string_view section, std::string_view name) {
-    return section.empty() ? fromCore(name) : fromCore(section) + u'/' + fromCore(name);
+    return section.empty() ? toQt(name) : toQt(section) + u'/' + toQt(name);
 }
 
 bool flush(QSettings& settings) {
@@ -50,9 +40,9 @@ std::string QtSettingsStore::readString(std::string_view section, std::string_vi
     if (!value.isValid()) return std::string(fallback);
     // An INI file edited by hand may hold a text with commas unquoted, which reads back as
     // a list; it was meant as one text.
-    if (value.typeId() == QMetaType::QStringList) return toCore(value.toStringList().join(u','));
+    if (value.typeId() == QMetaType::QStringList) return fromQt(value.toStringList().join(u','));
     if (!value.canConvert<QString>()) return std::string(fallback);
-    return toCore(value.toString());
+    return fromQt(value.toString());
 }
 
 int QtSettingsStore::readInt(std::string_view section, std::string_view name, int fallback) {
@@ -67,7 +57,7 @@ int QtSettingsStore::readInt(std::string_view section, std::string_view name, in
 
 bool QtSettingsStore::writeString(std::string_view section, std::string_view name,
                                   std::string_view value) {
-    settings_->setValue(keyOf(section, name), fromCore(value));
+    settings_->setValue(keyOf(section, name), toQt(value));
     return flush(*settings_);
 }
 

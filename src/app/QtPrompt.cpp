@@ -1,0 +1,79 @@
+#include "QtPrompt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "QtText.h"
+
+namespace loom {
+namespace {
+
+QMessageBox::Icon iconOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Information:
+            return QMessageBox::Information;
+        case MessageKind::Warning:
+            return QMessageBox::Warning;
+        case MessageKind::Stop:
+            return QMessageBox::Critical;
+        case MessageKind::Question:
+            return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonText {
+    Answer answer;
+    QMessageBox::ButtonRole role;
+    const char* text;
+};
+
+std::vector<ButtonText> buttonsOf(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+            return {{Answer::Ok, QMessageBox::AcceptRole, "OK"}};
+        case Buttons::OkCancel:
+            return {{Answer::Ok, QMessageBox::AcceptRole, "OK"},
+                    {Answer::Cancel, QMessageBox::RejectRole, "Avbryt"}};
+        case Buttons::YesNo:
+            return {{Answer::Yes, QMessageBox::YesRole, "Ja"},
+                    {Answer::No, QMessageBox::NoRole, "Nej"}};
+        case Buttons::YesNoCancel:
+            return {{Answer::Yes, QMessageBox::YesRole, "Ja"},
+                    {Answer::No, QMessageBox::NoRole, "Nej"},
+                    {Answer::Cancel, QMessageBox::RejectRole, "Avbryt"}};
+        case Buttons::RetryCancel:
+            return {{Answer::Retry, QMessageBox::AcceptRole, "Försök igen"},
+                    {Answer::Cancel, QMessageBox::RejectRole, "Avbryt"}};
+    }
+    return {};
+}
+
+}  // namespace
+
+void QtPrompt::show(std::string_view text, MessageKind kind) {
+    ask(text, Buttons::Ok, kind);
+}
+
+Answer QtPrompt::ask(std::string_view text, Buttons buttons, MessageKind kind) {
+    QMessageBox box(iconOf(kind), QStringLiteral("Loomcraft"), toQt(text), QMessageBox::NoButton,
+                    parent_);
+    std::vector<std::pair<QPushButton*, Answer>> made;
+    const std::vector<ButtonText> wanted = buttonsOf(buttons);
+    for (const ButtonText& b : wanted)
+        made.emplace_back(box.addButton(QString::fromUtf8(b.text), b.role), b.answer);
+    box.setDefaultButton(made.front().first);
+    // Escape and the close box give the last button's answer: Cancel, or No without one.
+    box.setEscapeButton(made.back().first);
+    box.exec();
+    for (const auto& [button, answer] : made)
+        if (box.clickedButton() == button) return answer;
+    return made.back().second;
+}
+
+void QtPrompt::beep() {
+    QApplication::beep();
+}
+
+}  // namespace loom

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/UserPrompt.h"
+
+namespace loom {
+
+// Message boxes for the core's prompt: the icon of each kind, Swedish button texts and
+// the program's title. Called on the user's thread only (the worker's questions arrive
+// through MarshalledPrompt).
+class QtPrompt final : public UserPrompt {
+  public:
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    void show(std::string_view text, MessageKind kind) override;
+    Answer ask(std::string_view text, Buttons buttons, MessageKind kind) override;
+    void beep() override;
+
+  private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace loom

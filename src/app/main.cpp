@@ -1,0 +1,5 @@
+#include "LoomApplication.h"
+
+int main(int argc, char** argv) {
+    return loom::runProgram(argc, argv);
+}
