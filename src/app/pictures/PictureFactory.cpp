@@ -4,7 +4,7 @@
 
 namespace loom {
 
-QWidget* createPictureWidget(const FormControl&, QWidget* parent) {
+QWidget* createPictureWidget(BitmapLookup*, const FormControl&, QWidget* parent) {
     auto* frame = new QFrame(parent);
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return frame;
