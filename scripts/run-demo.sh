@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds, lays out a demo program directory with a password file and a few systems, and
-# shows what it holds; starts a simulated panel for the PROM commands and reads it once.
-# Demo login: user "demo", password "demo" (system password "demo"). The panel listens on
-# 127.0.0.1:47000 (LOOM_DEMO_PANEL_PORT) and stops at the end unless LOOM_DEMO_KEEP_PANEL=1.
+# Builds the program, lays out a demo program directory with a password file and a few
+# systems, starts a simulated panel and opens the program window on the demo home. Without
+# a display it saves a picture of the window instead and shows the demo home through the
+# command-line tool. Demo login: user "demo", password "demo" (system password "demo").
+# The panel listens on 127.0.0.1:47000 (LOOM_DEMO_PANEL_PORT) and stops at the end unless
+# LOOM_DEMO_KEEP_PANEL=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+# Only what the demo runs: the tests and benchmarks are the test command's.
+LOOM_BUILD_TARGETS="loomcraft loomcraft-cli loomcraft-panelsim demo_home make_demo_login" \
+    bash scripts/build.sh
 dir=${LOOM_BUILD_DIR:-build}
 home="$dir/demo-home"
 cli="$dir/src/cli/loomcraft-cli"
@@ -50,20 +54,22 @@ HEX
     fi
 fi
 
-"$cli" form show "$home/FORMS/GL200.FRM"
-echo
-for f in "$home"/FILES/*.KQD; do
-    echo "== $f"
-    "$cli" data show "$f"
-done
-echo
-echo "== index search \"skola\""
-"$cli" index search skola
-if [ -n "${first:-}" ]; then
+cli_tour() {
+    "$cli" form show "$home/FORMS/GL200.FRM"
     echo
-    echo "== log show $first (the system's log, names from the system)"
-    "$cli" log show "$first"
-fi
+    for f in "$home"/FILES/*.KQD; do
+        echo "== $f"
+        "$cli" data show "$f"
+    done
+    echo
+    echo "== index search \"skola\""
+    "$cli" index search skola
+    if [ -n "${first:-}" ]; then
+        echo
+        echo "== log show $first (the system's log, names from the system)"
+        "$cli" log show "$first"
+    fi
+}
 
 # A simulated panel for the PROM commands: its PROM holds the first system (with the file
 # identifier a write places), its event log the demo log and two newer records. It keeps
@@ -103,6 +109,25 @@ if [ -n "${first:-}" ]; then
     fi
 fi
 link=(--tcp "127.0.0.1:$panel_port" --id 123456)
+program="$dir/src/app/loomcraft"
+first_file=()
+[ -n "${first:-}" ] && first_file=("$home/FILES/$first.KQD")
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "Demo home: $home"
+    echo "Opening the program window: log in as demo / demo (Arkiv > Öppna finds the systems)."
+    "$program" "${first_file[@]}"
+    exit 0
+fi
+echo "No display (DISPLAY is not set): the window cannot be shown here."
+if QT_QPA_PLATFORM=offscreen LOOMCRAFT_PASSWORD=demo "$program" --login demo \
+    --screenshot "$home/screenshot.png" "${first_file[@]}"; then
+    echo "A picture of the main window on the first demo system: $home/screenshot.png"
+else
+    echo "note: the picture of the window could not be made" >&2
+fi
+echo "The demo home through the command-line tool instead:"
+echo
+cli_tour
 if [ -n "$sim_pid" ]; then
     echo
     echo "== prom read (the demo panel on 127.0.0.1:$panel_port)"

@@ -4,7 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <iostream>
+
 #include "QtText.h"
+#include "common/Cp1252.h"
 
 namespace loom {
 namespace {
@@ -53,10 +56,16 @@ std::vector<ButtonText> buttonsOf(Buttons buttons) {
 }  // namespace
 
 void QtPrompt::show(std::string_view text, MessageKind kind) {
+    if (standIn_ != nullptr) return standIn_->show(text, kind);
     ask(text, Buttons::Ok, kind);
 }
 
 Answer QtPrompt::ask(std::string_view text, Buttons buttons, MessageKind kind) {
+    if (standIn_ != nullptr) return standIn_->ask(text, buttons, kind);
+    if (unattended_) {
+        std::cerr << cp1252ToUtf8(text) << '\n';
+        return SilentPrompt().ask(text, buttons, kind);
+    }
     QMessageBox box(iconOf(kind), QStringLiteral("Loomcraft"), toQt(text), QMessageBox::NoButton,
                     parent_);
     std::vector<std::pair<QPushButton*, Answer>> made;
@@ -73,6 +82,7 @@ Answer QtPrompt::ask(std::string_view text, Buttons buttons, MessageKind kind) {
 }
 
 void QtPrompt::beep() {
+    if (standIn_ != nullptr) return standIn_->beep();
     QApplication::beep();
 }
 

@@ -13,6 +13,11 @@ namespace loom {
 class QtPrompt final : public UserPrompt {
   public:
     void setParent(QWidget* parent) { parent_ = parent; }
+    // Nobody to ask (a screenshot run): messages go to stderr, questions get the answer of
+    // nobody (Cancel, No).
+    void setUnattended(bool on) { unattended_ = on; }
+    // Every message and question goes to `standIn` instead of a box (tests script them).
+    void setStandIn(UserPrompt* standIn) { standIn_ = standIn; }
 
     void show(std::string_view text, MessageKind kind) override;
     Answer ask(std::string_view text, Buttons buttons, MessageKind kind) override;
@@ -20,6 +25,8 @@ class QtPrompt final : public UserPrompt {
 
   private:
     QPointer<QWidget> parent_;
+    bool unattended_ = false;
+    UserPrompt* standIn_ = nullptr;
 };
 
 }  // namespace loom

@@ -1,4 +1,4 @@
-#include "LoomApplication.h"
+#include "Program.h"
 
 int main(int argc, char** argv) {
     return loom::runProgram(argc, argv);

@@ -189,6 +189,8 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ReasonNotSupported, "Åtgärden stöds inte av enheten."},
     {MessageId::ReasonNotRegularFile, "Det är ingen vanlig fil."},
     {MessageId::ReasonTooManyLinks, "För många länkar."},
+    {MessageId::HelpFileNotShown,
+     "Hjälpfilen kan inte visas: det finns inget program som visar den.\nfil: %s"},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

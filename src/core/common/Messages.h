@@ -142,6 +142,7 @@ enum class MessageId : int {
     ReasonNotSupported = 1179,
     ReasonNotRegularFile = 1180,
     ReasonTooManyLinks = 1181,
+    HelpFileNotShown = 1360,  // file
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

@@ -1,0 +1,151 @@
+#include "Program.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdlib>
+#include <iostream>
+
+#include "ProgramStart.h"
+#include "QtPrompt.h"
+#include "QtText.h"
+#include "QtUiThread.h"
+#include "archive/LoginController.h"
+#include "context/AppContext.h"
+#include "dialogs/LoginDialog.h"
+#include "dialogs/QtDialogs.h"
+#include "document/ProgramDocument.h"
+#include "document/PromDocument.h"
+#include "frame/MainFrame.h"
+#include "transfer/MarshalledPrompt.h"
+
+namespace loom {
+
+struct Program::Parts {
+    explicit Parts(const ProgramOptions& options)
+        : marshalled(prompt, ui),
+          context(marshalled),
+          start(context, fromQt(options.home)),
+          dialogs(context) {
+        context.setDialogs(dialogs);
+    }
+
+    QtPrompt prompt;
+    QtUiThread ui;
+    // The worker's questions reach the boxes on the user's thread through this.
+    MarshalledPrompt marshalled;
+    AppContext context;
+    ProgramStart start;
+    QtDialogs dialogs;
+    std::unique_ptr<MainFrame> frame;
+    std::unique_ptr<ProgramDocument> document;
+};
+
+Program::Program(const ProgramOptions& options)
+    : options_(options), parts_(std::make_unique<Parts>(options)) {
+    if (!options.screenshot.isEmpty()) parts_->prompt.setUnattended(true);
+    parts_->frame = std::make_unique<MainFrame>();
+    parts_->prompt.setParent(parts_->frame.get());
+    parts_->dialogs.setParent(parts_->frame.get());
+    parts_->start.loadConversions();
+    parts_->document =
+        std::make_unique<ProgramDocument>(parts_->context, parts_->ui, *parts_->frame);
+}
+
+Program::~Program() {
+    // The document goes first: it may still tell the frame, and its worker may still ask.
+    parts_->document.reset();
+    parts_->frame.reset();
+}
+
+AppContext& Program::context() {
+    return parts_->context;
+}
+QtPrompt& Program::prompt() {
+    return parts_->prompt;
+}
+MainFrame& Program::frame() {
+    return *parts_->frame;
+}
+ProgramDocument& Program::document() {
+    return *parts_->document;
+}
+
+bool Program::login() {
+    if (options_.login.isEmpty()) return LoginDialog::login(parts_->context, nullptr);
+    // Unattended: as the dialog would, with the password from the environment.
+    LoginController controller(parts_->context);
+    const char* password = std::getenv("LOOMCRAFT_PASSWORD");
+    return controller.open() && password != nullptr &&
+           controller.ok(fromQt(options_.login), fromQt(QString::fromLocal8Bit(password)));
+}
+
+void Program::start() {
+    parts_->document->core().NewDocument();
+    if (!options_.file.isEmpty()) parts_->document->openFile(pathFromQt(options_.file));
+    parts_->frame->show();
+    parts_->frame->updateCommands();
+}
+
+std::optional<int> parseProgramOptions(ProgramOptions& options) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Harvik Loomcraft"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("Programkatalogen (annars LOOMCRAFT_HOME)."),
+                                  QStringLiteral("KATALOG"));
+    const QCommandLineOption login(
+        QStringLiteral("login"),
+        QStringLiteral("Logga in som NAMN med lösenordet i LOOMCRAFT_PASSWORD, utan dialog."),
+        QStringLiteral("NAMN"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Spara en bild av fönstret i FIL och avsluta (kräver --login)."),
+        QStringLiteral("FIL"));
+    parser.addOptions({home, login, screenshot});
+    parser.addPositionalArgument(QStringLiteral("FIL.KQD"), QStringLiteral("System att öppna."));
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::cerr << "fel: " << parser.errorText().toStdString() << '\n';
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    options.home = parser.value(home);
+    options.login = parser.value(login);
+    options.screenshot = parser.value(screenshot);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::cerr << "fel: högst ett system kan öppnas\n";
+        return 2;
+    }
+    if (!files.isEmpty()) options.file = files.front();
+    if (!options.screenshot.isEmpty() && options.login.isEmpty()) {
+        std::cerr << "fel: --screenshot behöver --login\n";
+        return 2;
+    }
+    return std::nullopt;
+}
+
+int runProgram(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Loomcraft"));
+    QApplication::setOrganizationName(QStringLiteral("Harvik"));
+    QApplication::setApplicationVersion(QStringLiteral(LOOM_VERSION));
+    ProgramOptions options;
+    if (const std::optional<int> code = parseProgramOptions(options)) return *code;
+    Program program(options);
+    // Anything but a login ends the program at once, with nothing saved.
+    if (!program.login()) return 0;
+    program.start();
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(300, [&] {
+            const bool saved = program.frame().grab().save(options.screenshot);
+            if (!saved) std::cerr << "fel: bilden kan inte sparas\n";
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return QApplication::exec();
+}
+
+}  // namespace loom

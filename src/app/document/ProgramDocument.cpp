@@ -1,0 +1,249 @@
+#include "document/ProgramDocument.h"
+
+#include <QDesktopServices>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "QtText.h"
+#include "context/AppContext.h"
+#include "dialogs/SearchWindow.h"
+#include "dialogs/SecurityCommands.h"
+#include "document/PromDocument.h"
+#include "frame/ActivityIndicator.h"
+#include "frame/HelpWindow.h"
+#include "frame/MainFrame.h"
+#include "views/FormPageView.h"
+#include "views/PageTreeView.h"
+
+namespace loom {
+
+ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& frame)
+    : context_(context),
+      frame_(frame),
+      tree_(new PageTreeView(context.prompt(), &frame)),
+      form_(new FormPageView(context.prompt(), &frame)) {
+    tree_->setAccessibleName(QStringLiteral("Sidor"));
+    form_->setAccessibleName(QStringLiteral("Formulär"));
+    frame_.setPanes(tree_, form_);
+    core_ = std::make_unique<PromDocument>(context, ui, *this);
+    core_->setFormView(form_);
+    connect(tree_, &PageTreeView::pageChosen, this, [this](int page) { core_->SetPage(page); });
+    connect(form_, &FormPageView::insertModeChanged, &frame_, &MainFrame::showInsertMode);
+    connect(&frame_, &MainFrame::commandTriggered, this, &ProgramDocument::run);
+    connect(&frame_, &MainFrame::fileDropped, this,
+            [this](const QString& path) { openFile(pathFromQt(path)); });
+    frame_.setStateSource([this] { return commandContext(); });
+    frame_.setCloseCheck([this] { return canClose(); });
+    frame_.showInsertMode(form_->insertMode());
+}
+
+ProgramDocument::~ProgramDocument() {
+    // The core cancels a running transfer and waits for its worker; its last notifications
+    // must still find the views.
+    core_.reset();
+}
+
+CommandContext ProgramDocument::commandContext() const {
+    CommandContext c;
+    c.hasTemplate = core_->form() != nullptr;
+    c.comm = core_->CommActive();
+    c.linkInUse = core_->LinkInUse();
+    c.promDiffers = core_->PromDiffers();
+    c.showingProm = core_->ShowingProm();
+    c.helpAvailable = core_->helpAvailable();
+    return c;
+}
+
+void ProgramDocument::run(CommandId id) {
+    if (!commandState(id, commandContext()).enabled) return;
+    QWidget* parent = &frame_;
+    switch (id) {
+        case CommandId::New:
+            core_->NewDocument();
+            break;
+        case CommandId::Open:
+            showSearch();
+            break;
+        case CommandId::Save:
+            core_->Save();
+            break;
+        case CommandId::SaveAsNew:
+            core_->SaveAsNew();
+            break;
+        case CommandId::Exit:
+            frame_.close();
+            break;
+        case CommandId::PreviousPage:
+            core_->PreviousPage();
+            break;
+        case CommandId::NextPage:
+            core_->NextPage();
+            break;
+        case CommandId::ReadProm:
+            core_->ReadProm();
+            break;
+        case CommandId::WriteProm:
+            core_->WriteProm();
+            break;
+        case CommandId::ReadLog:
+            core_->ReadLog();
+            break;
+        case CommandId::Disconnect:
+            core_->Disconnect();
+            break;
+        case CommandId::CancelTransfer:
+            core_->CancelTransfer();
+            break;
+        case CommandId::ShowProm:
+            core_->ShowProm();
+            break;
+        case CommandId::ShowFile:
+            core_->ShowFile();
+            break;
+        case CommandId::ComputerId:
+            runEditComputerId(context_, parent);
+            break;
+        case CommandId::CreateIndex:
+            runRebuildIndex(context_, parent);
+            if (search_) search_->refreshResults();
+            break;
+        case CommandId::OwnPassword:
+            runChangePersonalPassword(context_, parent);
+            break;
+        case CommandId::Users:
+            runEditUsers(context_, parent);
+            break;
+        case CommandId::HelpTopics: {
+            auto* help = new HelpWindow(parent);
+            help->setAttribute(Qt::WA_DeleteOnClose);
+            help->show();
+            break;
+        }
+        case CommandId::SystemHelp:
+            showSystemHelp();
+            break;
+        case CommandId::About: {
+            AboutBox about(parent);
+            about.exec();
+            break;
+        }
+        default:
+            // Printing, export and import, the connection dialogs and the event log
+            // window open their own windows, which come with their own work.
+            break;
+    }
+}
+
+bool ProgramDocument::openFile(const std::filesystem::path& path) {
+    return core_->OnOpenDocument(path);
+}
+
+bool ProgramDocument::canClose() {
+    return core_->CanCloseFrame();
+}
+
+void ProgramDocument::showSearch() {
+    if (!search_)
+        search_ = new SearchWindow(
+            context_, [this](const std::filesystem::path& path) { return openFile(path); },
+            &frame_);
+    search_->present();
+}
+
+void ProgramDocument::showSystemHelp() {
+    const std::filesystem::path file = core_->helpFile();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(file))))
+        context_.prompt().show(MessageId::HelpFileNotShown,
+                               {std::string_view(fromQt(pathToQt(file)))}, MessageKind::Stop);
+}
+
+// ---- what the core tells the views ----
+
+void ProgramDocument::templateGoing() {
+    form_->templateGoing();
+    tree_->clear();
+}
+
+void ProgramDocument::templateChanged() {
+    if (core_->form() != nullptr) {
+        tree_->rebuild(core_->tree());
+    } else {
+        tree_->clear();
+        frame_.setTreeWidth(0);
+    }
+    form_->setTemplateLoaded(core_->form() != nullptr);
+}
+
+void ProgramDocument::pageChanged(int) {
+    showPage();
+}
+
+void ProgramDocument::valuesChanged() {
+    showPage();
+}
+
+void ProgramDocument::showPage() {
+    Form* form = core_->form();
+    if (form == nullptr || core_->interaction() == nullptr || core_->currentPage() < 0) {
+        form_->clearPage();
+        return;
+    }
+    form_->showPage(*form, *core_->interaction(), core_->currentPage(), pictures_.get());
+}
+
+void ProgramDocument::modifiedChanged(bool modified) {
+    frame_.showModified(modified);
+}
+
+void ProgramDocument::statusDateChanged() {
+    frame_.showDate(toQt(core_->statusDate()));
+}
+
+void ProgramDocument::treeWidth(int width) {
+    frame_.setTreeWidth(width);
+}
+
+void ProgramDocument::resetPageStates() {
+    tree_->resetPageStates();
+}
+void ProgramDocument::markAllUnavailable() {
+    tree_->markAllUnavailable();
+}
+void ProgramDocument::markAvailable(int page) {
+    tree_->markAvailable(page);
+}
+void ProgramDocument::markDiffering(int page) {
+    tree_->markDiffering(page);
+}
+void ProgramDocument::clearDifferences() {
+    tree_->clearDifferences();
+}
+void ProgramDocument::selectPage(int page) {
+    tree_->selectPage(page);
+}
+
+// The transfer's own progress window comes with the connection dialogs; meanwhile the
+// status bar carries its texts.
+void ProgramDocument::openProgress(bool, std::string_view firstText) {
+    frame_.statusBar()->showMessage(toQt(firstText));
+}
+void ProgramDocument::setProgress(int percent) {
+    frame_.statusBar()->showMessage(QStringLiteral("%1 %").arg(percent));
+}
+void ProgramDocument::setStatusText(std::string_view text) {
+    frame_.statusBar()->showMessage(toQt(text));
+}
+void ProgramDocument::setWaiting(int seconds, std::string_view text) {
+    if (seconds > 0) frame_.statusBar()->showMessage(toQt(text));
+}
+void ProgramDocument::closeProgress() {
+    frame_.statusBar()->clearMessage();
+}
+void ProgramDocument::activityStarted() {
+    frame_.indicator()->start();
+}
+void ProgramDocument::activityStopped() {
+    frame_.indicator()->stop();
+}
+
+}  // namespace loom
