@@ -26,6 +26,7 @@
 #include "views/FormLineEdit.h"
 #include "views/FormTextEdit.h"
 #include "views/PageSurface.h"
+#include "views/WholeRectButton.h"
 
 namespace loom {
 namespace {
@@ -198,13 +199,13 @@ QWidget* FormPageView::createWidget(FormControl& c, BitmapLookup* pictures) {
             return button;
         }
         case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(text, parent);
+            auto* box = new WholeRectButton<QCheckBox>(text, parent);
             box->setChecked(checkedValue(c));
             connectButton(c, box);
             return box;
         }
         case ControlKind::Option: {
-            auto* option = new QRadioButton(text, parent);
+            auto* option = new WholeRectButton<QRadioButton>(text, parent);
             // The option group in the model decides which button is checked.
             option->setAutoExclusive(false);
             option->setChecked(checkedValue(c));

@@ -150,9 +150,9 @@ class FormPageViewTest : public QObject {
         };
         b.view.widgetOf(edit)->setFocus();
         QCOMPARE(tab(false), b.view.widgetOf(button));
-        QCOMPARE(tab(false), b.view.widgetOf(box)) << "the hidden field is passed over";
-        QCOMPARE(tab(false), b.view.widgetOf(edit)) << "from the last to the first";
-        QCOMPARE(tab(true), b.view.widgetOf(box)) << "from the first back to the last";
+        QCOMPARE(tab(false), b.view.widgetOf(box));   // the hidden field is passed over
+        QCOMPARE(tab(false), b.view.widgetOf(edit));  // from the last to the first
+        QCOMPARE(tab(true), b.view.widgetOf(box));    // from the first back to the last
     }
 
     void ruleHidesAndShowsAControl() {
