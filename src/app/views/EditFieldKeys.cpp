@@ -22,7 +22,8 @@ namespace {
 // One code page character per UTF-16 unit, so that the widget's positions hold in the
 // converted text ('?' for what the code page lacks).
 std::string unitsOf(const QString& text) {
-    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+    const bool plain =
+        std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
     if (plain) return fromQt(text);
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
@@ -32,15 +33,14 @@ std::string unitsOf(const QString& text) {
 }
 
 bool printable(const QString& text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isPrint() || c.isSurrogate();
-    });
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(),
+                                          [](QChar c) { return c.isPrint() || c.isSurrogate(); });
 }
 
 }  // namespace
 
-EditFieldKeys::EditFieldKeys(FormPageView& view, FormControl& control,
-                             FormInteraction& interaction, EditFieldAccess& access)
+EditFieldKeys::EditFieldKeys(FormPageView& view, FormControl& control, FormInteraction& interaction,
+                             EditFieldAccess& access)
     : view_(view), control_(control), interaction_(interaction), access_(access) {}
 
 bool EditFieldKeys::multiline() const {
@@ -168,9 +168,8 @@ void EditFieldKeys::paste() {
 }
 
 void EditFieldKeys::replaceSelection(const std::string& inserted) {
-    const EditResult r = EditKeystroke::replaced(unitsOf(access_.shownText()),
-                                                 access_.selectionAnchor(), access_.selectionEnd(),
-                                                 inserted);
+    const EditResult r = EditKeystroke::replaced(
+        unitsOf(access_.shownText()), access_.selectionAnchor(), access_.selectionEnd(), inserted);
     const std::string storedText = multiline() ? EditKeystroke::storedLines(r.text) : r.text;
     if (interaction_.textReplaced(control_, storedText)) showModel(toQt(r.text), r.caret);
 }

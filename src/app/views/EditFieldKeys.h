@@ -40,7 +40,8 @@ class EditFieldKeys {
                   EditFieldAccess& access);
 
     // Handled: consumed (or ignored so that it reaches the frame); Erase: let the widget
-    // erase, then call erased(); Pass: the widget's own handling (movement, selection).
+    // erase, then call erased(); Pass: the widget's own handling (movement, selection),
+    // followed by erased() too, for keys of the platform that delete.
     Outcome key(QKeyEvent* event);
     // Keys the frame's shortcuts must get although the widget would like them.
     bool leaveToFrame(const QKeyEvent* event) const;

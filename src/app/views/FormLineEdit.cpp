@@ -43,15 +43,15 @@ void FormLineEdit::keyPressEvent(QKeyEvent* event) {
     switch (keys_.key(event)) {
         case EditFieldKeys::Outcome::Handled:
             return;
-        case EditFieldKeys::Outcome::Erase: {
+        case EditFieldKeys::Outcome::Erase:
+        case EditFieldKeys::Outcome::Pass: {
+            // Whatever the widget's own keys remove (Backspace, Delete, the platform's
+            // line-deleting keys) is reported afterwards.
             const QString before = text();
             QLineEdit::keyPressEvent(event);
             keys_.erased(before);
             return;
         }
-        case EditFieldKeys::Outcome::Pass:
-            QLineEdit::keyPressEvent(event);
-            return;
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QTextCursor>
 
-
 namespace loom {
 
 FormTextEdit::FormTextEdit(FormPageView& view, FormControl& control, FormInteraction& interaction,
@@ -51,15 +50,15 @@ void FormTextEdit::keyPressEvent(QKeyEvent* event) {
     switch (keys_.key(event)) {
         case EditFieldKeys::Outcome::Handled:
             return;
-        case EditFieldKeys::Outcome::Erase: {
+        case EditFieldKeys::Outcome::Erase:
+        case EditFieldKeys::Outcome::Pass: {
+            // Whatever the widget's own keys remove (Backspace, Delete, the platform's
+            // line-deleting keys) is reported afterwards.
             const QString before = toPlainText();
             QPlainTextEdit::keyPressEvent(event);
             keys_.erased(before);
             return;
         }
-        case EditFieldKeys::Outcome::Pass:
-            QPlainTextEdit::keyPressEvent(event);
-            return;
     }
 }
 

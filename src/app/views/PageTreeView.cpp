@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "QtText.h"
 #include "platform/UserPrompt.h"
@@ -47,9 +48,9 @@ void PageTreeView::rebuild(const TreeOutline& outline) {
     QTreeWidgetItem* root = nullptr;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TreeOutline::Node& node = nodes[i];
-        QTreeWidgetItem* parent =
-            node.parent >= 0 && static_cast<std::size_t>(node.parent) < i ? items[node.parent]
-                                                                         : nullptr;
+        QTreeWidgetItem* parent = node.parent >= 0 && static_cast<std::size_t>(node.parent) < i
+                                      ? items[node.parent]
+                                      : nullptr;
         auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem();
         item->setText(0, toQt(node.name));
         item->setData(0, kPageRole, node.kind == TreeOutline::Kind::Page ? node.pageNumber : -1);
@@ -143,17 +144,23 @@ void PageTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PageTreeView::putSelectionBack() {
-    QTreeWidgetItem* back = currentPage_ >= 0 && currentPage_ < pageCount()
-                                ? pageItems_[static_cast<std::size_t>(currentPage_)]
-                                : nullptr;
-    selecting_ = true;
-    if (back != nullptr) {
-        setCurrentItem(back);
-    } else {
-        setCurrentItem(nullptr);
-        clearSelection();
-    }
-    selecting_ = false;
+    const auto back = [this] {
+        QTreeWidgetItem* item = currentPage_ >= 0 && currentPage_ < pageCount()
+                                    ? pageItems_[static_cast<std::size_t>(currentPage_)]
+                                    : nullptr;
+        selecting_ = true;
+        setCurrentItem(item);
+        if (item != nullptr) {
+            item->setSelected(true);
+        } else {
+            clearSelection();
+        }
+        selecting_ = false;
+    };
+    back();
+    // The view may still select the refused item once this notification returns (a
+    // keyboard move does): the selection is put back again after it.
+    QTimer::singleShot(0, this, back);
 }
 
 int PageTreeView::pagePicture(int page) const {

@@ -9,7 +9,8 @@ void PageStates::reset(int pageCount) {
 }
 
 void PageStates::markAllUnavailable(int pageCount) {
-    if (static_cast<int>(states_.size()) < pageCount) states_.resize(static_cast<std::size_t>(pageCount), 0);
+    if (static_cast<int>(states_.size()) < pageCount)
+        states_.resize(static_cast<std::size_t>(pageCount), 0);
     for (std::uint8_t& s : states_)
         s |= kUnavailable;
 }
@@ -45,7 +46,8 @@ std::uint8_t PageStates::state(int page) const {
 }
 
 std::uint8_t& PageStates::grow(int page) {
-    if (page >= static_cast<int>(states_.size())) states_.resize(static_cast<std::size_t>(page) + 1, 0);
+    if (page >= static_cast<int>(states_.size()))
+        states_.resize(static_cast<std::size_t>(page) + 1, 0);
     return states_[static_cast<std::size_t>(page)];
 }
 

@@ -19,8 +19,8 @@ class EditKeystroke {
   public:
     // A typed character (or several, from an input method). Without a selection and out
     // of insert mode the character after the caret is replaced, unless it ends a line.
-    static EditResult typed(std::string_view text, int selStart, int selEnd,
-                            std::string_view typed, bool insertMode);
+    static EditResult typed(std::string_view text, int selStart, int selEnd, std::string_view typed,
+                            bool insertMode);
     // Paste replaces the selection by the clipboard's text; cut and clear by nothing.
     static EditResult replaced(std::string_view text, int selStart, int selEnd,
                                std::string_view inserted);

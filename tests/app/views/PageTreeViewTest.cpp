@@ -64,7 +64,14 @@ class PageTreeViewTest : public QObject {
         QCOMPARE(prompt.beeps, 1);
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(tree.currentItem(), itemOf(tree, 0));
+        QVERIFY(!unavailable->isSelected());
         QCOMPARE(tree.currentPage(), 0);
+        QTest::keyClick(&tree, Qt::Key_Down);  // from page 0 to page 1 by the keyboard
+        QCoreApplication::processEvents();
+        QCOMPARE(prompt.beeps, 2);
+        QCOMPARE(tree.currentItem(), itemOf(tree, 0));
+        QVERIFY(itemOf(tree, 0)->isSelected());
+        QVERIFY(!unavailable->isSelected());
 
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
                           tree.visualItemRect(itemOf(tree, 2)).center());

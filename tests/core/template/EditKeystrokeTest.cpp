@@ -38,7 +38,7 @@ TEST(EditKeystrokeTest, TypedLineBreakIsInsertedEvenInOverwrite) {
 }
 
 TEST(EditKeystrokeTest, CutPasteAndClearReplaceTheSelection) {
-    EXPECT_EQ(EditKeystroke::replaced("abcd", 1, 3, ""), (EditResult{"ad", 1}));      // cut
+    EXPECT_EQ(EditKeystroke::replaced("abcd", 1, 3, ""), (EditResult{"ad", 1}));        // cut
     EXPECT_EQ(EditKeystroke::replaced("abcd", 2, 2, "XY"), (EditResult{"abXYcd", 4}));  // paste
     EXPECT_EQ(EditKeystroke::replaced("abcd", 4, 0, "Z"), (EditResult{"Z", 1}));
 }

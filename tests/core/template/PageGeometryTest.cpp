@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntoViewCase{"touchingEdges", {0, 0, 200, 100}, {40, 40}, std::nullopt},
                       IntoViewCase{"below", {50, 150, 100, 21}, {0, 0}, P{0, 110}},
                       IntoViewCase{"clampedAtZero", {-30, 10, 20, 10}, {5, 0}, P{0, 0}},
-                      IntoViewCase{"clampedAtMaximum", {1000, 500, 10, 10}, {400, 250}, P{500, 300}}),
+                      IntoViewCase{
+                          "clampedAtMaximum", {1000, 500, 10, 10}, {400, 250}, P{500, 300}}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PageGeometryTest, DraggingMovesTheContentWithTheMouse) {
