@@ -227,8 +227,10 @@ QWidget* FormPageView::createWidget(FormControl& c, BitmapLookup* pictures) {
             combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             const auto& lists = form_->valueLists();
             if (c.valueList >= 0 && c.valueList < static_cast<int>(lists.size())) {
+                QStringList entries;
                 for (const auto& entry : lists[static_cast<std::size_t>(c.valueList)])
-                    combo->addItem(toQt(entry.first));
+                    entries.append(toQt(entry.first));
+                combo->addItems(entries);  // one insertion, not one per entry
             }
             combo->setCurrentIndex(c.selected < combo->count() ? c.selected : -1);
             FormControl* control = &c;
