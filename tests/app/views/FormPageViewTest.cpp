@@ -97,8 +97,11 @@ class FormPageViewTest : public QObject {
     void filterRefusesALetter() {
         Bed b;
         FormControl& e = b.place(b.f.edit(1));
+        FormControl& label = b.f.add(ControlKind::Label, 0, "Postnummer");
+        label.rect = PixelRect{0, e.rect.y, 4, 20};  // left of the field, on its row
         b.show();
         QLineEdit* w = b.line(e);
+        QCOMPARE(w->accessibleName(), QString("Postnummer"));
         w->setFocus();
         QTest::keyClicks(w, "1a2");
         QCOMPARE(w->text(), QString("12"));
