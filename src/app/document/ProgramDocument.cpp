@@ -12,6 +12,7 @@
 #include "frame/ActivityIndicator.h"
 #include "frame/HelpWindow.h"
 #include "frame/MainFrame.h"
+#include "views/DialogBaseUnits.h"
 #include "views/FormPageView.h"
 #include "views/PageTreeView.h"
 
@@ -27,6 +28,7 @@ ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& f
     frame_.setPanes(tree_, form_);
     core_ = std::make_unique<PromDocument>(context, ui, *this);
     core_->setFormView(form_);
+    core_->setTemplateEnvironment(dialogUnitsOf(form_->font()), pictures_.get());
     connect(tree_, &PageTreeView::pageChosen, this, [this](int page) { core_->SetPage(page); });
     connect(form_, &FormPageView::insertModeChanged, &frame_, &MainFrame::showInsertMode);
     connect(&frame_, &MainFrame::commandTriggered, this, &ProgramDocument::run);
