@@ -77,6 +77,7 @@ SearchWindow::SearchWindow(AppContext& context,
 
     auto* details = new QHBoxLayout;
     auto* info = new QFormLayout;
+    info->setHorizontalSpacing(fontMetrics().averageCharWidth() * 2);
     auto* countCaption = new QLabel(QStringLiteral("Antal filer:"), found);
     count_ = new QLabel(found);
     count_->setAccessibleName(QStringLiteral("Antal filer"));

@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -65,6 +66,8 @@ UsersDialog::UsersDialog(UsersList& list, QWidget* parent) : QDialog(parent), us
 
 void UsersDialog::refill(int current) {
     fillTabbedRows(view_, users_.rows());
+    // Name and password each take half of the list, whatever their lengths.
+    view_->header()->setSectionResizeMode(QHeaderView::Stretch);
     if (current >= 0 && current < view_->topLevelItemCount())
         view_->setCurrentItem(view_->topLevelItem(current));
     remove_->setEnabled(!view_->selectedItems().isEmpty());
