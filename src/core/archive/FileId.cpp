@@ -42,12 +42,20 @@ std::string MakeFileId(AppContext& context, std::uint32_t time) {
     std::string letter = filterComputerLetter(settings.computerId());
     if (letter.empty()) {
         context.prompt().show(MessageId::ComputerIdMissing, {}, MessageKind::Warning);
-        // The dialog opens with the stored value as its edit would show it.
-        if (std::optional<std::string> typed = context.dialogs().computerId(letter))
-            settings.setComputerId(filterComputerLetter(*typed));
+        EditComputerId(context);
         letter = filterComputerLetter(settings.computerId());
     }
     return MakeFileId(time, letter.empty() ? kUnknownComputer : letter[0]);
+}
+
+bool EditComputerId(AppContext& context) {
+    Settings settings(context.settings());
+    // The dialog opens with the stored value as its edit would show it.
+    const std::optional<std::string> typed =
+        context.dialogs().computerId(filterComputerLetter(settings.computerId()));
+    if (!typed) return false;
+    settings.setComputerId(filterComputerLetter(*typed));
+    return true;
 }
 
 std::string NewFileId(AppContext& context) {

@@ -30,6 +30,10 @@ std::vector<std::uint8_t> FileIdToBytes(std::string_view text);
 std::string FileIdFromBytes(std::span<const std::uint8_t> bytes);
 bool IsWellFormedFileId(std::string_view text);
 
+// Command "Datorns ID...": the computer id dialog showing the stored letter; OK stores the
+// filtered text (also an empty one). True when it ended with OK.
+bool EditComputerId(AppContext& context);
+
 // The computer letter filter: the first character, upper-cased, kept only if A-Z.
 std::string filterComputerLetter(std::string_view text);
 

@@ -143,11 +143,13 @@ bool rebuildFormIndex(AppContext& context, ReindexCounts& counts) {
 
 }  // namespace
 
+bool ConfirmReindex(AppContext& context) {
+    return context.prompt().ask(formatMessage(MessageId::ConfirmReindex), Buttons::YesNo,
+                                MessageKind::Question) == Answer::Yes;
+}
+
 bool ConfirmAndReindexArchive(AppContext& context, ReindexCounts* counts) {
-    if (context.prompt().ask(formatMessage(MessageId::ConfirmReindex), Buttons::YesNo,
-                             MessageKind::Question) != Answer::Yes)
-        return false;
-    return ReindexArchive(context, counts);
+    return ConfirmReindex(context) && ReindexArchive(context, counts);
 }
 
 bool ReindexArchive(AppContext& context, ReindexCounts* counts) {

@@ -13,6 +13,9 @@ struct ReindexCounts {
     std::size_t indexedTemplates = 0;  // lines in FORM.KQI
 };
 
+// Message 39: true when the user wants the index rebuilt. The program asks it apart from
+// the rebuild so that only the rebuild runs under a wait cursor.
+bool ConfirmReindex(AppContext& context);
 // "Skapa index": asks message 39 first; false when the user does not answer yes or the
 // rebuild fails.
 bool ConfirmAndReindexArchive(AppContext& context, ReindexCounts* counts = nullptr);

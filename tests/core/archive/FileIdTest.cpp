@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,30 @@ TEST_F(FileIdLetter, UnusableStoredTextIsShownFilteredAndReplaced) {
     EXPECT_EQ(MakeFileId(context, 36), "Z0000100");
     EXPECT_EQ(dialogs.computerIdShown, std::vector<std::string>{""});
     EXPECT_EQ(stored(), "");
+}
+
+TEST_F(FileIdLetter, EditCommandShowsTheStoredLetterFilteredAndStoresTheFilteredAnswer) {
+    struct Case {
+        std::string stored;
+        std::optional<std::string> answer;
+        std::string shown, after;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"q", std::string("x"), "Q", "X", true},
+        {"Q", std::string("4"), "Q", "", true},  // OK with nothing usable clears it
+        {"Q", std::nullopt, "Q", "Q", false},    // "Avbryt" keeps it
+        {"", std::string("ab"), "", "A", true},
+    };
+    for (const Case& c : cases) {
+        Settings(store).setComputerId(c.stored);
+        dialogs.computerIdShown.clear();
+        dialogs.computerIdAnswers = {c.answer};
+        EXPECT_EQ(EditComputerId(context), c.ok) << c.stored;
+        EXPECT_EQ(dialogs.computerIdShown, std::vector<std::string>{c.shown});
+        EXPECT_EQ(stored(), c.after);
+    }
+    EXPECT_TRUE(prompt.entries.empty());
 }
 
 }  // namespace

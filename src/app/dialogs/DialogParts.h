@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+
+class QDialog;
+
+namespace loom {
+
+// Small pieces every dialog of the program builds itself from, so that they look and
+// behave alike: OK and "Avbryt" with OK as the default button, masked password edits with
+// their label as buddy and accessible name.
+namespace dialogparts {
+
+// OK (default, Enter) and "Avbryt" (Escape, rejects); the caller connects accepted().
+QDialogButtonBox* okCancel(QDialog* dialog);
+// An edit named for the screen reader after its label (without the mnemonic's &), and
+// the label's buddy.
+QLineEdit* edit(QLabel* label, QWidget* parent, bool password);
+// A text that wraps within a width proportional to the font.
+QLabel* wrappedText(const QString& text, QWidget* parent, int averageCharacters = 48);
+// A label's text without its mnemonic marker and trailing colon.
+QString plainCaption(const QString& caption);
+
+}  // namespace dialogparts
+}  // namespace loom
