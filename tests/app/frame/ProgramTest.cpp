@@ -8,11 +8,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
-#include "DemoHome.h"
+#include "DemoArchive.h"
 #include "Program.h"
 #include "QtPrompt.h"
+#include "QtText.h"
 #include "dialogs/SearchWindow.h"
 #include "document/ProgramDocument.h"
 #include "document/PromDocument.h"
@@ -28,10 +31,19 @@ class ProgramTest : public QObject {
 
   private:
     // A logged-in, started program on `home`, its boxes going to `prompt`.
-    static std::unique_ptr<Program> started(const test::DemoHome& home,
+    // The first data file of the archive's FILES.
+    static std::filesystem::path anySystem(const test::DemoArchive& archive) {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(archive.home() / "FILES"))
+            files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        return files.empty() ? std::filesystem::path() : files.front();
+    }
+
+    static std::unique_ptr<Program> started(const test::DemoArchive& home,
                                             test::RecordingPrompt& prompt) {
         ProgramOptions options;
-        options.home = home.rootText();
+        options.home = pathToQt(home.home());
         options.login = QStringLiteral("demo");
         auto program = std::make_unique<Program>(options);
         program->prompt().setStandIn(&prompt);
@@ -51,9 +63,9 @@ class ProgramTest : public QObject {
 
   private slots:
     void loginCancelledEndsWithoutAWindow() {
-        test::DemoHome home(false);
+        test::DemoArchive home;
         ProgramOptions options;
-        options.home = home.rootText();
+        options.home = pathToQt(home.home());
         Program program(options);
         QTimer::singleShot(0, [] {
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
@@ -64,8 +76,8 @@ class ProgramTest : public QObject {
     }
 
     void opensASystemFromTheSearchWindow() {
-        test::DemoHome home;
-        QVERIFY(home.ok());
+        test::DemoArchive home;
+        QVERIFY2(home.error().isEmpty(), qPrintable(home.error()));
         test::RecordingPrompt prompt;
         auto program = started(home, prompt);
         QVERIFY(program);
@@ -85,7 +97,9 @@ class ProgramTest : public QObject {
         search->list()->setCurrentItem(search->list()->topLevelItem(0));
         search->openButton()->click();
 
-        QCOMPARE(program->document().core().path(), home.systems().front());
+        const std::filesystem::path opened = program->document().core().path();
+        QCOMPARE(opened.parent_path(), home.home() / "FILES");
+        QVERIFY(std::filesystem::exists(opened));
         QVERIFY(frame.treeWidth() > 0);
         QVERIFY(frame.action(CommandId::Save)->isEnabled());
         QVERIFY(!frame.datePaneText().isEmpty());
@@ -95,10 +109,10 @@ class ProgramTest : public QObject {
     }
 
     void typingMarksModifiedAndClosingAsksToSave() {
-        test::DemoHome home;
+        test::DemoArchive home;
         test::RecordingPrompt prompt;
         auto program = started(home, prompt);
-        QVERIFY(program && program->document().openFile(home.systems().front()));
+        QVERIFY(program && program->document().openFile(anySystem(home)));
         QLineEdit* edit = firstEdit(*program);
         QVERIFY(edit);
         edit->setFocus();
@@ -129,11 +143,11 @@ class ProgramTest : public QObject {
         QFETCH(int, answer);
         QFETCH(bool, intoFiles);
         QFETCH(bool, written);
-        test::DemoHome home;
-        const std::filesystem::path floppy = home.root() / "DISKETT";
+        test::DemoArchive home;
+        const std::filesystem::path floppy = home.home() / "DISKETT";
         std::filesystem::create_directories(floppy);
         const std::filesystem::path copy = floppy / "KUND.KQD";
-        std::filesystem::copy_file(home.systems().front(), copy);
+        std::filesystem::copy_file(anySystem(home), copy);
         test::RecordingPrompt prompt;
         auto program = started(home, prompt);
         QVERIFY(program && program->document().openFile(copy));
@@ -141,7 +155,7 @@ class ProgramTest : public QObject {
         prompt.answers = {static_cast<Answer>(answer)};
         program->frame().action(CommandId::Save)->trigger();
         QVERIFY(prompt.texts().back().starts_with("Filen är från en annan katalog"));
-        const std::filesystem::path inFiles = home.root() / "FILES" / "KUND.KQD";
+        const std::filesystem::path inFiles = home.home() / "FILES" / "KUND.KQD";
         QCOMPARE(std::filesystem::exists(inFiles), intoFiles);
         QCOMPARE(program->document().core().path() == inFiles, intoFiles);
         QCOMPARE(std::filesystem::last_write_time(copy) != before, written && !intoFiles);
