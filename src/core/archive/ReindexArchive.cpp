@@ -144,8 +144,8 @@ bool rebuildFormIndex(AppContext& context, ReindexCounts& counts) {
 }  // namespace
 
 bool ConfirmAndReindexArchive(AppContext& context, ReindexCounts* counts) {
-    if (context.prompt().ask(formatMessage(MessageId::ConfirmReindex), Buttons::YesNo,
-                             MessageKind::Question) != Answer::Yes)
+    if (context.prompt().ask(MessageId::ConfirmReindex, Buttons::YesNo, MessageKind::Question) !=
+        Answer::Yes)
         return false;
     return ReindexArchive(context, counts);
 }
