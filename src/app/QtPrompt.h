@@ -20,6 +20,8 @@ class QtPrompt final : public UserPrompt {
     Answer askWith(std::string_view text, Buttons buttons, MessageKind kind,
                    const PromptOptions& options) override;
     void beep() override;
+    using UserPrompt::ask;
+    using UserPrompt::show;
 
   private:
     QPointer<QWidget> parent_;
