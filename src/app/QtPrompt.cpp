@@ -56,23 +56,35 @@ std::vector<ButtonText> buttonsOf(Buttons buttons) {
 }  // namespace
 
 void QtPrompt::show(std::string_view text, MessageKind kind) {
-    if (standIn_ != nullptr) return standIn_->show(text, kind);
-    ask(text, Buttons::Ok, kind);
+    showWith(text, kind, {});
 }
 
 Answer QtPrompt::ask(std::string_view text, Buttons buttons, MessageKind kind) {
-    if (standIn_ != nullptr) return standIn_->ask(text, buttons, kind);
+    return askWith(text, buttons, kind, {});
+}
+
+void QtPrompt::showWith(std::string_view text, MessageKind kind, const PromptOptions& options) {
+    if (standIn_ != nullptr) return standIn_->showWith(text, kind, options);
+    askWith(text, Buttons::Ok, kind, options);
+}
+
+Answer QtPrompt::askWith(std::string_view text, Buttons buttons, MessageKind kind,
+                         const PromptOptions& options) {
+    if (standIn_ != nullptr) return standIn_->askWith(text, buttons, kind, options);
     if (unattended_) {
         std::cerr << cp1252ToUtf8(text) << '\n';
         return SilentPrompt().ask(text, buttons, kind);
     }
-    QMessageBox box(iconOf(kind), QStringLiteral("Loomcraft"), toQt(text), QMessageBox::NoButton,
-                    parent_);
+    const QString title = options.title.empty() ? QStringLiteral("Loomcraft") : toQt(options.title);
+    QMessageBox box(iconOf(kind), title, toQt(text), QMessageBox::NoButton, parent_);
     std::vector<std::pair<QPushButton*, Answer>> made;
     const std::vector<ButtonText> wanted = buttonsOf(buttons);
     for (const ButtonText& b : wanted)
         made.emplace_back(box.addButton(QString::fromUtf8(b.text), b.role), b.answer);
-    box.setDefaultButton(made.front().first);
+    QPushButton* defaultButton = made.front().first;
+    for (const auto& [button, answer] : made)
+        if (options.defaultAnswer == answer) defaultButton = button;
+    box.setDefaultButton(defaultButton);
     // Escape and the close box give the last button's answer: Cancel, or No without one.
     box.setEscapeButton(made.back().first);
     box.exec();

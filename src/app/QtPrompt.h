@@ -7,9 +7,9 @@
 
 namespace loom {
 
-// Message boxes for the core's prompt: the icon of each kind, Swedish button texts and
-// the program's title. Called on the user's thread only (the worker's questions arrive
-// through MarshalledPrompt).
+// Message boxes for the core's prompt: the icon of each kind, Swedish button texts, the
+// message's own title or else the program's, and the message's default button. Called on the user's
+// thread only (the worker's questions arrive through MarshalledPrompt).
 class QtPrompt final : public UserPrompt {
   public:
     void setParent(QWidget* parent) { parent_ = parent; }
@@ -21,7 +21,12 @@ class QtPrompt final : public UserPrompt {
 
     void show(std::string_view text, MessageKind kind) override;
     Answer ask(std::string_view text, Buttons buttons, MessageKind kind) override;
+    void showWith(std::string_view text, MessageKind kind, const PromptOptions& options) override;
+    Answer askWith(std::string_view text, Buttons buttons, MessageKind kind,
+                   const PromptOptions& options) override;
     void beep() override;
+    using UserPrompt::ask;
+    using UserPrompt::show;
 
   private:
     QPointer<QWidget> parent_;

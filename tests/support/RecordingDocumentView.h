@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -12,9 +13,21 @@
 namespace loom::test {
 
 // Keeps the page states as the tree does (a differing mark only on an available page) and
-// records the progress dialog, the activity indicator and the log windows opened.
+// records the progress dialog, the activity indicator and the log windows opened, and the
+// notifications about the template and the values as readable events.
 class RecordingDocumentView : public DocumentView {
   public:
+    void templateGoing() override {
+        events.push_back("going");
+        if (onTemplateGoing) onTemplateGoing();
+    }
+    void templateChanged() override { events.push_back("changed"); }
+    void pageChanged(int page) override { events.push_back("page " + std::to_string(page)); }
+    void valuesChanged() override { events.push_back("values"); }
+    void modifiedChanged(bool on) override { events.push_back(on ? "modified" : "unmodified"); }
+    void statusDateChanged() override { events.push_back("date"); }
+    void treeWidth(int width) override { events.push_back("width " + std::to_string(width)); }
+
     void resetPageStates() override {
         allUnavailable = false;
         available.clear();
@@ -64,6 +77,8 @@ class RecordingDocumentView : public DocumentView {
     std::vector<int> waits;             // the seconds of each wait notice
     bool activityRunning = false;
     std::vector<std::filesystem::path> logWindows;
+    std::vector<std::string> events;
+    std::function<void()> onTemplateGoing;
 };
 
 }  // namespace loom::test

@@ -75,9 +75,8 @@ bool Exporter::select(const ExportRequest& request, std::filesystem::path& sourc
 
 bool Exporter::selectCurrent(std::filesystem::path& source, std::vector<std::string>& lines) {
     if (document_ == nullptr || document_->path().empty()) return false;
-    if (document_->modified() &&
-        context_.prompt().ask(messageText(MessageId::SaveBeforeExport), Buttons::YesNo,
-                              MessageKind::Question) == Answer::Yes) {
+    if (document_->modified() && context_.prompt().ask(MessageId::SaveBeforeExport, Buttons::YesNo,
+                                                       MessageKind::Question) == Answer::Yes) {
         // Exporting the old file after a failed save would hand out what the user just
         // asked to replace: stop, with the dialog still open.
         if (!document_->save()) return false;
@@ -123,8 +122,9 @@ bool Exporter::copyOne(const std::filesystem::path& from, const std::filesystem:
     for (;;) {
         std::string error;
         if (context_.files().copyFile(from, to, error)) return true;
-        const Answer answer = context_.prompt().ask(error + formatMessage(MessageId::RetryCopy),
-                                                    Buttons::YesNoCancel, MessageKind::Warning);
+        const Answer answer = context_.prompt().askWith(
+            error + formatMessage(MessageId::RetryCopy), Buttons::YesNoCancel, MessageKind::Warning,
+            UserPrompt::optionsOf(MessageId::RetryCopy));
         if (answer == Answer::Yes) continue;
         if (answer != Answer::No) cancelAll = true;
         return false;

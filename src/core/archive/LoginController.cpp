@@ -22,8 +22,8 @@ bool LoginController::open() {
 
 bool LoginController::createPasswordFile() {
     UserPrompt& prompt = context_.prompt();
-    if (prompt.ask(messageText(MessageId::CreatePasswordFile), Buttons::YesNo,
-                   MessageKind::Question) != Answer::Yes)
+    if (prompt.ask(MessageId::CreatePasswordFile, Buttons::YesNo, MessageKind::Question) !=
+        Answer::Yes)
         return false;
     const std::optional<std::string> password = askSystemPassword(context_, "", false);
     if (!password) return false;

@@ -144,7 +144,7 @@ bool rebuildFormIndex(AppContext& context, ReindexCounts& counts) {
 }  // namespace
 
 bool ConfirmReindex(AppContext& context) {
-    return context.prompt().ask(formatMessage(MessageId::ConfirmReindex), Buttons::YesNo,
+    return context.prompt().ask(MessageId::ConfirmReindex, Buttons::YesNo,
                                 MessageKind::Question) == Answer::Yes;
 }
 

@@ -35,8 +35,8 @@ void SearchDialogModel::remember(std::string_view text) {
 }
 
 bool SearchDialogModel::search(std::string_view text) {
-    if (!useIndex_ && context_.prompt().ask(formatMessage(MessageId::SearchWithoutIndex),
-                                            Buttons::YesNo, MessageKind::Question) != Answer::Yes)
+    if (!useIndex_ && context_.prompt().ask(MessageId::SearchWithoutIndex, Buttons::YesNo,
+                                            MessageKind::Question) != Answer::Yes)
         return false;
     remember(text);
     const std::vector<std::string> keywords = KeywordParser::parse(text, context_.prompt());
@@ -89,8 +89,8 @@ bool SearchDialogModel::inArchiveFolder(const std::filesystem::path& path) const
 
 bool SearchDialogModel::deleteSelected() {
     if (!canDelete()) return false;
-    if (context_.prompt().ask(formatMessage(MessageId::ConfirmDelete), Buttons::YesNo,
-                              MessageKind::Question) != Answer::Yes)
+    if (context_.prompt().ask(MessageId::ConfirmDelete, Buttons::YesNo, MessageKind::Question) !=
+        Answer::Yes)
         return false;
     std::string error;
     if (!context_.files().remove(selectedPath_, error)) {

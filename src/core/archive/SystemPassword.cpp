@@ -55,8 +55,8 @@ bool ReencipherDataFiles(AppContext& context, std::string_view newPassword,
 
 bool ChangeSystemPassword(AppContext& context) {
     UserPrompt& prompt = context.prompt();
-    if (prompt.ask(messageText(MessageId::ConfirmSystemPasswordChange), Buttons::YesNo,
-                   MessageKind::Question) != Answer::Yes)
+    if (prompt.ask(MessageId::ConfirmSystemPasswordChange, Buttons::YesNo, MessageKind::Question) !=
+        Answer::Yes)
         return false;
     const std::optional<std::string> password =
         askSystemPassword(context, context.systemPassword(), true);

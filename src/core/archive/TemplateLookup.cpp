@@ -50,8 +50,8 @@ std::optional<std::string> findTemplateForSystem(AppContext& context, std::strin
     const std::vector<std::string> lines = findTemplates(context, {keyword});
     if (lines.size() == 1) return std::string(IndexEngine::keyOf(lines.front()));
     if (lines.empty()) {
-        if (context.prompt().ask(formatMessage(MessageId::TemplateNotFound, {systemName}),
-                                 Buttons::YesNo, MessageKind::Question) != Answer::Yes)
+        if (context.prompt().ask(MessageId::TemplateNotFound, Buttons::YesNo, MessageKind::Question,
+                                 {systemName}) != Answer::Yes)
             return std::nullopt;
         keyword.clear();
     }

@@ -53,8 +53,8 @@ void UsersList::split(std::string_view row, std::string& name, std::string& pass
 
 int UsersList::add(std::string_view name, std::string_view password) {
     if (name.empty() && password.empty() &&
-        context_.prompt().ask(messageText(MessageId::EmptyUser), Buttons::YesNo,
-                              MessageKind::Question) != Answer::Yes)
+        context_.prompt().ask(MessageId::EmptyUser, Buttons::YesNo, MessageKind::Question) !=
+            Answer::Yes)
         return -1;
     std::string row = makeRow(name, password);
     // After every row that is not greater, as a sorted list box places it.

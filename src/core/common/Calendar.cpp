@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/Cp1252.h"
+#include "common/Messages.h"
 
 namespace loom {
 namespace {
@@ -14,9 +15,6 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-constexpr std::array<std::string_view, 12> kMonths = {
-    "januari", "februari", "mars",      "april",   "maj",      "juni",
-    "juli",    "augusti",  "september", "oktober", "november", "december"};
 constexpr std::array<std::string_view, 7> kWeekdays = {"Söndag",  "Måndag", "Tisdag", "Onsdag",
                                                        "Torsdag", "Fredag", "Lördag"};
 
@@ -76,7 +74,9 @@ CivilTime normalized(const CivilTime& time) {
 }
 
 std::string_view swedishMonthName(int month) {
-    return month >= 1 && month <= 12 ? kMonths[static_cast<std::size_t>(month - 1)]
+    // The names are the catalogue's texts 16-27.
+    return month >= 1 && month <= 12 ? messageText(static_cast<MessageId>(
+                                           static_cast<int>(MessageId::MonthJanuary) + month - 1))
                                      : std::string_view{};
 }
 

@@ -18,6 +18,18 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ValueTooSmall, "För litet värde har matats in.\nMinsta tillåtna värde = %d."},
     {MessageId::NotATemplate, "Filen är inte en mall.\nfil: %s"},
     {MessageId::NotADataFile, "Filen är inte en datafil."},
+    {MessageId::MonthJanuary, "januari"},
+    {MessageId{17}, "februari"},
+    {MessageId{18}, "mars"},
+    {MessageId{19}, "april"},
+    {MessageId{20}, "maj"},
+    {MessageId{21}, "juni"},
+    {MessageId{22}, "juli"},
+    {MessageId{23}, "augusti"},
+    {MessageId{24}, "september"},
+    {MessageId{25}, "oktober"},
+    {MessageId{26}, "november"},
+    {MessageId::MonthDecember, "december"},
     {MessageId::ConfirmDelete,
      "Filen kommer att raderas.\nÄr du säker på att du vill ta bort filen?"},
     {MessageId::FileDeleted, "Filen har raderats."},
@@ -133,14 +145,12 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
      "Värdet innehåller tecken som fältet inte tar emot.\nTillåtna tecken: %s."},
     {MessageId::ValueNotInList, "Värdet finns inte bland fältets val.\nTillåtna värden: %s."},
     {MessageId::ValueNotOnOff, "Värdet måste vara %s (ikryssad) eller %s (inte ikryssad)."},
-    {MessageId::ValueNotAnOption,
-     "Värdet är inget av fältets alternativ.\nTillåtna värden: %s."},
+    {MessageId::ValueNotAnOption, "Värdet är inget av fältets alternativ.\nTillåtna värden: %s."},
     {MessageId::TcpSocketFailed, "Ingen TCP/IP-förbindelse kan skapas (socket)."},
     {MessageId::TcpConnectFailed, "Anslutningen till centralen misslyckades (connect)."},
     {MessageId::TcpNonBlockingFailed,
      "TCP/IP-förbindelsen kan inte ställas in (icke-blockerande läge)."},
-    {MessageId::WrongTemplate,
-     "Mallen hör inte till systemet.\nmall: %s\nsystemets mall: %s"},
+    {MessageId::WrongTemplate, "Mallen hör inte till systemet.\nmall: %s\nsystemets mall: %s"},
     {MessageId::SettingOutOfRange, "%s måste vara ett heltal från %d till %d."},
     {MessageId::SettingComputerId, "Datorns id-tecken måste vara en bokstav mellan A och Z."},
     {MessageId::SettingIpAddress,
@@ -211,6 +221,24 @@ std::string_view messageText(MessageId id) {
         if (kCatalogue[i].first == id) return converted()[i];
     }
     return {};
+}
+
+MessageStyle messageStyle(MessageId id) {
+    switch (id) {
+        // Questions whose "Ja" would break off a transfer: an Enter pressed by habit must not.
+        case MessageId::CloseDuringTransfer:
+        case MessageId::ConfirmCancelTransfer:
+            return {{}, true};
+        case MessageId::BadProductId:
+            return {"Fel!", false};
+        case MessageId::BadFromDate:
+        case MessageId::BadToDate:
+            return {"Fel", false};
+        case MessageId::EmptyDateRange:
+            return {"Warning", false};
+        default:
+            return {};
+    }
 }
 
 std::string substitute(std::string_view pattern, std::initializer_list<MessageArg> args) {

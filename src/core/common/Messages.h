@@ -18,6 +18,9 @@ enum class MessageId : int {
     ValueTooSmall = 8,   // min value, %d
     NotATemplate = 11,   // "Filen är inte en mall.\nfil: %s"
     NotADataFile = 12,
+    // Month names, 16 "januari" ... 27 "december" (15 + month).
+    MonthJanuary = 16,
+    MonthDecember = 27,
     ConfirmDelete = 28,  // Yes/No
     FileDeleted = 29,
     FileNotDeleted = 30,
@@ -146,6 +149,14 @@ enum class MessageId : int {
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;
+
+// How a message's box differs from the usual one (the program's name as title, the
+// first button as default).
+struct MessageStyle {
+    std::string_view title;    // code page 1252; empty: the program's name
+    bool noByDefault = false;  // "Nej" is the default button
+};
+MessageStyle messageStyle(MessageId id);
 
 // The message's text in code page 1252, with its %s / %d / %u placeholders.
 std::string_view messageText(MessageId id);

@@ -95,9 +95,8 @@ bool ConversionList::CheckProductModel(std::string_view panelProduct, std::strin
     const std::string_view templateModel = modelPrefix(templateName);
     if (panelModel == templateModel) return true;
     if (const ConversionEntry* entry = FindConversion(templateName, panelProduct)) {
-        const Answer answer =
-            prompt.ask(formatMessage(MessageId::ConvertQuestion, {panelModel, templateModel}),
-                       Buttons::YesNoCancel, MessageKind::Question);
+        const Answer answer = prompt.ask(MessageId::ConvertQuestion, Buttons::YesNoCancel,
+                                         MessageKind::Question, {panelModel, templateModel});
         if (answer != Answer::Yes) return false;
         Convert(image, *entry);
         return true;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 
+#include "archive/ArchiveSearch.h"
 #include "archive/FileId.h"
 #include "archive/IndexKey.h"
 #include "archive/NewDataFile.h"
@@ -13,6 +14,7 @@
 #include "datafile/DataFile.h"
 #include "document/DocumentView.h"
 #include "document/PromDocumentImpl.h"
+#include "template/FormInteraction.h"
 #include "template/Parser.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -23,6 +25,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kModelLength = 13;
+// The tree pane's width after a template load, and the margin around a page's controls.
+constexpr int kTreeWidth = 100;
+constexpr int kPageMargin = 10;
 
 std::string_view modelOf(std::string_view name) {
     return name.substr(0, std::min(name.size(), kModelLength));
@@ -38,10 +43,14 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
     return text(a) == text(b);
 }
 
+bool samePath(const fs::path& a, const fs::path& b) {
+    return a.lexically_normal() == b.lexically_normal();
+}
+
 }  // namespace
 
 PromDocument::PromDocument(AppContext& context, UiThread& ui, DocumentView& view)
-    : impl_(std::make_unique<Impl>()),
+    : impl_(std::make_unique<Impl>(*this)),
       context_(context),
       ui_(ui),
       view_(view),
@@ -68,7 +77,9 @@ PromDocument::~PromDocument() {
     // The link is the process's: it must not keep this document's event or dialog state.
     if (link.AbortEvent() == &job_.cancel) link.SetAbortEvent(nullptr);
     if (commActive_ != kIdle) link.SetTransferDialogOpen(false);
-    // The rules point into the form's controls.
+    // The interaction and the rules point into the form's controls. The views hear
+    // nothing: they may be gone already.
+    interaction_.reset();
     if (form_) context_.rules().clear();
 }
 
@@ -89,42 +100,64 @@ bool PromDocument::LoadTemplate(std::string_view name, bool selectFirstPage,
             if (!key || !isSafeIndexKey(*key)) return false;
             file = context_.programDirectory().folder(ProgramFolder::Forms) / pathFromText(*key);
         }
-        if (!form_ || file != templatePath_) {
-            templatePath_.clear();
-            DeleteContents();
-            // The values shown belong to the template that goes: no file may receive them
-            // under another template.
-            path_.clear();
-            context_.rules().clear();
-            form_.reset();
-            ParserEnvironment env{tree_,
-                                  context_.eventTexts(),
-                                  context_.rules(),
-                                  context_.prompt(),
-                                  impl_->units,
-                                  impl_->bitmaps,
-                                  context_.programDirectory().root().string()};
-            bool noErase = false;
-            Parser parser;
-            form_ = parser.Load(file.string(), env, noErase);
-            view_.updateAllViews();
-            if (!form_) return false;
-            templatePath_ = file;
-            impl_->defaults = form_->store();
-        }
+        // Only the very template the index names for the system stays loaded.
+        if ((!form_ || !samePath(file, templatePath_)) && !replaceTemplate(file)) return false;
     }
     if (!form_) return false;
     if (!keepValues) {
         resetToDefaults();
-        modified_ = false;
+        setModified(false);
         markSaved();
         view_.resetPageStates();
-        currentPage_ = -1;
-        form_->setShownPageIndex(-1);
-        view_.updateAllViews();
+        showNoPage();
         if (selectFirstPage && form_->pageCount() > 0) view_.selectPage(0);
+        view_.treeWidth(kTreeWidth);
     }
     return true;
+}
+
+// The views let go of the old template before any of it goes: the parser's messages
+// that follow run an event loop in which widgets must not reach freed controls.
+bool PromDocument::replaceTemplate(const fs::path& file) {
+    unloadTemplate();
+    ParserEnvironment env{tree_,
+                          context_.eventTexts(),
+                          context_.rules(),
+                          context_.prompt(),
+                          impl_->units,
+                          impl_->bitmaps,
+                          context_.programDirectory().root().string()};
+    bool noErase = false;
+    Parser parser;
+    form_ = parser.Load(file.string(), env, noErase);
+    if (form_) {
+        templatePath_ = file;
+        impl_->defaults = form_->store();
+        interaction_ = std::make_unique<FormInteraction>(*form_, context_.rules(), impl_->relay,
+                                                         context_.prompt());
+        const fs::path help = helpFile();
+        helpAvailable_ =
+            !help.empty() && context_.files().exists(help) && !context_.files().isDirectory(help);
+    } else {
+        // A failed parse leaves part of its outline, an unreadable file the old one.
+        tree_.clear();
+    }
+    view_.templateChanged();
+    return form_ != nullptr;
+}
+
+void PromDocument::unloadTemplate() {
+    if (form_) view_.templateGoing();
+    interaction_.reset();
+    templatePath_.clear();
+    helpAvailable_ = false;
+    DeleteContents();
+    // The values shown belong to the template that goes: no file may receive them under
+    // another template.
+    path_.clear();
+    context_.rules().clear();
+    form_.reset();
+    tree_.clear();
 }
 
 void PromDocument::resetToDefaults() {
@@ -136,12 +169,83 @@ void PromDocument::markSaved() {
     if (!form_) return;
     for (FormControl* c : form_->controls())
         if (c->field != nullptr) c->initialValue = c->field->value;
+    if (interaction_) interaction_->valuesSaved();
 }
 
 void PromDocument::DeleteContents() {
-    modified_ = false;
-    currentPage_ = -1;
+    setModified(false);
+    showNoPage();
+    setStatusDate({});
+}
+
+void PromDocument::setModified(bool on) {
+    if (modified_ == on) return;
+    modified_ = on;
+    view_.modifiedChanged(on);
+}
+
+void PromDocument::showNoPage() {
     if (form_) form_->setShownPageIndex(-1);
+    if (currentPage_ < 0) return;
+    currentPage_ = -1;
+    view_.pageChanged(-1);
+}
+
+void PromDocument::setStatusDate(std::string date) {
+    if (date == statusDate_) return;
+    statusDate_ = std::move(date);
+    view_.statusDateChanged();
+}
+
+std::string PromDocument::fileDate(const fs::path& file) const {
+    return swedishDate(context_.clock(), context_.files().lastWriteTime(file));
+}
+
+void PromDocument::setFormView(FormView* view) {
+    impl_->relay.setTarget(view);
+}
+
+fs::path PromDocument::helpFile() const {
+    if (!form_ || form_->helpPath().empty()) return {};
+    return fs::path(form_->helpPath());
+}
+
+// ---- new ----
+
+bool PromDocument::NewDocument() {
+    if (commActive_ == kReading || !SaveModified() || !OnNewDocument()) return false;
+    DropPromData();
+    return true;
+}
+
+bool PromDocument::OnNewDocument() {
+    if (commActive_ == kReading) return false;
+    if (!started_) {
+        started_ = true;
+        if (form_) {
+            unloadTemplate();
+            view_.templateChanged();
+        }
+        clearDocument();
+        return true;
+    }
+    const std::optional<ChosenTemplate> chosen = chooseSystem(context_, {});
+    if (!chosen) return false;
+    clearDocument();
+    const fs::path file =
+        context_.programDirectory().folder(ProgramFolder::Forms) / pathFromText(chosen->file);
+    if (!LoadTemplate(chosen->name, true, file, false)) return false;
+    AssignNewFileName();
+    return true;
+}
+
+void PromDocument::clearDocument() {
+    DeleteContents();
+    path_.clear();
+    impl_->newPath.clear();
+    showingProm_ = false;
+    sameIdFound_ = false;
+    comparedFile_.clear();
 }
 
 // ---- files ----
@@ -164,12 +268,13 @@ bool PromDocument::OnOpenDocument(const fs::path& path) {
     }
     path_ = path;
     impl_->newPath.clear();
-    modified_ = false;
+    setModified(false);
+    setStatusDate(fileDate(path));
     showingProm_ = false;
     sameIdFound_ = false;
     comparedFile_.clear();
     DropPromData();
-    view_.updateAllViews();
+    view_.valuesChanged();
     return true;
 }
 
@@ -179,8 +284,8 @@ bool PromDocument::OnSaveDocument(const fs::path& path) {
     const fs::path name = path.filename();
     const fs::path files = context_.programDirectory().folder(ProgramFolder::Files);
     if (!sameFolder(folder, files)) {
-        const Answer answer = context_.prompt().ask(messageText(MessageId::OtherFolder),
-                                                    Buttons::YesNoCancel, MessageKind::Question);
+        const Answer answer = context_.prompt().ask(MessageId::OtherFolder, Buttons::YesNoCancel,
+                                                    MessageKind::Question);
         if (answer != Answer::Yes && answer != Answer::No) return false;
         if (answer == Answer::Yes) folder = files;
     }
@@ -189,8 +294,9 @@ bool PromDocument::OnSaveDocument(const fs::path& path) {
     const FieldStore values = CollectValues();
     if (!DataFile(context_).Write(target, form_->name(), context_.systemPassword(), values, true))
         return false;
-    modified_ = false;
+    setModified(false);
     markSaved();
+    setStatusDate(fileDate(target));
     path_ = target;
     impl_->newPath.clear();
     return true;
@@ -218,8 +324,9 @@ bool PromDocument::saveNew() {
     const fs::path taken = SaveNewDataFile(context_, DataFile::fileTitle(path_), form_->name(),
                                            context_.systemPassword(), CollectValues(), true);
     if (taken.empty()) return false;
-    modified_ = false;
+    setModified(false);
     markSaved();
+    setStatusDate(fileDate(taken));
     path_ = taken;
     impl_->newPath.clear();
     return true;
@@ -227,8 +334,8 @@ bool PromDocument::saveNew() {
 
 bool PromDocument::SaveModified() {
     if (!modified_) return true;
-    const Answer answer = context_.prompt().ask(messageText(MessageId::SaveChanges),
-                                                Buttons::YesNoCancel, MessageKind::Question);
+    const Answer answer =
+        context_.prompt().ask(MessageId::SaveChanges, Buttons::YesNoCancel, MessageKind::Question);
     if (answer == Answer::Yes) return Save();
     return answer == Answer::No;
 }
@@ -244,7 +351,7 @@ fs::path PromDocument::filesPath(std::string_view fileId) const {
 
 bool PromDocument::CanCloseFrame() {
     if (commActive_ != kIdle &&
-        context_.prompt().ask(messageText(MessageId::CloseDuringTransfer), Buttons::YesNo,
+        context_.prompt().ask(MessageId::CloseDuringTransfer, Buttons::YesNo,
                               MessageKind::Question) != Answer::Yes)
         return false;
     return SaveModified();
@@ -270,7 +377,22 @@ void PromDocument::SetPage(int index) {
     if (!form_ || index == currentPage_ || index < 0 || index >= form_->pageCount()) return;
     currentPage_ = index;
     form_->setShownPageIndex(index);
-    view_.updateAllViews();
+    view_.pageChanged(index);
+}
+
+int PromDocument::pageCount() const {
+    return form_ ? form_->pageCount() : 0;
+}
+
+std::string PromDocument::pageName(int index) const {
+    if (index < 0 || index >= pageCount()) return {};
+    return form_->page(index).name;
+}
+
+PageSize PromDocument::pageSize(int index) const {
+    if (index < 0 || index >= pageCount()) return {};
+    const FormPage& page = form_->page(index);
+    return {page.extentWidth + kPageMargin, page.extentHeight + kPageMargin};
 }
 
 void PromDocument::NextPage() {
@@ -290,7 +412,7 @@ void PromDocument::swapValueSets() {
     for (int i = 0; i < form_->pageCount(); ++i)
         form_->setPage(i, otherValues_);
     otherValues_ = std::move(shown);
-    view_.updateAllViews();
+    view_.valuesChanged();
 }
 
 void PromDocument::ShowProm() {
@@ -306,10 +428,7 @@ void PromDocument::ShowFile() {
 }
 
 void PromDocument::DropPromData() {
-    if (promDiffers_) {
-        view_.clearDifferences();
-        view_.updateAllViews();
-    }
+    if (promDiffers_) view_.clearDifferences();
     promDiffers_ = false;
     otherValues_.clear();
 }

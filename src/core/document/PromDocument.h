@@ -23,6 +23,8 @@ namespace loom {
 class AppContext;
 class BitmapLookup;
 class DocumentView;
+class FormInteraction;
+class FormView;
 class QueuedReceiver;
 class TransferWorker;
 class UiThread;
@@ -33,6 +35,13 @@ struct FieldDifference {
     FieldAddress address = 0;
     std::string fileValue;  // code page 1252
     std::string promValue;
+};
+
+// The size a page needs in the form view, in pixels.
+struct PageSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const PageSize&) const = default;
 };
 
 // The open system: its template with the values shown, the file's path, the PROM data of
@@ -51,7 +60,16 @@ class PromDocument final : public TransferReceiver {
     PromDocument& operator=(const PromDocument&) = delete;
 
     // ---- file and template ----
-    // An empty template path: the template for `name` comes from the index.
+    // "Ny" (57600): offers to save, then OnNewDocument, then drops PROM data.
+    bool NewDocument();
+    // Refused while a PROM read runs. The first call in the document's life empties the
+    // document and leaves it without a template (the program's start); later calls let
+    // the user choose a system (dialog 150) and load its template with a new file name.
+    // Cancel or no system found (message 32) leave the document as it was.
+    bool OnNewDocument();
+    // An empty template path: the template for `name` comes from the index; while the
+    // template the index names for it is loaded, it stays (its values are reset unless
+    // kept).
     bool LoadTemplate(std::string_view name, bool selectFirstPage,
                       const std::filesystem::path& templatePath, bool keepValues);
     bool OnOpenDocument(const std::filesystem::path& path);
@@ -66,7 +84,7 @@ class PromDocument final : public TransferReceiver {
     // file, never replacing one (a taken name gives way to the next second's).
     void AssignNewFileName();
     bool CanCloseFrame();
-    // Clears the modified flag and the current page.
+    // Clears the modified flag, the current page and the status date.
     void DeleteContents();
     // The units and pictures of the windows that will show the template (the defaults suit
     // a document without windows).
@@ -75,6 +93,13 @@ class PromDocument final : public TransferReceiver {
     // ---- pages ----
     // The tree's selection changed to `index`: it becomes the page shown.
     void SetPage(int index);
+    // 0 without a template.
+    int pageCount() const;
+    // Empty without a template or out of range.
+    std::string pageName(int index) const;
+    // The page's extent and a margin of 10 pixels; 0 by 0 without a template or out of
+    // range.
+    PageSize pageSize(int index) const;
     int currentPage() const { return currentPage_; }
     // "Nästa" and "Föregående": select the next or previous page through the tree, wrapping.
     void NextPage();
@@ -83,10 +108,27 @@ class PromDocument final : public TransferReceiver {
     Form* form() { return form_.get(); }
     const Form* form() const { return form_.get(); }
     const TreeOutline& tree() const { return tree_; }
+    // The loaded template's file (empty without one).
+    const std::filesystem::path& templatePath() const { return templatePath_; }
     const std::filesystem::path& path() const { return path_; }
     void setPath(std::filesystem::path path) { path_ = std::move(path); }
     bool modified() const { return modified_; }
-    void setModified(bool on) { modified_ = on; }
+    // Tells the view when the flag changes.
+    void setModified(bool on);
+    // The data file's last change as the status bar shows it ("24 december, 1997"); empty
+    // without a file or when its time cannot be read.
+    const std::string& statusDate() const { return statusDate_; }
+    // "Aktuellt system": the template names a help file that exists below HELP (checked
+    // when the template is loaded), and that file.
+    bool helpAvailable() const { return helpAvailable_; }
+    std::filesystem::path helpFile() const;
+
+    // The widgets of the form. The document owns the interaction of the loaded template
+    // (null without one; it goes before the form, after DocumentView::templateGoing())
+    // and routes it to `view` (null: nowhere); the first value entry after a load or a
+    // save marks the document modified, whatever the view does.
+    void setFormView(FormView* view);
+    FormInteraction* interaction() { return interaction_.get(); }
     // The shown values of every page, in page order.
     FieldStore CollectValues() const;
 
@@ -167,8 +209,15 @@ class PromDocument final : public TransferReceiver {
   private:
     struct Impl;
     struct WaitingField;
+    class FormViewRelay;
 
     bool promReadRunning() const;
+    bool replaceTemplate(const std::filesystem::path& file);
+    void unloadTemplate();
+    void clearDocument();
+    void showNoPage();
+    void setStatusDate(std::string date);
+    std::string fileDate(const std::filesystem::path& file) const;
     bool saveNew();
     void resetToDefaults();
     void markSaved();
@@ -194,10 +243,15 @@ class PromDocument final : public TransferReceiver {
     DocumentView& view_;
     TreeOutline tree_;
     std::unique_ptr<Form> form_;
+    // Points into form_ and is attached to the rules: it goes first.
+    std::unique_ptr<FormInteraction> interaction_;
     std::filesystem::path templatePath_;
     std::filesystem::path path_;
     bool modified_ = false;
     int currentPage_ = -1;
+    std::string statusDate_;
+    bool helpAvailable_ = false;
+    bool started_ = false;  // the first OnNewDocument has run
 
     int commActive_ = kIdle;
     bool promDiffers_ = false;

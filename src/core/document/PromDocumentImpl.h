@@ -10,6 +10,7 @@
 #include "fields/FieldStore.h"
 #include "template/DialogUnits.h"
 #include "template/FormControl.h"
+#include "template/FormView.h"
 
 namespace loom {
 
@@ -21,8 +22,43 @@ struct PromDocument::WaitingField {
     std::vector<int> pages;              // the pages of those controls, each once
 };
 
+// The form view the interaction talks to: passes everything on to the view set with
+// setFormView (when there is one) and marks the document modified at a value entry.
+class PromDocument::FormViewRelay final : public FormView {
+  public:
+    explicit FormViewRelay(PromDocument& document) : document_(document) {}
+    void setTarget(FormView* view) { target_ = view; }
+
+    void showControl(const FormControl& c) override {
+        if (target_ != nullptr) target_->showControl(c);
+    }
+    void enableControl(const FormControl& c) override {
+        if (target_ != nullptr) target_->enableControl(c);
+    }
+    void showText(const FormControl& c) override {
+        if (target_ != nullptr) target_->showText(c);
+    }
+    void showValue(const FormControl& c) override {
+        if (target_ != nullptr) target_->showValue(c);
+    }
+    void focus(const FormControl& c) override {
+        if (target_ != nullptr) target_->focus(c);
+    }
+    void systemModified() override {
+        document_.setModified(true);
+        if (target_ != nullptr) target_->systemModified();
+    }
+
+  private:
+    PromDocument& document_;
+    FormView* target_ = nullptr;
+};
+
 // The document's state that its header need not show.
 struct PromDocument::Impl {
+    explicit Impl(PromDocument& document) : relay(document) {}
+
+    FormViewRelay relay;
     DialogUnits units{8, 16, 2, 2};
     BitmapLookup* bitmaps = nullptr;
     // The template's values as loaded: what a reset goes back to.

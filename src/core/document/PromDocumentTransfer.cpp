@@ -93,11 +93,11 @@ bool PromDocument::ReadProm() {
 
 bool PromDocument::WriteProm() {
     if (!form_) return false;
-    if (context_.prompt().ask(messageText(MessageId::ConfirmWriteProm), Buttons::YesNo,
-                              MessageKind::Question) != Answer::Yes)
+    if (context_.prompt().ask(MessageId::ConfirmWriteProm, Buttons::YesNo, MessageKind::Question) !=
+        Answer::Yes)
         return false;
     if (!PrepareTransfer()) return false;
-    if (modified_ && context_.prompt().ask(messageText(MessageId::AlsoSave), Buttons::YesNo,
+    if (modified_ && context_.prompt().ask(MessageId::AlsoSave, Buttons::YesNo,
                                            MessageKind::Question) == Answer::Yes)
         Save();
     job_.snapshot = std::make_unique<FieldStore>(CollectValues());
@@ -127,7 +127,7 @@ bool PromDocument::ReadLog() {
 
 void PromDocument::CancelTransfer() {
     if (commActive_ == kIdle) return;
-    if (context_.prompt().ask(messageText(MessageId::ConfirmCancelTransfer), Buttons::YesNo,
+    if (context_.prompt().ask(MessageId::ConfirmCancelTransfer, Buttons::YesNo,
                               MessageKind::Question) == Answer::Yes)
         job_.cancel.set();
 }
@@ -207,7 +207,8 @@ void PromDocument::prepareRead() {
     comparedFile_.clear();
     // Until the read has ended well the values are no file's: nothing may save them over one.
     path_.clear();
-    modified_ = false;
+    setStatusDate({});
+    setModified(false);
     identified_ = form_->idAddress() < 0;
     promImage_.clear();
 
@@ -275,6 +276,7 @@ void PromDocument::pageFieldDone(int page) {
     if (--impl_->pagePending[p] != 0) return;
     view_.markAvailable(page);
     if (impl_->pageDiffers[p]) view_.markDiffering(page);
+    if (page == currentPage_) view_.valuesChanged();
 }
 
 bool PromDocument::idBlocksPresent() const {
@@ -361,7 +363,7 @@ void PromDocument::finishRead() {
         if (s.pageDiffers[static_cast<std::size_t>(p)]) view_.markDiffering(p);
     }
     s.readFinished = true;
-    view_.updateAllViews();
+    view_.valuesChanged();
 }
 
 // ---- completion ----
@@ -411,7 +413,7 @@ void PromDocument::completePromRead() {
         // The template's values over an erased PROM are no system: nothing to offer for
         // saving, no name for it, and message 80 would announce a new one.
         path_.clear();
-        modified_ = false;
+        setModified(false);
         say(MessageId::PromEmpty);
         return;
     }
@@ -422,7 +424,7 @@ void PromDocument::completePromRead() {
         path_ = filesPath(impl_->readFileId);
     }
     if (!sameIdFound_) {
-        modified_ = true;
+        setModified(true);
         say(MessageId::ReadDoneNoFile);
     } else {
         say(promDiffers_ ? MessageId::ReadDoneDiffers : MessageId::ReadDoneIdentical);

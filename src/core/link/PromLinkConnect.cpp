@@ -68,8 +68,8 @@ bool PromLink::ConnectModem(std::string_view portName, std::string_view phone,
         } else {
             Close();
         }
-        const Answer again = context_.prompt().ask(formatMessage(MessageId::ModemRetry),
-                                                   Buttons::YesNo, MessageKind::Question);
+        const Answer again =
+            context_.prompt().ask(MessageId::ModemRetry, Buttons::YesNo, MessageKind::Question);
         if (again != Answer::Yes) return false;
     }
 }
@@ -118,8 +118,8 @@ bool PromLink::ConnectTcp(std::string_view address, std::string_view port,
             }
         }
         if (!IsOpen()) return false;
-        const Answer again = context_.prompt().ask(formatMessage(MessageId::TcpRetry),
-                                                   Buttons::YesNo, MessageKind::Question);
+        const Answer again =
+            context_.prompt().ask(MessageId::TcpRetry, Buttons::YesNo, MessageKind::Question);
         if (again != Answer::Yes) {
             Close();
             return false;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "transfer/UiThread.h"
@@ -72,6 +73,17 @@ Answer runOnUiThread(UiThread& ui, Buttons buttons, std::function<Answer()> work
     return call->wait();
 }
 
+// The options with their own copy of the title, for the trip to the user's thread.
+struct OwnedOptions {
+    explicit OwnedOptions(const PromptOptions& o)
+        : id(o.id), defaultAnswer(o.defaultAnswer), title(o.title) {}
+    PromptOptions view() const { return PromptOptions{id, defaultAnswer, title}; }
+
+    std::optional<MessageId> id;
+    std::optional<Answer> defaultAnswer;
+    std::string title;
+};
+
 }  // namespace
 
 void MarshalledPrompt::show(std::string_view text, MessageKind kind) {
@@ -90,6 +102,29 @@ Answer MarshalledPrompt::ask(std::string_view text, Buttons buttons, MessageKind
     return runOnUiThread(ui_, buttons, [this, text = std::string(text), buttons, kind] {
         return inner_.ask(text, buttons, kind);
     });
+}
+
+void MarshalledPrompt::showWith(std::string_view text, MessageKind kind,
+                                const PromptOptions& options) {
+    if (ui_.isCurrent()) {
+        inner_.showWith(text, kind, options);
+        return;
+    }
+    runOnUiThread(ui_, Buttons::Ok,
+                  [this, text = std::string(text), kind, owned = OwnedOptions(options)] {
+                      inner_.showWith(text, kind, owned.view());
+                      return Answer::Ok;
+                  });
+}
+
+Answer MarshalledPrompt::askWith(std::string_view text, Buttons buttons, MessageKind kind,
+                                 const PromptOptions& options) {
+    if (ui_.isCurrent()) return inner_.askWith(text, buttons, kind, options);
+    return runOnUiThread(
+        ui_, buttons,
+        [this, text = std::string(text), buttons, kind, owned = OwnedOptions(options)] {
+            return inner_.askWith(text, buttons, kind, owned.view());
+        });
 }
 
 void MarshalledPrompt::beep() {

@@ -19,7 +19,12 @@ class MarshalledPrompt final : public UserPrompt {
 
     void show(std::string_view text, MessageKind kind) override;
     Answer ask(std::string_view text, Buttons buttons, MessageKind kind) override;
+    void showWith(std::string_view text, MessageKind kind, const PromptOptions& options) override;
+    Answer askWith(std::string_view text, Buttons buttons, MessageKind kind,
+                   const PromptOptions& options) override;
     void beep() override;
+    using UserPrompt::ask;
+    using UserPrompt::show;
 
   private:
     UserPrompt& inner_;

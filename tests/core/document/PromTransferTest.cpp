@@ -510,6 +510,8 @@ TEST_F(PromTransferTest, CancelDuringTheBlocksOfAReadKeepsNothingOfIt) {
     prompt_.answers = {Answer::Yes};
     doc_->CancelTransfer();
     EXPECT_TRUE(wasShown(MessageId::ConfirmCancelTransfer));
+    // Enter pressed by habit must not break the transfer off.
+    EXPECT_EQ(prompt_.entries.back().defaultAnswer, Answer::No);
     ASSERT_TRUE(finish());
     EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
     EXPECT_FALSE(doc_->ShowingProm());

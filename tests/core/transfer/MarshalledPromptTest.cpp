@@ -41,6 +41,31 @@ TEST(MarshalledPrompt, AnotherThreadsQuestionIsAnsweredOnTheUsersThread) {
     EXPECT_EQ(prompt.ask("Direkt?", Buttons::YesNo, MessageKind::Question), Answer::No);
 }
 
+// A catalogue message keeps its number, title and default button on the way to the
+// user's thread, after the worker's own texts are gone.
+TEST(MarshalledPrompt, AMessagesOptionsCrossToTheUsersThread) {
+    test::RecordingPrompt inner;
+    inner.answers = {Answer::No};
+    TaskQueue queue;
+    MarshalledPrompt prompt(inner, queue);
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        prompt.show(MessageId::BadProductId, {}, MessageKind::Stop);
+        prompt.ask(MessageId::CloseDuringTransfer, Buttons::YesNo);
+        done = true;
+    });
+    while (!done)
+        queue.runFor(10ms);
+    worker.join();
+    ASSERT_EQ(inner.entries.size(), 2u);
+    EXPECT_EQ(inner.entries[0].id, MessageId::BadProductId);
+    EXPECT_EQ(inner.entries[0].title, "Fel!");
+    EXPECT_EQ(inner.entries[0].defaultAnswer, std::nullopt);
+    EXPECT_EQ(inner.entries[1].id, MessageId::CloseDuringTransfer);
+    EXPECT_EQ(inner.entries[1].title, "");
+    EXPECT_EQ(inner.entries[1].defaultAnswer, Answer::No);
+}
+
 // A user's thread that is gone: what is posted to it is dropped unrun.
 struct GoneThread final : UiThread {
     void post(std::function<void()>) override {}
