@@ -6,6 +6,7 @@
 
 #include "QtText.h"
 #include "context/AppContext.h"
+#include "template/BitmapLookup.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "document/PromDocument.h"

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "dialogs/SearchWindow.h"
 #include "document/CommandTable.h"
 #include "document/DocumentView.h"
 

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "DemoArchive.h"
+#include "support/DemoArchive.h"
 #include "Program.h"
 #include "QtPrompt.h"
 #include "QtText.h"
