@@ -189,6 +189,9 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ReasonNotSupported, "Åtgärden stöds inte av enheten."},
     {MessageId::ReasonNotRegularFile, "Det är ingen vanlig fil."},
     {MessageId::ReasonTooManyLinks, "För många länkar."},
+    {MessageId::EmptyBitmapFile, "Empty bitmap file"},
+    {MessageId::InvalidBitmapFile, "Invalid bitmap file"},
+    {MessageId::AttachMemoryError, "AttachMemory error"},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

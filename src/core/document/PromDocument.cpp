@@ -13,6 +13,7 @@
 #include "datafile/DataFile.h"
 #include "document/DocumentView.h"
 #include "document/PromDocumentImpl.h"
+#include "template/BitmapCache.h"
 #include "template/Parser.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -77,6 +78,10 @@ void PromDocument::setTemplateEnvironment(DialogUnits units, BitmapLookup* bitma
     impl_->bitmaps = bitmaps;
 }
 
+void PromDocument::setReadsPictures(bool on) {
+    impl_->readsPictures = on;
+}
+
 // ---- template ----
 
 bool PromDocument::LoadTemplate(std::string_view name, bool selectFirstPage,
@@ -97,16 +102,20 @@ bool PromDocument::LoadTemplate(std::string_view name, bool selectFirstPage,
             path_.clear();
             context_.rules().clear();
             form_.reset();
+            std::unique_ptr<BitmapCache> pictures;
+            if (impl_->readsPictures)
+                pictures = std::make_unique<BitmapCache>(context_.files(), context_.prompt());
             ParserEnvironment env{tree_,
                                   context_.eventTexts(),
                                   context_.rules(),
                                   context_.prompt(),
                                   impl_->units,
-                                  impl_->bitmaps,
+                                  pictures ? pictures.get() : impl_->bitmaps,
                                   context_.programDirectory().root().string()};
             bool noErase = false;
             Parser parser;
             form_ = parser.Load(file.string(), env, noErase);
+            if (form_ && pictures) form_->setBitmaps(std::move(pictures));
             view_.updateAllViews();
             if (!form_) return false;
             templatePath_ = file;
