@@ -6,7 +6,8 @@
 
 #include "QtText.h"
 #include "context/AppContext.h"
-#include "template/BitmapLookup.h"
+#include "pictures/PictureWidget.h"
+#include "template/Form.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "document/PromDocument.h"
@@ -29,7 +30,11 @@ ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& f
     frame_.setPanes(tree_, form_);
     core_ = std::make_unique<PromDocument>(context, ui, *this);
     core_->setFormView(form_);
-    core_->setTemplateEnvironment(dialogUnitsOf(form_->font()), pictures_.get());
+    DialogUnits units = dialogUnitsOf(form_->font());
+    // Picture controls are sized with the edge their frames really have.
+    units.edgeWidth = units.edgeHeight = PictureWidget::kEdge;
+    core_->setTemplateEnvironment(units, nullptr);
+    core_->setReadsPictures(true);
     connect(tree_, &PageTreeView::pageChosen, this, [this](int page) { core_->SetPage(page); });
     connect(form_, &FormPageView::insertModeChanged, &frame_, &MainFrame::showInsertMode);
     connect(&frame_, &MainFrame::commandTriggered, this, &ProgramDocument::run);
@@ -191,7 +196,7 @@ void ProgramDocument::showPage() {
         form_->clearPage();
         return;
     }
-    form_->showPage(*form, *core_->interaction(), core_->currentPage(), pictures_.get());
+    form_->showPage(*form, *core_->interaction(), core_->currentPage(), form->bitmaps());
 }
 
 void ProgramDocument::modifiedChanged(bool modified) {

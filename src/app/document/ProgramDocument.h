@@ -12,7 +12,6 @@
 namespace loom {
 
 class AppContext;
-class BitmapLookup;
 class FormPageView;
 class MainFrame;
 class PageTreeView;
@@ -74,7 +73,6 @@ class ProgramDocument final : public QObject, public DocumentView {
     MainFrame& frame_;
     PageTreeView* tree_;
     FormPageView* form_;
-    std::unique_ptr<BitmapLookup> pictures_;
     std::unique_ptr<PromDocument> core_;
     QPointer<SearchWindow> search_;
 };

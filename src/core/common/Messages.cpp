@@ -199,6 +199,9 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ReasonNotSupported, "Åtgärden stöds inte av enheten."},
     {MessageId::ReasonNotRegularFile, "Det är ingen vanlig fil."},
     {MessageId::ReasonTooManyLinks, "För många länkar."},
+    {MessageId::EmptyBitmapFile, "Empty bitmap file"},
+    {MessageId::InvalidBitmapFile, "Invalid bitmap file"},
+    {MessageId::AttachMemoryError, "AttachMemory error"},
     {MessageId::HelpFileNotShown,
      "Hjälpfilen kan inte visas: det finns inget program som visar den.\nfil: %s"},
 };

@@ -145,6 +145,10 @@ enum class MessageId : int {
     ReasonNotSupported = 1179,
     ReasonNotRegularFile = 1180,
     ReasonTooManyLinks = 1181,
+    // Picture files refused (plain boxes with an OK button; the texts are the program's).
+    EmptyBitmapFile = 1320,    // the file has no bytes
+    InvalidBitmapFile = 1321,  // not "BM", or cut short of what its headers describe
+    AttachMemoryError = 1322,  // an information header this reader does not take
     HelpFileNotShown = 1360,  // file
 };
 

@@ -15,6 +15,7 @@
 #include "document/DocumentView.h"
 #include "document/PromDocumentImpl.h"
 #include "template/FormInteraction.h"
+#include "template/BitmapCache.h"
 #include "template/Parser.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -88,6 +89,10 @@ void PromDocument::setTemplateEnvironment(DialogUnits units, BitmapLookup* bitma
     impl_->bitmaps = bitmaps;
 }
 
+void PromDocument::setReadsPictures(bool on) {
+    impl_->readsPictures = on;
+}
+
 // ---- template ----
 
 bool PromDocument::LoadTemplate(std::string_view name, bool selectFirstPage,
@@ -120,16 +125,20 @@ bool PromDocument::LoadTemplate(std::string_view name, bool selectFirstPage,
 // that follow run an event loop in which widgets must not reach freed controls.
 bool PromDocument::replaceTemplate(const fs::path& file) {
     unloadTemplate();
+    std::unique_ptr<BitmapCache> pictures;
+    if (impl_->readsPictures)
+        pictures = std::make_unique<BitmapCache>(context_.files(), context_.prompt());
     ParserEnvironment env{tree_,
                           context_.eventTexts(),
                           context_.rules(),
                           context_.prompt(),
                           impl_->units,
-                          impl_->bitmaps,
+                          pictures ? pictures.get() : impl_->bitmaps,
                           context_.programDirectory().root().string()};
     bool noErase = false;
     Parser parser;
     form_ = parser.Load(file.string(), env, noErase);
+    if (form_ && pictures) form_->setBitmaps(std::move(pictures));
     if (form_) {
         templatePath_ = file;
         impl_->defaults = form_->store();

@@ -89,6 +89,10 @@ class PromDocument final : public TransferReceiver {
     // The units and pictures of the windows that will show the template (the defaults suit
     // a document without windows).
     void setTemplateEnvironment(DialogUnits units, BitmapLookup* bitmaps);
+    // On: every template load gives its form a picture cache of its own (Form::bitmaps()),
+    // reading PICTURES through the context's files and prompt, in place of the lookup
+    // above. The window turns it on; without windows the sizes come from the template.
+    void setReadsPictures(bool on);
 
     // ---- pages ----
     // The tree's selection changed to `index`: it becomes the page shown.

@@ -61,6 +61,7 @@ struct PromDocument::Impl {
     FormViewRelay relay;
     DialogUnits units{8, 16, 2, 2};
     BitmapLookup* bitmaps = nullptr;
+    bool readsPictures = false;
     // The template's values as loaded: what a reset goes back to.
     FieldStore defaults;
     // The name AssignNewFileName gave, not yet taken by a save: while it is the path, a

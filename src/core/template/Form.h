@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fields/FieldStore.h"
+#include "template/BitmapLookup.h"
 #include "template/FormControl.h"
 #include "template/FormPage.h"
 #include "template/TemplateItems.h"
@@ -58,6 +59,11 @@ class Form {
     std::int64_t idAddress() const { return idAddress_; }            // -1 when none
     std::int64_t productAddress() const { return productAddress_; }  // -1 when none
     bool noErase() const { return noErase_; }
+
+    // The template's pictures, read while it was loaded; they live and die with the form.
+    // Null when the form was loaded without a picture cache of its own.
+    BitmapLookup* bitmaps() const { return bitmaps_.get(); }
+    void setBitmaps(std::unique_ptr<BitmapLookup> bitmaps) { bitmaps_ = std::move(bitmaps); }
 
     // Page values: copy every data control's record of the page into `out`; set the
     // page's data controls from `in`; true when any data control's value differs
@@ -123,6 +129,7 @@ class Form {
     std::int64_t productAddress_ = -1;
     bool noErase_ = false;
     int shownPage_ = -1;
+    std::unique_ptr<BitmapLookup> bitmaps_;
 };
 
 }  // namespace loom

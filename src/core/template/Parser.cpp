@@ -309,12 +309,13 @@ PixelRect Parser::toPixels(const RawRect& raw) const {
 }
 
 void Parser::sizePicture(FormControl& c) {
+    // Every picture is looked up, sized by its rectangle or not: the control paints the
+    // bitmap the lookup found, and a refused file shows its message while loading.
+    std::optional<BitmapSize> bitmap;
+    if (env_->bitmaps != nullptr && isPlainFileName(c.caption))
+        bitmap = env_->bitmaps->find(c.caption, folderPath("PICTURES", c.caption));
     int width = c.rect.width, height = c.rect.height;
     if (width == 0 || height == 0) {
-        std::optional<BitmapSize> bitmap;
-        if (env_->bitmaps != nullptr && isPlainFileName(c.caption)) {
-            bitmap = env_->bitmaps->find(c.caption, folderPath("PICTURES", c.caption));
-        }
         width = bitmap ? bitmap->width : kDefaultPictureSide;
         height = bitmap ? bitmap->height : kDefaultPictureSide;
     }

@@ -4,7 +4,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/BitmapBytes.h"
 #include "support/DocumentTestBed.h"
+#include "template/BitmapImage.h"
 
 namespace loom {
 namespace {
@@ -146,6 +148,34 @@ TEST_F(PromDocumentFileTest, NextAndPreviousWrapAround) {
     doc_->SetPage(0);
     doc_->PreviousPage();
     EXPECT_EQ(view_.selected, last);
+}
+
+// The window's document gives each template its own pictures from PICTURES; a document
+// without windows reads none.
+TEST_F(PromDocumentFileTest, TheWindowsTemplatesGetTheirPicturesFromThePictureFolder) {
+    test::BitmapBytes bmp(64, 48, 24);
+    bmp.rows.assign(48, test::BitmapBytes::row24(std::vector<std::uint32_t>(64, 0x336699)));
+    fs::create_directories(home_ / "PICTURES");
+    dir_.write("home/PICTURES/GL200.BMP", bmp.bytes());
+    auto aboutPicture = [&]() -> const FormControl& {
+        for (const FormControl* c : doc_->form()->controls())
+            if (c->kind == ControlKind::Picture && c->caption == "GL200.BMP") return *c;
+        throw std::logic_error("no picture");
+    };
+    for (bool reads : {false, true}) {
+        SCOPED_TRACE(reads);
+        doc_ = std::make_unique<PromDocument>(context_, queue_, view_);
+        doc_->setReadsPictures(reads);
+        ASSERT_TRUE(doc_->LoadTemplate("", false, home_ / "FORMS" / "GL200.FRM", false));
+        const BitmapLookup* pictures = doc_->form()->bitmaps();
+        EXPECT_EQ(pictures != nullptr, reads);
+        EXPECT_EQ(aboutPicture().rect.width, (reads ? 64 : 30) + 4);
+        if (pictures == nullptr) continue;
+        const BitmapImage* image = pictures->image("GL200.BMP");
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->pixel(63, 47), 0xFF336699u);
+    }
+    EXPECT_TRUE(prompt_.entries.empty());
 }
 
 }  // namespace
