@@ -87,7 +87,7 @@ struct LoadedForm {
         const std::vector<std::uint8_t> bytes = twoPageTemplate();
         ParserEnvironment env{tree, events, rules, prompt, DialogUnits{}, nullptr, {}};
         bool noErase = false;
-        form = Parser().LoadFromMemory(bytes, env, noErase);
+        form = Parser().LoadFromMemory(bytes, "bench", env, noErase);
         view = std::make_unique<FormPageView>(prompt);
         view->resize(1000, 800);
         view->setTemplateLoaded(true);

@@ -180,6 +180,7 @@ void ProgramDocument::templateChanged() {
         frame_.setTreeWidth(0);
     }
     form_->setTemplateLoaded(core_->form() != nullptr);
+    frame_.updateCommands();
 }
 
 void ProgramDocument::pageChanged(int) {
@@ -188,6 +189,7 @@ void ProgramDocument::pageChanged(int) {
 
 void ProgramDocument::valuesChanged() {
     showPage();
+    frame_.updateCommands();
 }
 
 void ProgramDocument::showPage() {
@@ -201,6 +203,7 @@ void ProgramDocument::showPage() {
 
 void ProgramDocument::modifiedChanged(bool modified) {
     frame_.showModified(modified);
+    frame_.updateCommands();
 }
 
 void ProgramDocument::statusDateChanged() {
@@ -225,6 +228,7 @@ void ProgramDocument::markDiffering(int page) {
 }
 void ProgramDocument::clearDifferences() {
     tree_->clearDifferences();
+    frame_.updateCommands();
 }
 void ProgramDocument::selectPage(int page) {
     tree_->selectPage(page);
@@ -249,9 +253,11 @@ void ProgramDocument::closeProgress() {
 }
 void ProgramDocument::activityStarted() {
     frame_.indicator()->start();
+    frame_.updateCommands();
 }
 void ProgramDocument::activityStopped() {
     frame_.indicator()->stop();
+    frame_.updateCommands();
 }
 
 }  // namespace loom

@@ -121,7 +121,7 @@ class ProgramTest : public QObject {
         // Cancel keeps the window and writes nothing.
         prompt.answers = {Answer::Cancel};
         QVERIFY(!program->frame().close());
-        QCOMPARE(prompt.texts().back(), std::string("Filen har ändrats, vill du spara den?"));
+        QCOMPARE(prompt.texts(), std::vector<std::string>{"Filen har ändrats, vill du spara den?"});
         // After a save the next entry marks the system modified again.
         program->frame().action(CommandId::Save)->trigger();
         QVERIFY(program->frame().modifiedPaneText().isEmpty());
@@ -154,6 +154,7 @@ class ProgramTest : public QObject {
         const auto before = std::filesystem::last_write_time(copy);
         prompt.answers = {static_cast<Answer>(answer)};
         program->frame().action(CommandId::Save)->trigger();
+        QCOMPARE(prompt.entries.size(), std::size_t(1));
         QVERIFY(prompt.texts().back().starts_with("Filen är från en annan katalog"));
         const std::filesystem::path inFiles = home.home() / "FILES" / "KUND.KQD";
         QCOMPARE(std::filesystem::exists(inFiles), intoFiles);
