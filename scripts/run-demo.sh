@@ -36,7 +36,9 @@ fi
 # Both indexes from what the folders hold (FORM.KQI is only ever written by a rebuild).
 "$cli" index rebuild >/dev/null
 # An event log for the first GL 200 system, as a panel would send it: newest record first.
-first=$("$cli" index search "bageri" | cut -f1 | head -n1)
+first=$("$cli" index search "bageri" 2>/dev/null | cut -f1 | head -n1)
+# A demo home whose systems were edited since still has a first system to show.
+[ -n "$first" ] || first=$("$cli" index search 2>/dev/null | cut -f1 | head -n1)
 if [ -n "$first" ]; then
     log=$("$cli" log path "$home/FILES/$first.KQD")
     if [ ! -f "$log" ]; then

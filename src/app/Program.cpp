@@ -82,7 +82,9 @@ bool Program::login() {
 
 void Program::start() {
     parts_->document->core().NewDocument();
-    if (!options_.file.isEmpty()) parts_->document->openFile(pathFromQt(options_.file));
+    if (!options_.file.isEmpty() && parts_->document->openFile(pathFromQt(options_.file)) &&
+        options_.page >= 0)
+        parts_->document->selectPage(options_.page);
     parts_->frame->show();
     parts_->frame->updateCommands();
 }
@@ -103,7 +105,10 @@ std::optional<int> parseProgramOptions(ProgramOptions& options) {
         QStringLiteral("screenshot"),
         QStringLiteral("Spara en bild av fönstret i FIL och avsluta (kräver --login)."),
         QStringLiteral("FIL"));
-    parser.addOptions({home, login, screenshot});
+    const QCommandLineOption page(QStringLiteral("page"),
+                                  QStringLiteral("Visa sidan N (från 0) i systemet som öppnas."),
+                                  QStringLiteral("N"));
+    parser.addOptions({home, login, screenshot, page});
     parser.addPositionalArgument(QStringLiteral("FIL.KQD"), QStringLiteral("System att öppna."));
     if (!parser.parse(QCoreApplication::arguments())) {
         std::cerr << "fel: " << parser.errorText().toStdString() << '\n';
@@ -114,6 +119,14 @@ std::optional<int> parseProgramOptions(ProgramOptions& options) {
     options.home = parser.value(home);
     options.login = parser.value(login);
     options.screenshot = parser.value(screenshot);
+    if (parser.isSet(page)) {
+        bool number = false;
+        options.page = parser.value(page).toInt(&number);
+        if (!number || options.page < 0) {
+            std::cerr << "fel: --page behöver ett sidnummer från 0\n";
+            return 2;
+        }
+    }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::cerr << "fel: högst ett system kan öppnas\n";

@@ -17,6 +17,7 @@ struct ProgramOptions {
     QString file;        // a data file to open after the login
     QString login;       // --login: log in as this user with LOOMCRAFT_PASSWORD, no dialog
     QString screenshot;  // --screenshot: save a picture of the window and end
+    int page = -1;       // --page: the page shown after the file is opened
 };
 
 // Reads the command line of the running QApplication. An exit code when the program must

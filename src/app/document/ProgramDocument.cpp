@@ -1,6 +1,7 @@
 #include "document/ProgramDocument.h"
 
 #include <QDesktopServices>
+#include <algorithm>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -211,7 +212,9 @@ void ProgramDocument::statusDateChanged() {
 }
 
 void ProgramDocument::treeWidth(int width) {
-    frame_.setTreeWidth(width);
+    // At least the ideal width; more when the page names need it, up to a third of the
+    // window, so that no name is cut short.
+    frame_.setTreeWidth(std::max(width, std::min(tree_->naturalWidth(), frame_.width() / 3)));
 }
 
 void ProgramDocument::resetPageStates() {

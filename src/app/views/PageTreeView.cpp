@@ -1,6 +1,9 @@
 #include "views/PageTreeView.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -28,6 +31,10 @@ PageTreeView::PageTreeView(UserPrompt& prompt, QWidget* parent)
     : QTreeWidget(parent), prompt_(prompt) {
     setColumnCount(1);
     header()->hide();
+    // Long page names scroll sideways instead of being cut short.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setTextElideMode(Qt::ElideNone);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setIconSize(QSize(16, 16));
@@ -201,6 +208,23 @@ void PageTreeView::markDiffering(int page) {
 void PageTreeView::clearDifferences() {
     for (int page : states_.clearDifferences())
         redrawPage(page);
+}
+
+}  // namespace loom
+
+namespace loom {
+
+int PageTreeView::naturalWidth() const {
+    int widest = 0;
+    const QFontMetrics metrics = fontMetrics();
+    for (QTreeWidgetItemIterator it(const_cast<PageTreeView*>(this)); *it; ++it) {
+        int depth = 0;
+        for (const QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
+            ++depth;
+        widest = std::max(widest, (depth + 1) * indentation() + iconSize().width() + 8 +
+                                      metrics.horizontalAdvance((*it)->text(0)));
+    }
+    return widest + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
 }
 
 }  // namespace loom

@@ -23,6 +23,9 @@ class PageTreeView final : public QTreeWidget {
   public:
     explicit PageTreeView(UserPrompt& prompt, QWidget* parent = nullptr);
 
+    // The width that shows every node's name whole, every group open.
+    int naturalWidth() const;
+
     // The nodes of a newly loaded template: the root with its title, groups nested as the
     // template nests them, pages under them. Page states are reset and no page is current.
     void rebuild(const TreeOutline& outline);
