@@ -1,9 +1,12 @@
 // The program window's costs, each against a baseline measured in the same run:
 //  - showing a page of 200 controls against creating and showing 200 bare Qt widgets of
 //    the same kinds (the page build adds the model's state, checks and names on top);
-//  - opening a demo system (header, values, template, values onto every page) against
-//    reading its data file alone.
-// Runs on Qt's offscreen platform.
+//  - start-up to the login dialog (settings, program directory, conversions, the main
+//    window with its document, the dialog shown) against a bare window and dialog;
+//  - opening a demo system (header, values, template, values onto every page, the first
+//    page shown) against reading its data file alone.
+// Runs on Qt's offscreen platform, on the demo home (LOOMCRAFT_HOME, else build/demo-home
+// as scripts/run-demo.sh lays it out).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -11,7 +14,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QScrollArea>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -19,7 +25,12 @@
 #include <string>
 #include <vector>
 
+#include "Program.h"
+#include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "dialogs/LoginDialog.h"
+#include "document/ProgramDocument.h"
+#include "document/PromDocument.h"
 #include "platform/UserPrompt.h"
 #include "template/EventTexts.h"
 #include "template/FormInteraction.h"
@@ -35,8 +46,7 @@ using namespace loom;
 
 constexpr int kControls = 200;  // per page: 50 each of labels, edits, check boxes, lists
 
-RawControl control(TemplateTag tag, std::string text, int row, int column,
-                   std::uint32_t address) {
+RawControl control(TemplateTag tag, std::string text, int row, int column, std::uint32_t address) {
     RawControl c;
     c.tag = tag;
     c.text = std::move(text);
@@ -122,7 +132,8 @@ void BM_BareWidgets(benchmark::State& state) {
         surface->resize(1000, 800);
         for (int row = 0; row < kControls / 4; ++row) {
             const int y = 8 + row * 28;
-            (new QLabel(QStringLiteral("Sektion %1").arg(row), surface))->setGeometry(8, y, 160, 24);
+            (new QLabel(QStringLiteral("Sektion %1").arg(row), surface))
+                ->setGeometry(8, y, 160, 24);
             auto* edit = new QLineEdit(surface);
             edit->setMaxLength(4);
             edit->setGeometry(180, y, 160, 24);
@@ -136,6 +147,87 @@ void BM_BareWidgets(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BareWidgets)->Unit(benchmark::kMillisecond);
+
+QString demoHome() {
+    const QByteArray set = qgetenv("LOOMCRAFT_HOME");
+    return set.isEmpty() ? QStringLiteral(LOOM_DEMO_HOME) : QString::fromLocal8Bit(set);
+}
+
+// The demo systems of both templates, so that each open loads a template.
+std::vector<std::filesystem::path> demoSystems() {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(demoHome().toStdString()) / "FILES", error))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void BM_StartToLogin(benchmark::State& state) {
+    ProgramOptions options;
+    options.home = demoHome();
+    for (auto _ : state) {
+        Program program(options);
+        LoginDialog login(program.context());
+        login.show();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_StartToLogin)->Unit(benchmark::kMillisecond);
+
+void BM_BareWindowAndDialog(benchmark::State& state) {
+    for (auto _ : state) {
+        QMainWindow window;
+        for (const char* title : {"Arkiv", "Sida", "Prom", "Uppkoppling", "Visa"})
+            window.menuBar()->addMenu(QString::fromLatin1(title))->addAction(QStringLiteral("x"));
+        QDialog dialog;
+        new QLineEdit(&dialog);
+        new QLineEdit(&dialog);
+        dialog.show();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_BareWindowAndDialog)->Unit(benchmark::kMillisecond);
+
+void BM_OpenSystem(benchmark::State& state) {
+    const std::vector<std::filesystem::path> systems = demoSystems();
+    if (systems.size() < 2) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    ProgramOptions options;
+    options.home = demoHome();
+    Program program(options);
+    program.context().setSystemPassword("demo");
+    std::size_t next = 0;
+    for (auto _ : state) {
+        if (!program.document().openFile(systems[next])) {
+            state.SkipWithError("a demo system does not open");
+            return;
+        }
+        QCoreApplication::processEvents();
+        next = (next + 1) % systems.size();
+    }
+}
+BENCHMARK(BM_OpenSystem)->Unit(benchmark::kMillisecond);
+
+void BM_ReadDataFile(benchmark::State& state) {
+    const std::vector<std::filesystem::path> systems = demoSystems();
+    if (systems.empty()) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    SilentPrompt prompt;
+    AppContext context(prompt);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        DataFile data(context);
+        benchmark::DoNotOptimize(data.Read(systems[next], false));
+        next = (next + 1) % systems.size();
+    }
+}
+BENCHMARK(BM_ReadDataFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

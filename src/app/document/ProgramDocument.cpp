@@ -1,20 +1,21 @@
 #include "document/ProgramDocument.h"
 
 #include <QDesktopServices>
-#include <algorithm>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "QtText.h"
 #include "context/AppContext.h"
-#include "pictures/PictureWidget.h"
-#include "template/Form.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "document/PromDocument.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/HelpWindow.h"
 #include "frame/MainFrame.h"
+#include "pictures/PictureWidget.h"
+#include "template/Form.h"
 #include "views/DialogBaseUnits.h"
 #include "views/FormPageView.h"
 #include "views/PageTreeView.h"
@@ -44,6 +45,14 @@ ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& f
     frame_.setStateSource([this] { return commandContext(); });
     frame_.setCloseCheck([this] { return canClose(); });
     frame_.showInsertMode(form_->insertMode());
+    // The link to the panel is checked every 3 s; a lost link is disconnected.
+    auto* linkCheck = new QTimer(this);
+    linkCheck->setInterval(3000);
+    connect(linkCheck, &QTimer::timeout, this, [this] {
+        core_->SuperviseLink();
+        frame_.updateCommands();
+    });
+    linkCheck->start();
 }
 
 ProgramDocument::~ProgramDocument() {

@@ -1,11 +1,11 @@
 #include "views/PageTreeView.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
-#include <QMouseEvent>
-#include <QTimer>
 
 #include "QtText.h"
 #include "platform/UserPrompt.h"

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/DemoArchive.h"
 #include "Program.h"
 #include "QtPrompt.h"
 #include "QtText.h"
@@ -20,6 +19,7 @@
 #include "document/ProgramDocument.h"
 #include "document/PromDocument.h"
 #include "frame/MainFrame.h"
+#include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
 #include "views/FormPageView.h"
 #include "views/PageTreeView.h"
