@@ -2,25 +2,16 @@
 
 #include <QLineEdit>
 
-#include "views/EditFieldKeys.h"
+#include "views/EditFieldWidget.h"
 
 namespace loom {
 
 // A one-line edit field of a form: every change of its text goes through the form's
 // interaction first (EditFieldKeys).
-class FormLineEdit final : public QLineEdit, private EditFieldAccess {
+class FormLineEdit final : public EditFieldWidget<QLineEdit> {
   public:
     FormLineEdit(FormPageView& view, FormControl& control, FormInteraction& interaction,
                  QWidget* parent);
-
-    EditFieldKeys& keys() { return keys_; }
-
-  protected:
-    bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     QString shownText() const override { return text(); }
@@ -28,8 +19,6 @@ class FormLineEdit final : public QLineEdit, private EditFieldAccess {
     int selectionEnd() const override;
     void showText(const QString& text, int caret) override;
     void selectAllText() override { selectAll(); }
-
-    EditFieldKeys keys_;
 };
 
 }  // namespace loom
