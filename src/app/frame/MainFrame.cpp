@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -24,6 +25,31 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent), splitter_(new QSpli
     buildToolBar();
     buildStatusBar();
     setAcceptDrops(true);
+    // F6 and Shift+F6 move the focus between the tree and the form.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)}) {
+        auto* pane = new QShortcut(keys, this);
+        connect(pane, &QShortcut::activated, this, [this] {
+            if (splitter_->count() < 2) return;
+            QWidget* tree = splitter_->widget(0);
+            QWidget* form = splitter_->widget(1);
+            const bool inTree = tree->isAncestorOf(focusWidget()) || tree == focusWidget();
+            if (!inTree) {
+                tree->setFocus(Qt::ShortcutFocusReason);
+                return;
+            }
+            // The form pane hands the focus on to its first field that takes it.
+            for (QWidget* w = form->nextInFocusChain(); w != nullptr && w != form;
+                 w = w->nextInFocusChain()) {
+                if (form->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+                    (w->focusPolicy() & Qt::TabFocus) != 0) {
+                    w->setFocus(Qt::ShortcutFocusReason);
+                    return;
+                }
+                if (w == tree) break;
+            }
+        });
+    }
     // Idle recomputation of the enabling, as menus and buttons must follow transfers and
     // link supervision that change the state without a command.
     auto* idle = new QTimer(this);
