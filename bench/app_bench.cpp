@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,7 @@ std::vector<std::uint8_t> twoPageTemplate() {
     TemplateWriter w;
     w.header("BENCH 200", "Benchmark page");
     std::uint32_t address = 0x100;
+    w.group("Sidor");
     for (int p = 0; p < 2; ++p) {
         w.page("Sida " + std::to_string(p + 1));
         w.valueList({{"Av", "0"}, {"På", "1"}, {"Auto", "2"}});
@@ -80,15 +82,30 @@ std::vector<std::uint8_t> twoPageTemplate() {
         }
         w.pageEnd();
     }
+    w.groupEnd();
+    w.events({});
     w.end();
+    w.rules({});
     return w.finish();
 }
+
+// Says what went wrong with the benchmark's own template.
+class PrintingPrompt final : public UserPrompt {
+  public:
+    void show(std::string_view text, MessageKind) override {
+        std::fprintf(stderr, "%s\n", std::string(text).c_str());
+    }
+    Answer ask(std::string_view text, Buttons buttons, MessageKind kind) override {
+        show(text, kind);
+        return SilentPrompt().ask(text, buttons, kind);
+    }
+};
 
 struct LoadedForm {
     TreeOutline tree;
     EventTexts events;
     FormRules rules;
-    SilentPrompt prompt;
+    PrintingPrompt prompt;
     std::unique_ptr<Form> form;
     std::unique_ptr<FormPageView> view;
     std::unique_ptr<FormInteraction> interaction;
@@ -117,6 +134,8 @@ void BM_ShowFormPage(benchmark::State& state) {
         loaded.form->setShownPageIndex(page);
         loaded.view->showPage(*loaded.form, *loaded.interaction, page, nullptr);
         QCoreApplication::processEvents();
+        // The event loop deletes the page left; here nothing runs it otherwise.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         page = 1 - page;
     }
 }
