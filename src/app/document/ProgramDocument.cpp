@@ -15,6 +15,7 @@
 #include "frame/HelpWindow.h"
 #include "frame/MainFrame.h"
 #include "pictures/PictureWidget.h"
+#include "platform/FileSystem.h"
 #include "template/Form.h"
 #include "views/DialogBaseUnits.h"
 #include "views/FormPageView.h"
@@ -171,8 +172,7 @@ void ProgramDocument::showSearch() {
 void ProgramDocument::showSystemHelp() {
     const std::filesystem::path file = core_->helpFile();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(file))))
-        context_.prompt().show(MessageId::HelpFileNotShown,
-                               {std::string_view(fromQt(pathToQt(file)))}, MessageKind::Stop);
+        context_.prompt().show(MessageId::HelpFileNotShown, {pathText(file)}, MessageKind::Stop);
 }
 
 // ---- what the core tells the views ----

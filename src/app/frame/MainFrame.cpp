@@ -235,8 +235,4 @@ void MainFrame::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, path] { emit fileDropped(path); });
 }
 
-bool MainFrame::event(QEvent* event) {
-    return QMainWindow::event(event);
-}
-
 }  // namespace loom

@@ -56,7 +56,6 @@ class MainFrame final : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool event(QEvent* event) override;
 
   private:
     void buildMenus();

@@ -107,13 +107,16 @@ CommandEntry entryOf(const Row& row) {
             row.radio};
 }
 
+template <std::size_t N>
+std::vector<CommandEntry> entriesOf(const Row (&rows)[N]) {
+    std::vector<CommandEntry> out;
+    for (const Row& row : rows)
+        out.push_back(entryOf(row));
+    return out;
+}
+
 const std::vector<CommandEntry>& hiddenEntries() {
-    static const std::vector<CommandEntry> entries = [] {
-        std::vector<CommandEntry> out;
-        for (const Row& row : kHidden)
-            out.push_back(entryOf(row));
-        return out;
-    }();
+    static const std::vector<CommandEntry> entries = entriesOf(kHidden);
     return entries;
 }
 
@@ -163,12 +166,7 @@ CommandState commandState(CommandId id, const CommandContext& c) {
 }
 
 const std::vector<CommandEntry>& menuEntries() {
-    static const std::vector<CommandEntry> entries = [] {
-        std::vector<CommandEntry> out;
-        for (const Row& row : kRows)
-            out.push_back(entryOf(row));
-        return out;
-    }();
+    static const std::vector<CommandEntry> entries = entriesOf(kRows);
     return entries;
 }
 
