@@ -74,8 +74,9 @@ cli_tour() {
 }
 
 # A simulated panel for the PROM commands: its PROM holds the first system (with the file
-# identifier a write places), its event log the demo log and two newer records. It keeps
-# its PROM in $home/PANEL/, so what "prom write" leaves there is what the next run reads.
+# identifier a write places) with three values changed, its event log the demo log and
+# two newer records. It keeps its PROM in $home/PANEL/, so what "prom write" leaves there
+# is what the next run reads.
 panel_port=${LOOM_DEMO_PANEL_PORT:-47000}
 panel_dir="$home/PANEL"
 sim="$dir/tools/panelsim/loomcraft-panelsim"
@@ -83,8 +84,17 @@ sim_pid=""
 if [ -n "${first:-}" ]; then
     mkdir -p "$panel_dir"
     if [ ! -f "$panel_dir/prom.img" ]; then
-        "$cli" data image "$home/FILES/$first.KQD" --form "$home/FORMS/GL200.FRM" \
+        # Someone changed three values at the panel since the system was archived (the
+        # language, the siren time, area 1's entry delay): the first "Läs" shows them.
+        changed=$(mktemp -d)
+        cp "$home/FILES/$first.KQD" "$changed/"
+        LOOMCRAFT_PASSWORD=demo "$cli" --login demo data set "$changed/$first.KQD" \
+            0x4E0=1 0x500=180 0x800=45 >/dev/null
+        "$cli" data image "$changed/$first.KQD" --form "$home/FORMS/GL200.FRM" \
             --fileid "$first" >"$panel_dir/prom.img"
+        rm -rf "$changed"
+        # The copy's save told the index of its values: the archived file's come back.
+        "$cli" index rebuild >/dev/null
     fi
     if [ ! -f "$panel_dir/panel.log" ]; then
         { tr -d '\r' <"$log"
@@ -111,6 +121,11 @@ if [ -n "${first:-}" ]; then
     fi
 fi
 link=(--tcp "127.0.0.1:$panel_port" --id 123456)
+# "Koppla upp via TCP/IP" opens with the demo panel's address; the ID code is typed.
+if [ -n "$sim_pid" ]; then
+    "$cli" settings set IP-ADDR 127.0.0.1 >/dev/null
+    "$cli" settings set IP-PORT "$panel_port" >/dev/null
+fi
 program="$dir/src/app/loomcraft"
 first_file=()
 [ -n "${first:-}" ] && first_file=("$home/FILES/$first.KQD")

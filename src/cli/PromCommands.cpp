@@ -268,10 +268,10 @@ void readLog(CliContext& ctx, const LogOptions& o) {
     // Names of users, areas and sections from the system's archived file, when there is one.
     PromImage image;
     bool haveImage = false;
-    if (!app.lastPromFileId().empty()) {
+    if (!document.lastPromFileId().empty()) {
         const std::filesystem::path data =
             app.programDirectory().folder(ProgramFolder::Files) /
-            (app.lastPromFileId() + std::string(ProgramDirectory::kDataExtension));
+            (document.lastPromFileId() + std::string(ProgramDirectory::kDataExtension));
         haveImage = app.files().exists(data) && loadSystemImage(app, *document.form(), data, image);
     }
     printLogEntries(ctx.out, app,

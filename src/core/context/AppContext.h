@@ -65,9 +65,6 @@ class AppContext {
     TemporaryPasswordList& temporaryPasswords() { return temporaryPasswords_; }
     // The search dialog's three result lists, also filled by export and import.
     SearchResults& searchResults() { return searchResults_; }
-    // The FileId the panel reported at the start of the last log read, or empty.
-    const std::string& lastPromFileId() const { return lastPromFileId_; }
-    void setLastPromFileId(std::string id) { lastPromFileId_ = std::move(id); }
     // The one connection to the panel.
     PromLink& link() { return link_; }
 
@@ -91,7 +88,6 @@ class AppContext {
     std::string systemPassword_;
     TemporaryPasswordList temporaryPasswords_;
     SearchResults searchResults_;
-    std::string lastPromFileId_;
     // Last: it keeps a reference to this context.
     PromLink link_{*this};
 };

@@ -176,6 +176,8 @@ class PromDocument final : public TransferReceiver {
     // ---- log ----
     std::filesystem::path LogFilePath() const;
     void ViewLog();
+    // The FileId the panel named at the start of the last log read, or empty.
+    const std::string& lastPromFileId() const { return job_.lastFileId; }
     // The records the last log read added to the log file.
     std::size_t lastLogRecordsAdded() const { return lastLogAdded_; }
     // Whether the last log read's records went into a log file. The window shows nothing

@@ -435,7 +435,7 @@ void PromDocument::completeLogRead() {
     lastLogStored_ = false;
     lastLogAdded_ = 0;
     const fs::path remembered = path_;
-    if (!context_.lastPromFileId().empty()) path_ = filesPath(context_.lastPromFileId());
+    if (!job_.lastFileId.empty()) path_ = filesPath(job_.lastFileId);
     const fs::path log = LogFilePath();
     if (!log.empty()) {
         LogMergeCounts counts;

@@ -33,6 +33,9 @@ struct TransferJob {
     std::int64_t productAddress = -1;
     std::int64_t idAddress = -1;
     std::string logText;  // received event log bytes
+    // The FileId the panel named at the start of the last log read, or empty. Written by
+    // the worker before it posts the end of the read.
+    std::string lastFileId;
     // The image a write sent (after id, product and conversion), for a read-back check.
     PromImage sentImage;
 

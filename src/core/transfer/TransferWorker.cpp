@@ -159,7 +159,7 @@ int TransferWorker::runRead() {
 // The common start of a read: the panel's identity goes to the document, which answers
 // with its go-ahead or a cancel.
 bool TransferWorker::identifyForRead(bool logRead) {
-    context_.setLastPromFileId("");
+    job_.lastFileId.clear();
     std::string identity;
     if (!context_.link().QueryIdentity(identity)) return false;
     begun();
@@ -219,7 +219,7 @@ int TransferWorker::readLog() {
     if (!end) {
         const std::string id =
             FileIdFromBytes(std::span<const std::uint8_t>(data).subspan(8, kFileIdLength));
-        if (IsWellFormedFileId(id)) context_.setLastPromFileId(id);
+        if (IsWellFormedFileId(id)) job_.lastFileId = id;
     }
 
     std::int64_t previous = -1;

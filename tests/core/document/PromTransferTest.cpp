@@ -268,7 +268,7 @@ TEST_F(PromTransferTest, TheSecondLogReadAppendsExactlyTheNewRecords) {
     ASSERT_TRUE(doc_->ReadLog());
     ASSERT_TRUE(finish());
     EXPECT_EQ(doc_->lastResult(), 1);
-    EXPECT_EQ(context_.lastPromFileId(), id);
+    EXPECT_EQ(doc_->lastPromFileId(), id);
     const fs::path log = home_ / "LOG" / "00012345.LOG";
     ASSERT_EQ(view_.logWindows, std::vector<fs::path>{log});
     EXPECT_EQ(doc_->lastLogRecordsAdded(), 5u);

@@ -250,9 +250,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
     panel_.readFrames = {block(0x00, 0x11), block(0x10000, 0x22), frameBytes(msg::kPromEnd)};
-    bed_.context.setLastPromFileId("T0000001");
+    job_.lastFileId = "T0000001";
     ASSERT_EQ(read(), 1);
-    EXPECT_EQ(bed_.context.lastPromFileId(), "");
+    EXPECT_EQ(job_.lastFileId, "");
     EXPECT_EQ(receiver_.identity, "GL 200");
     EXPECT_FALSE(receiver_.logRead);
     EXPECT_EQ(panel_.sentTypes(), (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kReadProm}));
@@ -295,7 +295,7 @@ TEST_F(TransferWorkerTest, ALogReadTakesTheFileIdAndEachNumberedBlockOnce) {
                          frameBytes(msg::kLogEnd)};
     ASSERT_EQ(read(true), 1);
     EXPECT_TRUE(receiver_.logRead);
-    EXPECT_EQ(bed_.context.lastPromFileId(), kFileId);
+    EXPECT_EQ(job_.lastFileId, kFileId);
     EXPECT_EQ(job_.logText,
               std::string(16, '\xA0') + std::string(16, '\xA1') + std::string(16, '\xA2'));
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 50, 100, 100}));

@@ -1,0 +1,178 @@
+// The PROM work as the program does it, each against a baseline measured in the same run:
+//  - writing the first demo system into a simulated panel and reading it back through the
+//    program's document, its progress dialog and the Qt event loop, against the same
+//    write and read through the core document driven by a task queue, as the
+//    command-line tool runs it (goal: at most 1.02 times);
+//  - the longest stall of the user's thread during the program's write and read, taken
+//    by a 1 ms timer (counter stall_ms, goal under 50 ms).
+// Both run with the program's real link timing against an in-process panel over loopback
+// TCP, on the demo home (LOOMCRAFT_HOME, else build/demo-home as scripts/run-demo.sh lays
+// it out).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PanelSimulator.h"
+#include "Program.h"
+#include "QtPrompt.h"
+#include "context/AppContext.h"
+#include "document/ProgramDocument.h"
+#include "document/PromDocument.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/UserPrompt.h"
+#include "transfer/MarshalledPrompt.h"
+#include "transfer/UiThread.h"
+
+namespace {
+
+using namespace loom;
+
+// Says yes to every question and keeps every message to itself.
+class YesPrompt final : public UserPrompt {
+  public:
+    void show(std::string_view, MessageKind) override {}
+    Answer ask(std::string_view, Buttons buttons, MessageKind) override {
+        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+    }
+};
+
+// A view that shows nothing: the command-line tool's document has no windows.
+class NoView final : public DocumentView {};
+
+std::filesystem::path demoHome() {
+    const QByteArray set = qgetenv("LOOMCRAFT_HOME");
+    return set.isEmpty() ? std::filesystem::path(LOOM_DEMO_HOME)
+                         : std::filesystem::path(set.toStdString());
+}
+
+std::filesystem::path firstGl200System() {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(demoHome() / "FILES", error))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files.empty() ? std::filesystem::path() : files.front();
+}
+
+std::unique_ptr<panelsim::PanelSimulator> startPanel(std::uint16_t& port) {
+    auto panel = std::make_unique<panelsim::PanelSimulator>(panelsim::PanelConfig{});
+    port = panel->startTcp().value_or(0);
+    return panel;
+}
+
+// One write and one read-back on a connected document; false when either failed.
+template <class Drain>
+bool writeAndRead(PromDocument& document, std::uint16_t port, Drain drain) {
+    if (!document.ConnectTcpCommand("127.0.0.1", std::to_string(port), "123456")) return false;
+    bool ok = document.WriteProm();
+    drain();
+    ok = ok && document.lastResult() > 0;
+    ok = ok && document.ReadProm();
+    drain();
+    ok = ok && document.lastResult() > 0;
+    document.Disconnect();
+    return ok;
+}
+
+void BM_ProgramWriteAndRead(benchmark::State& state) {
+    const std::filesystem::path system = firstGl200System();
+    if (system.empty()) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    ProgramOptions options;
+    options.home = QString::fromStdString(demoHome().string());
+    Program program(options);
+    YesPrompt yes;
+    program.prompt().setStandIn(&yes);
+    program.context().setSystemPassword("demo");
+    program.frame().show();
+    std::uint16_t port = 0;
+    const auto panel = startPanel(port);
+    PromDocument& document = program.document().core();
+
+    // The user's thread's longest gap between two ticks of a 1 ms timer.
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticks;
+    ticks.setInterval(1);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.restart());
+    });
+    const auto drain = [&] {
+        while (document.CommActive() != PromDocument::kIdle)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    };
+    for (auto _ : state) {
+        if (!program.document().openFile(system)) {
+            state.SkipWithError("the demo system does not open");
+            return;
+        }
+        sinceTick.start();
+        ticks.start();
+        const bool ok = writeAndRead(document, port, drain);
+        ticks.stop();
+        if (!ok) {
+            state.SkipWithError("the transfer failed");
+            return;
+        }
+    }
+    state.counters["stall_ms"] = static_cast<double>(longest);
+}
+BENCHMARK(BM_ProgramWriteAndRead)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_CommandLineWriteAndRead(benchmark::State& state) {
+    const std::filesystem::path system = firstGl200System();
+    if (system.empty()) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    YesPrompt yes;
+    TaskQueue queue;
+    MarshalledPrompt marshalled(yes, queue);
+    AppContext context(marshalled);
+    context.setProgramDirectory(ProgramDirectory(demoHome()));
+    context.setSystemPassword("demo");
+    NoView view;
+    std::uint16_t port = 0;
+    const auto panel = startPanel(port);
+    {
+        PromDocument document(context, queue, view);
+        const auto drain = [&] {
+            queue.runUntil([&] { return document.CommActive() == PromDocument::kIdle; });
+        };
+        for (auto _ : state) {
+            if (!document.OnOpenDocument(system)) {
+                state.SkipWithError("the demo system does not open");
+                return;
+            }
+            if (!writeAndRead(document, port, drain)) {
+                state.SkipWithError("the transfer failed");
+                return;
+            }
+        }
+    }
+}
+BENCHMARK(BM_CommandLineWriteAndRead)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
