@@ -89,7 +89,7 @@ if [ -n "${first:-}" ]; then
         changed=$(mktemp -d)
         cp "$home/FILES/$first.KQD" "$changed/"
         LOOMCRAFT_PASSWORD=demo "$cli" --login demo data set "$changed/$first.KQD" \
-            0x4E0=1 0x500=180 0x800=45 >/dev/null
+            0x4E0=1 0x500=600 0x800=45 >/dev/null
         "$cli" data image "$changed/$first.KQD" --form "$home/FORMS/GL200.FRM" \
             --fileid "$first" >"$panel_dir/prom.img"
         rm -rf "$changed"
