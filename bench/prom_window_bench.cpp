@@ -25,6 +25,7 @@
 #include "QtPrompt.h"
 #include "context/AppContext.h"
 #include "document/ProgramDocument.h"
+#include "frame/MainFrame.h"
 #include "document/PromDocument.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/UserPrompt.h"
