@@ -176,6 +176,9 @@ class PromDocument final : public TransferReceiver {
     // ---- log ----
     std::filesystem::path LogFilePath() const;
     void ViewLog();
+    // The image the event log window takes its area and section names from: the values
+    // shown now, as a write would send them (without identity and product text).
+    PromImage logImage() const;
     // The records the last log read added to the log file.
     std::size_t lastLogRecordsAdded() const { return lastLogAdded_; }
     // Whether the last log read's records went into a log file. The window shows nothing
