@@ -149,7 +149,7 @@ enum class MessageId : int {
     EmptyBitmapFile = 1320,    // the file has no bytes
     InvalidBitmapFile = 1321,  // not "BM", or cut short of what its headers describe
     AttachMemoryError = 1322,  // an information header this reader does not take
-    HelpFileNotShown = 1360,   // file
+    HelpFileNotShown = 1360,  // file
     // The event log window's "Spara...".
     LogNotSaved = 1460,  // file, the reason on the next line
 };
