@@ -1,6 +1,5 @@
 #include "LogPrinting.h"
 
-#include <cstdio>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -17,15 +16,6 @@
 #include "template/Form.h"
 
 namespace loom::cli {
-namespace {
-
-std::string colourText(const LogColour& c) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", c.red, c.green, c.blue);
-    return text;
-}
-
-}  // namespace
 
 FieldStore systemValues(const Form& form, const FieldStore& fileValues) {
     FieldStore values = form.store();
@@ -66,8 +56,8 @@ void printLogEntries(std::ostream& out, AppContext& app, std::span<const std::st
             item["lines"] = nlohmann::ordered_json::array();
             for (const std::string& line : entry.lines)
                 item["lines"].push_back(cp1252ToUtf8(line));
-            item["color"] = colourText(entry.textColour);
-            item["background"] = colourText(entry.background);
+            item["color"] = entry.textColour.hex();
+            item["background"] = entry.background.hex();
             array.push_back(std::move(item));
             continue;
         }

@@ -1,5 +1,6 @@
 #include "document/ProgramDocument.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QStatusBar>
 #include <QTimer>
@@ -8,6 +9,7 @@
 
 #include "QtText.h"
 #include "context/AppContext.h"
+#include "dialogs/EventLogWindow.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "document/PromDocument.h"
@@ -107,6 +109,9 @@ void ProgramDocument::run(CommandId id) {
         case CommandId::ReadLog:
             core_->ReadLog();
             break;
+        case CommandId::ViewLog:
+            core_->ViewLog();
+            break;
         case CommandId::Disconnect:
             core_->Disconnect();
             break;
@@ -147,8 +152,8 @@ void ProgramDocument::run(CommandId id) {
             break;
         }
         default:
-            // Printing, export and import, the connection dialogs and the event log
-            // window open their own windows, which come with their own work.
+            // Printing, export and import and the connection dialogs open their own
+            // windows, which come with their own work.
             break;
     }
 }
@@ -270,6 +275,16 @@ void ProgramDocument::activityStarted() {
 void ProgramDocument::activityStopped() {
     frame_.indicator()->stop();
     frame_.updateCommands();
+}
+
+void ProgramDocument::openLogWindow(const std::filesystem::path& logFile) {
+    // Building the names' image and decoding a long log take a moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const PromImage image = core_->logImage();
+    EventLogWindow window(context_.prompt(), context_.files(), logFile, context_.eventTexts(),
+                          context_.labels(), &image, &frame_);
+    QApplication::restoreOverrideCursor();
+    window.exec();
 }
 
 }  // namespace loom

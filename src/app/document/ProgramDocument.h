@@ -63,6 +63,7 @@ class ProgramDocument final : public QObject, public DocumentView {
     void closeProgress() override;
     void activityStarted() override;
     void activityStopped() override;
+    void openLogWindow(const std::filesystem::path& logFile) override;
 
   private:
     void showSearch();

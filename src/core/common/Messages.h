@@ -150,6 +150,8 @@ enum class MessageId : int {
     InvalidBitmapFile = 1321,  // not "BM", or cut short of what its headers describe
     AttachMemoryError = 1322,  // an information header this reader does not take
     HelpFileNotShown = 1360,  // file
+    // The event log window's "Spara...".
+    LogNotSaved = 1460,  // file, the reason on the next line
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

@@ -178,6 +178,9 @@ class PromDocument final : public TransferReceiver {
     void ViewLog();
     // The FileId the panel named at the start of the last log read, or empty.
     const std::string& lastPromFileId() const { return job_.lastFileId; }
+    // The image the event log window takes its area and section names from: the values
+    // shown now, as a write would send them (without identity and product text).
+    PromImage logImage() const;
     // The records the last log read added to the log file.
     std::size_t lastLogRecordsAdded() const { return lastLogAdded_; }
     // Whether the last log read's records went into a log file. The window shows nothing

@@ -13,6 +13,7 @@
 #include "document/PromDocumentImpl.h"
 #include "eventlog/LogFile.h"
 #include "fields/FieldCodec.h"
+#include "fields/PromImageBuilder.h"
 #include "platform/Settings.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -456,6 +457,10 @@ fs::path PromDocument::LogFilePath() const {
 void PromDocument::ViewLog() {
     const fs::path log = LogFilePath();
     if (!log.empty()) view_.openLogWindow(log);
+}
+
+PromImage PromDocument::logImage() const {
+    return PromImageBuilder::build(CollectValues());
 }
 
 }  // namespace loom

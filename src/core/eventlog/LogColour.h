@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace loom {
 
@@ -13,6 +14,17 @@ struct LogColour {
 
     static constexpr LogColour black() { return {0, 0, 0}; }
     static constexpr LogColour white() { return {0xFF, 0xFF, 0xFF}; }
+
+    // "#RRGGBB", upper-case digits.
+    std::string hex() const {
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        std::string text = "#";
+        for (const std::uint8_t c : {red, green, blue}) {
+            text += kDigits[c >> 4];
+            text += kDigits[c & 15];
+        }
+        return text;
+    }
 };
 
 }  // namespace loom

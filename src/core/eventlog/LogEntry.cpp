@@ -16,6 +16,13 @@ std::vector<std::string> LogEntry::splitText(std::string_view text) {
     return lines;
 }
 
+std::string LogEntry::shownLine(std::string_view line) {
+    std::string shown(line);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return shown;
+}
+
 LogEntry LogEntry::fromDecoded(const DecodedRecord& decoded) {
     LogEntry entry;
     entry.dateKey = decoded.dateKey.value_or(0);

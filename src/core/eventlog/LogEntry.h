@@ -24,6 +24,9 @@ struct LogEntry {
 
     static LogEntry fromDecoded(const DecodedRecord& decoded);
     static std::vector<std::string> splitText(std::string_view text);
+    // A line as the window draws and prints it: the line feed that ends a unit text, like
+    // every other control character, shows as a blank instead of a box.
+    static std::string shownLine(std::string_view line);
 };
 
 }  // namespace loom

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/Cp1252.h"
+#include "eventlog/LogCsv.h"
+#include "eventlog/LogExportFormat.h"
+#include "support/FailingFileSystem.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+LogEntry entry(std::uint32_t date, const std::vector<std::string>& utf8Lines,
+               LogColour text = LogColour::black(), LogColour background = LogColour::white()) {
+    LogEntry e;
+    e.dateKey = date;
+    e.textColour = text;
+    e.background = background;
+    for (const std::string& line : utf8Lines)
+        e.lines.push_back(utf8ToCp1252(line));
+    return e;
+}
+
+const std::vector<LogEntry> kEntries = {
+    entry(20090615, {"Tillkoppling", "Måndag, 15 juni 2009, 14:45.30", "Användare: Åsa"}),
+    entry(0, {"Händelsefunktion: 0x05"}),
+    // A unit text ends in a line feed; a name may hold the separator and quotes.
+    entry(20891231, {"Inbrottslarm", "Sektion 0101: Hall \"A\";\nSektion 0102: Kök\n"},
+          {0xFF, 0xFF, 0xFF}, {0xC0, 0x00, 0x0A}),
+    entry(0, {})};
+
+TEST(LogCsv, ShownEntriesInListOrderAsUtf8WithQuotedFields) {
+    const std::size_t shown[] = {2, 0, 1, 3};
+    EXPECT_EQ(LogCsv::text(kEntries, shown),
+              "\xEF\xBB\xBF"
+              "Datum;Händelse;Text;Textfärg;Bakgrundsfärg\r\n"
+              "2089-12-31;Inbrottslarm;\"Sektion 0101: Hall \"\"A\"\"; / Sektion 0102: Kök\";"
+              "#FFFFFF;#C0000A\r\n"
+              "2009-06-15;Tillkoppling;\"Måndag, 15 juni 2009, 14:45.30 / Användare: Åsa\";"
+              "#000000;#FFFFFF\r\n"
+              ";Händelsefunktion: 0x05;;#000000;#FFFFFF\r\n"
+              ";;;#000000;#FFFFFF\r\n");
+    EXPECT_EQ(LogCsv::text(kEntries, {}),
+              "\xEF\xBB\xBF"
+              "Datum;Händelse;Text;Textfärg;Bakgrundsfärg\r\n");
+}
+
+TEST(LogCsv, WritesThroughTheSafeWriteAndReportsAFailure) {
+    test::TempDir dir;
+    const std::filesystem::path path = dir.path("logg.csv");
+    const std::size_t shown[] = {1};
+    test::FailingFileSystem files;
+    std::string error;
+    ASSERT_TRUE(LogCsv::write(files, path, kEntries, shown, error)) << error;
+    std::string written;
+    ASSERT_TRUE(files.readWhole(path, written, error));
+    EXPECT_EQ(written, LogCsv::text(kEntries, shown));
+
+    files.failWritesAfter(10);
+    EXPECT_FALSE(LogCsv::write(files, path, kEntries, {}, error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(files.readWhole(path, written, error));
+    EXPECT_EQ(written, LogCsv::text(kEntries, shown));  // the old file stays whole
+}
+
+TEST(LogExportFormat, TheNamesEndingOrElseTheChosenFilter) {
+    using F = LogExportFormat;
+    const struct {
+        const char* name;
+        F filter;
+        F format;
+        const char* path;
+    } cases[] = {{"a.pdf", F::Csv, F::Pdf, "a.pdf"},
+                 {"a.CSV", F::Pdf, F::Csv, "a.CSV"},
+                 {"a", F::Csv, F::Csv, "a.csv"},
+                 {"a.txt", F::Pdf, F::Pdf, "a.txt.pdf"},
+                 {"a.pdf.x", F::Csv, F::Csv, "a.pdf.x.csv"}};
+    for (const auto& c : cases) {
+        std::filesystem::path path = c.name;
+        EXPECT_EQ(logExportTarget(path, c.filter), c.format) << c.name;
+        EXPECT_EQ(path, c.path);
+    }
+}
+
+}  // namespace
+}  // namespace loom
