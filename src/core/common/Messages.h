@@ -149,7 +149,10 @@ enum class MessageId : int {
     EmptyBitmapFile = 1320,    // the file has no bytes
     InvalidBitmapFile = 1321,  // not "BM", or cut short of what its headers describe
     AttachMemoryError = 1322,  // an information header this reader does not take
-    HelpFileNotShown = 1360,  // file
+    HelpFileNotShown = 1360,   // file
+    // A check box's state as a text (the list of differences between file and PROM).
+    CheckBoxOn = 1420,
+    CheckBoxOff = 1421,
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;
