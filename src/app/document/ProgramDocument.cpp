@@ -206,7 +206,8 @@ void ProgramDocument::templateChanged() {
     frame_.updateCommands();
 }
 
-void ProgramDocument::pageChanged(int) {
+void ProgramDocument::pageChanged(int page) {
+    if (page < 0) tree_->showNoPage();
     showPage();
 }
 

@@ -113,6 +113,9 @@ class DifferencesTest : public QObject {
         QVERIFY(tree.pagePicture(0) == PageStates::kPageDiffers ||
                 tree.pagePicture(0) == PageStates::kPageDiffersSelected);
         QCOMPARE(tree.pagePicture(1), static_cast<int>(PageStates::kPage));
+        // The read left no page shown: none is selected, so that any can be chosen.
+        QCOMPARE(tree.currentPage(), -1);
+        QVERIFY(tree.selectedItems().isEmpty());
         QTRY_VERIFY(panel.isVisible());
         frame.updateCommands();
         QVERIFY(frame.action(CommandId::DifferencesPanel)->isChecked());
