@@ -38,16 +38,6 @@ TEST(FormShownValueTest, EachKindShowsItsValueAsItsWindowDoes) {
     for (const auto& c : cases)
         EXPECT_EQ(cp1252ToUtf8(f.form.shownValue(*c.control, utf8ToCp1252(c.value))), c.shown)
             << controlKindName(c.control->kind) << " " << c.value;
-
-    // The window's own text follows the same entry.
-    choice.field->value = "1";
-    f.form.refreshText(choice);
-    EXPECT_EQ(choice.text, "Norska");
-    EXPECT_EQ(choice.selected, 1);
-    choice.field->value = "7";
-    f.form.refreshText(choice);
-    EXPECT_EQ(choice.text, "");
-    EXPECT_EQ(choice.selected, kNoSelection);
 }
 
 }  // namespace
