@@ -20,6 +20,7 @@
 #include "platform/FileSystem.h"
 #include "template/Form.h"
 #include "views/DialogBaseUnits.h"
+#include "views/DifferencesPanel.h"
 #include "views/FormPageView.h"
 #include "views/PageTreeView.h"
 
@@ -29,10 +30,17 @@ ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& f
     : context_(context),
       frame_(frame),
       tree_(new PageTreeView(context.prompt(), &frame)),
-      form_(new FormPageView(context.prompt(), &frame)) {
+      form_(new FormPageView(context.prompt(), &frame)),
+      differences_(new DifferencesPanel(&frame)) {
     tree_->setAccessibleName(QStringLiteral("Sidor"));
     form_->setAccessibleName(QStringLiteral("Formulär"));
     frame_.setPanes(tree_, form_);
+    frame_.addDockWidget(Qt::RightDockWidgetArea, differences_);
+    connect(differences_, &DifferencesPanel::fieldChosen, this,
+            &ProgramDocument::showDifferentField);
+    // Its close button changes what "Skillnader" shows; not once this document is gone.
+    connect(differences_, &QDockWidget::visibilityChanged, this,
+            [this] { frame_.updateCommands(); });
     core_ = std::make_unique<PromDocument>(context, ui, *this);
     core_->setFormView(form_);
     DialogUnits units = dialogUnitsOf(form_->font());
@@ -72,6 +80,7 @@ CommandContext ProgramDocument::commandContext() const {
     c.promDiffers = core_->PromDiffers();
     c.showingProm = core_->ShowingProm();
     c.helpAvailable = core_->helpAvailable();
+    c.differencesShown = !differences_->isHidden();
     return c;
 }
 
@@ -123,6 +132,9 @@ void ProgramDocument::run(CommandId id) {
             break;
         case CommandId::ShowFile:
             core_->ShowFile();
+            break;
+        case CommandId::DifferencesPanel:
+            differences_->setVisible(differences_->isHidden());
             break;
         case CommandId::ComputerId:
             runEditComputerId(context_, parent);
@@ -184,6 +196,7 @@ void ProgramDocument::showSystemHelp() {
 
 void ProgramDocument::templateGoing() {
     form_->templateGoing();
+    differences_->setRows({});
     tree_->clear();
 }
 
@@ -198,7 +211,8 @@ void ProgramDocument::templateChanged() {
     frame_.updateCommands();
 }
 
-void ProgramDocument::pageChanged(int) {
+void ProgramDocument::pageChanged(int page) {
+    if (page < 0) tree_->showNoPage();
     showPage();
 }
 
@@ -211,9 +225,23 @@ void ProgramDocument::showPage() {
     Form* form = core_->form();
     if (form == nullptr || core_->interaction() == nullptr || core_->currentPage() < 0) {
         form_->clearPage();
-        return;
+    } else {
+        form_->showPage(*form, *core_->interaction(), core_->currentPage(), form->bitmaps());
     }
-    form_->showPage(*form, *core_->interaction(), core_->currentPage(), form->bitmaps());
+    showDifferences();
+}
+
+void ProgramDocument::showDifferences() {
+    differencesDue_ = false;
+    form_->setDifferenceMarks(core_->differenceMarks(form_->shownPage()));
+    differences_->setRows(core_->differenceRows());
+}
+
+void ProgramDocument::showDifferentField(int page, FieldAddress address) {
+    core_->SelectPage(page);
+    if (core_->currentPage() != page) return;  // not available (yet)
+    if (const FormControl* control = core_->fieldControl(page, address))
+        form_->focusField(*control);
 }
 
 void ProgramDocument::modifiedChanged(bool modified) {
@@ -242,9 +270,16 @@ void ProgramDocument::markAvailable(int page) {
 }
 void ProgramDocument::markDiffering(int page) {
     tree_->markDiffering(page);
+    // A read marks page after page: the views follow once it lets the event loop run.
+    if (differencesDue_) return;
+    differencesDue_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (differencesDue_) showDifferences();
+    });
 }
 void ProgramDocument::clearDifferences() {
     tree_->clearDifferences();
+    showDifferences();
     frame_.updateCommands();
 }
 void ProgramDocument::selectPage(int page) {

@@ -8,10 +8,12 @@
 #include "dialogs/SearchWindow.h"
 #include "document/CommandTable.h"
 #include "document/DocumentView.h"
+#include "fields/FieldRecord.h"
 
 namespace loom {
 
 class AppContext;
+class DifferencesPanel;
 class FormPageView;
 class MainFrame;
 class PageTreeView;
@@ -32,6 +34,7 @@ class ProgramDocument final : public QObject, public DocumentView {
     PromDocument& core() { return *core_; }
     PageTreeView& tree() { return *tree_; }
     FormPageView& form() { return *form_; }
+    DifferencesPanel& differences() { return *differences_; }
 
     void run(CommandId id);
     // What the enabling of the commands reads.
@@ -69,11 +72,16 @@ class ProgramDocument final : public QObject, public DocumentView {
     void showSearch();
     void showSystemHelp();
     void showPage();
+    // The differences between file and PROM as the form's markers and the panel's rows.
+    void showDifferences();
+    void showDifferentField(int page, FieldAddress address);
 
     AppContext& context_;
     MainFrame& frame_;
     PageTreeView* tree_;
     FormPageView* form_;
+    DifferencesPanel* differences_;
+    bool differencesDue_ = false;  // a showDifferences() is on its way
     std::unique_ptr<PromDocument> core_;
     QPointer<SearchWindow> search_;
 };

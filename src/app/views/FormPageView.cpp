@@ -43,21 +43,13 @@ bool isButton(ControlKind kind) {
            kind == ControlKind::Option;
 }
 
-// A caption as a screen reader should say it: mnemonic markers gone.
-QString withoutMnemonic(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-        out += text[i];
-    }
-    return out;
+// A caption as a screen reader should say it: access-key markers gone.
+QString withoutMnemonic(const std::string& text) {
+    return toQt(withoutAccessKeys(text));
 }
 
 bool checkedValue(const FormControl& c) {
-    const std::string& value = c.value();
-    return c.kind == ControlKind::CheckBox ? !value.empty() && value[0] == c.onChar
-                                           : value == c.optionValue;
+    return c.checkedBy(c.value());
 }
 
 EditFieldKeys* editKeys(QWidget* widget) {
@@ -123,6 +115,7 @@ void FormPageView::clearPage() {
     clearing_ = false;
     interaction_ = nullptr;
     page_ = -1;
+    markers_.clear();
     total_ = QSize();
     updateScrollBars();
 }
@@ -276,7 +269,7 @@ QString FormPageView::accessibleNameOf(const FormControl& c) const {
             const FieldCaption* caption =
                 captions_ && c.field != nullptr ? captions_->find(c.field->address) : nullptr;
             if (caption != nullptr && !caption->caption.empty())
-                return withoutMnemonic(toQt(caption->caption));
+                return withoutMnemonic(caption->caption);
             return c.kind == ControlKind::Edit ? QStringLiteral("Textfält")
                                                : QStringLiteral("Vallista");
         }
@@ -285,7 +278,7 @@ QString FormPageView::accessibleNameOf(const FormControl& c) const {
         case ControlKind::Label:
             return toQt(c.text);
         default:
-            return withoutMnemonic(toQt(c.text));
+            return withoutMnemonic(c.text);
     }
 }
 
@@ -344,6 +337,21 @@ void FormPageView::focusOut(QWidget* widget, FormControl& c, Qt::FocusReason rea
         if (widget->isVisible() && widget->isEnabled()) widget->setFocus(Qt::OtherFocusReason);
         restoring_ = nullptr;
     });
+}
+
+void FormPageView::focusField(const FormControl& control) {
+    QWidget* w = widgetOf(control);
+    if (w == nullptr || !w->isVisibleTo(surface_) || !w->isEnabled()) return;
+    w->setFocus(Qt::OtherFocusReason);
+    // Only a field whose start is out of sight moves the page: the labels to the left of
+    // a long field stay in view.
+    if (!viewport()->rect().contains(w->mapTo(viewport(), QPoint(0, 0)))) scrollIntoView(w);
+}
+
+void FormPageView::setDifferenceMarks(std::vector<DifferenceMark> marks) {
+    if (markers_.empty() && marks.empty()) return;
+    markers_.set(std::move(marks));
+    if (surface_ != nullptr) surface_->update();
 }
 
 void FormPageView::focusNext(bool backwards) {
@@ -423,7 +431,11 @@ void FormPageView::keyPressEvent(QKeyEvent* event) {
 // ---- FormView ----
 
 void FormPageView::showControl(const FormControl& c) {
-    if (QWidget* w = widgetOf(c)) w->setVisible(c.visible);
+    QWidget* w = widgetOf(c);
+    if (w == nullptr) return;
+    w->setVisible(c.visible);
+    // A marker goes and comes with its control.
+    if (!markers_.empty()) surface_->update();
 }
 
 void FormPageView::enableControl(const FormControl& c) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "template/FormView.h"
+#include "views/DifferenceMarkers.h"
 
 namespace loom {
 
@@ -53,6 +54,15 @@ class FormPageView final : public QAbstractScrollArea, public FormView {
     // The widget of a control of the page shown; null when it has none.
     QWidget* widgetOf(const FormControl& control) const;
     const std::vector<QWidget*>& focusList() const { return focusList_; }
+    // Gives the control's widget the focus and scrolls it into view (when it can take it).
+    void focusField(const FormControl& control);
+
+    // The difference markers of the page shown (the document's marks for it); a page
+    // change drops them.
+    void setDifferenceMarks(std::vector<DifferenceMark> marks);
+    // Where they are drawn now, in page pixels.
+    std::vector<QRect> markerRects() const { return markers_.rects(); }
+    void paintMarkers(QPainter& painter) const { markers_.paint(painter); }
 
     // For the widgets of the page.
     void beep();
@@ -105,6 +115,7 @@ class FormPageView final : public QAbstractScrollArea, public FormView {
     std::unique_ptr<FieldCaptions> captions_;  // of form_, made once per template
     const Form* captionsOf_ = nullptr;
     int comboHeight_ = 0;
+    DifferenceMarkers markers_;
 };
 
 }  // namespace loom

@@ -1,6 +1,7 @@
 #include "views/PageSurface.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "views/FormPageView.h"
 
@@ -36,6 +37,11 @@ void PageSurface::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragging_ || event->button() != Qt::LeftButton) return;
     dragging_ = false;
     unsetCursor();
+}
+
+void PageSurface::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    view_.paintMarkers(painter);
 }
 
 }  // namespace loom

@@ -116,6 +116,17 @@ void PageTreeView::selectPage(int page) {
     setFocus(Qt::OtherFocusReason);
 }
 
+void PageTreeView::showNoPage() {
+    if (currentPage_ < 0) return;
+    const int previous = currentPage_;
+    currentPage_ = -1;
+    selecting_ = true;
+    setCurrentItem(nullptr);
+    clearSelection();
+    selecting_ = false;
+    redrawPage(previous);
+}
+
 void PageTreeView::onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*) {
     if (selecting_) return;
     const int page = pageOf(current);

@@ -35,6 +35,9 @@ class PageTreeView final : public QTreeWidget {
     // Selects the page's node, gives the tree the focus and reports pageChosen; an
     // unavailable page (or one the tree does not have) is not selected.
     void selectPage(int page);
+    // The document shows no page: no node stays selected (a selected node could not be
+    // chosen again).
+    void showNoPage();
     // The page whose node was last made current; -1 when none.
     int currentPage() const { return currentPage_; }
 

@@ -204,6 +204,8 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::AttachMemoryError, "AttachMemory error"},
     {MessageId::HelpFileNotShown,
      "Hjälpfilen kan inte visas: det finns inget program som visar den.\nfil: %s"},
+    {MessageId::CheckBoxOn, "På"},
+    {MessageId::CheckBoxOff, "Av"},
     {MessageId::LogNotSaved, "Loggen kunde inte sparas.\nfil: %s"},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);

@@ -150,6 +150,9 @@ enum class MessageId : int {
     InvalidBitmapFile = 1321,  // not "BM", or cut short of what its headers describe
     AttachMemoryError = 1322,  // an information header this reader does not take
     HelpFileNotShown = 1360,  // file
+    // A check box's state as a text (the list of differences between file and PROM).
+    CheckBoxOn = 1420,
+    CheckBoxOff = 1421,
     // The event log window's "Spara...".
     LogNotSaved = 1460,  // file, the reason on the next line
 };

@@ -70,6 +70,8 @@ const Row kRows[] = {
     separator(),
     toggle(CommandId::ShowProm, "&Prom", "Visa värdena som lästes från promet", true),
     toggle(CommandId::ShowFile, "&Fil", "Visa filens värden", true),
+    toggle(CommandId::DifferencesPanel, "S&killnader",
+           "Visa fälten som skiljer sig mellan filen och promet", false),
     separator(),
     item(CommandId::ViewLog, "&Logg", "", "Visa systemets händelselogg"),
     menu("&Inställningar"),
@@ -156,6 +158,8 @@ CommandState commandState(CommandId id, const CommandContext& c) {
             return {c.promDiffers && c.hasTemplate, c.showingProm};
         case CommandId::ShowFile:
             return {c.promDiffers && c.hasTemplate, !c.showingProm};
+        case CommandId::DifferencesPanel:
+            return {c.promDiffers && c.hasTemplate, c.differencesShown};
         case CommandId::SystemHelp:
             return {c.hasTemplate && c.helpAvailable, false};
         case CommandId::CancelTransfer:

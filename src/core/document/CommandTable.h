@@ -30,6 +30,7 @@ enum class CommandId : int {
     StatusBar = 59393,
     ShowProm = 32779,
     ShowFile = 32780,
+    DifferencesPanel = 32851,
     ViewLog = 32841,
     Port = 32806,
     ComputerId = 32807,
@@ -55,6 +56,7 @@ struct CommandContext {
     bool promDiffers = false;
     bool showingProm = false;
     bool helpAvailable = false;
+    bool differencesShown = false;  // the list of differences between file and PROM
     bool toolBarShown = true;
     bool statusBarShown = true;
 };

@@ -14,8 +14,8 @@
 #include "datafile/DataFile.h"
 #include "document/DocumentView.h"
 #include "document/PromDocumentImpl.h"
-#include "template/FormInteraction.h"
 #include "template/BitmapCache.h"
+#include "template/FormInteraction.h"
 #include "template/Parser.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -437,9 +437,11 @@ void PromDocument::ShowFile() {
 }
 
 void PromDocument::DropPromData() {
-    if (promDiffers_) view_.clearDifferences();
+    const bool differed = promDiffers_;
+    // The views ask what is left when they hear of it: nothing.
     promDiffers_ = false;
     otherValues_.clear();
+    if (differed) view_.clearDifferences();
 }
 
 std::vector<FieldDifference> PromDocument::Differences() const {

@@ -37,6 +37,27 @@ struct FieldDifference {
     std::string promValue;
 };
 
+// A control of a page that shows a field whose file and PROM values differ, and where its
+// marker goes: with its right edge at x and its top at y (the control's left edge and top,
+// in the page's pixels), just left of the control.
+struct DifferenceMark {
+    const FormControl* control = nullptr;
+    int x = 0;
+    int y = 0;
+};
+
+// A differing field as the list of differences shows it: the first page that shows it,
+// its caption and both values as the form shows them. Texts are code page 1252.
+struct DifferenceRow {
+    int page = -1;
+    FieldAddress address = 0;
+    std::string pageName;
+    std::string caption;
+    std::string fileText;
+    std::string promText;
+    bool operator==(const DifferenceRow&) const = default;
+};
+
 // The size a page needs in the form view, in pixels.
 struct PageSize {
     int width = 0;
@@ -105,6 +126,8 @@ class PromDocument final : public TransferReceiver {
     // range.
     PageSize pageSize(int index) const;
     int currentPage() const { return currentPage_; }
+    // Selects a page through the tree, as the user would (an unavailable page is refused).
+    void SelectPage(int index);
     // "Nästa" and "Föregående": select the next or previous page through the tree, wrapping.
     void NextPage();
     void PreviousPage();
@@ -159,6 +182,16 @@ class PromDocument final : public TransferReceiver {
     const PromImage& sentImage() const { return sentImage_; }
     // After a read that found the archived file: every field that differs.
     std::vector<FieldDifference> Differences() const;
+    // While PromDiffers: the marks of `page`, every control that shows a differing field
+    // (an option group by its first button; hidden controls too: a view leaves them out
+    // while they are hidden). Empty otherwise.
+    std::vector<DifferenceMark> differenceMarks(int page) const;
+    // While PromDiffers: every differing field once, in page order. The values are the
+    // file's and the PROM's whichever set is shown. Empty otherwise.
+    std::vector<DifferenceRow> differenceRows() const;
+    // The control that stands for the field at `address` on `page` in the form view (an
+    // option group's first button); null when the page shows no such field.
+    const FormControl* fieldControl(int page, FieldAddress address) const;
     // The path of the file a read compared with (empty when none).
     const std::filesystem::path& comparedFile() const { return comparedFile_; }
     // Result of the last finished transfer (0 failed, -1 none yet) and the message shown.

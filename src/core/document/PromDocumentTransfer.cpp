@@ -82,7 +82,8 @@ bool PromDocument::ReadProm() {
     if (commActive_ == kIdle && !SaveModified()) return false;
     if (!PrepareTransfer()) return false;
     sameIdFound_ = false;
-    promDiffers_ = false;
+    // The marks of an earlier read go with its data, even when this read fails early.
+    DropPromData();
     commActive_ = kReading;
     job_.readFlag = true;
     job_.logFlag = false;

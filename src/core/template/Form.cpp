@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/Messages.h"
+
 namespace loom {
 
 FormPage& Form::addPage(std::string name) {
@@ -97,29 +99,47 @@ void Form::refreshText(FormControl& c) const {
         case ControlKind::Edit:
             c.text = c.field != nullptr ? c.field->value : std::string();
             break;
-        case ControlKind::Choice: {
-            c.selected = kNoSelection;
-            c.text.clear();
-            if (c.field == nullptr || c.valueList < 0 ||
-                c.valueList >= static_cast<int>(valueLists_.size())) {
-                break;
-            }
-            const RawValueList& list = valueLists_[static_cast<std::size_t>(c.valueList)];
-            for (std::size_t i = 0; i < list.size(); ++i) {
-                if (list[i].second == c.field->value) {
-                    c.selected = static_cast<int>(i);
-                    c.text = list[i].first;
-                    break;
-                }
-            }
+        case ControlKind::Choice:
+            c.selected = c.field != nullptr ? choiceIndex(c, c.field->value) : kNoSelection;
+            // Without an entry the list shows nothing.
+            c.text = c.selected != kNoSelection ? shownValue(c, c.field->value) : std::string();
             break;
-        }
         case ControlKind::OptionGroup:
             c.text.clear();
             break;
         default:
             c.text = c.caption;
             break;
+    }
+}
+
+int Form::choiceIndex(const FormControl& c, std::string_view value) const {
+    if (c.valueList < 0 || c.valueList >= static_cast<int>(valueLists_.size())) return kNoSelection;
+    const RawValueList& list = valueLists_[static_cast<std::size_t>(c.valueList)];
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i].second == value) return static_cast<int>(i);
+    return kNoSelection;
+}
+
+std::string Form::shownValue(const FormControl& c, std::string_view value) const {
+    switch (c.kind) {
+        case ControlKind::Edit:
+            return c.masked ? std::string(value.size(), '*') : std::string(value);
+        case ControlKind::Choice:
+            if (const int i = choiceIndex(c, value); i != kNoSelection)
+                return valueLists_[static_cast<std::size_t>(c.valueList)]
+                                  [static_cast<std::size_t>(i)]
+                                      .first;
+            return std::string(value);
+        case ControlKind::CheckBox:
+            return std::string(
+                messageText(c.checkedBy(value) ? MessageId::CheckBoxOn : MessageId::CheckBoxOff));
+        case ControlKind::OptionGroup:
+            for (const FormControl* option : c.options)
+                if (option->checkedBy(value)) return withoutAccessKeys(option->caption);
+            return std::string(value);
+        default:
+            return std::string(value);
     }
 }
 

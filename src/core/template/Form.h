@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,13 @@ class Form {
     // text of the matching value-list entry for choice lists (with `selected`), nothing
     // for option groups, the caption for the others.
     void refreshText(FormControl& control) const;
+    // The entry of a choice list's value list that holds `value`; kNoSelection when none.
+    int choiceIndex(const FormControl& choice, std::string_view value) const;
+    // What a data control shows for `value`, as text: an edit field the value (masked: a
+    // '*' per character), a choice list its entry's text, a check box "På" or "Av", an
+    // option group the caption of its button with that value. A value that no entry or
+    // button holds is given as it stands, so that two such values still read apart.
+    std::string shownValue(const FormControl& control, std::string_view value) const;
 
     // Building (used by the parser).
     FormPage& addPage(std::string name);

@@ -8,6 +8,21 @@ const std::string& FormControl::value() const {
     return text;
 }
 
+bool FormControl::checkedBy(std::string_view v) const {
+    if (kind == ControlKind::CheckBox) return !v.empty() && v.front() == onChar;
+    return kind == ControlKind::Option && v == optionValue;
+}
+
+std::string withoutAccessKeys(std::string_view caption) {
+    std::string out;
+    out.reserve(caption.size());
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
 const char* controlKindName(ControlKind kind) {
     switch (kind) {
         case ControlKind::Label:

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fields/FieldRecord.h"
@@ -78,10 +79,17 @@ struct FormControl {
                kind == ControlKind::Choice || kind == ControlKind::OptionGroup;
     }
     bool windowEnabled() const { return enabled && pageEnabled; }
+    // Whether a check box (its on character first) or an option button (its value) shows
+    // checked for `value`.
+    bool checkedBy(std::string_view value) const;
     // The value a rule compares and copies: the field's value for data controls, the
     // group's for option buttons, else the text.
     const std::string& value() const;
 };
+
+// A button's caption as it reads on screen: each '&' that marks the next character as the
+// access key gone, "&&" one '&'.
+std::string withoutAccessKeys(std::string_view caption);
 
 // The kind's word in listings and JSON: label, frame, button, checkbox, edit, choice,
 // option, group, picture.

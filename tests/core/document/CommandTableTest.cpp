@@ -64,6 +64,9 @@ TEST(CommandTableTest, EnablingFollowsTheDocumentState) {
         {C::ShowProm, true, 0, false, true, true},
         {C::ShowFile, false, 0, false, true, false},
         {C::ShowFile, true, 2, false, true, true},
+        {C::DifferencesPanel, true, 0, false, false, false},
+        {C::DifferencesPanel, false, 0, false, true, false},
+        {C::DifferencesPanel, true, 2, false, true, true},
     };
     for (const Case& c : cases) {
         CommandContext context;
@@ -87,18 +90,28 @@ TEST(CommandTableTest, ChecksAndHelpFollowTheirFlags) {
     EXPECT_FALSE(commandState(C::ShowFile, context).checked);
     EXPECT_FALSE(commandState(C::ToolBar, context).checked);
     EXPECT_TRUE(commandState(C::StatusBar, context).checked);
+    EXPECT_FALSE(commandState(C::DifferencesPanel, context).checked);
+    context.differencesShown = true;
+    EXPECT_TRUE(commandState(C::DifferencesPanel, context).checked);
     EXPECT_FALSE(commandState(C::SystemHelp, context).enabled);
     context.helpAvailable = true;
     EXPECT_TRUE(commandState(C::SystemHelp, context).enabled);
 }
 
-TEST(CommandTableTest, EveryMenuHasAUniqueAccessKeyAndEveryToolButtonATip) {
+TEST(CommandTableTest, EveryMenuAndMenuItemHasAUniqueAccessKeyAndEveryToolButtonATip) {
     std::set<char> keys;
+    std::set<char> itemKeys;  // of the menu being read
     for (const CommandEntry& e : menuEntries()) {
-        if (e.kind != CommandEntry::Kind::Menu) continue;
+        if (e.kind == CommandEntry::Kind::Separator) continue;
         const auto amp = e.text.find('&');
         ASSERT_NE(amp, std::string::npos) << e.text;
-        EXPECT_TRUE(keys.insert(static_cast<char>(e.text[amp + 1] | 0x20)).second) << e.text;
+        const char key = static_cast<char>(e.text[amp + 1] | 0x20);
+        if (e.kind == CommandEntry::Kind::Menu) {
+            EXPECT_TRUE(keys.insert(key).second) << e.text;
+            itemKeys.clear();
+        } else {
+            EXPECT_TRUE(itemKeys.insert(key).second) << e.text;
+        }
     }
     EXPECT_EQ(keys.size(), 8u);
     for (CommandId id : toolBarCommands()) {
