@@ -13,7 +13,8 @@ namespace loom {
 TransferProgressDialog::TransferProgressDialog(bool reading, const QString& firstText,
                                                QWidget* parent)
     : QDialog(parent),
-      status_(new QLabel(firstText, this)),
+      status_(new QLabel(
+          firstText.isEmpty() ? toQt(messageText(MessageId::ProgressStarting)) : firstText, this)),
       waiting_(new QLabel(this)),
       bar_(new QProgressBar(this)),
       cancel_(new QPushButton(QStringLiteral("&Avbryt"), this)) {
@@ -22,10 +23,10 @@ TransferProgressDialog::TransferProgressDialog(bool reading, const QString& firs
     // Wide enough for the longest texts the transfer shows, so that none of them wraps or
     // makes the window jump.
     const QFontMetrics metrics = status_->fontMetrics();
-    const int width =
-        std::max({metrics.averageCharWidth() * 40,
-                  metrics.horizontalAdvance(toQt(formatMessage(MessageId::WaitingForPanel, {999}))),
-                  metrics.horizontalAdvance(toQt(messageText(MessageId::PressResetButton)))});
+    const int widest = std::max(
+        metrics.horizontalAdvance(toQt(formatMessage(MessageId::WaitingForPanel, {999}))),
+        metrics.horizontalAdvance(toQt(messageText(MessageId::PressResetButton))));
+    const int width = std::max(metrics.averageCharWidth() * 60, widest + widest / 4);
     for (QLabel* label : {status_, waiting_}) {
         label->setWordWrap(true);
         label->setMinimumWidth(width);

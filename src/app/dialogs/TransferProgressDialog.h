@@ -20,6 +20,7 @@ class TransferProgressDialog final : public QDialog {
     Q_OBJECT
 
   public:
+    // An empty first text: "Väntar på centralen..." until the transfer reports its own.
     TransferProgressDialog(bool reading, const QString& firstText, QWidget* parent);
 
     void setPercent(int percent);

@@ -176,6 +176,7 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
      "Kontrollen misslyckades: %d av %d block lästes tillbaka annorlunda.\nPromet måste "
      "skrivas på nytt innan centralen används.\n\nBlockens adresser:\n%s"},
     {MessageId::VerifyMore, "och %d till"},
+    {MessageId::ProgressStarting, "Väntar på centralen..."},
     {MessageId::NotAProgramDirectory,
      "Programkatalogen finns inte eller saknar programmets kataloger och LOGIN.KEY.\n"
      "katalog: %s"},

@@ -122,6 +122,8 @@ enum class MessageId : int {
     VerifyDone = 1400,     // blocks compared, %d
     VerifyDiffers = 1401,  // differing, compared, the addresses (one a line); stop icon
     VerifyMore = 1402,     // the addresses left out of the list, %d
+    // The progress window's status before the transfer has one of its own.
+    ProgressStarting = 1403,
 
     // The archive's own texts.
     NotAProgramDirectory = 1150,  // the folder

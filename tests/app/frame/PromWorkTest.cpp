@@ -2,6 +2,7 @@
 // the questions and outcomes as the user meets them, cancelling, closing the window while
 // a transfer runs, and "Skriv och kontrollera".
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +120,21 @@ bool writingBlocks(Bench& b) {
     return d && d->statusLabel()->text() == text(MessageId::StatusWriting) &&
            d->bar()->value() > 50;
 }
+
+// Holds question 71 open, as a user who takes his time, until `ready` holds.
+class SlowCancelAnswer : public test::RecordingPrompt {
+  public:
+    std::function<bool()> ready;
+    Answer askWith(std::string_view text, Buttons buttons, MessageKind kind,
+                   const PromptOptions& options) override {
+        if (options.id == MessageId::ConfirmCancelTransfer && ready) {
+            QDeadlineTimer limit(kLimitMs);
+            while (!ready() && !limit.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return RecordingPrompt::askWith(text, buttons, kind, options);
+    }
+};
 
 }  // namespace
 
@@ -249,6 +266,24 @@ class PromWorkTest : public QObject {
         QVERIFY(!b.document().progressDialog());
         QVERIFY(!b.frame().indicator()->running());
         QCOMPARE(b.prompt.unexpected, 0);
+    }
+
+    // "Ja" to 71 given after the write ended belongs to no transfer: the read-back that has
+    // begun meanwhile goes on.
+    void aLateAnswerToAvbrytDoesNotCancelTheReadBack() {
+        Bench b(slowPanel());
+        QVERIFY2(b.ready(), qPrintable(b.home.error()));
+        SlowCancelAnswer prompt;
+        b.program->prompt().setStandIn(&prompt);
+        prompt.answers = {Answer::Yes, Answer::Yes};
+        prompt.ready = [&b] { return b.core().CommActive() == 1; };
+        b.frame().action(CommandId::WriteVerify)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(writingBlocks(b), kLimitMs);
+        b.document().progressDialog()->cancelButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0 && b.core().lastMessage(), kLimitMs);
+        b.program->prompt().setStandIn(&b.prompt);
+        QVERIFY(b.core().lastMessage() == MessageId::VerifyDone);
+        QCOMPARE(prompt.unexpected, 0);
     }
 
     void closingDuringAWriteAsksAndNejLetsItFinish() {
