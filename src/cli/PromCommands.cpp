@@ -18,6 +18,7 @@
 #include "TerminalInput.h"
 #include "common/Cp1252.h"
 #include "eventlog/LogFile.h"
+#include "fields/BlockComparison.h"
 #include "fields/PromImage.h"
 #include "template/FieldCaptions.h"
 
@@ -35,30 +36,6 @@ PromAnswers answersFor(const CliContext& ctx, bool yes, bool convert) {
     // Only the real terminal is asked; tests drive the CLI with string streams.
     answers.askTerminal = &ctx.err == &std::cerr && standardInputIsTerminal();
     return answers;
-}
-
-std::string blockAddressText(std::uint32_t address) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%05X", static_cast<unsigned>(address));
-    return text;
-}
-
-// The blocks of `sent` holding data whose bytes `read` does not have identically.
-std::vector<std::uint32_t> differingBlocks(const PromImage& sent, const PromImage& read,
-                                           std::size_t& compared) {
-    std::vector<std::uint32_t> differing;
-    compared = 0;
-    for (const PromBlock& block : sent.blocks()) {
-        bool erased = true;
-        for (const std::uint8_t b : block.data)
-            erased = erased && b == PromImage::kErased;
-        if (erased) continue;  // never sent
-        ++compared;
-        std::array<std::uint8_t, PromBlock::kSize> back{};
-        read.readInto(block.address, back);
-        if (back != block.data) differing.push_back(block.address);
-    }
-    return differing;
 }
 
 // ---- prom write ----
@@ -79,16 +56,14 @@ bool verifyWrite(CliContext& ctx, PromRun& run) {
         ctx.err << "fel: promet kunde inte läsas tillbaka\n";
         return false;
     }
-    std::size_t compared = 0;
-    const std::vector<std::uint32_t> differing =
-        differingBlocks(sent, document.promImage(), compared);
-    if (differing.empty()) {
-        ctx.out << "verifierat: " << compared << " block lästes tillbaka identiska\n";
+    const BlockComparison check = compareSentBlocks(sent, document.promImage());
+    if (check.identical()) {
+        ctx.out << "verifierat: " << check.compared << " block lästes tillbaka identiska\n";
         return true;
     }
-    ctx.out << "verifieringen misslyckades: " << differing.size() << " av " << compared
+    ctx.out << "verifieringen misslyckades: " << check.differing.size() << " av " << check.compared
             << " block lästes tillbaka annorlunda:\n";
-    for (const std::uint32_t address : differing)
+    for (const std::uint32_t address : check.differing)
         ctx.out << blockAddressText(address) << '\n';
     return false;
 }

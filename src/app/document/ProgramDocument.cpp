@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "dialogs/EventLogWindow.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
+#include "dialogs/TransferProgressDialog.h"
 #include "document/PromDocument.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/HelpWindow.h"
@@ -70,6 +70,7 @@ ProgramDocument::~ProgramDocument() {
     // The core cancels a running transfer and waits for its worker; its last notifications
     // must still find the views.
     core_.reset();
+    delete progress_;
 }
 
 CommandContext ProgramDocument::commandContext() const {
@@ -114,6 +115,9 @@ void ProgramDocument::run(CommandId id) {
             break;
         case CommandId::WriteProm:
             core_->WriteProm();
+            break;
+        case CommandId::WriteVerify:
+            core_->WriteAndVerify();
             break;
         case CommandId::ReadLog:
             core_->ReadLog();
@@ -175,7 +179,14 @@ bool ProgramDocument::openFile(const std::filesystem::path& path) {
 }
 
 bool ProgramDocument::canClose() {
-    return core_->CanCloseFrame();
+    if (!core_->CanCloseFrame()) return false;
+    // A transfer left running goes with the document; its window goes with the frame.
+    if (progress_) progress_->hide();
+    return true;
+}
+
+TransferProgressDialog* ProgramDocument::progressDialog() const {
+    return progress_;
 }
 
 void ProgramDocument::showSearch() {
@@ -286,22 +297,29 @@ void ProgramDocument::selectPage(int page) {
     tree_->selectPage(page);
 }
 
-// The transfer's own progress window comes with the connection dialogs; meanwhile the
-// status bar carries its texts.
-void ProgramDocument::openProgress(bool, std::string_view firstText) {
-    frame_.statusBar()->showMessage(toQt(firstText));
+void ProgramDocument::openProgress(bool reading, std::string_view firstText) {
+    delete progress_;
+    progress_ = new TransferProgressDialog(reading, toQt(firstText), &frame_);
+    // Queued: the question 71 must not run inside the dialog's own event handling.
+    connect(
+        progress_, &TransferProgressDialog::cancelRequested, this,
+        [this, dialog = progress_] {
+            if (dialog && dialog == progress_) core_->CancelTransfer();
+        },
+        Qt::QueuedConnection);
+    progress_->show();
 }
 void ProgramDocument::setProgress(int percent) {
-    frame_.statusBar()->showMessage(QStringLiteral("%1 %").arg(percent));
+    if (progress_) progress_->setPercent(percent);
 }
 void ProgramDocument::setStatusText(std::string_view text) {
-    frame_.statusBar()->showMessage(toQt(text));
+    if (progress_) progress_->setText(toQt(text));
 }
 void ProgramDocument::setWaiting(int seconds, std::string_view text) {
-    if (seconds > 0) frame_.statusBar()->showMessage(toQt(text));
+    if (progress_) progress_->setWaiting(seconds > 0 ? toQt(text) : QString());
 }
 void ProgramDocument::closeProgress() {
-    frame_.statusBar()->clearMessage();
+    delete progress_;
 }
 void ProgramDocument::activityStarted() {
     frame_.indicator()->start();

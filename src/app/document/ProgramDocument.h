@@ -19,6 +19,7 @@ class MainFrame;
 class PageTreeView;
 class PromDocument;
 class SearchWindow;
+class TransferProgressDialog;
 class UiThread;
 
 // The program's document: the core document with the window's views around it. It turns
@@ -44,6 +45,8 @@ class ProgramDocument final : public QObject, public DocumentView {
     // Asked before the window closes: message 70 while a transfer runs, then 33.
     bool canClose();
     SearchWindow* searchWindow() const { return search_; }
+    // The running transfer's progress dialog (null when none runs).
+    TransferProgressDialog* progressDialog() const;
 
     // DocumentView.
     void templateGoing() override;
@@ -84,6 +87,7 @@ class ProgramDocument final : public QObject, public DocumentView {
     bool differencesDue_ = false;  // a showDifferences() is on its way
     std::unique_ptr<PromDocument> core_;
     QPointer<SearchWindow> search_;
+    QPointer<TransferProgressDialog> progress_;
 };
 
 }  // namespace loom

@@ -171,6 +171,12 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::PromEmpty,
      "Nedläsning klar!\nPromet är tomt: det innehåller inget system.\nDet finns inget att "
      "spara."},
+    {MessageId::VerifyDone, "Kontrollen klar: alla %d block lästes tillbaka identiska."},
+    {MessageId::VerifyDiffers,
+     "Kontrollen misslyckades: %d av %d block lästes tillbaka annorlunda.\nPromet måste "
+     "skrivas på nytt innan centralen används.\n\nBlockens adresser:\n%s"},
+    {MessageId::VerifyMore, "och %d till"},
+    {MessageId::ProgressStarting, "Väntar på centralen..."},
     {MessageId::NotAProgramDirectory,
      "Programkatalogen finns inte eller saknar programmets kataloger och LOGIN.KEY.\n"
      "katalog: %s"},

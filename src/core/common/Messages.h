@@ -118,6 +118,12 @@ enum class MessageId : int {
     FailureCancelled = 1105,
     PromIncomplete = 1106,  // stop icon, after message 83
     PromEmpty = 1107,       // a read's outcome instead of message 80
+    // The read-back check after "Skriv och kontrollera".
+    VerifyDone = 1400,     // blocks compared, %d
+    VerifyDiffers = 1401,  // differing, compared, the addresses (one a line); stop icon
+    VerifyMore = 1402,     // the addresses left out of the list, %d
+    // The progress window's status before the transfer has one of its own.
+    ProgressStarting = 1403,
 
     // The archive's own texts.
     NotAProgramDirectory = 1150,  // the folder

@@ -57,6 +57,8 @@ const Row kRows[] = {
     menu("&Prom"),
     item(CommandId::ReadProm, "&Läs", "", "Läs centralens prom", "Läs prom"),
     item(CommandId::WriteProm, "&Skriv", "", "Skriv systemet till centralens prom", "Skriv prom"),
+    item(CommandId::WriteVerify, "Skriv och &kontrollera", "",
+         "Skriv promet och läs tillbaka det för kontroll"),
     item(CommandId::ReadLog, "Läs Lo&gg", "", "Läs centralens händelselogg"),
     menu("&Uppkoppling"),
     item(CommandId::ConnectModem, "Koppla upp via &Modem", "", "Ring upp centralen via modem"),
@@ -144,6 +146,7 @@ CommandState commandState(CommandId id, const CommandContext& c) {
         case CommandId::ReadLog:
             return {idle, false};
         case CommandId::WriteProm:
+        case CommandId::WriteVerify:
             return {c.hasTemplate && idle, false};
         case CommandId::ConnectModem:
         case CommandId::ConnectTcp:

@@ -22,6 +22,7 @@ enum class CommandId : int {
     NextPage = 32776,
     ReadProm = 32777,
     WriteProm = 32778,
+    WriteVerify = 32850,
     ReadLog = 32840,
     ConnectModem = 32842,
     ConnectTcp = 32846,

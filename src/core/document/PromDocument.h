@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Messages.h"
+#include "fields/BlockComparison.h"
 #include "fields/FieldStore.h"
 #include "fields/PromImage.h"
 #include "platform/UserPrompt.h"
@@ -164,7 +165,11 @@ class PromDocument final : public TransferReceiver {
     bool ReadProm();
     bool WriteProm();
     bool ReadLog();
-    // Asks message 71; Yes cancels.
+    // "Skriv och kontrollera": WriteProm, and once its message 92 has been seen, a read of
+    // the PROM that compares every block sent with the block read back and says so. The
+    // read-back replaces nothing: the document keeps showing the system written.
+    bool WriteAndVerify();
+    // Asks message 71; Yes cancels the transfer that was running when it was asked.
     void CancelTransfer();
     // The progress dialog's "Avbryt": cancels without asking.
     void CancelFromProgress();
@@ -203,6 +208,8 @@ class PromDocument final : public TransferReceiver {
     bool promIncomplete() const { return promIncomplete_; }
     // The last PROM read found no programmed block: nothing to compare or save.
     bool promEmpty() const { return promEmpty_; }
+    // The last read-back check of WriteAndVerify (nothing compared before one ended).
+    const BlockComparison& lastVerify() const { return lastVerify_; }
     // The identity the panel reported in the last transfer.
     const std::string& panelIdentityText() const { return panelIdentity_; }
 
@@ -277,6 +284,8 @@ class PromDocument final : public TransferReceiver {
     void finishRead();
     void completePromRead();
     void completeLogRead();
+    bool startVerifyRead();
+    void completeVerify();
 
     std::unique_ptr<Impl> impl_;
 
@@ -313,6 +322,13 @@ class PromDocument final : public TransferReceiver {
     std::string panelIdentity_;
     std::size_t lastLogAdded_ = 0;
     bool lastLogStored_ = false;
+    // Counts the operations started, so that an answer given after one ended cannot
+    // cancel the next.
+    unsigned operation_ = 0;
+    bool verifyAfterWrite_ = false;  // WriteAndVerify: the write runs
+    bool verifying_ = false;         // its read-back runs
+    PromImage verifyImage_;          // what the read-back received
+    BlockComparison lastVerify_;
 
     bool linkInUse_ = false;
     bool modemLink_ = false;

@@ -4,6 +4,7 @@
 #include <array>
 #include <span>
 #include <unordered_map>
+#include <utility>
 
 #include "archive/FileId.h"
 #include "context/AppContext.h"
@@ -69,6 +70,7 @@ bool PromDocument::PrepareTransfer() {
 }
 
 void PromDocument::startOperation() {
+    ++operation_;
     lastMessage_.reset();
     ownFailure_ = TransferFailure::None;
     promEmpty_ = false;
@@ -129,8 +131,11 @@ bool PromDocument::ReadLog() {
 
 void PromDocument::CancelTransfer() {
     if (commActive_ == kIdle) return;
+    // The transfer may end while the question is open, and the next may have begun.
+    const unsigned asked = operation_;
     if (context_.prompt().ask(MessageId::ConfirmCancelTransfer, Buttons::YesNo,
-                              MessageKind::Question) == Answer::Yes)
+                              MessageKind::Question) == Answer::Yes &&
+        commActive_ != kIdle && operation_ == asked)
         job_.cancel.set();
 }
 
@@ -179,6 +184,11 @@ void PromDocument::waiting(int seconds) {
 void PromDocument::panelIdentity(bool logRead, std::unique_ptr<std::string> identity) {
     if (commActive_ != kReading) return;
     panelIdentity_ = identity ? *identity : std::string();
+    if (verifying_) {
+        // The write has checked the model; the read-back only collects the bytes.
+        job_.proceed.set();
+        return;
+    }
     if (logRead) {
         // The log window decodes with the panel's template; the open system stays when it
         // is of that model, and is offered a save before it makes room for another.
@@ -248,7 +258,13 @@ void PromDocument::prepareRead() {
 }
 
 void PromDocument::blockReceived(std::unique_ptr<ReceivedBlock> block) {
-    if (!block || commActive_ != kReading || job_.logFlag || !form_ || impl_->readFinished) return;
+    if (!block || commActive_ != kReading || job_.logFlag) return;
+    if (verifying_) {
+        if (block->address >= 0)
+            verifyImage_.write(static_cast<std::uint32_t>(block->address), block->data);
+        return;
+    }
+    if (!form_ || impl_->readFinished) return;
     if (block->address < 0) {
         finishRead();
         return;
@@ -373,6 +389,8 @@ void PromDocument::finishRead() {
 void PromDocument::transferDone(const TransferOutcome& outcome) {
     if (commActive_ == kIdle) return;
     const bool writing = commActive_ == kWriting;
+    const bool verifyNext = std::exchange(verifyAfterWrite_, false);
+    const bool verified = std::exchange(verifying_, false);
     commActive_ = kIdle;
     view_.activityStopped();
     closeProgress();
@@ -397,6 +415,11 @@ void PromDocument::transferDone(const TransferOutcome& outcome) {
         sentImage_ = job_.sentImage;
         promImage_ = sentImage_;
         say(MessageId::WriteDone);
+        if (verifyNext && !startVerifyRead()) say(MessageId::TransferAborted, MessageKind::Warning);
+        return;
+    }
+    if (verified) {
+        completeVerify();
         return;
     }
     if (job_.logFlag) {

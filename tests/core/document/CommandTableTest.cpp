@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "document/CommandTable.h"
 
@@ -26,6 +28,8 @@ TEST(CommandTableTest, EnablingFollowsTheDocumentState) {
         {C::PreviousPage, false, 0, false, false, false},
         {C::NextPage, false, 0, false, false, false},
         {C::WriteProm, false, 0, false, false, false},
+        {C::WriteVerify, false, 0, false, false, false},
+        {C::WriteVerify, true, 0, false, false, true},
         {C::ViewLog, false, 0, false, false, false},
         {C::ReadProm, false, 0, false, false, true},
         {C::ReadLog, false, 0, false, false, true},
@@ -40,6 +44,7 @@ TEST(CommandTableTest, EnablingFollowsTheDocumentState) {
         {C::ViewLog, true, 1, false, false, false},
         {C::ReadProm, true, 1, false, false, false},
         {C::WriteProm, true, 1, false, false, false},
+        {C::WriteVerify, true, 1, false, false, false},
         {C::ReadLog, true, 1, false, false, false},
         {C::Print, true, 1, false, false, true},
         {C::CancelTransfer, true, 1, false, false, true},
@@ -50,6 +55,7 @@ TEST(CommandTableTest, EnablingFollowsTheDocumentState) {
         {C::PrintDirect, true, 2, false, false, true},
         {C::ReadProm, true, 2, false, false, false},
         {C::WriteProm, true, 2, false, false, false},
+        {C::WriteVerify, true, 2, false, false, false},
         {C::ReadLog, true, 2, false, false, false},
         // The link.
         {C::Disconnect, true, 0, false, false, false},
@@ -120,6 +126,17 @@ TEST(CommandTableTest, EveryMenuAndMenuItemHasAUniqueAccessKeyAndEveryToolButton
         ASSERT_NE(entry, nullptr);
         EXPECT_FALSE(entry->toolTip.empty()) << static_cast<int>(id);
     }
+}
+
+TEST(CommandTableTest, WriteAndVerifyFollowsWriteInThePromMenu) {
+    const std::vector<CommandEntry>& entries = menuEntries();
+    const auto write = std::find_if(entries.begin(), entries.end(), [](const CommandEntry& e) {
+        return e.kind == CommandEntry::Kind::Command && e.id == C::WriteProm;
+    });
+    ASSERT_NE(write, entries.end());
+    ASSERT_NE(write + 1, entries.end());
+    EXPECT_EQ((write + 1)->id, C::WriteVerify);
+    EXPECT_EQ((write + 1)->kind, CommandEntry::Kind::Command);
 }
 
 TEST(CommandTableTest, ActivityTurnsThroughFramesOneToElevenAndRestsOnZero) {
