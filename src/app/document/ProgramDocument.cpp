@@ -10,6 +10,7 @@
 #include "context/AppContext.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
+#include "document/ConnectionCommands.h"
 #include "document/PromDocument.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/HelpWindow.h"
@@ -52,8 +53,11 @@ ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& f
     connect(linkCheck, &QTimer::timeout, this, [this] {
         core_->SuperviseLink();
         frame_.updateCommands();
+        showConnection();
     });
     linkCheck->start();
+    // Transfers open and end links without a command.
+    connect(&frame_, &MainFrame::idleTick, this, &ProgramDocument::showConnection);
 }
 
 ProgramDocument::~ProgramDocument() {
@@ -108,7 +112,16 @@ void ProgramDocument::run(CommandId id) {
             core_->ReadLog();
             break;
         case CommandId::Disconnect:
-            core_->Disconnect();
+            runDisconnect(*core_);
+            break;
+        case CommandId::ConnectModem:
+            runConnectModem(*core_, parent);
+            break;
+        case CommandId::ConnectTcp:
+            runConnectTcp(*core_, context_, parent);
+            break;
+        case CommandId::Port:
+            runPortDialog(context_, *core_, parent);
             break;
         case CommandId::CancelTransfer:
             core_->CancelTransfer();
@@ -147,10 +160,16 @@ void ProgramDocument::run(CommandId id) {
             break;
         }
         default:
-            // Printing, export and import, the connection dialogs and the event log
-            // window open their own windows, which come with their own work.
+            // Printing, export and import and the event log window open their own
+            // windows, which come with their own work.
             break;
     }
+    showConnection();
+}
+
+void ProgramDocument::showConnection() {
+    const QString text = toQt(core_->connectionText());
+    if (frame_.connectionPaneText() != text) frame_.showConnection(text);
 }
 
 bool ProgramDocument::openFile(const std::filesystem::path& path) {

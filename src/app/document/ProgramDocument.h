@@ -68,6 +68,8 @@ class ProgramDocument final : public QObject, public DocumentView {
     void showSearch();
     void showSystemHelp();
     void showPage();
+    // The status bar's connection pane follows the core.
+    void showConnection();
 
     AppContext& context_;
     MainFrame& frame_;
