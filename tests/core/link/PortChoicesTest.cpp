@@ -56,35 +56,31 @@ TEST_F(PortChoicesTest, EachListSelectsItsSettingElseCom2ElseTheFirst) {
         std::set<std::string> present;
         std::string local;  // setting; empty: not set
         std::string remote;
+        std::string product;
         int wantLocal;
         int wantRemote;
+        int wantProduct;  // "VT 340" only when the setting says so
     };
     const Case cases[] = {
-        {{"COM1", "COM2", "COM3"}, "COM3", "COM1", 2, 0},
-        {{"COM1", "COM2", "COM3"}, "", "COM7", 1, 1},  // unset and absent: COM2
-        {{"COM1", "COM3"}, "COM4", "", 0, 0},          // no COM2: the first
-        {{"COM1"}, "/dev/ttyUSB0", "COM1", 1, 0},      // a device by its path
-        {{}, "COM2", "COM2", -1, -1},
+        {{"COM1", "COM2", "COM3"}, "COM3", "COM1", "VT 340", 2, 0, 1},
+        {{"COM1", "COM2", "COM3"}, "", "COM7", "Gridlan", 1, 1, 0},  // unset, absent: COM2
+        {{"COM1", "COM3"}, "COM4", "", "vt 340", 0, 0, 0},           // no COM2: the first
+        {{"COM1"}, "/dev/ttyUSB0", "COM1", "", 1, 0, 0},             // a device by its path
+        {{}, "COM2", "COM2", "VT 340", -1, -1, 1},
     };
     for (const Case& c : cases) {
         bed.factory.missingPorts.clear();
         havePorts(c.present);
         devices.paths = c.local.starts_with('/') ? Ports{c.local} : Ports{};
         MemorySettingsStore store;
-        if (!c.local.empty()) Settings(store).setText(setting::kLocalPort, c.local);
-        if (!c.remote.empty()) Settings(store).setText(setting::kRemotePort, c.remote);
+        Settings settings(store);
+        if (!c.local.empty()) settings.setText(setting::kLocalPort, c.local);
+        if (!c.remote.empty()) settings.setText(setting::kRemotePort, c.remote);
+        settings.setText(setting::kProduct, c.product);
         const PortChoices choices = PortChoices::read(bed.link(), devices, store);
         EXPECT_EQ(choices.local, c.wantLocal) << c.local;
         EXPECT_EQ(choices.remote, c.wantRemote) << c.remote;
-    }
-}
-
-TEST_F(PortChoicesTest, TheProductIsVt340OnlyWhenTheSettingSaysSo) {
-    havePorts({});
-    for (const auto& [product, want] : std::vector<std::pair<std::string, int>>{
-             {"VT 340", 1}, {"Gridlan", 0}, {"", 0}, {"vt 340", 0}}) {
-        set(setting::kProduct, product);
-        EXPECT_EQ(read().product, want) << product;
+        EXPECT_EQ(choices.product, c.wantProduct) << c.product;
     }
 }
 
