@@ -76,7 +76,10 @@ Answer QtPrompt::askWith(std::string_view text, Buttons buttons, MessageKind kin
         return SilentPrompt().ask(text, buttons, kind);
     }
     const QString title = options.title.empty() ? QStringLiteral("Loomcraft") : toQt(options.title);
-    QMessageBox box(iconOf(kind), title, toQt(text), QMessageBox::NoButton, parent_);
+    // Over the dialog that asked, when one is open.
+    QWidget* over = QApplication::activeModalWidget();
+    QMessageBox box(iconOf(kind), title, toQt(text), QMessageBox::NoButton,
+                    over != nullptr ? over : parent_.data());
     std::vector<std::pair<QPushButton*, Answer>> made;
     const std::vector<ButtonText> wanted = buttonsOf(buttons);
     for (const ButtonText& b : wanted)
@@ -87,7 +90,11 @@ Answer QtPrompt::askWith(std::string_view text, Buttons buttons, MessageKind kin
     box.setDefaultButton(defaultButton);
     // Escape and the close box give the last button's answer: Cancel, or No without one.
     box.setEscapeButton(made.back().first);
+    // A box that comes up under a wait cursor (a connect) still takes the mouse.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
     for (const auto& [button, answer] : made)
         if (box.clickedButton() == button) return answer;
     return made.back().second;

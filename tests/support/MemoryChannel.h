@@ -69,12 +69,14 @@ struct MemoryLine {
     int failWrites = 0;  // so many next writes fail
     int failReads = 0;   // so many next reads fail
     bool failPurge = false;
+    bool hungUp = false;      // the line says the other end has gone
     bool failQueued = false;  // queued() cannot tell (-1)
 
     // ---- what the link did ----
     Bytes written;              // every byte written, in order
     std::vector<Bytes> writes;  // each write as it was made
     int purges = 0;
+    int quickWrites = 0;  // writes made with writeNow
     int waits = 0;
     bool open = true;  // false once the link closed its channel
 
@@ -103,6 +105,12 @@ class MemoryChannel final : public Channel {
         if (l.peer) l.peer(l, bytes);
         return true;
     }
+
+    bool writeNow(std::span<const std::uint8_t> bytes, int) override {
+        ++line_->quickWrites;
+        return write(bytes);
+    }
+    bool hungUp() override { return line_->hungUp; }
 
     ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) override {
         MemoryLine& l = *line_;

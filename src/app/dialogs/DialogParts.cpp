@@ -1,5 +1,6 @@
 #include "dialogs/DialogParts.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QPushButton>
 
@@ -37,6 +38,14 @@ QString plainCaption(const QString& caption) {
     plain.remove(QLatin1Char('&'));
     if (plain.endsWith(QLatin1Char(':'))) plain.chop(1);
     return plain;
+}
+
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace loom::dialogparts

@@ -24,5 +24,14 @@ QLabel* wrappedText(const QString& text, QWidget* parent, int averageCharacters 
 // A label's text without its mnemonic marker and trailing colon.
 QString plainCaption(const QString& caption);
 
+// The wait cursor for the life of the object, restored however the scope is left.
+class WaitCursor {
+  public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 }  // namespace dialogparts
 }  // namespace loom

@@ -1,12 +1,12 @@
 #include "dialogs/SecurityCommands.h"
 
-#include <QApplication>
 #include <QWidget>
 
 #include "archive/FileId.h"
 #include "archive/PasswordChecks.h"
 #include "archive/ReindexArchive.h"
 #include "context/AppContext.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/QtDialogs.h"
 
 namespace loom {
@@ -32,14 +32,6 @@ class DialogParent {
     QWidget* previous_ = nullptr;
 };
 
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace
 
 bool runChangePersonalPassword(AppContext& context, QWidget* parent) {
@@ -60,7 +52,7 @@ bool runEditComputerId(AppContext& context, QWidget* parent) {
 bool runRebuildIndex(AppContext& context, QWidget* parent) {
     DialogParent over(context, parent);
     if (!ConfirmReindex(context)) return false;
-    WaitCursor wait;
+    dialogparts::WaitCursor wait;
     return ReindexArchive(context);
 }
 

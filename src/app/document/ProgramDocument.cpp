@@ -12,6 +12,7 @@
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "dialogs/TransferProgressDialog.h"
+#include "document/ConnectionCommands.h"
 #include "document/PromDocument.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/HelpWindow.h"
@@ -62,8 +63,11 @@ ProgramDocument::ProgramDocument(AppContext& context, UiThread& ui, MainFrame& f
     connect(linkCheck, &QTimer::timeout, this, [this] {
         core_->SuperviseLink();
         frame_.updateCommands();
+        showConnection();
     });
     linkCheck->start();
+    // Transfers open and end links without a command.
+    connect(&frame_, &MainFrame::idleTick, this, &ProgramDocument::showConnection);
 }
 
 ProgramDocument::~ProgramDocument() {
@@ -126,7 +130,16 @@ void ProgramDocument::run(CommandId id) {
             core_->ViewLog();
             break;
         case CommandId::Disconnect:
-            core_->Disconnect();
+            runDisconnect(*core_);
+            break;
+        case CommandId::ConnectModem:
+            runConnectModem(*core_, parent);
+            break;
+        case CommandId::ConnectTcp:
+            runConnectTcp(*core_, context_, parent);
+            break;
+        case CommandId::Port:
+            runPortDialog(context_, *core_, parent);
             break;
         case CommandId::CancelTransfer:
             core_->CancelTransfer();
@@ -168,10 +181,16 @@ void ProgramDocument::run(CommandId id) {
             break;
         }
         default:
-            // Printing, export and import and the connection dialogs open their own
-            // windows, which come with their own work.
+            // Printing, export and import open their own windows, which come with
+            // their own work.
             break;
     }
+    showConnection();
+}
+
+void ProgramDocument::showConnection() {
+    const QString text = toQt(core_->connectionText());
+    if (frame_.connectionPaneText() != text) frame_.showConnection(text);
 }
 
 bool ProgramDocument::openFile(const std::filesystem::path& path) {

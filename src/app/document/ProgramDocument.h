@@ -78,6 +78,8 @@ class ProgramDocument final : public QObject, public DocumentView {
     // The differences between file and PROM as the form's markers and the panel's rows.
     void showDifferences();
     void showDifferentField(int page, FieldAddress address);
+    // The status bar's connection pane follows the core.
+    void showConnection();
 
     AppContext& context_;
     MainFrame& frame_;

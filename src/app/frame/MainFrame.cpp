@@ -54,7 +54,10 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent), splitter_(new QSpli
     // link supervision that change the state without a command.
     auto* idle = new QTimer(this);
     idle->setInterval(250);
-    connect(idle, &QTimer::timeout, this, &MainFrame::updateCommands);
+    connect(idle, &QTimer::timeout, this, [this] {
+        updateCommands();
+        emit idleTick();
+    });
     idle->start();
     resize(900, 640);
 }
@@ -136,6 +139,8 @@ void MainFrame::buildStatusBar() {
         bar->addPermanentWidget(label);
         return label;
     };
+    connectionPane_ =
+        pane(QStringLiteral("TCP/IP 255.255.255.255:65535"), QStringLiteral("Uppkoppling"));
     modifiedPane_ = pane(QStringLiteral("MOD"), QStringLiteral("Ändrad"));
     insertPane_ = pane(QStringLiteral("INS"), QStringLiteral("Infogningsläge"));
     datePane_ = pane(QStringLiteral("33 september, 9999"), QStringLiteral("Filens datum"));
@@ -192,6 +197,10 @@ void MainFrame::showDate(const QString& text) {
     datePane_->setText(text);
 }
 
+void MainFrame::showConnection(const QString& text) {
+    connectionPane_->setText(text);
+}
+
 QString MainFrame::modifiedPaneText() const {
     return modifiedPane_->text();
 }
@@ -200,6 +209,9 @@ QString MainFrame::insertPaneText() const {
 }
 QString MainFrame::datePaneText() const {
     return datePane_->text();
+}
+QString MainFrame::connectionPaneText() const {
+    return connectionPane_->text();
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {

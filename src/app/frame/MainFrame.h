@@ -40,6 +40,8 @@ class MainFrame final : public QMainWindow {
     void showModified(bool on);
     void showInsertMode(bool on);
     void showDate(const QString& text);
+    // The connection to the panel ("Lokal", "Modem", "TCP/IP ..."), empty without one.
+    void showConnection(const QString& text);
     // What is asked before the window closes (false keeps it open).
     void setCloseCheck(std::function<bool()> check) { closeCheck_ = std::move(check); }
 
@@ -47,10 +49,13 @@ class MainFrame final : public QMainWindow {
     QString modifiedPaneText() const;
     QString insertPaneText() const;
     QString datePaneText() const;
+    QString connectionPaneText() const;
 
   signals:
     void commandTriggered(loom::CommandId id);
     void fileDropped(const QString& path);
+    // Every 250 ms while the program runs, after the enabling is recomputed.
+    void idleTick();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +74,7 @@ class MainFrame final : public QMainWindow {
     QLabel* modifiedPane_ = nullptr;
     QLabel* insertPane_ = nullptr;
     QLabel* datePane_ = nullptr;
+    QLabel* connectionPane_ = nullptr;
     std::map<CommandId, QAction*> actions_;
     std::function<CommandContext()> stateSource_;
     std::function<bool()> closeCheck_;

@@ -103,6 +103,16 @@ enum class MessageId : int {
     TcpSocketFailed = 1025,
     TcpConnectFailed = 1026,
     TcpNonBlockingFailed = 1027,
+    // Why a serial port did not open (the port; the system's reason may follow below).
+    SerialCannotOpen = 1440,
+    SerialNotAPort = 1441,
+    SerialCannotLock = 1442,
+    SerialCannotConfigure = 1443,
+    SerialNoDevice = 1444,  // a reason: the device is not there
+    // The status bar's connection pane.
+    ConnectionLocal = 1445,
+    ConnectionModem = 1446,
+    ConnectionTcp = 1447,  // address, port
     // Refused setting values.
     SettingOutOfRange = 1200,  // setting name, lowest, highest
     SettingComputerId = 1201,

@@ -74,7 +74,7 @@ PromDocument::~PromDocument() {
     PromLink& link = context_.link();
     // A transfer cut short leaves the panel in the middle of an operation and the link
     // aborted: it is ended as a failed transfer would end it.
-    if (linkInUse_) Disconnect();
+    if (linkInUse_) endConnection();
     // The link is the process's: it must not keep this document's event or dialog state.
     if (link.AbortEvent() == &job_.cancel) link.SetAbortEvent(nullptr);
     if (commActive_ != kIdle) link.SetTransferDialogOpen(false);

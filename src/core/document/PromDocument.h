@@ -229,19 +229,30 @@ class PromDocument final : public TransferReceiver {
 
     // ---- connection ----
     // Opens the local serial port as a transfer does when no link is open (message 72 on
-    // failure).
+    // failure, with the port's reason below it).
     bool OpenLocalPort(std::string_view portName);
+    // Whether "Koppla upp" may begin: no connection of any kind is up.
+    bool CanConnect() const { return !linkInUse_ && !modemLink_ && !tcpLink_; }
     bool ConnectModemCommand(std::string_view phone, std::string_view idCode);
     bool ConnectTcpCommand(std::string_view address, std::string_view port,
                            std::string_view idCode);
-    void Disconnect();
+    // Ends the connection: the panel's goodbye when the link is open, then the
+    // bookkeeping. Refused (false, nothing touched) while a transfer runs: the worker owns
+    // the link until its end, whose failure path disconnects after the transfer is over.
+    bool Disconnect();
     // The view's 3-second timer: link supervision, and the disconnect bookkeeping when the
-    // link is lost.
+    // link is lost. A call made while one runs (from a message box's event loop) does
+    // nothing.
     void SuperviseLink();
+    // What the status bar shows of the connection: "Lokal", "Modem", "TCP/IP address:port"
+    // or nothing. Never the ID code.
+    std::string connectionText() const;
     bool LinkInUse() const { return linkInUse_; }
     bool ModemLink() const { return modemLink_; }
     bool TcpLink() const { return tcpLink_; }
     const std::string& RemoteIdText() const { return remoteIdText_; }
+    // The serial port the local or modem connection holds open; empty otherwise.
+    const std::string& SerialPortInUse() const { return serialPort_; }
     // The modem dialog's last number and ID code, kept for the next dial.
     const std::string& modemPhone() const { return modemPhone_; }
     const std::string& modemIdCode() const { return modemIdCode_; }
@@ -260,6 +271,7 @@ class PromDocument final : public TransferReceiver {
     struct WaitingField;
     class FormViewRelay;
 
+    void endConnection();
     bool promReadRunning() const;
     bool replaceTemplate(const std::filesystem::path& file);
     void unloadTemplate();
@@ -334,6 +346,10 @@ class PromDocument final : public TransferReceiver {
     bool modemLink_ = false;
     bool tcpLink_ = false;
     std::string remoteIdText_;
+    std::string tcpAddress_;  // what the TCP link was connected to
+    std::string tcpPort_;
+    std::string serialPort_;
+    bool supervising_ = false;
     std::string modemPhone_;
     std::string modemIdCode_;
 

@@ -7,17 +7,22 @@
 namespace loom {
 
 bool PromDocument::OpenLocalPort(std::string_view portName) {
-    if (!context_.link().OpenSerial(portName, false)) {
-        context_.prompt().show(MessageId::PortCannotOpen);
+    PromLink& link = context_.link();
+    if (!link.OpenSerial(portName, false)) {
+        std::string text = formatMessage(MessageId::PortCannotOpen);
+        if (!link.OpenError().empty()) text += "\n\n" + link.OpenError();
+        context_.prompt().showWith(text, MessageKind::Warning,
+                                   UserPrompt::optionsOf(MessageId::PortCannotOpen));
         return false;
     }
     remoteIdText_.clear();
+    serialPort_ = portName;
     linkInUse_ = true;
     return true;
 }
 
 bool PromDocument::ConnectModemCommand(std::string_view phone, std::string_view idCode) {
-    if (linkInUse_ || modemLink_ || tcpLink_) return false;
+    if (!CanConnect()) return false;
     modemPhone_ = phone;
     modemIdCode_ = idCode;
     PromLink& link = context_.link();
@@ -25,6 +30,7 @@ bool PromDocument::ConnectModemCommand(std::string_view phone, std::string_view 
     const std::string port = Settings(context_.settings()).text(setting::kRemotePort);
     if (!link.ConnectModem(port, phone, idCode)) return false;
     remoteIdText_ = idCode;
+    serialPort_ = port;
     linkInUse_ = true;
     modemLink_ = true;
     return true;
@@ -32,7 +38,7 @@ bool PromDocument::ConnectModemCommand(std::string_view phone, std::string_view 
 
 bool PromDocument::ConnectTcpCommand(std::string_view address, std::string_view port,
                                      std::string_view idCode) {
-    if (linkInUse_ || modemLink_ || tcpLink_) return false;
+    if (!CanConnect()) return false;
     PromLink& link = context_.link();
     link.SetAbortEvent(nullptr);
     if (!link.ConnectTcp(address, port, idCode)) {
@@ -41,15 +47,24 @@ bool PromDocument::ConnectTcpCommand(std::string_view address, std::string_view 
     }
     // The code the panel accepted, not the modem dialog's.
     remoteIdText_ = idCode;
+    tcpAddress_ = address;
+    tcpPort_ = port;
     linkInUse_ = true;
     tcpLink_ = true;
     return true;
 }
 
-void PromDocument::Disconnect() {
+bool PromDocument::Disconnect() {
+    if (commActive_ != kIdle) return false;
+    endConnection();
+    return true;
+}
+
+void PromDocument::endConnection() {
     PromLink& link = context_.link();
     if (link.IsOpen()) {
-        link.SendCommand(msg::kEndConnection, "");
+        // A connection the other end has closed takes no goodbye: it would only fail.
+        if (!link.HungUp()) link.SendCommand(msg::kEndConnection, "");
         if (tcpLink_) {
             link.Close();
         } else if (modemLink_) {
@@ -60,6 +75,9 @@ void PromDocument::Disconnect() {
     }
     link.SetAbortEvent(nullptr);
     remoteIdText_.clear();
+    tcpAddress_.clear();
+    tcpPort_.clear();
+    serialPort_.clear();
     tcpLink_ = false;
     modemLink_ = false;
     linkInUse_ = false;
@@ -67,11 +85,19 @@ void PromDocument::Disconnect() {
 
 void PromDocument::SuperviseLink() {
     // While a transfer runs the worker owns the link; the timer leaves it alone.
-    if (commActive_ != kIdle) return;
+    if (commActive_ != kIdle || supervising_) return;
+    supervising_ = true;
     PromLink& link = context_.link();
     const bool alive = link.Supervise();
+    supervising_ = false;
     // A link closed by a channel error elsewhere also ends the connection's bookkeeping.
-    if (linkInUse_ && (!alive || !link.IsOpen())) Disconnect();
+    if (linkInUse_ && (!alive || !link.IsOpen())) endConnection();
+}
+
+std::string PromDocument::connectionText() const {
+    if (!linkInUse_) return {};
+    if (tcpLink_) return formatMessage(MessageId::ConnectionTcp, {tcpAddress_, tcpPort_});
+    return formatMessage(modemLink_ ? MessageId::ConnectionModem : MessageId::ConnectionLocal);
 }
 
 }  // namespace loom

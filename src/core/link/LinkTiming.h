@@ -19,6 +19,7 @@ struct LinkTiming {
     int probeIdleMs = 60000;      // silence before the first supervision probe
     int probeAnswerMs = 30000;    // silence before the next probe, and before giving up
     int supervisionPollMs = 500;  // AwaitSupervisionAck's pause between reads
+    int probeWriteMs = 200;       // longest a supervision probe waits for room on the line
     int continuePollMs = 100;     // longest wait for the document's go-ahead at a time
     int waitNoticeMs = 5000;      // the panel's silence before the user is told of the wait
     int noticeStepMs = 1000;      // the wait notice counts in these ("seconds")

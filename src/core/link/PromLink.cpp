@@ -36,8 +36,9 @@ SerialSettings PromLink::serialSettings(bool modem) {
 }
 
 bool PromLink::OpenSerial(std::string_view portName, bool modem) {
-    std::string error;
-    std::unique_ptr<Channel> opened = factory_->openSerial(portName, serialSettings(modem), error);
+    openError_.clear();
+    std::unique_ptr<Channel> opened =
+        factory_->openSerial(portName, serialSettings(modem), openError_);
     // Purged before it replaces the current link, so that a port that fails in any way
     // leaves the current link as it was.
     if (!opened || !opened->purge(true, true)) return false;

@@ -45,6 +45,8 @@ class PromLink {
 
     // ---- channel ----
     bool OpenSerial(std::string_view portName, bool modem);
+    // Why the last OpenSerial failed, for the user (code page 1252; may be empty).
+    const std::string& OpenError() const { return openError_; }
     bool PortExists(std::string_view portName);
     bool ConnectModem(std::string_view portName, std::string_view phone, std::string_view idCode);
     bool ConnectTcp(std::string_view address, std::string_view port, std::string_view idCode);
@@ -52,6 +54,8 @@ class PromLink {
     bool Close();
     bool IsOpen() const { return channel_ != nullptr; }
     bool IsTcp() const { return channel_ && channel_->kind() == ChannelKind::Tcp; }
+    // The open link's line says the other end has gone (no read, no wait).
+    bool HungUp() { return channel_ && channel_->hungUp(); }
     void SetAbortEvent(WaitableEvent* event) { abortEvent_.store(event); }
     WaitableEvent* AbortEvent() const { return abortEvent_.load(); }
     bool SendText(std::string_view text);
@@ -85,6 +89,9 @@ class PromLink {
     // The 0x91 exchange: true when the panel acknowledged the login frame; `reply` is then
     // 0x93, 0x92 or 0xFE (no reply).
     bool Login(std::string_view idCode, std::uint8_t& reply);
+    // On the user's thread every 3 s: it never waits on the line (the probe is written
+    // without waiting for it to leave, the answer is read only when it is there). A
+    // connection the other end has dropped is lost even when the panel asked for no probes.
     bool Supervise();
     bool AwaitSupervisionAck();
 
@@ -177,6 +184,7 @@ class PromLink {
     LinkTiming timing_;
 
     std::unique_ptr<Channel> channel_;
+    std::string openError_;
     // Installed by the user's thread, read by the worker.
     std::atomic<WaitableEvent*> abortEvent_{nullptr};
     LinkMessage lastFrame_;

@@ -307,12 +307,30 @@ bool PromLink::Login(std::string_view idCode, std::uint8_t& reply) {
 }
 
 bool PromLink::sendProbe() {
-    return SendFrame(LinkMessage(msg::kProbe, 0, LinkMessage::Data{}), false);
+    // One attempt and no frame gap: nothing follows the probe before its answer is read.
+    const LinkMessage probe(msg::kProbe, 0, LinkMessage::Data{});
+    if (channel_->writeNow(probe.frame(), timing_.probeWriteMs)) {
+        ++framesWritten_;
+        lastActivity_ = clock_->tickMs();
+        return true;
+    }
+    // A socket that takes nothing has lost its peer; a serial port may take the next one.
+    if (IsTcp()) {
+        linkLost();
+    } else {
+        Flush();
+    }
+    return false;
 }
 
 bool PromLink::Supervise() {
     // The transfer's flag first: while a transfer runs the worker owns the other fields.
-    if (transferDialogOpen_ || !keepAliveEnabled_ || !IsOpen()) return true;
+    if (transferDialogOpen_ || !IsOpen()) return true;
+    if (channel_->hungUp()) {
+        linkLost();
+        return false;
+    }
+    if (!keepAliveEnabled_) return true;
     const std::uint64_t now = clock_->tickMs();
     const std::uint64_t silence = now > lastActivity_ ? now - lastActivity_ : 0;
     if (keepAliveState_ == 0) {

@@ -32,6 +32,16 @@ class Channel {
     // Writes the whole buffer (serial: a blocking write; TCP: send until all is out).
     // False on an error, or when the other end takes nothing for 30 s.
     virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    // Writes the whole buffer without waiting for it to leave the machine, and fails once
+    // the other end has taken nothing for `stallMs`: for the user's thread, which must not
+    // wait on the line. The default suits channels whose write never waits.
+    virtual bool writeNow(std::span<const std::uint8_t> bytes, int stallMs) {
+        (void)stallMs;
+        return write(bytes);
+    }
+    // True when the line tells, without a read, that the other end has gone (TCP: the peer
+    // closed or reset the connection; serial: the device hung up or went away).
+    virtual bool hungUp() { return false; }
     // Reads what is there now, up to out.size(), without waiting.
     virtual ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) = 0;
     // Serial: bytes waiting in the input queue; -1 when the count cannot be read. TCP:

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
 #include "platform/WaitableEvent.h"
 
@@ -71,11 +70,6 @@ bool hungUp(int fd) {
         rc = ::poll(&p, 1, 0);
     } while (rc < 0 && errno == EINTR);
     return rc < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
-
-std::string describeError(int err) {
-    const char* text = ::strerrordesc_np(err);
-    return text ? text : "error " + std::to_string(err);
 }
 
 }  // namespace loom::posixio

@@ -29,9 +29,5 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, bool socket, int stal
 // True when the fd reports hang-up or an error right now.
 bool hungUp(int fd);
 
-// A short English description of errno value `err` (independent of the locale, so it
-// stays plain ASCII).
-std::string describeError(int err);
-
 }  // namespace posixio
 }  // namespace loom

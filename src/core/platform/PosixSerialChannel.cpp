@@ -13,6 +13,9 @@
 #include <iterator>
 #include <thread>
 
+#include "common/Messages.h"
+#include "platform/FileSystem.h"
+
 namespace loom {
 
 namespace {
@@ -46,6 +49,13 @@ bool isPseudoTerminal(int fd) {
     return m >= 136 && m <= 143;
 }
 
+// Why a port failed, as the user reads it: a port name the kernel keeps for a device that
+// is not there fails with ENXIO or ENODEV.
+std::string reason(int err) {
+    if (err == ENXIO || err == ENODEV) return std::string(messageText(MessageId::SerialNoDevice));
+    return systemErrorText(err);
+}
+
 bool configure(int fd, const SerialSettings& settings) {
     termios t{};
     if (::tcgetattr(fd, &t) != 0) return false;
@@ -76,20 +86,23 @@ std::unique_ptr<PosixSerialChannel> PosixSerialChannel::open(const std::string& 
                                                              std::string& error, int writeStallMs) {
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd) {
-        error = "Cannot open " + path + ": " + posixio::describeError(errno);
+        const int err = errno;
+        error = fileMessage(MessageId::SerialCannotOpen, path, reason(err));
         return nullptr;
     }
     if (!::isatty(fd.get())) {
-        error = "Not a serial port: " + path;
+        error = fileMessage(MessageId::SerialNotAPort, path);
         return nullptr;
     }
     if (::ioctl(fd.get(), TIOCEXCL) != 0) {
-        error = "Cannot lock " + path + ": " + posixio::describeError(errno);
+        const int err = errno;
+        error = fileMessage(MessageId::SerialCannotLock, path, reason(err));
         return nullptr;
     }
     auto channel = std::make_unique<PosixSerialChannel>(std::move(fd), writeStallMs, settings.baud);
     if (!configure(channel->fd_.get(), settings) || ::tcflush(channel->fd_.get(), TCIOFLUSH) != 0) {
-        error = "Cannot configure " + path + ": " + posixio::describeError(errno);
+        const int err = errno;
+        error = fileMessage(MessageId::SerialCannotConfigure, path, reason(err));
         return nullptr;
     }
     return channel;
@@ -110,6 +123,14 @@ bool PosixSerialChannel::write(std::span<const std::uint8_t> bytes) {
     // A write returns once the bytes are on the wire, as a blocking port write does: the
     // pauses the panel relies on count from the end of a frame, not from its queueing.
     return posixio::writeAll(fd_.get(), bytes, false, writeStallMs_) && waitSent();
+}
+
+bool PosixSerialChannel::writeNow(std::span<const std::uint8_t> bytes, int stallMs) {
+    return posixio::writeAll(fd_.get(), bytes, false, stallMs);
+}
+
+bool PosixSerialChannel::hungUp() {
+    return failed_ || posixio::hungUp(fd_.get());
 }
 
 bool PosixSerialChannel::waitSent() {

@@ -27,6 +27,8 @@ class PosixSerialChannel final : public Channel {
 
     ChannelKind kind() const override { return ChannelKind::Serial; }
     bool write(std::span<const std::uint8_t> bytes) override;
+    bool writeNow(std::span<const std::uint8_t> bytes, int stallMs) override;
+    bool hungUp() override;
     ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) override;
     long queued() override;
     bool purge(bool input, bool output) override;

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -72,6 +73,21 @@ PosixTcpChannel::PosixTcpChannel(UniqueFd fd, int writeStallMs)
 
 bool PosixTcpChannel::write(std::span<const std::uint8_t> bytes) {
     return posixio::writeAll(fd_.get(), bytes, true, writeStallMs_);
+}
+
+bool PosixTcpChannel::writeNow(std::span<const std::uint8_t> bytes, int stallMs) {
+    return posixio::writeAll(fd_.get(), bytes, true, stallMs);
+}
+
+bool PosixTcpChannel::hungUp() {
+    // The peer's end of stream shows as POLLRDHUP before any read; unread input before it
+    // does not hide it.
+    pollfd p{fd_.get(), POLLRDHUP, 0};
+    int rc;
+    do {
+        rc = ::poll(&p, 1, 0);
+    } while (rc < 0 && errno == EINTR);
+    return rc < 0 || (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 ReadStatus PosixTcpChannel::read(std::span<std::uint8_t> out, std::size_t& count) {

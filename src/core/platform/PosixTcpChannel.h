@@ -24,6 +24,8 @@ class PosixTcpChannel final : public Channel {
 
     ChannelKind kind() const override { return ChannelKind::Tcp; }
     bool write(std::span<const std::uint8_t> bytes) override;
+    bool writeNow(std::span<const std::uint8_t> bytes, int stallMs) override;
+    bool hungUp() override;
     ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) override;
     long queued() override;
     // The link drains a socket by reading; there is nothing to discard here.

@@ -403,6 +403,8 @@ class Supervision : public PromLinkFrames {
         ASSERT_TRUE(link.KeepAliveEnabled());
         line->written.clear();
         line->writes.clear();
+        bed.clock.sleeps.clear();
+        line->waits = 0;
         idleSince = link.LastActivity();
     }
     std::size_t probes() const {
@@ -435,6 +437,28 @@ TEST_F(Supervision, ProbesTwiceThenGivesUp) {
     EXPECT_FALSE(link.Supervise());
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.KeepAliveState(), 0);
+    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
+    // It runs on the user's thread: no pause, no wait for the line, writes that do not
+    // wait for the bytes to leave.
+    EXPECT_TRUE(bed.clock.sleeps.empty());
+    EXPECT_EQ(line->waits, 0);
+    EXPECT_EQ(line->quickWrites, 2);
+}
+
+TEST_F(Supervision, ALineThatHungUpIsLostAtOnce) {
+    line->hungUp = true;
+    at(1'000);
+    EXPECT_FALSE(link.Supervise());
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(probes(), 0u);
+    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
+}
+
+TEST_F(Supervision, AProbeTheSocketDoesNotTakeLosesTheLink) {
+    at(60'001);
+    line->failWrites = 1;
+    EXPECT_FALSE(link.Supervise());
+    EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
 }
 

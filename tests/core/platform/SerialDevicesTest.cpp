@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/PosixSerialDevices.h"
+#include "platform/SerialDevices.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempDir.h"
+
+namespace loom {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+TEST(SerialDevicesTest, SortsByNameThenNumberWithoutRepeats) {
+    Paths paths = {"/dev/ttyUSB10", "/dev/ttyS2", "/dev/ttyUSB2", "/dev/ttyACM0",
+                   "/dev/ttyS10",   "/dev/ttyS2", "/dev/ttyUSB02"};
+    sortDevicePaths(paths);
+    EXPECT_EQ(paths, (Paths{"/dev/ttyACM0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB02",
+                            "/dev/ttyUSB2", "/dev/ttyUSB10"}));
+}
+
+TEST(SerialDevicesTest, PosixListsPluggedDevicesAndTtySThatAnswerAsPorts) {
+    test::TempDir dev;
+    for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyUSBx", "ttyS3", "console"})
+        dev.write(name, {});
+    // A pseudo-terminal answers an open as a serial port does; a plain file named ttyS3
+    // does not.
+    test::PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    std::filesystem::create_symlink(pty.slavePath(), dev.path("ttyS4"));
+    EXPECT_EQ(
+        PosixSerialDevices(dev.path("")).list(),
+        (Paths{dev.path("ttyACM0"), dev.path("ttyS4"), dev.path("ttyUSB2"), dev.path("ttyUSB10")}));
+}
+
+}  // namespace
+}  // namespace loom
