@@ -129,7 +129,10 @@ class DifferencesTest : public QObject {
         // A double-click on the row shows the field's page with the field focused and
         // marked just left of it.
         const QRect cell = table->visualItemRect(table->item(0, 1));
-        // (A double-click follows a click, as the mouse gives them.)
+        // (A double-click follows a click, as the mouse gives them.) The progress window
+        // has gone: the main window is the active one again.
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(core.currentPage(), 0);
