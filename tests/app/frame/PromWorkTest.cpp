@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,12 +23,14 @@
 #include "QtPrompt.h"
 #include "QtText.h"
 #include "context/AppContext.h"
+#include "dialogs/EventLogWindow.h"
 #include "dialogs/TransferProgressDialog.h"
 #include "document/ProgramDocument.h"
 #include "document/PromDocument.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/MainFrame.h"
 #include "link/LinkTiming.h"
+#include "platform/Settings.h"
 #include "support/DemoArchive.h"
 #include "support/FastPanelConfig.h"
 #include "support/RecordingPrompt.h"
@@ -313,6 +317,55 @@ class PromWorkTest : public QObject {
         QVERIFY(!b.document().progressDialog()->isVisible());
         QCOMPARE(b.core().CommActive(), 2);
         b.program.reset();
+        QCOMPARE(b.prompt.unexpected, 0);
+    }
+
+    // A PROM whose file identifier the archive does not know: 80, and the values read are
+    // a new system waiting to be saved.
+    void aPromTheArchiveDoesNotKnowIsANewSystem() {
+        Bench b;
+        QVERIFY2(b.ready(), qPrintable(b.home.error()));
+        PromImage image;
+        const std::vector<std::uint8_t> bytes(16, 0x31);
+        image.write(0x20, bytes);
+        b.panel->setImage(image);
+        // The new system's name is made from the computer's id, which is not asked for here.
+        Settings(b.program->context().settings()).setComputerId("T");
+        b.frame().action(CommandId::ReadProm)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
+        QVERIFY(b.core().lastMessage() == MessageId::ReadDoneNoFile);
+        QVERIFY(b.wasShown(MessageId::ReadDoneNoFile));
+        QCOMPARE(b.frame().modifiedPaneText(), QStringLiteral("MOD"));
+        QVERIFY(b.core().path() != b.system);
+        QVERIFY(!b.frame().action(CommandId::DifferencesPanel)->isEnabled());
+    }
+
+    // "Läs Logg" ends in the log window on the system's log file, with the panel's entries.
+    void aLogReadOpensTheLogWindowOnThePanelsEntries() {
+        Bench b;
+        QVERIFY2(b.ready(), qPrintable(b.home.error()));
+        b.panel->setFileId(b.system.stem().string());
+        const std::vector<std::array<std::uint8_t, 16>> records = {
+            {0x30, 0x09, 0x11, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+            {0x31, 0x3A, 0x3B, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+            {0x21, 0x00, 0x05, 0x07, 0x04, 0x0C, 0x1A, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
+        b.panel->setLog(records);
+        int shownInWindow = -1;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* window = qobject_cast<EventLogWindow*>(QApplication::activeModalWidget())) {
+                shownInWindow = window->list()->count();
+                window->closeButton()->click();
+            }
+        });
+        closer.start();
+        b.frame().action(CommandId::ReadLog)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0 && shownInWindow >= 0, kLimitMs);
+        QCOMPARE(b.core().lastResult(), 1);
+        QCOMPARE(shownInWindow, 3);
+        QCOMPARE(b.core().lastLogRecordsAdded(), std::size_t(3));
+        QVERIFY(std::filesystem::exists(b.core().LogFilePath()));
         QCOMPARE(b.prompt.unexpected, 0);
     }
 };
