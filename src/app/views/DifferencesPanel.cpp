@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QStyle>
+#include <QTimer>
 #include <algorithm>
 
 #include "QtText.h"
@@ -68,24 +70,34 @@ void DifferencesPanel::setRows(const std::vector<DifferenceRow>& rows) {
         table_->setItem(i, 2, cell(r.fileText));
         table_->setItem(i, 3, cell(r.promText));
     }
+    if (rows_.empty()) {
+        hide();
+        return;
+    }
     if (arriving) {
         table_->setCurrentCell(0, 0);
         show();
-        fitWidth();
-    } else if (rows_.empty()) {
-        hide();
     }
+    // Rows come one by one while a read runs: the width follows them, once the dock has
+    // its place in the window's layout (before, a resize is lost).
+    QTimer::singleShot(0, this, &DifferencesPanel::fitWidth);
 }
 
 void DifferencesPanel::fitWidth() {
     auto* window = qobject_cast<QMainWindow*>(parentWidget());
     if (window == nullptr || isFloating()) return;
-    // Every column whole when the window has room, at most two fifths of it.
+    // Every column whole when the window has room, at most two fifths of it. Measured from
+    // the texts: a dock just shown has laid out none of its rows yet.
+    const QFontMetrics metrics(table_->font());
+    const int padding = 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
     int wanted = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
-    const QAbstractItemView* view = table_;  // where the column's wish is public
-    for (int column = 0; column < table_->columnCount(); ++column)
-        wanted += std::max(view->sizeHintForColumn(column),
-                           table_->horizontalHeader()->sectionSizeHint(column));
+    for (int column = 0; column < table_->columnCount(); ++column) {
+        int widest = table_->horizontalHeader()->sectionSizeHint(column);
+        for (int row = 0; row < table_->rowCount(); ++row)
+            if (const QTableWidgetItem* item = table_->item(row, column))
+                widest = std::max(widest, metrics.horizontalAdvance(item->text()) + padding);
+        wanted += widest;
+    }
     window->resizeDocks({this}, {std::min(wanted, window->width() * 2 / 5)}, Qt::Horizontal);
 }
 

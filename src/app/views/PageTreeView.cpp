@@ -214,6 +214,11 @@ void PageTreeView::markAvailable(int page) {
 void PageTreeView::markDiffering(int page) {
     states_.markDiffering(page);
     redrawPage(page);
+    if (!states_.differs(page) || page >= pageCount()) return;
+    // A differing page must be seen: its groups open.
+    if (QTreeWidgetItem* item = pageItems_[static_cast<std::size_t>(page)])
+        for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent())
+            up->setExpanded(true);
 }
 
 void PageTreeView::clearDifferences() {
