@@ -6,17 +6,22 @@
 //  - the longest stall of the user's thread during the program's write and read (from
 //    the command to the end of the read-back; the connect before them is not counted),
 //    taken by a 1 ms timer (counter stall_ms, goal under 50 ms).
-// Both run with the program's real link timing against an in-process panel over loopback
+//  - opening the event log window on a log of 10,000 entries against decoding the same
+//    file into the window's model alone, and a free-text search in the window against
+//    the same search in the model alone.
+// The transfers run with the program's real link timing against an in-process panel over loopback
 // TCP, on the demo home (LOOMCRAFT_HOME, else build/demo-home as scripts/run-demo.sh lays
 // it out).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +33,9 @@
 #include "document/ProgramDocument.h"
 #include "frame/MainFrame.h"
 #include "document/PromDocument.h"
+#include "dialogs/EventLogWindow.h"
+#include "eventlog/EventLogModel.h"
+#include "eventlog/LogFile.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/UserPrompt.h"
 #include "transfer/MarshalledPrompt.h"
@@ -182,6 +190,111 @@ BENCHMARK(BM_CommandLineWriteAndRead)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
+
+// A program with the first demo system open (its template's event texts, its labels and
+// names) and a log file of 10,000 entries in the system's LOG folder.
+struct LogBench {
+    LogBench() : program(options()) {
+        program.context().setSystemPassword("demo");
+        opened = !firstGl200System().empty() && program.document().openFile(firstGl200System());
+        if (!opened) return;
+        image = program.document().core().logImage();
+        log = std::filesystem::temp_directory_path() / "loomcraft-bench-10000.LOG";
+        // The demo's records, over and over, with the day counting on.
+        static const char* const kRecords[] = {"2100050704%02X1A01FEFFFFFFFFFFFFFF",
+                                               "5112040704%02X1A01FEFFFFFFFFFFFFFF",
+                                               "101B020304%02X1A000101FFFFFFFFFFFF",
+                                               "31003B1402%02X1A0000FFFFFFFFFFFFFF"};
+        std::ofstream out(log, std::ios::binary | std::ios::trunc);
+        char line[40];
+        for (int i = 0; i < 10000; ++i) {
+            std::snprintf(line, sizeof line, kRecords[i % 4], 1 + (i / 4) % 12);
+            out << line << "\r\n";
+        }
+    }
+    static ProgramOptions options() {
+        ProgramOptions o;
+        o.home = QString::fromStdString(demoHome().string());
+        return o;
+    }
+    Program program;
+    bool opened = false;
+    PromImage image;
+    std::filesystem::path log;
+};
+
+void BM_LogWindowOpen(benchmark::State& state) {
+    LogBench bench;
+    if (!bench.opened) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    AppContext& c = bench.program.context();
+    for (auto _ : state) {
+        EventLogWindow window(c.prompt(), c.files(), bench.log, c.eventTexts(), c.labels(),
+                              &bench.image);
+        window.show();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_LogWindowOpen)->Unit(benchmark::kMillisecond);
+
+void BM_LogModelLoad(benchmark::State& state) {
+    LogBench bench;
+    if (!bench.opened) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    AppContext& c = bench.program.context();
+    for (auto _ : state) {
+        EventLogModel model;
+        model.load(c.files(), bench.log, c.eventTexts(), &bench.image, c.labels());
+        benchmark::DoNotOptimize(model.shown().size());
+    }
+}
+BENCHMARK(BM_LogModelLoad)->Unit(benchmark::kMillisecond);
+
+// Alternately a word that every fourth entry holds and none at all (all shown again).
+void BM_LogWindowSearch(benchmark::State& state) {
+    LogBench bench;
+    if (!bench.opened) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    AppContext& c = bench.program.context();
+    EventLogWindow window(c.prompt(), c.files(), bench.log, c.eventTexts(), c.labels(),
+                          &bench.image);
+    window.show();
+    QCoreApplication::processEvents();
+    bool narrow = true;
+    for (auto _ : state) {
+        window.freeTextEdit()->setText(narrow ? QStringLiteral("Bostad") : QString());
+        window.search();
+        QCoreApplication::processEvents();
+        narrow = !narrow;
+    }
+}
+BENCHMARK(BM_LogWindowSearch)->Unit(benchmark::kMillisecond);
+
+void BM_LogModelSearch(benchmark::State& state) {
+    LogBench bench;
+    if (!bench.opened) {
+        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return;
+    }
+    AppContext& c = bench.program.context();
+    EventLogModel model;
+    model.load(c.files(), bench.log, c.eventTexts(), &bench.image, c.labels());
+    SilentPrompt silent;
+    bool narrow = true;
+    for (auto _ : state) {
+        EventLogFilter filter;
+        if (narrow) filter.freeText = "Bostad";
+        benchmark::DoNotOptimize(model.search(filter, silent));
+        narrow = !narrow;
+    }
+}
+BENCHMARK(BM_LogModelSearch)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
