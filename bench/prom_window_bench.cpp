@@ -15,8 +15,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -30,12 +30,12 @@
 #include "Program.h"
 #include "QtPrompt.h"
 #include "context/AppContext.h"
-#include "document/ProgramDocument.h"
-#include "frame/MainFrame.h"
-#include "document/PromDocument.h"
 #include "dialogs/EventLogWindow.h"
+#include "document/ProgramDocument.h"
+#include "document/PromDocument.h"
 #include "eventlog/EventLogModel.h"
 #include "eventlog/LogFile.h"
+#include "frame/MainFrame.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/UserPrompt.h"
 #include "transfer/MarshalledPrompt.h"
@@ -117,9 +117,8 @@ void BM_ProgramWriteAndRead(benchmark::State& state) {
     qint64 longest = 0;
     QTimer ticks;
     ticks.setInterval(1);
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        longest = std::max(longest, sinceTick.restart());
-    });
+    QObject::connect(&ticks, &QTimer::timeout,
+                     [&] { longest = std::max(longest, sinceTick.restart()); });
     const auto drain = [&] {
         while (document.CommActive() != PromDocument::kIdle)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -179,17 +178,15 @@ void BM_CommandLineWriteAndRead(benchmark::State& state) {
                 state.SkipWithError("the demo system does not open");
                 return;
             }
-            if (!writeAndRead(document, port, [] {}, drain)) {
+            if (!writeAndRead(
+                    document, port, [] {}, drain)) {
                 state.SkipWithError("the transfer failed");
                 return;
             }
         }
     }
 }
-BENCHMARK(BM_CommandLineWriteAndRead)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
+BENCHMARK(BM_CommandLineWriteAndRead)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // A program with the first demo system open (its template's event texts, its labels and
 // names) and a log file of 10,000 entries in the system's LOG folder.
@@ -201,16 +198,20 @@ struct LogBench {
         image = program.document().core().logImage();
         log = std::filesystem::temp_directory_path() / "loomcraft-bench-10000.LOG";
         // The demo's records, over and over, with the day counting on.
-        static const char* const kRecords[] = {"2100050704%02X1A01FEFFFFFFFFFFFFFF",
-                                               "5112040704%02X1A01FEFFFFFFFFFFFFFF",
-                                               "101B020304%02X1A000101FFFFFFFFFFFF",
-                                               "31003B1402%02X1A0000FFFFFFFFFFFFFF"};
+        static const char* const kRecords[] = {
+            "2100050704%02X1A01FEFFFFFFFFFFFFFF", "5112040704%02X1A01FEFFFFFFFFFFFFFF",
+            "101B020304%02X1A000101FFFFFFFFFFFF", "31003B1402%02X1A0000FFFFFFFFFFFFFF"};
         std::ofstream out(log, std::ios::binary | std::ios::trunc);
         char line[40];
         for (int i = 0; i < 10000; ++i) {
             std::snprintf(line, sizeof line, kRecords[i % 4], 1 + (i / 4) % 12);
             out << line << "\r\n";
         }
+    }
+    // False, with the benchmark skipped, without a demo system.
+    bool ready(benchmark::State& state) const {
+        if (!opened) state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
+        return opened;
     }
     static ProgramOptions options() {
         ProgramOptions o;
@@ -225,10 +226,7 @@ struct LogBench {
 
 void BM_LogWindowOpen(benchmark::State& state) {
     LogBench bench;
-    if (!bench.opened) {
-        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
-        return;
-    }
+    if (!bench.ready(state)) return;
     AppContext& c = bench.program.context();
     for (auto _ : state) {
         EventLogWindow window(c.prompt(), c.files(), bench.log, c.eventTexts(), c.labels(),
@@ -241,10 +239,7 @@ BENCHMARK(BM_LogWindowOpen)->Unit(benchmark::kMillisecond);
 
 void BM_LogModelLoad(benchmark::State& state) {
     LogBench bench;
-    if (!bench.opened) {
-        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
-        return;
-    }
+    if (!bench.ready(state)) return;
     AppContext& c = bench.program.context();
     for (auto _ : state) {
         EventLogModel model;
@@ -257,10 +252,7 @@ BENCHMARK(BM_LogModelLoad)->Unit(benchmark::kMillisecond);
 // Alternately a word that every fourth entry holds and none at all (all shown again).
 void BM_LogWindowSearch(benchmark::State& state) {
     LogBench bench;
-    if (!bench.opened) {
-        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
-        return;
-    }
+    if (!bench.ready(state)) return;
     AppContext& c = bench.program.context();
     EventLogWindow window(c.prompt(), c.files(), bench.log, c.eventTexts(), c.labels(),
                           &bench.image);
@@ -278,10 +270,7 @@ BENCHMARK(BM_LogWindowSearch)->Unit(benchmark::kMillisecond);
 
 void BM_LogModelSearch(benchmark::State& state) {
     LogBench bench;
-    if (!bench.opened) {
-        state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
-        return;
-    }
+    if (!bench.ready(state)) return;
     AppContext& c = bench.program.context();
     EventLogModel model;
     model.load(c.files(), bench.log, c.eventTexts(), &bench.image, c.labels());

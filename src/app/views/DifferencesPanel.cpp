@@ -3,8 +3,8 @@
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QScrollBar>
-#include <QTableWidget>
 #include <QStyle>
+#include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 

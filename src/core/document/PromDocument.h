@@ -287,6 +287,8 @@ class PromDocument final : public TransferReceiver {
     void openProgress(bool reading);
     void closeProgress();
     void startOperation();
+    // A PROM read (or, with `log`, an event log read) begins.
+    void startRead(bool log);
     void say(MessageId id, MessageKind kind = MessageKind::Information);
     void prepareRead();
     void identifyReadFile();

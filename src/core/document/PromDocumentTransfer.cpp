@@ -79,6 +79,15 @@ void PromDocument::startOperation() {
     openProgress(commActive_ == kReading);
 }
 
+void PromDocument::startRead(bool log) {
+    commActive_ = kReading;
+    job_.readFlag = true;
+    job_.logFlag = log;
+    job_.productAddress = -1;
+    job_.idAddress = -1;
+    startOperation();
+}
+
 bool PromDocument::ReadProm() {
     // The read replaces the values shown: unsaved changes are offered a save first.
     if (commActive_ == kIdle && !SaveModified()) return false;
@@ -86,12 +95,7 @@ bool PromDocument::ReadProm() {
     sameIdFound_ = false;
     // The marks of an earlier read go with its data, even when this read fails early.
     DropPromData();
-    commActive_ = kReading;
-    job_.readFlag = true;
-    job_.logFlag = false;
-    job_.productAddress = -1;
-    job_.idAddress = -1;
-    startOperation();
+    startRead(false);
     return true;
 }
 
@@ -120,12 +124,7 @@ bool PromDocument::WriteProm() {
 
 bool PromDocument::ReadLog() {
     if (!PrepareTransfer()) return false;
-    commActive_ = kReading;
-    job_.readFlag = true;
-    job_.logFlag = true;
-    job_.productAddress = -1;
-    job_.idAddress = -1;
-    startOperation();
+    startRead(true);
     return true;
 }
 

@@ -40,13 +40,8 @@ bool PromDocument::startVerifyRead() {
     verifyImage_.clear();
     if (!PrepareTransfer()) return false;
     verifying_ = true;
-    commActive_ = kReading;
-    job_.readFlag = true;
-    job_.logFlag = false;
-    job_.productAddress = -1;
-    job_.idAddress = -1;
     // job_.noErase stays the written template's: the PROM is read as it was written.
-    startOperation();
+    startRead(false);
     return true;
 }
 

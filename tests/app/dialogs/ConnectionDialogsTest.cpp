@@ -27,6 +27,7 @@
 #include "support/DemoArchive.h"
 #include "support/MemoryChannel.h"
 #include "support/RecordingPrompt.h"
+#include "support/StartedProgram.h"
 
 namespace loom {
 namespace {
@@ -66,21 +67,6 @@ class ConnectionDialogsTest : public QObject {
     Q_OBJECT
 
   private:
-    static std::unique_ptr<Program> started(const test::DemoArchive& home,
-                                            test::RecordingPrompt& prompt) {
-        ProgramOptions options;
-        options.home = pathToQt(home.home());
-        options.login = QStringLiteral("demo");
-        auto program = std::make_unique<Program>(options);
-        program->prompt().setStandIn(&prompt);
-        qputenv("LOOMCRAFT_PASSWORD", "demo");
-        const bool in = program->login();
-        qunsetenv("LOOMCRAFT_PASSWORD");
-        if (!in) return nullptr;
-        program->start();
-        return program;
-    }
-
     // Connects the program to `panel` through "Koppla upp via TCP/IP"; the port's text.
     static QString connectThroughTheDialog(Program& program, panelsim::PanelSimulator& panel) {
         const auto port = panel.startTcp();
@@ -213,7 +199,7 @@ class ConnectionDialogsTest : public QObject {
         test::DemoArchive home;
         QVERIFY2(home.error().isEmpty(), qPrintable(home.error()));
         test::RecordingPrompt prompt;
-        auto program = started(home, prompt);
+        auto program = test::startedProgram(home, prompt);
         QVERIFY(program);
         MainFrame& frame = program->frame();
         QVERIFY(frame.connectionPaneText().isEmpty());
@@ -241,7 +227,7 @@ class ConnectionDialogsTest : public QObject {
         test::DemoArchive home;
         QVERIFY2(home.error().isEmpty(), qPrintable(home.error()));
         test::RecordingPrompt prompt;
-        auto program = started(home, prompt);
+        auto program = test::startedProgram(home, prompt);
         QVERIFY(program);
         MainFrame& frame = program->frame();
         panelsim::PanelSimulator panel{panelsim::PanelConfig{}};

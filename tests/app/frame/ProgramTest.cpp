@@ -21,6 +21,7 @@
 #include "frame/MainFrame.h"
 #include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
+#include "support/StartedProgram.h"
 #include "views/FormPageView.h"
 #include "views/PageTreeView.h"
 
@@ -38,21 +39,6 @@ class ProgramTest : public QObject {
             files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         return files.empty() ? std::filesystem::path() : files.front();
-    }
-
-    static std::unique_ptr<Program> started(const test::DemoArchive& home,
-                                            test::RecordingPrompt& prompt) {
-        ProgramOptions options;
-        options.home = pathToQt(home.home());
-        options.login = QStringLiteral("demo");
-        auto program = std::make_unique<Program>(options);
-        program->prompt().setStandIn(&prompt);
-        qputenv("LOOMCRAFT_PASSWORD", "demo");
-        const bool in = program->login();
-        qunsetenv("LOOMCRAFT_PASSWORD");
-        if (!in) return nullptr;
-        program->start();
-        return program;
     }
 
     static QLineEdit* firstEdit(Program& program) {
@@ -79,7 +65,7 @@ class ProgramTest : public QObject {
         test::DemoArchive home;
         QVERIFY2(home.error().isEmpty(), qPrintable(home.error()));
         test::RecordingPrompt prompt;
-        auto program = started(home, prompt);
+        auto program = test::startedProgram(home, prompt);
         QVERIFY(program);
         MainFrame& frame = program->frame();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Harvik Loomcraft"));
@@ -111,7 +97,7 @@ class ProgramTest : public QObject {
     void typingMarksModifiedAndClosingAsksToSave() {
         test::DemoArchive home;
         test::RecordingPrompt prompt;
-        auto program = started(home, prompt);
+        auto program = test::startedProgram(home, prompt);
         QVERIFY(program && program->document().openFile(anySystem(home)));
         QLineEdit* edit = firstEdit(*program);
         QVERIFY(edit);
@@ -149,7 +135,7 @@ class ProgramTest : public QObject {
         const std::filesystem::path copy = floppy / "KUND.KQD";
         std::filesystem::copy_file(anySystem(home), copy);
         test::RecordingPrompt prompt;
-        auto program = started(home, prompt);
+        auto program = test::startedProgram(home, prompt);
         QVERIFY(program && program->document().openFile(copy));
         const auto before = std::filesystem::last_write_time(copy);
         prompt.answers = {static_cast<Answer>(answer)};

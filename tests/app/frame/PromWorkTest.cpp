@@ -34,6 +34,7 @@
 #include "support/DemoArchive.h"
 #include "support/FastPanelConfig.h"
 #include "support/RecordingPrompt.h"
+#include "support/StartedProgram.h"
 
 namespace loom {
 namespace {
@@ -49,27 +50,10 @@ QString text(MessageId id) {
 struct Bench {
     explicit Bench(panelsim::PanelConfig config = panelsim::fastConfig()) {
         if (!home.error().isEmpty()) return;
-        ProgramOptions options;
-        options.home = pathToQt(home.home());
-        options.login = QStringLiteral("demo");
-        program = std::make_unique<Program>(options);
-        program->prompt().setStandIn(&prompt);
-        qputenv("LOOMCRAFT_PASSWORD", "demo");
-        const bool in = program->login();
-        qunsetenv("LOOMCRAFT_PASSWORD");
-        if (!in) {
-            program.reset();
-            return;
-        }
-        program->start();
+        program = test::startedProgram(home, prompt);
+        if (!program) return;
         program->context().link().setTiming(LinkTiming::fast());
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(home.home() / "FILES"))
-            files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-        for (const auto& file : files)
-            if (document().openFile(file) && core().form() && core().form()->name() == "GL 200")
-                break;
+        test::openFirstSystemOf(*program, home, "GL 200");
         system = core().path();
         panel = std::make_unique<panelsim::PanelSimulator>(std::move(config));
         const auto port = panel->startTcp();
@@ -346,9 +330,12 @@ class PromWorkTest : public QObject {
         QVERIFY2(b.ready(), qPrintable(b.home.error()));
         b.panel->setFileId(b.system.stem().string());
         const std::vector<std::array<std::uint8_t, 16>> records = {
-            {0x30, 0x09, 0x11, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-            {0x31, 0x3A, 0x3B, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-            {0x21, 0x00, 0x05, 0x07, 0x04, 0x0C, 0x1A, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
+            {0x30, 0x09, 0x11, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+             0xFF, 0xFF},
+            {0x31, 0x3A, 0x3B, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+             0xFF, 0xFF},
+            {0x21, 0x00, 0x05, 0x07, 0x04, 0x0C, 0x1A, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+             0xFF, 0xFF}};
         b.panel->setLog(records);
         int shownInWindow = -1;
         QTimer closer;

@@ -24,6 +24,7 @@
 #include "support/DemoArchive.h"
 #include "support/FastPanelConfig.h"
 #include "support/RecordingPrompt.h"
+#include "support/StartedProgram.h"
 #include "views/DifferencesPanel.h"
 #include "views/FormPageView.h"
 #include "views/PageTreeView.h"
@@ -36,34 +37,6 @@ class DifferencesTest : public QObject {
   private:
     static constexpr FieldAddress kCustomer = 0x20u << 3;  // GL 200, page 0, an edit field
 
-    static std::unique_ptr<Program> started(const test::DemoArchive& home,
-                                            test::RecordingPrompt& prompt) {
-        ProgramOptions options;
-        options.home = pathToQt(home.home());
-        options.login = QStringLiteral("demo");
-        auto program = std::make_unique<Program>(options);
-        program->prompt().setStandIn(&prompt);
-        qputenv("LOOMCRAFT_PASSWORD", "demo");
-        const bool in = program->login();
-        qunsetenv("LOOMCRAFT_PASSWORD");
-        if (!in) return nullptr;
-        program->start();
-        return program;
-    }
-
-    // Opens the archive's GL 200 systems one after another until one is open.
-    static bool openGl200(Program& program, const test::DemoArchive& home) {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(home.home() / "FILES"))
-            files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-        for (const auto& file : files) {
-            PromDocument& core = program.document().core();
-            if (program.document().openFile(file) && core.form()->name() == "GL 200") return true;
-        }
-        return false;
-    }
-
     static bool shown(const test::RecordingPrompt& prompt, MessageId id) {
         return std::any_of(prompt.entries.begin(), prompt.entries.end(),
                            [id](const auto& e) { return e.id == id; });
@@ -74,7 +47,7 @@ class DifferencesTest : public QObject {
         test::DemoArchive home;
         QVERIFY2(home.error().isEmpty(), qPrintable(home.error()));
         test::RecordingPrompt prompt;
-        auto program = started(home, prompt);
+        auto program = test::startedProgram(home, prompt);
         QVERIFY(program);
         program->context().link().setTiming(LinkTiming::fast());
         MainFrame& frame = program->frame();
@@ -87,7 +60,7 @@ class DifferencesTest : public QObject {
         const auto port = simulator.startTcp();
         QVERIFY(port.has_value());
         QVERIFY(core.ConnectTcpCommand("127.0.0.1", std::to_string(*port), "123456"));
-        QVERIFY(openGl200(*program, home));
+        QVERIFY(test::openFirstSystemOf(*program, home, "GL 200"));
         const std::string fileName = core.form()->store().find(kCustomer)->value;
 
         prompt.answers = {Answer::Yes};
