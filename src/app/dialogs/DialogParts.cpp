@@ -40,6 +40,13 @@ QString plainCaption(const QString& caption) {
     return plain;
 }
 
+QPushButton* button(const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setAccessibleName(plainCaption(caption));
+    b->setAutoDefault(false);
+    return b;
+}
+
 WaitCursor::WaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 
 class QDialog;
@@ -23,6 +24,9 @@ QLineEdit* edit(QLabel* label, QWidget* parent, bool password);
 QLabel* wrappedText(const QString& text, QWidget* parent, int averageCharacters = 48);
 // A label's text without its mnemonic marker and trailing colon.
 QString plainCaption(const QString& caption);
+// A push button named for the screen reader after its caption, which Enter in another
+// control does not press.
+QPushButton* button(const QString& caption, QWidget* parent);
 
 // The wait cursor for the life of the object, restored however the scope is left.
 class WaitCursor {

@@ -26,13 +26,6 @@
 namespace loom {
 namespace {
 
-QPushButton* button(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setAccessibleName(dialogparts::plainCaption(caption));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLabel* label(const QString& caption, QWidget* buddy, QWidget* parent) {
     auto* l = new QLabel(caption, parent);
     l->setBuddy(buddy);
@@ -94,9 +87,9 @@ void EventLogWindow::buildControls() {
                                        metrics.horizontalAdvance(date->placeholderText())) +
                               metrics.averageCharWidth() * 3);
     }
-    search_ = button(QStringLiteral("&Sök"), this);
+    search_ = dialogparts::button(QStringLiteral("&Sök"), this);
     search_->setDefault(true);
-    clear_ = button(QStringLiteral("Tö&m"), this);
+    clear_ = dialogparts::button(QStringLiteral("Tö&m"), this);
 
     auto* criteria = new QGridLayout;
     criteria->addWidget(label(QStringLiteral("&Larm:"), events_, this), 0, 0);
@@ -127,9 +120,9 @@ void EventLogWindow::buildControls() {
     const QFontMetrics entryMetrics(EventLogPrinter::regularFont());
     list_->setMinimumSize(entryMetrics.averageCharWidth() * 60, entryMetrics.lineSpacing() * 16);
 
-    print_ = button(QStringLiteral("Skriv &ut"), this);
-    save_ = button(QStringLiteral("S&para..."), this);
-    close_ = button(QStringLiteral("Stä&ng"), this);
+    print_ = dialogparts::button(QStringLiteral("Skriv &ut"), this);
+    save_ = dialogparts::button(QStringLiteral("S&para..."), this);
+    close_ = dialogparts::button(QStringLiteral("Stä&ng"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(print_);
     buttons->addWidget(save_);

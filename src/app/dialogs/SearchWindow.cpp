@@ -21,17 +21,6 @@
 #include "dialogs/TabbedRows.h"
 
 namespace loom {
-namespace {
-
-QPushButton* button(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setAccessibleName(dialogparts::plainCaption(caption));
-    b->setAutoDefault(false);
-    return b;
-}
-
-}  // namespace
-
 SearchWindow::SearchWindow(AppContext& context,
                            std::function<bool(const std::filesystem::path&)> openFile,
                            QWidget* parent)
@@ -52,7 +41,7 @@ SearchWindow::SearchWindow(AppContext& context,
     useIndex_ = new QCheckBox(QStringLiteral("Sök i &index"), parameters);
     useIndex_->setAccessibleName(QStringLiteral("Sök i index"));
     useIndex_->setChecked(model_.useIndex());
-    search_ = button(QStringLiteral("Sö&k"), parameters);
+    search_ = dialogparts::button(QStringLiteral("Sö&k"), parameters);
     search_->setDefault(true);
     parameterLayout->addWidget(keywordLabel, 0, 0);
     parameterLayout->addWidget(keywords_, 0, 1);
@@ -92,8 +81,8 @@ SearchWindow::SearchWindow(AppContext& context,
         info->addRow(new QLabel(captions[i], found), info_[i]);
     }
     auto* fileButtons = new QVBoxLayout;
-    open_ = button(QStringLiteral("&Öppna fil"), found);
-    delete_ = button(QStringLiteral("&Radera fil"), found);
+    open_ = dialogparts::button(QStringLiteral("&Öppna fil"), found);
+    delete_ = dialogparts::button(QStringLiteral("&Radera fil"), found);
     fileButtons->addWidget(open_);
     fileButtons->addWidget(delete_);
     fileButtons->addStretch();
@@ -102,7 +91,7 @@ SearchWindow::SearchWindow(AppContext& context,
     foundLayout->addSpacing(fontMetrics().height() / 2);
     foundLayout->addLayout(details);
 
-    auto* close = button(QStringLiteral("&Stäng"), this);
+    auto* close = dialogparts::button(QStringLiteral("&Stäng"), this);
     auto* closeRow = new QHBoxLayout;
     closeRow->addStretch();
     closeRow->addWidget(close);

@@ -27,6 +27,7 @@
 #include "frame/MainFrame.h"
 #include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
+#include "support/StartedProgram.h"
 
 namespace loom {
 namespace {
@@ -53,21 +54,9 @@ class EventLogWindowTest : public QObject {
     // The program logged in on the archive with a GL 200 system open and `records` in
     // its log file.
     bool openSystemWithLog(const std::vector<std::string>& records) {
-        ProgramOptions options;
-        options.home = pathToQt(archive_.home());
-        options.login = QStringLiteral("demo");
-        program_ = std::make_unique<Program>(options);
-        program_->prompt().setStandIn(&prompt_);
-        qputenv("LOOMCRAFT_PASSWORD", "demo");
-        const bool in = program_->login();
-        qunsetenv("LOOMCRAFT_PASSWORD");
-        if (!in) return false;
-        program_->start();
+        program_ = test::startedProgram(archive_, prompt_);
+        if (!program_ || !test::openFirstSystemOf(*program_, archive_, "GL 200")) return false;
         PromDocument& doc = program_->document().core();
-        for (const auto& entry : std::filesystem::directory_iterator(archive_.home() / "FILES"))
-            if (program_->document().openFile(entry.path()) && doc.form()->name() == "GL 200")
-                break;
-        if (doc.form() == nullptr || doc.form()->name() != "GL 200") return false;
         log_ = doc.LogFilePath();
         std::filesystem::create_directories(log_.parent_path());
         std::ofstream out(log_, std::ios::binary);
@@ -202,25 +191,6 @@ class EventLogWindowTest : public QObject {
         QCOMPARE(prompt_.entries.size(), std::size_t(1));
         QVERIFY(prompt_.entries[0].text.starts_with("Loggen kunde inte sparas.\nfil: "));
         QCOMPARE(prompt_.entries[0].kind, MessageKind::Stop);
-    }
-
-    // "Visa" - "Logg" opens the window modally on the system's log; "Stäng" ends it.
-    void theLogCommandOpensTheWindow() {
-        QVERIFY(openSystemWithLog(someRecords()));
-        int shown = -1;
-        bool modal = false;
-        QTimer::singleShot(0, [&] {
-            auto* w = qobject_cast<EventLogWindow*>(QApplication::activeModalWidget());
-            if (w == nullptr) return;
-            shown = w->list()->count();
-            modal = w->isModal();
-            w->closeButton()->click();
-        });
-        program_->frame().action(CommandId::ViewLog)->trigger();
-        QCOMPARE(shown, 4);
-        QVERIFY(modal);
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(prompt_.entries.empty());
     }
 };
 
