@@ -1,13 +1,14 @@
 #include "document/ProgramDocument.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <optional>
 
 #include "QtText.h"
 #include "context/AppContext.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/EventLogWindow.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
@@ -351,11 +352,11 @@ void ProgramDocument::activityStopped() {
 
 void ProgramDocument::openLogWindow(const std::filesystem::path& logFile) {
     // Building the names' image and decoding a long log take a moment.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<dialogparts::WaitCursor> wait(std::in_place);
     const PromImage image = core_->logImage();
     EventLogWindow window(context_.prompt(), context_.files(), logFile, context_.eventTexts(),
                           context_.labels(), &image, &frame_);
-    QApplication::restoreOverrideCursor();
+    wait.reset();
     window.exec();
 }
 
