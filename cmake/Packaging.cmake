@@ -3,6 +3,7 @@
 include(GNUInstallDirs)
 
 set(LOOM_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(LOOM_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/loomcraft)
 foreach(program loomcraft loomcraft-cli kqform loomcraft-panelsim)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -21,19 +22,18 @@ endforeach()
 # The program's help is built into it; the same pages are readable without the program,
 # beside the template and archive documentation.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/app/resources/help/
-        DESTINATION ${CMAKE_INSTALL_DOCDIR}/help)
+        DESTINATION ${LOOM_DOC_DIR}/help)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/kqform.md ${PROJECT_SOURCE_DIR}/docs/templates.md
               ${PROJECT_SOURCE_DIR}/docs/archive.md ${PROJECT_SOURCE_DIR}/docs/link.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${LOOM_DOC_DIR})
 
 set(CPACK_PACKAGE_NAME loomcraft)
 set(CPACK_PACKAGE_VENDOR Harvik)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration tool for intruder-alarm panels")
-# The first line is the package's synopsis; cpack indents the rest as its long description.
+# The summary is the package's synopsis, this its long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Loomcraft keeps each customer installation as an enciphered data file, shows it
+    "Loomcraft keeps each customer installation as an enciphered data file, shows it
 as pages of fields under the panel model's template, and writes it into the
 panel's PROM or reads it back over a serial port, a modem or TCP/IP. The package
 also holds the template compiler kqform, the command-line tool loomcraft-cli and
