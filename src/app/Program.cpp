@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
@@ -20,6 +22,28 @@
 #include "transfer/MarshalledPrompt.h"
 
 namespace loom {
+namespace {
+
+// LOOMCRAFT_EXIT_AFTER_SHOWN=1 (for checking an installed package without a user): the
+// title of the first window shown, and a message box's text, go to stdout and the program
+// ends at once with exit code 0, as a cancelled login would, without unwinding the modal
+// loop it is in.
+class FirstWindowReport final : public QObject {
+  public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<QWidget*>(watched);
+        if (event->type() != QEvent::Show || window == nullptr || !window->isWindow()) return false;
+        std::cout << window->windowTitle().toUtf8().constData() << '\n';
+        if (auto* box = qobject_cast<QMessageBox*>(window))
+            std::cout << box->text().toUtf8().constData() << '\n';
+        std::cout.flush();
+        std::_Exit(0);
+    }
+};
+
+}  // namespace
 
 struct Program::Parts {
     explicit Parts(const ProgramOptions& options)
@@ -47,6 +71,10 @@ Program::Program(const ProgramOptions& options)
     parts_->frame = std::make_unique<MainFrame>();
     parts_->prompt.setParent(parts_->frame.get());
     parts_->dialogs.setParent(parts_->frame.get());
+    // An installed program keeps its home in the user's data folder: the first start lays
+    // it out, so that the first-run path can write LOGIN.KEY there. A home named by --home
+    // or LOOMCRAFT_HOME is used as found.
+    if (parts_->start.origin() == ProgramDirectory::Origin::UserData) parts_->start.layOutFolders();
     parts_->start.loadConversions();
     parts_->document =
         std::make_unique<ProgramDocument>(parts_->context, parts_->ui, *parts_->frame);
@@ -132,7 +160,8 @@ std::optional<int> parseProgramOptions(ProgramOptions& options) {
         std::cerr << "fel: högst ett system kan öppnas\n";
         return 2;
     }
-    if (!files.isEmpty()) options.file = files.front();
+    // Absolute, so that a file named from FILES is known as the archive's own.
+    if (!files.isEmpty()) options.file = QFileInfo(files.front()).absoluteFilePath();
     if (!options.screenshot.isEmpty() && options.login.isEmpty()) {
         std::cerr << "fel: --screenshot behöver --login\n";
         return 2;
@@ -145,8 +174,12 @@ int runProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Loomcraft"));
     QApplication::setOrganizationName(QStringLiteral("Harvik"));
     QApplication::setApplicationVersion(QStringLiteral(LOOM_VERSION));
+    // The installed desktop entry: the desktop shows its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral("loomcraft"));
     ProgramOptions options;
     if (const std::optional<int> code = parseProgramOptions(options)) return *code;
+    if (qEnvironmentVariableIntValue("LOOMCRAFT_EXIT_AFTER_SHOWN") == 1)
+        application.installEventFilter(new FirstWindowReport(&application));
     Program program(options);
     // Anything but a login ends the program at once, with nothing saved.
     if (!program.login()) return 0;

@@ -65,11 +65,10 @@ void initHome(CliContext& ctx) {
         ctx, app.prompt(), "LOOMCRAFT_NEW_PASSWORD", "Systemlösen: ", PasswordFile::kMaxPairLength);
     if (!systemPassword) return;
 
-    for (const ProgramFolder folder : ProgramDirectory::kFolders)
-        if (!app.files().createFolder(home.folder(folder))) {
-            refuse(ctx, "katalogen kunde inte skapas: " + home.folder(folder).string());
-            return;
-        }
+    if (const auto failed = session.start().layOutFolders()) {
+        refuse(ctx, "katalogen kunde inte skapas: " + failed->string());
+        return;
+    }
     if (!file.WriteNew(*systemPassword, {name}, {*password})) {
         app.prompt().show(MessageId::PasswordFileNotCreated, {}, MessageKind::Stop);
         ctx.exitCode = kExitRefused;

@@ -19,4 +19,11 @@ void ProgramStart::loadConversions() {
                                        app_.programDirectory().folder(ProgramFolder::Convert));
 }
 
+std::optional<std::filesystem::path> ProgramStart::layOutFolders() {
+    const ProgramDirectory& home = app_.programDirectory();
+    for (const ProgramFolder folder : ProgramDirectory::kFolders)
+        if (!app_.files().createFolder(home.folder(folder))) return home.folder(folder);
+    return std::nullopt;
+}
+
 }  // namespace loom

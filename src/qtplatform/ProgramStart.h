@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "context/AppContext.h"
@@ -24,6 +26,9 @@ class ProgramStart {
     SettingsStore& settings() { return *settings_; }
     // Every Convert/*.cnv of the program directory (none when the folder is missing).
     void loadConversions();
+    // Makes every missing folder of the program directory (and the directory itself);
+    // the first folder that could not be made, or nothing.
+    std::optional<std::filesystem::path> layOutFolders();
 
   private:
     AppContext& app_;

@@ -12,10 +12,12 @@
 
 namespace loom::test {
 
-std::unique_ptr<Program> startedProgram(const DemoArchive& home, UserPrompt& prompt) {
+std::unique_ptr<Program> startedProgram(const DemoArchive& home, UserPrompt& prompt,
+                                        const QString& file) {
     ProgramOptions options;
     options.home = pathToQt(home.home());
     options.login = QStringLiteral("demo");
+    options.file = file;
     auto program = std::make_unique<Program>(options);
     program->prompt().setStandIn(&prompt);
     qputenv("LOOMCRAFT_PASSWORD", "demo");
