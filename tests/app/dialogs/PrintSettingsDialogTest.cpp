@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "Program.h"
-#include "QtPrompt.h"
 #include "context/AppContext.h"
 #include "dialogs/PrintSettingsDialog.h"
 #include "frame/MainFrame.h"
