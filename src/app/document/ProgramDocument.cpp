@@ -10,6 +10,7 @@
 #include "context/AppContext.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/EventLogWindow.h"
+#include "dialogs/PrintSettingsDialog.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "dialogs/TransferProgressDialog.h"
@@ -166,6 +167,9 @@ void ProgramDocument::run(CommandId id) {
             break;
         case CommandId::Users:
             runEditUsers(context_, parent);
+            break;
+        case CommandId::PrintFormat:
+            runPrintSettings(context_, parent);
             break;
         case CommandId::HelpTopics: {
             auto* help = new HelpWindow(parent);

@@ -99,6 +99,7 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::CannotSaveFile, "Kan inte spara filen.\nfil: %s"},
     {MessageId::CannotReadFile, "Kan inte läsa filen.\nfil: %s"},
     {MessageId::Reencipher, "Befintliga datafiler kommer att krypteras om."},
+    {MessageId::CannotCreateFonts, "Okänt fel. Kan inte skapa nya fonter."},
     {MessageId::ModelMismatch,
      "Promet och mallen är av olika produktmodeller.\nSändningen avbryts.\nProm:\t%s\nFil:\t%s"},
     {MessageId::ReadDoneNoFile,
@@ -221,6 +222,7 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::CheckBoxOn, "På"},
     {MessageId::CheckBoxOff, "Av"},
     {MessageId::LogNotSaved, "Loggen kunde inte sparas.\nfil: %s"},
+    {MessageId::IntegerOutOfRange, "Ange ett heltal mellan %d och %d."},
 };
 constexpr std::size_t kCount = std::size(kCatalogue);
 

@@ -60,6 +60,8 @@ enum class MessageId : int {
     CannotSaveFile = 75,  // "Kan inte spara filen.\nfil: %s"
     CannotReadFile = 76,  // "Kan inte läsa filen.\nfil: %s"
     Reencipher = 77,
+    // A font button of "Utskriftsformat..." without a default printer.
+    CannotCreateFonts = 78,
     ModelMismatch = 79,  // panel's product text, template name
     ReadDoneNoFile = 80,
     ReadDoneIdentical = 81,
@@ -171,6 +173,8 @@ enum class MessageId : int {
     CheckBoxOff = 1421,
     // The event log window's "Spara...".
     LogNotSaved = 1460,  // file, the reason on the next line
+    // A dialog's number edit refused on OK, as the dialog framework words it.
+    IntegerOutOfRange = 1520,  // lowest, highest
 };
 
 using MessageArg = std::variant<std::string_view, std::int64_t>;

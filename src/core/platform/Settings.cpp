@@ -44,14 +44,13 @@ bool decimalUpTo(std::string_view text, unsigned digits, unsigned max, unsigned&
     return value <= max;
 }
 
-struct IntegerRange {
+struct NamedRange {
     std::string_view name;
-    int low;
-    int high;
+    IntegerRange range;
 };
-constexpr IntegerRange kRanges[] = {
-    {setting::kColumn, 20, 200},
-    {setting::kMargin, 0, 50},
+constexpr NamedRange kRanges[] = {
+    {setting::kColumn, {20, 200}},
+    {setting::kMargin, {0, 50}},
 };
 
 SettingCheck accept(std::string_view value) {
@@ -72,6 +71,24 @@ bool isSerialPort(std::string_view text) {
 }
 
 }  // namespace
+
+std::string_view printFontSetting(PrintFont font) {
+    switch (font) {
+        case PrintFont::Heading:
+            return setting::kFont0;
+        case PrintFont::Subheading:
+            return setting::kFont1;
+        case PrintFont::Text:
+            break;
+    }
+    return setting::kFont2;
+}
+
+std::optional<IntegerRange> integerRange(std::string_view name) {
+    for (const NamedRange& r : kRanges)
+        if (r.name == name) return r.range;
+    return std::nullopt;
+}
 
 bool isIpAddress(std::string_view text) {
     unsigned sum = 0;
@@ -99,12 +116,11 @@ bool isTcpIdCode(std::string_view text) {
 SettingCheck checkSettingValue(std::string_view name, std::string_view value) {
     const SettingDefinition* d = findSetting(name);
     if (d && !d->isInteger && d->textDefault.empty() && value.empty()) return accept(value);
-    for (const IntegerRange& r : kRanges) {
-        if (r.name != name) continue;
+    if (const std::optional<IntegerRange> r = integerRange(name)) {
         const std::optional<int> number = parseInteger(value);
-        if (!number || *number < r.low || *number > r.high)
+        if (!number || *number < r->low || *number > r->high)
             return refuse(MessageId::SettingOutOfRange,
-                          {name, std::int64_t{r.low}, std::int64_t{r.high}});
+                          {name, std::int64_t{r->low}, std::int64_t{r->high}});
         return accept(std::to_string(*number));
     }
     if (name == setting::kComputerId) {

@@ -26,6 +26,10 @@ inline constexpr std::string_view kFont1 = "Font1";
 inline constexpr std::string_view kFont2 = "Font2";
 }  // namespace setting
 
+// The three printer fonts of "Utskriftsformat...", kept in "Font0" to "Font2".
+enum class PrintFont { Heading = 0, Subheading = 1, Text = 2 };
+std::string_view printFontSetting(PrintFont font);
+
 struct SettingDefinition {
     std::string_view name;
     bool isInteger;
@@ -38,6 +42,13 @@ std::span<const SettingDefinition> settingDefinitions();
 // The definition of `name` (exact, case-sensitive), or null for a name the program does
 // not keep.
 const SettingDefinition* findSetting(std::string_view name);
+
+// The accepted range of an integer setting that has one ("Column", "Margin").
+struct IntegerRange {
+    int low;
+    int high;
+};
+std::optional<IntegerRange> integerRange(std::string_view name);
 
 // What a value typed for a setting comes to: the text to store (the computer letter
 // upper-cased, as its dialog shows it), or the message (code page 1252) that says what the
@@ -70,6 +81,17 @@ class Settings {
 
     std::string computerId() const { return text(setting::kComputerId); }
     bool setComputerId(std::string_view letter) { return setText(setting::kComputerId, letter); }
+
+    // The print settings: left margin and column width in mm, and the stored (possibly
+    // invalid) description of each printer font; FontDescription reads it.
+    int margin() const { return integer(setting::kMargin); }
+    bool setMargin(int mm) { return setInteger(setting::kMargin, mm); }
+    int column() const { return integer(setting::kColumn); }
+    bool setColumn(int mm) { return setInteger(setting::kColumn, mm); }
+    std::string printFont(PrintFont font) const { return text(printFontSetting(font)); }
+    bool setPrintFont(PrintFont font, std::string_view description) {
+        return setText(printFontSetting(font), description);
+    }
 
     SettingsStore& store() { return store_; }
 
