@@ -57,18 +57,20 @@ void FormPrinter::paintSheet(QPainter& painter, const FormPrintLayout::Sheet& sh
     using Kind = FormPrintLayout::Op::Kind;
     painter.save();
     // Texts are set on white, so a caption hides the frame line it stands on.
-    painter.setBackgroundMode(Qt::OpaqueBackground);
+    painter.setBackgroundMode(Qt::OpaqueMode);
     painter.setBackground(Qt::white);
     const QPen pen(Qt::black, 1);
     for (const FormPrintLayout::Op& op : sheet.ops) {
         const QRect r = toQRect(op.rect);
         painter.setPen(pen);
         switch (op.kind) {
-            case Kind::Text:
+            case Kind::Text: {
+                int flags = Qt::AlignLeft | Qt::AlignTop;
+                if (op.wrap) flags |= Qt::TextWordWrap;
                 painter.setFont(fonts[static_cast<std::size_t>(op.font)]);
-                painter.drawText(r, Qt::AlignLeft | Qt::AlignTop | (op.wrap ? Qt::TextWordWrap : 0),
-                                 toQt(op.text));
+                painter.drawText(r, flags, toQt(op.text));
                 break;
+            }
             case Kind::Frame:
                 painter.setBrush(Qt::NoBrush);
                 painter.drawRect(r);

@@ -50,7 +50,7 @@ void FormPrinting::print() {
     if (!printable()) return;
     const std::optional<std::pair<int, int>> range = chooseRange();
     if (!range) return;
-    auto [first, end] = *range;
+    int first = range->first, end = range->second;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(first + 1, end);
@@ -73,7 +73,7 @@ void FormPrinting::preview() {
     if (!printable()) return;
     const std::optional<std::pair<int, int>> range = chooseRange();
     if (!range) return;
-    const auto [first, end] = *range;
+    const int first = range->first, end = range->second;
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, parent_);
     dialog.setWindowTitle(QStringLiteral("Förhandsgranska"));
