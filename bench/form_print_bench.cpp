@@ -19,6 +19,7 @@
 #include "document/FormPrinting.h"
 #include "document/ProgramDocument.h"
 #include "document/PromDocument.h"
+#include "frame/MainFrame.h"
 #include "views/FormPageView.h"
 
 namespace {
