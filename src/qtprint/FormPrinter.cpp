@@ -103,6 +103,12 @@ int FormPrinter::print(QPagedPaintDevice& device, const FormPrintLayout::Input& 
     return static_cast<int>(layout.sheets().size());
 }
 
+void FormPrinter::setPdfPage(QPdfWriter& writer) {
+    writer.setResolution(kPdfResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+}
+
 QByteArray FormPrinter::pdf(const FormPrintLayout::Input& job, int* sheets) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -111,9 +117,7 @@ QByteArray FormPrinter::pdf(const FormPrintLayout::Input& job, int* sheets) {
         QPdfWriter writer(&buffer);
         writer.setTitle(QString::fromLatin1(kDocumentName));
         writer.setCreator(QStringLiteral("Loomcraft"));
-        writer.setResolution(kPdfResolution);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        setPdfPage(writer);
         const int count = print(writer, job);
         if (count < 0) return {};
         if (sheets != nullptr) *sheets = count;

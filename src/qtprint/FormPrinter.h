@@ -7,6 +7,7 @@
 #include "printing/FormPrintLayout.h"
 
 class QPagedPaintDevice;
+class QPdfWriter;
 class QPaintDevice;
 class QPainter;
 
@@ -32,6 +33,8 @@ class FormPrinter {
     // The whole job, a new device page per sheet: the number of sheets, -1 when the device
     // cannot be opened.
     static int print(QPagedPaintDevice& device, const FormPrintLayout::Input& job);
+    // A4 at 300 dpi with 10 mm all round that nothing is drawn on, as a printer has.
+    static void setPdfPage(QPdfWriter& writer);
     // The job as a PDF of A4 pages, with its number of sheets in `sheets`; empty when it
     // could not be made.
     static QByteArray pdf(const FormPrintLayout::Input& job, int* sheets = nullptr);
