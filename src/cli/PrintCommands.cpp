@@ -110,7 +110,7 @@ void registerPrintCommands(CLI::App& app, CliContext& ctx) {
     print->add_option("--pdf", options->pdf, "The PDF file to write (replaced when it exists)")
         ->required();
     print->add_option("--page", options->page, "Only this page of the template, counted from 1")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Range(1, 99999));
     print->callback([&ctx, options] { printSystem(ctx, *options); });
 }
 
