@@ -77,6 +77,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     registerPromCommands(app, ctx);
     registerHomeCommands(app, ctx);
     registerUserCommands(app, ctx);
+    registerPrintCommands(app, ctx);
     for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))
         noteGlobalOptions(*command);
 

@@ -49,6 +49,7 @@ void registerLogCommands(CLI::App& app, CliContext& ctx);
 void registerPromCommands(CLI::App& app, CliContext& ctx);
 void registerHomeCommands(CLI::App& app, CliContext& ctx);
 void registerUserCommands(CLI::App& app, CliContext& ctx);
+void registerPrintCommands(CLI::App& app, CliContext& ctx);
 
 // Runs the CLI in-process (tests call this with string streams).
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

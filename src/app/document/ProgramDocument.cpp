@@ -15,6 +15,7 @@
 #include "dialogs/SecurityCommands.h"
 #include "dialogs/TransferProgressDialog.h"
 #include "document/ConnectionCommands.h"
+#include "document/FormPrinting.h"
 #include "document/PromDocument.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/HelpWindow.h"
@@ -106,6 +107,12 @@ void ProgramDocument::run(CommandId id) {
             break;
         case CommandId::SaveAsNew:
             core_->SaveAsNew();
+            break;
+        case CommandId::Print:
+            FormPrinting(*core_, context_, form_->font(), parent).print();
+            break;
+        case CommandId::PrintPreview:
+            FormPrinting(*core_, context_, form_->font(), parent).preview();
             break;
         case CommandId::Exit:
             frame_.close();

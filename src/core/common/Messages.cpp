@@ -117,6 +117,11 @@ constexpr std::pair<MessageId, std::string_view> kCatalogue[] = {
     {MessageId::ReadCaption, "Läs från prom"},
     {MessageId::TcpCannotOpen, "Kommunikation via TCP/IP kan inte öppnas."},
     {MessageId::WriteDone, "Skrivning klar!"},
+    {MessageId::FileInformation, "Filinformation"},
+    {MessageId::PrintProduct, "Produkt: "},
+    {MessageId::PrintCreated, "Skapad :"},
+    {MessageId::PrintComputer, "Dator: "},
+    {MessageId::PrintChanged, "Ändrad: "},
     {MessageId::ConvertQuestion,
      "Promet och mallen är av olika produktmodeller.\nProm:\t%s\nMall:\t%s\n\nKonvertering är "
      "möjlig. Skall data konverteras?\n"},

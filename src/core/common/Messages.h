@@ -52,6 +52,7 @@ enum class MessageId : int {
     FilesCopied = 58,       // copied, not copied
     RetryCopy = 59,         // shown after the system's error text; Yes/No/Cancel
     OtherFolder = 60,       // Yes/No/Cancel
+    FileInformation = 67,   // the title of the printed file information
     TransferRunning = 69,
     CloseDuringTransfer = 70,    // Yes/No, No default
     ConfirmCancelTransfer = 71,  // Yes/No
@@ -70,6 +71,11 @@ enum class MessageId : int {
     AlsoSave = 84,      // Yes/No
     WriteCaption = 85,  // progress dialog title
     ReadCaption = 86,   // progress dialog title
+    // The printed file information's labels, each followed directly by its value.
+    PrintProduct = 87,
+    PrintCreated = 88,
+    PrintComputer = 89,
+    PrintChanged = 90,
     TcpCannotOpen = 91,
     WriteDone = 92,
 
@@ -167,7 +173,7 @@ enum class MessageId : int {
     EmptyBitmapFile = 1320,    // the file has no bytes
     InvalidBitmapFile = 1321,  // not "BM", or cut short of what its headers describe
     AttachMemoryError = 1322,  // an information header this reader does not take
-    HelpFileNotShown = 1360,  // file
+    HelpFileNotShown = 1360,   // file
     // A check box's state as a text (the list of differences between file and PROM).
     CheckBoxOn = 1420,
     CheckBoxOff = 1421,

@@ -45,6 +45,7 @@ const Row kRows[] = {
     item(CommandId::SaveAsNew, "Spara so&m ny", "", "Spara systemet som ett nytt system"),
     separator(),
     item(CommandId::Print, "Skriv &ut...", "Ctrl+P", "Skriv ut systemets sidor", "Skriv ut"),
+    item(CommandId::PrintPreview, "&Förhandsgranska", "", "Visar hela sidor", "Förhandsgranska"),
     item(CommandId::PrintSetup, "&Välj skrivare...", "", "Välj skrivare och dess inställningar"),
     separator(),
     item(CommandId::Export, "&Exportera...", "", "Exportera system till en annan katalog"),
@@ -97,7 +98,6 @@ const Row kHidden[] = {
     item(CommandId::CancelTransfer, "", "", "Avbryt pågående sändning", "Avbryt sändning"),
     item(CommandId::SystemPassword, "", "", "Ändra systemlösenordet", "Ändra systemlösenordet"),
     item(CommandId::PrintDirect, "", "", "Skriv ut aktuell fil", "Skriv ut"),
-    item(CommandId::PrintPreview, "", "", "Visar hela sidor", "Förhandsgranska"),
 };
 
 CommandEntry entryOf(const Row& row) {

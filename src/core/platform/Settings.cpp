@@ -10,7 +10,7 @@
 namespace loom {
 namespace {
 
-constexpr std::array<SettingDefinition, 12> kSettings = {{
+constexpr std::array<SettingDefinition, 13> kSettings = {{
     {setting::kComputerId, false, "", 0},
     {setting::kLocalPort, false, "COM2", 0},
     {setting::kRemotePort, false, "COM2", 0},
@@ -23,6 +23,7 @@ constexpr std::array<SettingDefinition, 12> kSettings = {{
     {setting::kFont0, false, "N,Y,Y,700,120,Arial", 0},
     {setting::kFont1, false, "Y,N,N,400,100,Arial", 0},
     {setting::kFont2, false, "N,N,N,400,90,Arial", 0},
+    {setting::kPreviewPages, true, "", 0, "Settings"},
 }};
 
 std::optional<int> parseInteger(std::string_view text) {
@@ -51,7 +52,12 @@ struct NamedRange {
 constexpr NamedRange kRanges[] = {
     {setting::kColumn, {20, 200}},
     {setting::kMargin, {0, 50}},
+    {setting::kPreviewPages, {0, 2}},
 };
+
+std::string_view sectionOf(const SettingDefinition* d) {
+    return d ? d->section : std::string_view();
+}
 
 SettingCheck accept(std::string_view value) {
     return {std::string(value), {}};
@@ -155,29 +161,30 @@ const SettingDefinition* findSetting(std::string_view name) {
 
 std::string Settings::text(std::string_view name) const {
     const SettingDefinition* d = findSetting(name);
-    if (d && d->isInteger) return std::to_string(store_.readInt("", name, d->integerDefault));
-    return store_.readString("", name, d ? d->textDefault : std::string_view());
+    if (d && d->isInteger)
+        return std::to_string(store_.readInt(d->section, name, d->integerDefault));
+    return store_.readString(sectionOf(d), name, d ? d->textDefault : std::string_view());
 }
 
 int Settings::integer(std::string_view name) const {
     const SettingDefinition* d = findSetting(name);
-    if (!d || d->isInteger) return store_.readInt("", name, d ? d->integerDefault : 0);
-    return parseInteger(store_.readString("", name, d->textDefault)).value_or(0);
+    if (!d || d->isInteger) return store_.readInt(sectionOf(d), name, d ? d->integerDefault : 0);
+    return parseInteger(store_.readString(d->section, name, d->textDefault)).value_or(0);
 }
 
 bool Settings::setText(std::string_view name, std::string_view value) {
     const SettingDefinition* d = findSetting(name);
     if (d && d->isInteger) {
         const std::optional<int> number = parseInteger(value);
-        return number && store_.writeInt("", name, *number);
+        return number && store_.writeInt(d->section, name, *number);
     }
-    return store_.writeString("", name, value);
+    return store_.writeString(sectionOf(d), name, value);
 }
 
 bool Settings::setInteger(std::string_view name, int value) {
     const SettingDefinition* d = findSetting(name);
-    if (d && !d->isInteger) return store_.writeString("", name, std::to_string(value));
-    return store_.writeInt("", name, value);
+    if (d && !d->isInteger) return store_.writeString(d->section, name, std::to_string(value));
+    return store_.writeInt(sectionOf(d), name, value);
 }
 
 }  // namespace loom

@@ -24,6 +24,9 @@ inline constexpr std::string_view kMargin = "Margin";
 inline constexpr std::string_view kFont0 = "Font0";
 inline constexpr std::string_view kFont1 = "Font1";
 inline constexpr std::string_view kFont2 = "Font2";
+// Pages side by side in the print preview: 1 or 2, 0 for the preview's own choice. Kept
+// in the section "Settings", apart from the others.
+inline constexpr std::string_view kPreviewPages = "PreviewPages";
 }  // namespace setting
 
 // The three printer fonts of "Utskriftsformat...", kept in "Font0" to "Font2".
@@ -33,8 +36,9 @@ std::string_view printFontSetting(PrintFont font);
 struct SettingDefinition {
     std::string_view name;
     bool isInteger;
-    std::string_view textDefault;  // for strings
-    int integerDefault;            // for integers
+    std::string_view textDefault;   // for strings
+    int integerDefault;             // for integers
+    std::string_view section = {};  // empty for all but the print preview's value
 };
 
 // Every setting with its type and default, in the order of the settings table.
@@ -68,7 +72,7 @@ bool isIpPort(std::string_view text);
 // The panel's ID code as the TCP/IP dialog takes it: exactly six decimal digits.
 bool isTcpIdCode(std::string_view text);
 
-// Typed access with the defaults filled in; always the empty section.
+// Typed access with the defaults filled in, each value in its section.
 class Settings {
   public:
     explicit Settings(SettingsStore& store) : store_(store) {}

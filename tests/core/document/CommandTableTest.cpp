@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "document/CommandTable.h"
@@ -128,15 +129,18 @@ TEST(CommandTableTest, EveryMenuAndMenuItemHasAUniqueAccessKeyAndEveryToolButton
     }
 }
 
-TEST(CommandTableTest, WriteAndVerifyFollowsWriteInThePromMenu) {
+TEST(CommandTableTest, WriteAndVerifyFollowsWriteAndPreviewFollowsPrint) {
     const std::vector<CommandEntry>& entries = menuEntries();
-    const auto write = std::find_if(entries.begin(), entries.end(), [](const CommandEntry& e) {
-        return e.kind == CommandEntry::Kind::Command && e.id == C::WriteProm;
-    });
-    ASSERT_NE(write, entries.end());
-    ASSERT_NE(write + 1, entries.end());
-    EXPECT_EQ((write + 1)->id, C::WriteVerify);
-    EXPECT_EQ((write + 1)->kind, CommandEntry::Kind::Command);
+    for (const auto& [before, after] :
+         {std::pair{C::WriteProm, C::WriteVerify}, std::pair{C::Print, C::PrintPreview}}) {
+        const auto at = std::find_if(entries.begin(), entries.end(), [&](const CommandEntry& e) {
+            return e.kind == CommandEntry::Kind::Command && e.id == before;
+        });
+        ASSERT_NE(at, entries.end());
+        ASSERT_NE(at + 1, entries.end());
+        EXPECT_EQ((at + 1)->id, after);
+        EXPECT_EQ((at + 1)->kind, CommandEntry::Kind::Command);
+    }
 }
 
 TEST(CommandTableTest, ActivityTurnsThroughFramesOneToElevenAndRestsOnZero) {

@@ -27,6 +27,7 @@ TEST(Settings, DefaultsOfEveryValue) {
         {"Font0", "N,Y,Y,700,120,Arial"},
         {"Font1", "Y,N,N,400,100,Arial"},
         {"Font2", "N,N,N,400,90,Arial"},
+        {"PreviewPages", "0"},
     };
     MemorySettingsStore store;
     const Settings settings(store);
@@ -38,7 +39,6 @@ TEST(Settings, DefaultsOfEveryValue) {
     EXPECT_EQ(settings.integer("Column"), 40);
     EXPECT_EQ(settings.integer("Margin"), 20);
     EXPECT_EQ(findSetting("column"), nullptr);
-    EXPECT_EQ(findSetting("PreviewPages"), nullptr);
 }
 
 TEST(Settings, EachValueIsStoredWithItsTypeInTheEmptySection) {
@@ -56,6 +56,10 @@ TEST(Settings, EachValueIsStoredWithItsTypeInTheEmptySection) {
     EXPECT_EQ(store.readString("", "ComputerID", ""), "K");
     EXPECT_EQ(store.readString("", "LocalPort", ""), "3");
     EXPECT_EQ(store.readString("Settings", "ComputerID", "other"), "other");
+    // The print preview's value alone lives in "Settings".
+    EXPECT_TRUE(settings.setInteger("PreviewPages", 2));
+    EXPECT_EQ(store.readInt("Settings", "PreviewPages", -1), 2);
+    EXPECT_EQ(store.readInt("", "PreviewPages", -1), -1);
     EXPECT_EQ(settings.text("Column"), "55");
     EXPECT_EQ(settings.computerId(), "K");
     EXPECT_EQ(settings.integer("LocalPort"), 3);
