@@ -13,9 +13,9 @@
 #include "FormPrinter.h"
 #include "common/Cp1252.h"
 #include "datafile/DataFile.h"
+#include "document/FormPrintJob.h"
+#include "document/PrintFileInfo.h"
 #include "platform/FileSystem.h"
-#include "printing/FormPrintJob.h"
-#include "printing/PrintFileInfo.h"
 
 namespace loom::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <QFont>
 #include <array>
 
-#include "printing/FormPrintLayout.h"
+#include "template/FormPrintLayout.h"
 
 class QPagedPaintDevice;
 class QPdfWriter;

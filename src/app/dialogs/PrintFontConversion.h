@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "printing/FontDescription.h"
+#include "platform/FontDescription.h"
 
 namespace loom {
 

@@ -8,10 +8,10 @@
 #include "FormPrinter.h"
 #include "context/AppContext.h"
 #include "dialogs/PrintPagesDialog.h"
+#include "document/FormPrintJob.h"
+#include "document/PrintFileInfo.h"
 #include "document/PromDocument.h"
 #include "platform/Settings.h"
-#include "printing/FormPrintJob.h"
-#include "printing/PrintFileInfo.h"
 #include "views/DialogBaseUnits.h"
 
 namespace loom {

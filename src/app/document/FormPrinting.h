@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "printing/FormPrintLayout.h"
+#include "template/FormPrintLayout.h"
 
 class QPrinter;
 class QWidget;

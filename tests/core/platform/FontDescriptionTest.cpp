@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "printing/FontDescription.h"
+#include "platform/FontDescription.h"
 
 namespace loom {
 namespace {

@@ -1,4 +1,4 @@
-#include "printing/FormPrintJob.h"
+#include "document/FormPrintJob.h"
 
 #include "common/Messages.h"
 #include "template/Form.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "printing/FormPrintLayout.h"
+#include "template/FormPrintLayout.h"
 
 namespace loom {
 namespace {

@@ -1,4 +1,4 @@
-#include "printing/FontDescription.h"
+#include "platform/FontDescription.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "printing/FormPrintLayout.h"
+#include "template/FormPrintLayout.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "printing/PrintItem.h"
+#include "template/PrintItem.h"
 
 namespace loom {
 

@@ -1,4 +1,4 @@
-#include "printing/PrintFileInfo.h"
+#include "document/PrintFileInfo.h"
 
 #include <cstdint>
 #include <optional>

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "printing/FormPrintLayout.h"
 #include "template/DialogUnits.h"
+#include "template/FormPrintLayout.h"
 
 namespace loom {
 

@@ -1,4 +1,4 @@
-#include "printing/PrintItem.h"
+#include "template/PrintItem.h"
 
 #include <optional>
 
