@@ -68,7 +68,19 @@ void FormPrinter::paintSheet(QPainter& painter, const FormPrintLayout::Sheet& sh
                 int flags = Qt::AlignLeft | Qt::AlignTop;
                 if (op.wrap) flags |= Qt::TextWordWrap;
                 painter.setFont(fonts[static_cast<std::size_t>(op.font)]);
-                painter.drawText(r, flags, toQt(op.text));
+                const QString text = toQt(op.text);
+                const int width = painter.fontMetrics().horizontalAdvance(text);
+                if (op.wrap || width <= r.width() || r.width() <= 0) {
+                    painter.drawText(r, flags, text);
+                    break;
+                }
+                // The printer's fixed-pitch face runs wider than the screen's: a line that
+                // would be cut at its box is narrowed to fit instead.
+                painter.save();
+                painter.translate(r.topLeft());
+                painter.scale(static_cast<qreal>(r.width()) / width, 1.0);
+                painter.drawText(QRect(0, 0, width, r.height()), flags, text);
+                painter.restore();
                 break;
             }
             case Kind::Frame:
