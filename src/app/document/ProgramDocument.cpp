@@ -10,6 +10,7 @@
 #include "context/AppContext.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/EventLogWindow.h"
+#include "dialogs/ArchiveCommands.h"
 #include "dialogs/SearchWindow.h"
 #include "dialogs/SecurityCommands.h"
 #include "dialogs/TransferProgressDialog.h"
@@ -166,6 +167,15 @@ void ProgramDocument::run(CommandId id) {
             break;
         case CommandId::Users:
             runEditUsers(context_, parent);
+            break;
+        case CommandId::SystemPassword:
+            runChangeSystemPassword(context_, parent);
+            break;
+        case CommandId::Export:
+            runExport(context_, *core_, parent, search_);
+            break;
+        case CommandId::Import:
+            runImport(context_, parent, search_);
             break;
         case CommandId::HelpTopics: {
             auto* help = new HelpWindow(parent);
