@@ -26,6 +26,8 @@ RunProgress::RunProgress(const QString& title, const QString& label, QWidget* pa
     auto* bar = new QProgressBar(dialog_);
     bar->setFormat(QStringLiteral("%v av %m filer"));
     bar->setAccessibleName(label);
+    // Room for the count beside the bar's filling.
+    bar->setMinimumWidth(bar->fontMetrics().averageCharWidth() * 40);
     dialog_->setBar(bar);
     dialog_->setCancelButton(nullptr);
     dialog_->setAutoClose(false);
@@ -33,7 +35,8 @@ RunProgress::RunProgress(const QString& title, const QString& label, QWidget* pa
     dialog_->setMinimumDuration(kShowAfterMs);
     // The handler holds the thread; input waits until it is done.
     dialog_->setWindowModality(Qt::NonModal);
-    dialog_->setMinimumWidth(dialog_->fontMetrics().averageCharWidth() * 40);
+    dialog_->setMinimumWidth(bar->minimumWidth() +
+                             2 * dialog_->fontMetrics().averageCharWidth() * 4);
     dialog_->setValue(0);
     sinceShown_.start();
 }
