@@ -1,8 +1,9 @@
 // Changing the system password through the program's command (32802) against the core's
 // re-enciphering alone, in the same run, on an archive of 2,000 data files of 300 values
 // each: the command adds the questions (answered at once), its progress dialog and the
-// repaints of a shown main window. Each iteration times one of each, alternately; the
-// counter `ratio` is the command's best time over the core's best (goal: at most 1.05).
+// repaints of a shown main window. Each iteration times one of each, in alternating order;
+// the counter `ratio` is the command's best wall time over the core's best (goal: at most
+// 1.05), `cpu_ratio` the same for the processor time.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <string>
 #include <system_error>
 
+#include <time.h>
 #include <unistd.h>
 
 #include "archive/SystemPassword.h"
@@ -111,28 +113,56 @@ double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
+// The process's processor time: the files' syncs to the disk dominate the wall time and
+// vary with the machine's load, while this shows what the window itself costs.
+double processorSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+struct Best {
+    double wall = std::numeric_limits<double>::max();
+    double processor = std::numeric_limits<double>::max();
+
+    template <class Run>
+    void time(Run run) {
+        const Clock::time_point start = Clock::now();
+        const double startProcessor = processorSeconds();
+        run();
+        processor = std::min(processor, processorSeconds() - startProcessor);
+        wall = std::min(wall, seconds(Clock::now() - start));
+    }
+};
+
 void BM_ReencipherWindowAgainstCore(benchmark::State& state) {
     static Archive archive;
     QMainWindow window;
     window.resize(800, 600);
     window.show();
     QApplication::processEvents();
-    double core = std::numeric_limits<double>::max();
-    double command = std::numeric_limits<double>::max();
-    for (auto _ : state) {
+    Best core;
+    Best command;
+    const auto runCore = [&] {
         const std::string to = archive.other();
-        Clock::time_point start = Clock::now();
         ReencipherDataFiles(archive.context, to, archive.context.systemPassword());
-        core = std::min(core, seconds(Clock::now() - start));
         archive.context.setSystemPassword(to);
-
-        start = Clock::now();
+    };
+    const auto runCommand = [&] {
         benchmark::DoNotOptimize(runChangeSystemPassword(archive.context, &window));
-        command = std::min(command, seconds(Clock::now() - start));
+    };
+    bool coreFirst = true;
+    for (auto _ : state) {
+        // Alternating the order spreads the disk's warm-up over both.
+        if (coreFirst) core.time(runCore);
+        command.time(runCommand);
+        if (!coreFirst) core.time(runCore);
+        coreFirst = !coreFirst;
     }
-    state.counters["core_s"] = core;
-    state.counters["window_s"] = command;
-    state.counters["ratio"] = command / core;
+    state.counters["core_s"] = core.wall;
+    state.counters["window_s"] = command.wall;
+    state.counters["ratio"] = command.wall / core.wall;
+    state.counters["cpu_ratio"] = command.processor / core.processor;
 }
 BENCHMARK(BM_ReencipherWindowAgainstCore)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
 
