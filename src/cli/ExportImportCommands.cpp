@@ -19,9 +19,14 @@
 namespace loom::cli {
 namespace {
 
-// A folder named on the command line as the dialogs take it (code page 1252).
-bool folderArgument(CliContext& ctx, const std::string& utf8, std::string& out) {
-    if (toCp1252(utf8, out)) return true;
+// A folder named on the command line. The command has always refused names outside code
+// page 1252, and still does.
+bool folderArgument(CliContext& ctx, const std::string& utf8, std::filesystem::path& out) {
+    std::string text;
+    if (toCp1252(utf8, text)) {
+        out = pathFromText(text);
+        return true;
+    }
     ctx.err << "fel: katalognamnet har tecken som inte finns i teckentabellen (code page 1252): "
             << escapeControls(utf8) << "\n";
     ctx.exitCode = kExitRefused;
@@ -106,7 +111,7 @@ void exportFiles(CliContext& ctx, const ExportOptions& o) {
     if (!session.requireHome() || !session.login()) return;
     AppContext& app = session.app();
     ExportRequest request;
-    if (!folderArgument(ctx, o.to, request.folderText)) return;
+    if (!folderArgument(ctx, o.to, request.folder)) return;
     request.selection = o.selection;
     int missing = 0;
     if (o.selection == ExportSelection::ChangedAfter) {
@@ -150,7 +155,7 @@ void importFiles(CliContext& ctx, const ImportOptions& o) {
     CopyRunPrompt prompt(ctx.err, o.onError, "Importerar", isTerminalStderr(ctx.err));
     app.setPrompt(prompt);
     Importer importer(app);
-    if (!folderArgument(ctx, o.from, importer.folderText)) return;
+    if (!folderArgument(ctx, o.from, importer.folder)) return;
     importer.replaceCustomerInfo = o.replaceCustomerInfo;
     importer.beforeFile = [&prompt](std::string_view name, std::size_t index, std::size_t count) {
         prompt.nextFile(name, index, count);

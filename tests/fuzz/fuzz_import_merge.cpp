@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         files.times["FILES/AAA.KQD"] = 100;
 
         loom::Importer importer(context);
-        importer.folderText = "DISK";
+        importer.folder = "DISK";
         importer.replaceCustomerInfo = replace;
         const loom::CopyRunResult result = importer.ok();
         if (!result.ran || result.copied + result.notCopied > 2) std::abort();

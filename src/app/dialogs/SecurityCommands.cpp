@@ -1,13 +1,16 @@
 #include "dialogs/SecurityCommands.h"
 
 #include <QWidget>
+#include <memory>
 
 #include "archive/FileId.h"
 #include "archive/PasswordChecks.h"
 #include "archive/ReindexArchive.h"
+#include "archive/SystemPassword.h"
 #include "context/AppContext.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/QtDialogs.h"
+#include "dialogs/RunProgress.h"
 
 namespace loom {
 namespace {
@@ -42,6 +45,18 @@ bool runChangePersonalPassword(AppContext& context, QWidget* parent) {
 bool runEditUsers(AppContext& context, QWidget* parent) {
     DialogParent over(context, parent);
     return editUsersAfterLogin(context);
+}
+
+bool runChangeSystemPassword(AppContext& context, QWidget* parent) {
+    DialogParent over(context, parent);
+    // Made when the first file is done: the questions before it have their own windows.
+    std::unique_ptr<RunProgress> progress;
+    return ChangeSystemPassword(context, [&](std::size_t done, std::size_t count) {
+        if (!progress)
+            progress = std::make_unique<RunProgress>(
+                QStringLiteral("Systemlösen"), QStringLiteral("Krypterar om datafiler..."), parent);
+        progress->step(done, count);
+    });
 }
 
 bool runEditComputerId(AppContext& context, QWidget* parent) {

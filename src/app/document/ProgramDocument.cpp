@@ -8,6 +8,7 @@
 
 #include "QtText.h"
 #include "context/AppContext.h"
+#include "dialogs/ArchiveCommands.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/EventLogWindow.h"
 #include "dialogs/PrintSettingsDialog.h"
@@ -178,6 +179,15 @@ void ProgramDocument::run(CommandId id) {
         case CommandId::PrintFormat:
             runPrintSettings(context_, parent);
             break;
+        case CommandId::SystemPassword:
+            runChangeSystemPassword(context_, parent);
+            break;
+        case CommandId::Export:
+            runExport(context_, *core_, parent, search_);
+            break;
+        case CommandId::Import:
+            runImport(context_, parent, search_);
+            break;
         case CommandId::HelpTopics: {
             auto* help = new HelpWindow(parent);
             help->setAttribute(Qt::WA_DeleteOnClose);
@@ -193,8 +203,6 @@ void ProgramDocument::run(CommandId id) {
             break;
         }
         default:
-            // Printing, export and import open their own windows, which come with
-            // their own work.
             break;
     }
     showConnection();

@@ -66,7 +66,9 @@ std::filesystem::path resultFilePath(AppContext& context, ResultList which,
     if (which == ResultList::Found)
         return dataFilePath(context.programDirectory().folder(ProgramFolder::Files), key);
     if (list.empty() || list.front().empty()) return {};
-    return dataFilePath(pathFromText(list.front()), key);
+    const SearchResults& results = context.searchResults();
+    return dataFilePath(
+        &list == &results.list(which) ? results.folder(which) : pathFromText(list.front()), key);
 }
 
 FileInfo readFileInfo(AppContext& context, const std::filesystem::path& path,

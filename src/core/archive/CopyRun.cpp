@@ -26,9 +26,12 @@ CopyRunResult CopyRun::finish(const std::filesystem::path& copiedFolder,
                               const std::filesystem::path& notCopiedFolder) {
     std::vector<std::string>& copiedList = context_.searchResults().list(ResultList::Copied);
     std::vector<std::string>& notCopiedList = context_.searchResults().list(ResultList::NotCopied);
+    SearchResults& results = context_.searchResults();
     if (!copiedList.empty()) copiedList.insert(copiedList.begin(), folderText(copiedFolder));
     if (!notCopiedList.empty())
         notCopiedList.insert(notCopiedList.begin(), folderText(notCopiedFolder));
+    results.setFolder(ResultList::Copied, copiedFolder);
+    results.setFolder(ResultList::NotCopied, notCopiedFolder);
     context_.prompt().show(MessageId::FilesCopied, {result_.copied, result_.notCopied},
                            MessageKind::Information);
     return result_;

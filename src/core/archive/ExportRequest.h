@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,8 @@ class OpenDocument;
 // Which files the export dialog's radio buttons choose.
 enum class ExportSelection { All, ChangedAfter, Current, FilesInList };
 
-// What the export dialog shows and the user has entered. Texts are code page 1252.
+// What the export dialog shows and the user has entered. The date is code page 1252; the
+// folder goes as the file system names it, whatever its characters.
 struct ExportRequest {
     // The result lists "Filer i listan" offers: the non-empty ones, in tab order.
     std::vector<ResultList> offeredLists;
@@ -24,7 +26,7 @@ struct ExportRequest {
     ExportSelection selection = ExportSelection::All;
     std::string dateText;
     std::optional<ResultList> chosenList;
-    std::string folderText;
+    std::filesystem::path folder;
 
     bool filesInListEnabled() const { return !offeredLists.empty(); }
 

@@ -13,8 +13,7 @@
 namespace loom {
 
 CopyRunResult Exporter::ok(const ExportRequest& request) {
-    const std::optional<std::filesystem::path> destination =
-        checkFolder(context_, request.folderText);
+    const std::optional<std::filesystem::path> destination = checkFolder(context_, request.folder);
     if (!destination) return {};
     std::filesystem::path source;
     std::vector<std::string> lines;
@@ -63,7 +62,7 @@ bool Exporter::select(const ExportRequest& request, std::filesystem::path& sourc
                 lines = list;
                 return true;
             }
-            source = pathFromText(list.front());
+            source = context_.searchResults().folder(*request.chosenList);
             lines.assign(list.begin() + 1, list.end());
             return true;
         }

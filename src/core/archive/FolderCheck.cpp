@@ -13,15 +13,17 @@ bool endsInSeparator(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> checkFolder(AppContext& context, std::string_view text) {
-    if (text.empty() || !context.files().isDirectory(pathFromText(text))) {
+std::optional<std::filesystem::path> checkFolder(AppContext& context,
+                                                 const std::filesystem::path& folder) {
+    if (folder.empty() || !context.files().isDirectory(folder)) {
         context.prompt().show(MessageId::FolderMissing);
         return std::nullopt;
     }
-    std::string withSeparator(text);
-    if (!endsInSeparator(withSeparator))
-        withSeparator += static_cast<char>(std::filesystem::path::preferred_separator);
-    return pathFromText(withSeparator);
+    std::filesystem::path withSeparator = folder;
+    const auto& native = withSeparator.native();
+    if (native.back() != '/' && native.back() != std::filesystem::path::preferred_separator)
+        withSeparator += std::filesystem::path::preferred_separator;
+    return withSeparator;
 }
 
 std::string folderText(const std::filesystem::path& folder) {

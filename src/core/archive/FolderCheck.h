@@ -11,9 +11,11 @@ namespace loom {
 
 class AppContext;
 
-// The folder a user typed into the export or import dialog (code page 1252): it must name
-// an existing directory, otherwise message 53 is shown and nothing is returned.
-std::optional<std::filesystem::path> checkFolder(AppContext& context, std::string_view text);
+// The folder a user typed into the export or import dialog: it must name an existing
+// directory, otherwise message 53 is shown and nothing is returned. The folder comes back
+// with a trailing separator.
+std::optional<std::filesystem::path> checkFolder(AppContext& context,
+                                                 const std::filesystem::path& folder);
 
 // A folder as the result lists hold it: code page 1252 with a trailing separator.
 std::string folderText(const std::filesystem::path& folder);

@@ -33,13 +33,13 @@ Importer::Importer(AppContext& context)
     : context_(context), systemPassword_(context.systemPassword()) {}
 
 CopyRunResult Importer::ok() {
-    const std::optional<std::filesystem::path> folder = checkFolder(context_, folderText);
-    if (!folder) return {};
+    const std::optional<std::filesystem::path> checked = checkFolder(context_, folder);
+    if (!checked) return {};
     LabelTableKeeper labels(context_.labels());
     FileSystem& files = context_.files();
     const std::filesystem::path archive = context_.programDirectory().folder(ProgramFolder::Files);
     files.createFolder(archive);
-    const std::vector<std::string> names = files.list(*folder, ProgramDirectory::kDataExtension);
+    const std::vector<std::string> names = files.list(*checked, ProgramDirectory::kDataExtension);
 
     CopyRun run(context_);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -47,7 +47,7 @@ CopyRunResult Importer::ok() {
         if (beforeFile) beforeFile(pathText(std::filesystem::path(name)), i, names.size());
         // Listed names are plain names; one that is not could lead the copy out of FILES.
         if (!isSafeIndexKey(name)) continue;
-        const std::filesystem::path from = *folder / name;
+        const std::filesystem::path from = *checked / name;
         const std::filesystem::path to = archive / name;
         indexed_ = true;
         const Outcome outcome = importOne(from, to);
@@ -64,7 +64,7 @@ CopyRunResult Importer::ok() {
             run.notCopied(source.DisplayName());
         }
     }
-    return run.finish(archive, *folder);
+    return run.finish(archive, *checked);
 }
 
 Importer::Outcome Importer::importOne(const std::filesystem::path& from,

@@ -25,7 +25,7 @@ class Importer {
   public:
     explicit Importer(AppContext& context);
 
-    std::string folderText;  // code page 1252
+    std::filesystem::path folder;
     // "Byt ut gammal kundinformation".
     bool replaceCustomerInfo = false;
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,11 +23,20 @@ class SearchResults {
     const std::vector<std::string>& list(ResultList which) const {
         return lists_[static_cast<std::size_t>(which)];
     }
+    // The folder that heads "Kopierade" or "Ej kopierade", as the file system names it: the
+    // head's text is code page 1252, which cannot name every folder a user may choose.
+    void setFolder(ResultList which, std::filesystem::path folder) {
+        folders_[static_cast<std::size_t>(which)] = std::move(folder);
+    }
+    // The folder set for the list while its head still names it, otherwise the folder the
+    // head's text names; empty for an empty list.
+    std::filesystem::path folder(ResultList which) const;
     // The tab's name, code page 1252: "Sökta", "Kopierade", "Ej kopierade".
     static std::string_view tabName(ResultList which);
 
   private:
     std::array<std::vector<std::string>, 3> lists_;
+    std::array<std::filesystem::path, 3> folders_;
 };
 
 }  // namespace loom

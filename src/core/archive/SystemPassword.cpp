@@ -23,8 +23,28 @@ bool AcceptFilePassword(AppContext& context, std::string_view filePassword, bool
     }
 }
 
+namespace {
+
+void reencipherOne(AppContext& context, DataFile& file, const std::filesystem::path& path,
+                   std::string_view newPassword, std::string_view oldPassword, bool& mayAsk) {
+    std::string templateName;
+    std::string stored;
+    if (!file.ReadHeader(path, templateName, stored, false)) return;
+    if (stored != newPassword && stored != oldPassword &&
+        !AcceptFilePassword(context, stored, mayAsk)) {
+        mayAsk = false;
+        return;
+    }
+    if (!file.Read(path, false)) return;
+    // The write goes through a temporary file and a rename: a failure or a crash leaves
+    // this file whole under its old password.
+    file.Write(path, templateName, newPassword, file.Store(), false);
+}
+
+}  // namespace
+
 bool ReencipherDataFiles(AppContext& context, std::string_view newPassword,
-                         std::string_view oldPassword) {
+                         std::string_view oldPassword, const FileProgress& progress) {
     const std::filesystem::path folder = context.programDirectory().folder(ProgramFolder::Files);
     const std::vector<std::string> names =
         context.files().list(folder, ProgramDirectory::kDataExtension);
@@ -35,25 +55,15 @@ bool ReencipherDataFiles(AppContext& context, std::string_view newPassword,
     // already typed.
     bool mayAsk = true;
     DataFile file(context);
-    std::string templateName;
-    std::string stored;
-    for (const std::string& name : names) {
-        const std::filesystem::path path = folder / std::filesystem::path(name);
-        if (!file.ReadHeader(path, templateName, stored, false)) continue;
-        if (stored != newPassword && stored != oldPassword &&
-            !AcceptFilePassword(context, stored, mayAsk)) {
-            mayAsk = false;
-            continue;
-        }
-        if (!file.Read(path, false)) continue;
-        // The write goes through a temporary file and a rename: a failure or a crash
-        // leaves this file whole under its old password.
-        file.Write(path, templateName, newPassword, file.Store(), false);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        reencipherOne(context, file, folder / std::filesystem::path(names[i]), newPassword,
+                      oldPassword, mayAsk);
+        if (progress) progress(i + 1, names.size());
     }
     return true;
 }
 
-bool ChangeSystemPassword(AppContext& context) {
+bool ChangeSystemPassword(AppContext& context, const FileProgress& progress) {
     UserPrompt& prompt = context.prompt();
     if (prompt.ask(MessageId::ConfirmSystemPasswordChange, Buttons::YesNo, MessageKind::Question) !=
         Answer::Yes)
@@ -64,7 +74,7 @@ bool ChangeSystemPassword(AppContext& context) {
     if (!PasswordFile(context).WriteSystemPassword(*password))
         prompt.show(MessageId::PasswordFileNotCreated, {}, MessageKind::Warning);
     const std::string old = context.systemPassword();
-    ReencipherDataFiles(context, *password, old);
+    ReencipherDataFiles(context, *password, old, progress);
     context.setSystemPassword(*password);
     return true;
 }

@@ -86,6 +86,8 @@ const Row kRows[] = {
     menu("Sä&kerhet"),
     item(CommandId::OwnPassword, "&Personligt lösen...", "", "Ändra ditt eget lösenord"),
     item(CommandId::Users, "&Användare...", "", "Ändra vilka användare som får använda programmet"),
+    item(CommandId::SystemPassword, "&Systemlösen...", "", "Ändra systemlösenordet",
+         "Ändra systemlösenordet"),
     menu("&Hjälp"),
     item(CommandId::HelpTopics, "&Hjälpavsnitt", "F1", "Visa programmets hjälp"),
     item(CommandId::SystemHelp, "Aktuellt &system", "", "Visa hjälpen för aktuellt system"),
@@ -96,7 +98,6 @@ const Row kRows[] = {
 // Commands with texts but no menu item.
 const Row kHidden[] = {
     item(CommandId::CancelTransfer, "", "", "Avbryt pågående sändning", "Avbryt sändning"),
-    item(CommandId::SystemPassword, "", "", "Ändra systemlösenordet", "Ändra systemlösenordet"),
     item(CommandId::PrintDirect, "", "", "Skriv ut aktuell fil", "Skriv ut"),
 };
 

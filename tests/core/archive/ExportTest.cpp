@@ -47,7 +47,7 @@ class ExportTest : public test::ArchiveCopyHome {
         request.selection = selection;
         request.dateText = date;
         request.chosenList = chosen;
-        request.folderText = utf8ToCp1252(disk_.string());
+        request.folder = disk_;
         return Exporter(context_, document).ok(request);
     }
     void threeSystems() {
@@ -118,9 +118,9 @@ TEST_F(ExportTest, MissingFolderOrBadDateStopsBeforeTheRun) {
     threeSystems();
     list(ResultList::Copied) = {"/kept/", "ZZZ"};
     ExportRequest request;
-    request.folderText = utf8ToCp1252((temp_.path("nowhere")));
+    request.folder = temp_.path("nowhere");
     EXPECT_FALSE(Exporter(context_, nullptr).ok(request).ran);
-    request.folderText.clear();
+    request.folder.clear();
     EXPECT_FALSE(Exporter(context_, nullptr).ok(request).ran);
     EXPECT_FALSE(exportWith(ExportSelection::ChangedAfter, "97-12-24").ran);
     EXPECT_EQ(prompt_.texts(),

@@ -17,7 +17,7 @@ class ImportTest : public test::ArchiveCopyHome {
   protected:
     CopyRunResult importAll(bool replaceCustomerInfo = false) {
         Importer importer(context_);
-        importer.folderText = utf8ToCp1252(disk_.string());
+        importer.folder = disk_;
         importer.replaceCustomerInfo = replaceCustomerInfo;
         return importer.ok();
     }
@@ -49,7 +49,7 @@ TEST_F(ImportTest, NewFilesAreCopiedOrRewrittenUnderTheSystemPasswordAndIndexed)
     context_.labels().set(0, "Entré");
     Importer importer(context_);
     context_.setSystemPassword("changed later");  // the dialog's copy counts
-    importer.folderText = utf8ToCp1252(disk_.string());
+    importer.folder = disk_;
     const CopyRunResult r = importer.ok();
     EXPECT_TRUE(r.ran);
     EXPECT_EQ(r.copied, 2);
@@ -201,7 +201,7 @@ TEST_F(ImportTest, FailedWritesAreReportedWithTheReasonAndCounted) {
 TEST_F(ImportTest, AMissingFolderChangesNothing) {
     list(ResultList::Copied) = {"/kept/", "ZZZ"};
     Importer importer(context_);
-    importer.folderText = utf8ToCp1252(temp_.path("nowhere"));
+    importer.folder = temp_.path("nowhere");
     EXPECT_FALSE(importer.ok().ran);
     EXPECT_EQ(prompt_.texts(), (Lines{"Angiven katalog finns inte."}));
     EXPECT_EQ(list(ResultList::Copied), (Lines{"/kept/", "ZZZ"}));
