@@ -1,9 +1,11 @@
 #include "document/FormPrinting.h"
 
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <memory>
 
 #include "FormPrinter.h"
 #include "context/AppContext.h"
@@ -17,8 +19,18 @@
 namespace loom {
 
 FormPrinting::FormPrinting(PromDocument& document, AppContext& context, const QFont& screenFont,
-                           QWidget* parent)
-    : document_(document), context_(context), screenFont_(screenFont), parent_(parent) {}
+                           QWidget* parent, QPrinter* printer)
+    : document_(document),
+      context_(context),
+      screenFont_(screenFont),
+      parent_(parent),
+      printer_(printer) {}
+
+void FormPrinting::setUpPrinter(QPrinter& printer, QWidget* parent) {
+    QPageSetupDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Välj skrivare"));
+    dialog.exec();
+}
 
 bool FormPrinting::printable() const {
     return document_.form() != nullptr && document_.CommActive() != PromDocument::kReading;
@@ -51,7 +63,9 @@ void FormPrinting::print() {
     const std::optional<std::pair<int, int>> range = chooseRange();
     if (!range) return;
     int first = range->first, end = range->second;
-    QPrinter printer(QPrinter::HighResolution);
+    std::unique_ptr<QPrinter> own;
+    if (printer_ == nullptr) own = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = printer_ != nullptr ? *printer_ : *own;
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(first + 1, end);
     QPrintDialog dialog(&printer, parent_);
@@ -74,7 +88,9 @@ void FormPrinting::preview() {
     const std::optional<std::pair<int, int>> range = chooseRange();
     if (!range) return;
     const int first = range->first, end = range->second;
-    QPrinter printer(QPrinter::HighResolution);
+    std::unique_ptr<QPrinter> own;
+    if (printer_ == nullptr) own = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = printer_ != nullptr ? *printer_ : *own;
     QPrintPreviewDialog dialog(&printer, parent_);
     dialog.setWindowTitle(QStringLiteral("Förhandsgranska"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,

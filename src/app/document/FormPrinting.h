@@ -20,8 +20,13 @@ class PromDocument;
 class FormPrinting {
   public:
     // `screenFont` is the form view's font, which the form's pixels were laid out in.
+    // `printer`, when given, is the program's own printer chosen with "Välj skrivare...";
+    // the print dialog starts from it and keeps what the user changes there.
     FormPrinting(PromDocument& document, AppContext& context, const QFont& screenFont,
-                 QWidget* parent);
+                 QWidget* parent, QPrinter* printer = nullptr);
+
+    // "Välj skrivare...": the printer's page set-up (paper, orientation, margins).
+    static void setUpPrinter(QPrinter& printer, QWidget* parent);
 
     void print();
     void preview();
@@ -41,6 +46,7 @@ class FormPrinting {
     AppContext& context_;
     QFont screenFont_;
     QWidget* parent_;
+    QPrinter* printer_;
 };
 
 }  // namespace loom

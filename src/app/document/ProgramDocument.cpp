@@ -1,6 +1,7 @@
 #include "document/ProgramDocument.h"
 
 #include <QDesktopServices>
+#include <QPrinter>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -110,10 +111,13 @@ void ProgramDocument::run(CommandId id) {
             core_->SaveAsNew();
             break;
         case CommandId::Print:
-            FormPrinting(*core_, context_, form_->font(), parent).print();
+            FormPrinting(*core_, context_, form_->font(), parent, &printer()).print();
             break;
         case CommandId::PrintPreview:
-            FormPrinting(*core_, context_, form_->font(), parent).preview();
+            FormPrinting(*core_, context_, form_->font(), parent, &printer()).preview();
+            break;
+        case CommandId::PrintSetup:
+            FormPrinting::setUpPrinter(printer(), parent);
             break;
         case CommandId::Exit:
             frame_.close();
@@ -206,6 +210,11 @@ void ProgramDocument::run(CommandId id) {
             break;
     }
     showConnection();
+}
+
+QPrinter& ProgramDocument::printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
 }
 
 void ProgramDocument::showConnection() {

@@ -10,6 +10,8 @@
 #include "document/DocumentView.h"
 #include "fields/FieldRecord.h"
 
+class QPrinter;
+
 namespace loom {
 
 class AppContext;
@@ -80,6 +82,7 @@ class ProgramDocument final : public QObject, public DocumentView {
     void showDifferentField(int page, FieldAddress address);
     // The status bar's connection pane follows the core.
     void showConnection();
+    QPrinter& printer();
 
     AppContext& context_;
     MainFrame& frame_;
@@ -88,6 +91,9 @@ class ProgramDocument final : public QObject, public DocumentView {
     DifferencesPanel* differences_;
     bool differencesDue_ = false;  // a showDifferences() is on its way
     std::unique_ptr<PromDocument> core_;
+    // The program's printer: "Välj skrivare..." and the print dialog keep their choices
+    // in it for the rest of the session.
+    std::unique_ptr<QPrinter> printer_;
     QPointer<SearchWindow> search_;
     QPointer<TransferProgressDialog> progress_;
 };
