@@ -9,6 +9,8 @@
 // as scripts/run-demo.sh lays it out).
 #include <benchmark/benchmark.h>
 
+#include "OffscreenBenchMain.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -250,11 +252,4 @@ BENCHMARK(BM_ReadDataFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+LOOM_OFFSCREEN_BENCHMARK_MAIN()

@@ -14,6 +14,8 @@
 // it out).
 #include <benchmark/benchmark.h>
 
+#include "OffscreenBenchMain.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -287,11 +289,4 @@ BENCHMARK(BM_LogModelSearch)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+LOOM_OFFSCREEN_BENCHMARK_MAIN()

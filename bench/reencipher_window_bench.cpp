@@ -12,19 +12,16 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <string>
-#include <system_error>
 
 #include <time.h>
-#include <unistd.h>
 
+#include "BenchArchive.h"
+#include "OffscreenBenchMain.h"
 #include "archive/SystemPassword.h"
 #include "context/AppContext.h"
-#include "datafile/DataFile.h"
 #include "dialogs/SecurityCommands.h"
-#include "fields/FieldStore.h"
 #include "platform/Dialogs.h"
 #include "platform/UserPrompt.h"
 
@@ -33,25 +30,6 @@ namespace {
 using namespace loom;
 
 constexpr int kFileCount = 2000;
-constexpr int kRecordsPerFile = 300;
-
-// The values the core benchmark writes: mixed types and the display-name fields.
-FieldStore makeStore(int file) {
-    FieldStore store;
-    FieldAddress address = 0x100u << 3;
-    for (int i = 0; i < kRecordsPerFile; ++i) {
-        FieldRecord& r = store.findOrCreate(address);
-        r.type = static_cast<std::uint8_t>(i % 2 == 0 ? 0 : 5);
-        r.size = i % 2 == 0 ? 16 : 16 * 8;
-        r.value = i % 2 == 0 ? std::to_string(i * 7 % 1000) : "Entr\xE9 " + std::to_string(i);
-        address += 16u << 3;
-    }
-    FieldRecord& name = store.findOrCreate(kAddresslessBit | (20000u << 3));
-    name.flags = kFieldFlagDisplayName;
-    name.value = "Kund " + std::to_string(file) + "\tStorgatan " + std::to_string(file % 90);
-    return store;
-}
-
 // Yes to message 56, silence for the rest.
 class YesPrompt final : public UserPrompt {
   public:
@@ -79,30 +57,14 @@ class FlipDialogs final : public Dialogs {
 };
 
 struct Archive {
-    std::filesystem::path root = std::filesystem::temp_directory_path() /
-                                 ("loom-bench-reencipher-window-" + std::to_string(::getpid()));
     YesPrompt prompt;
     AppContext context{prompt};
     FlipDialogs dialogs{context};
+    bench::BenchArchive files{context, "reencipher-window", kFileCount};
 
     Archive() {
-        context.setProgramDirectory(ProgramDirectory(root));
         context.setDialogs(dialogs);
         context.setSystemPassword("old");
-        std::filesystem::create_directories(
-            context.programDirectory().folder(ProgramFolder::Files));
-        std::filesystem::create_directories(
-            context.programDirectory().folder(ProgramFolder::Index));
-        DataFile file(context);
-        for (int i = 0; i < kFileCount; ++i) {
-            const std::string name = "B" + std::to_string(100000 + i) + "0.KQD";
-            file.Write(context.programDirectory().file(ProgramFolder::Files, name), "GL 200", "old",
-                       makeStore(i), false);
-        }
-    }
-    ~Archive() {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
     std::string other() const { return context.systemPassword() == "old" ? "new" : "old"; }
 };
@@ -170,11 +132,4 @@ BENCHMARK(BM_ReencipherWindowAgainstCore)->Unit(benchmark::kSecond)->Iterations(
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+LOOM_OFFSCREEN_BENCHMARK_MAIN()

@@ -49,5 +49,5 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the others the program is built and tested with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), qt6-qpa-plugins (>= 6.4)")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, qt6-translations-l10n")
 include(CPack)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core poppler-utils
+    qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core poppler-utils
     desktop-file-utils
 )
 

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 #include <iostream>
 
@@ -176,6 +179,12 @@ int runProgram(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(LOOM_VERSION));
     // The installed desktop entry: the desktop shows its name and icon for the window.
     QApplication::setDesktopFileName(QStringLiteral("loomcraft"));
+    // Qt's own dialogs (printing, page set-up, fonts, the folder chooser) speak Swedish
+    // where Qt's translations are installed.
+    auto* qtTexts = new QTranslator(&application);
+    if (qtTexts->load(QLocale(QLocale::Swedish, QLocale::Sweden), QStringLiteral("qt"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
     ProgramOptions options;
     if (const std::optional<int> code = parseProgramOptions(options)) return *code;
     if (qEnvironmentVariableIntValue("LOOMCRAFT_EXIT_AFTER_SHOWN") == 1)

@@ -1,22 +1,17 @@
 #include "FormPrinter.h"
 
-#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "A4Pdf.h"
 #include "QtText.h"
 
 namespace loom {
 namespace {
-
-// Fine enough for text, small enough for the file.
-constexpr int kPdfResolution = 300;
 
 QRect toQRect(const EdgeRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
@@ -116,25 +111,17 @@ int FormPrinter::print(QPagedPaintDevice& device, const FormPrintLayout::Input& 
 }
 
 void FormPrinter::setPdfPage(QPdfWriter& writer) {
-    writer.setResolution(kPdfResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    // A printer's page keeps a margin all round; so does the PDF's.
+    setA4Page(writer, QMarginsF(10, 10, 10, 10));
 }
 
 QByteArray FormPrinter::pdf(const FormPrintLayout::Input& job, int* sheets) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setTitle(QString::fromLatin1(kDocumentName));
-        writer.setCreator(QStringLiteral("Loomcraft"));
-        setPdfPage(writer);
-        const int count = print(writer, job);
-        if (count < 0) return {};
-        if (sheets != nullptr) *sheets = count;
-    }
-    return bytes;
+    return a4PdfInMemory(QString::fromLatin1(kDocumentName), QMarginsF(10, 10, 10, 10),
+                         [&](QPdfWriter& writer) {
+                             const int count = print(writer, job);
+                             if (sheets != nullptr && count >= 0) *sheets = count;
+                             return count >= 0;
+                         });
 }
 
 }  // namespace loom

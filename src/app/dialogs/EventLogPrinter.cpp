@@ -1,14 +1,12 @@
 #include "dialogs/EventLogPrinter.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QFontMetrics>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "A4Pdf.h"
 #include "QtText.h"
 #include "eventlog/LogPageLayout.h"
 
@@ -16,8 +14,6 @@ namespace loom {
 namespace {
 
 constexpr int kPointSize = 12;
-// Fine enough for text, small enough for the file.
-constexpr int kPdfResolution = 300;
 
 QFont entryFont(QFont::Weight weight) {
     QFont font(QApplication::font().family());
@@ -90,19 +86,9 @@ bool EventLogPrinter::paint(QPagedPaintDevice& device, const std::vector<LogEntr
 
 QByteArray EventLogPrinter::pdf(const std::vector<LogEntry>& entries,
                                 std::span<const std::size_t> shown) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setTitle(QString::fromLatin1(kDocumentName));
-        writer.setCreator(QStringLiteral("Loomcraft"));
-        writer.setResolution(kPdfResolution);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        if (!paint(writer, entries, shown)) return {};
-    }
-    return bytes;
+    // The log's own layout keeps its margins inside the page.
+    return a4PdfInMemory(QString::fromLatin1(kDocumentName), QMarginsF(0, 0, 0, 0),
+                         [&](QPdfWriter& writer) { return paint(writer, entries, shown); });
 }
 
 }  // namespace loom
