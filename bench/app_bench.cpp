@@ -9,6 +9,7 @@
 // as scripts/run-demo.sh lays it out).
 #include <benchmark/benchmark.h>
 
+#include "DemoHome.h"
 #include "OffscreenBenchMain.h"
 
 #include <QApplication>
@@ -169,25 +170,9 @@ void BM_BareWidgets(benchmark::State& state) {
 }
 BENCHMARK(BM_BareWidgets)->Unit(benchmark::kMillisecond);
 
-QString demoHome() {
-    const QByteArray set = qgetenv("LOOMCRAFT_HOME");
-    return set.isEmpty() ? QStringLiteral(LOOM_DEMO_HOME) : QString::fromLocal8Bit(set);
-}
-
-// The demo systems of both templates, so that each open loads a template.
-std::vector<std::filesystem::path> demoSystems() {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(
-             std::filesystem::path(demoHome().toStdString()) / "FILES", error))
-        files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 void BM_StartToLogin(benchmark::State& state) {
     ProgramOptions options;
-    options.home = demoHome();
+    options.home = QString::fromStdString(bench::demoHome().string());
     for (auto _ : state) {
         Program program(options);
         LoginDialog login(program.context());
@@ -212,13 +197,13 @@ void BM_BareWindowAndDialog(benchmark::State& state) {
 BENCHMARK(BM_BareWindowAndDialog)->Unit(benchmark::kMillisecond);
 
 void BM_OpenSystem(benchmark::State& state) {
-    const std::vector<std::filesystem::path> systems = demoSystems();
+    const std::vector<std::filesystem::path> systems = bench::demoSystems();
     if (systems.size() < 2) {
         state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
         return;
     }
     ProgramOptions options;
-    options.home = demoHome();
+    options.home = QString::fromStdString(bench::demoHome().string());
     Program program(options);
     program.context().setSystemPassword("demo");
     std::size_t next = 0;
@@ -234,7 +219,7 @@ void BM_OpenSystem(benchmark::State& state) {
 BENCHMARK(BM_OpenSystem)->Unit(benchmark::kMillisecond);
 
 void BM_ReadDataFile(benchmark::State& state) {
-    const std::vector<std::filesystem::path> systems = demoSystems();
+    const std::vector<std::filesystem::path> systems = bench::demoSystems();
     if (systems.empty()) {
         state.SkipWithError("no demo systems: run scripts/run-demo.sh first");
         return;

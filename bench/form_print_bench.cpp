@@ -5,6 +5,7 @@
 // as scripts/run-demo.sh lays it out).
 #include <benchmark/benchmark.h>
 
+#include "DemoHome.h"
 #include "OffscreenBenchMain.h"
 
 #include <QApplication>
@@ -28,22 +29,12 @@ namespace {
 
 using namespace loom;
 
-QString demoHome() {
-    const QByteArray set = qgetenv("LOOMCRAFT_HOME");
-    return set.isEmpty() ? QStringLiteral(LOOM_DEMO_HOME) : QString::fromLocal8Bit(set);
-}
-
 // The program with the first demo system open; null when there is none.
 std::unique_ptr<Program> programOnFirstSystem() {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(
-             std::filesystem::path(demoHome().toStdString()) / "FILES", error))
-        files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::filesystem::path> files = bench::demoSystems();
     if (files.empty()) return nullptr;
     ProgramOptions options;
-    options.home = demoHome();
+    options.home = QString::fromStdString(bench::demoHome().string());
     auto program = std::make_unique<Program>(options);
     program->context().setSystemPassword("demo");
     if (!program->document().openFile(files.front())) return nullptr;

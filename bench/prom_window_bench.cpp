@@ -14,6 +14,7 @@
 // it out).
 #include <benchmark/benchmark.h>
 
+#include "DemoHome.h"
 #include "OffscreenBenchMain.h"
 
 #include <QApplication>
@@ -59,18 +60,8 @@ class YesPrompt final : public UserPrompt {
 // A view that shows nothing: the command-line tool's document has no windows.
 class NoView final : public DocumentView {};
 
-std::filesystem::path demoHome() {
-    const QByteArray set = qgetenv("LOOMCRAFT_HOME");
-    return set.isEmpty() ? std::filesystem::path(LOOM_DEMO_HOME)
-                         : std::filesystem::path(set.toStdString());
-}
-
 std::filesystem::path firstGl200System() {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(demoHome() / "FILES", error))
-        files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::filesystem::path> files = bench::demoSystems();
     return files.empty() ? std::filesystem::path() : files.front();
 }
 
@@ -104,7 +95,7 @@ void BM_ProgramWriteAndRead(benchmark::State& state) {
         return;
     }
     ProgramOptions options;
-    options.home = QString::fromStdString(demoHome().string());
+    options.home = QString::fromStdString(bench::demoHome().string());
     Program program(options);
     YesPrompt yes;
     program.prompt().setStandIn(&yes);
@@ -162,7 +153,7 @@ void BM_CommandLineWriteAndRead(benchmark::State& state) {
     TaskQueue queue;
     MarshalledPrompt marshalled(yes, queue);
     AppContext context(marshalled);
-    context.setProgramDirectory(ProgramDirectory(demoHome()));
+    context.setProgramDirectory(ProgramDirectory(bench::demoHome()));
     context.setSystemPassword("demo");
     NoView view;
     std::uint16_t port = 0;
@@ -217,7 +208,7 @@ struct LogBench {
     }
     static ProgramOptions options() {
         ProgramOptions o;
-        o.home = QString::fromStdString(demoHome().string());
+        o.home = QString::fromStdString(bench::demoHome().string());
         return o;
     }
     Program program;
