@@ -31,6 +31,7 @@
 #include "frame/MainFrame.h"
 #include "platform/Settings.h"
 #include "support/DemoArchive.h"
+#include "support/ModalScript.h"
 #include "support/RecordingPrompt.h"
 #include "support/StartedProgram.h"
 
@@ -38,42 +39,6 @@ namespace loom {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Answers the modal dialogs a command opens, in order; a modal dialog the script does not
-// expect is closed, so that no test waits on it.
-class ModalScript {
-  public:
-    template <class Dialog>
-    void then(std::function<void(Dialog*)> step) {
-        steps_.push_back([step](QWidget* modal) {
-            auto* dialog = qobject_cast<Dialog*>(modal);
-            if (dialog == nullptr) return false;
-            step(dialog);
-            return true;
-        });
-    }
-    // Runs `command` while the script answers.
-    void run(const std::function<void()>& command) {
-        QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr) return;
-            if (done < steps_.size() && steps_[done](modal)) {
-                ++done;
-                return;
-            }
-            ++closed;
-            modal->close();
-        });
-        timer.start(5);
-        command();
-    }
-    std::size_t done = 0;
-    int closed = 0;
-
-  private:
-    std::vector<std::function<bool(QWidget*)>> steps_;
-};
 
 std::vector<MessageId> idsOf(const test::RecordingPrompt& prompt) {
     std::vector<MessageId> ids;
@@ -158,7 +123,7 @@ class ArchiveDialogsTest : public QObject {
         QCOMPARE(search->list()->topLevelItemCount(), 0);
 
         QTemporaryDir out;
-        ModalScript script;
+        test::ModalScript script;
         script.then<ExportDialog>([&](ExportDialog* dialog) {
             QCOMPARE(dialog->listCombo()->count(), 1);
             QCOMPARE(dialog->listCombo()->currentText(), QStringLiteral("Sökta"));
@@ -240,7 +205,7 @@ class ArchiveDialogsTest : public QObject {
                                             file.Store(), false));
         }
         prompt_.answers = {Answer::Yes};  // message 56
-        ModalScript script;
+        test::ModalScript script;
         script.then<PasswordChangeDialog>([](PasswordChangeDialog* dialog) {
             const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
             const QStringList texts = {QStringLiteral("demo"), QStringLiteral("ny"),

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "frame/MainFrame.h"
 #include "platform/Settings.h"
 #include "support/DemoArchive.h"
+#include "support/ModalScript.h"
 #include "support/RecordingPrompt.h"
 #include "support/StartedProgram.h"
 
@@ -54,7 +54,8 @@ class PrintSettingsDialogTest : public QObject {
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         // The font dialog started from the stored (here the default) description.
         QCOMPARE(offered.size(), std::size_t{2});
-        QVERIFY(offered[0].underline() && offered[0].strikeOut() && offered[0].pointSizeF() == 12.0);
+        QVERIFY(offered[0].underline() && offered[0].strikeOut() &&
+                offered[0].pointSizeF() == 12.0);
         const Settings settings(store);
         QCOMPARE(settings.printFont(PrintFont::Heading), std::string("Y,N,N,700,140,Arial"));
         QCOMPARE(store.readString("", setting::kFont2, "absent"), std::string("absent"));
@@ -109,21 +110,17 @@ class PrintSettingsDialogTest : public QObject {
         Settings settings(program->context().settings());
         settings.setPrintFont(PrintFont::Subheading, "Y,N,N,400,100,Arial");
         int offered = 0;
-        bool seen = false;
-        std::function<void()> answer = [&] {
-            auto* dialog = qobject_cast<PrintSettingsDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return QTimer::singleShot(10, answer);
-            seen = true;
+        test::ModalScript script;
+        script.then<PrintSettingsDialog>([&](PrintSettingsDialog* dialog) {
             dialog->setFontChooser([&](const QFont&, QWidget*) {
                 ++offered;
                 return std::optional<QFont>();
             });
             dialog->fontButton(PrintFont::Subheading)->click();
             dialog->reject();
-        };
-        QTimer::singleShot(0, answer);
-        program->frame().action(CommandId::PrintFormat)->trigger();
-        QVERIFY(seen);
+        });
+        script.run([&] { program->frame().action(CommandId::PrintFormat)->trigger(); });
+        QCOMPARE(script.done, std::size_t(1));
         const bool printer = !QPrinterInfo::defaultPrinter().isNull();
         QCOMPARE(offered, printer ? 1 : 0);
         QCOMPARE(prompt.entries.size(), printer ? std::size_t{0} : std::size_t{1});

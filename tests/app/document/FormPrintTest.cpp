@@ -16,7 +16,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -33,6 +32,7 @@
 #include "frame/MainFrame.h"
 #include "platform/Settings.h"
 #include "support/DemoArchive.h"
+#include "support/ModalScript.h"
 #include "support/RecordingPrompt.h"
 #include "support/StartedProgram.h"
 #include "template/Form.h"
@@ -75,27 +75,6 @@ std::optional<PdfText> readPdf(const QString& file) {
                 {pdf.pages - 1, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
     }
     return pdf;
-}
-
-// Calls `act` on the next modal dialog of type T once it is open.
-template <typename T>
-void whenModal(std::function<void(T&)> act) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            act(*dialog);
-        }
-    });
-    timer->start(20);
-}
-
-void choosePages(bool currentOnly) {
-    whenModal<PrintPagesDialog>([currentOnly](PrintPagesDialog& d) {
-        d.setCurrentPageOnly(currentOnly);
-        d.accept();
-    });
 }
 
 }  // namespace
@@ -212,22 +191,24 @@ class FormPrintTest : public QObject {
         QCOMPARE(program_->document().core().currentPage(), 1);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("page.pdf"));
-        bool printDialogSeen = false;
-        choosePages(true);
-        whenModal<QPrintDialog>([&](QPrintDialog& d) {
-            printDialogSeen = true;
+        test::ModalScript script;
+        script.then<PrintPagesDialog>([](PrintPagesDialog* d) {
+            d->setCurrentPageOnly(true);
+            d->accept();
+        });
+        script.then<QPrintDialog>([&](QPrintDialog* d) {
             // The print dialog's own file output, as a user picks it.
-            if (auto* printers = d.findChild<QComboBox*>(QStringLiteral("printers")))
+            if (auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers")))
                 for (int i = 0; i < printers->count(); ++i)
                     if (printers->itemText(i).contains(QStringLiteral("PDF")))
                         printers->setCurrentIndex(i);
-            if (auto* name = d.findChild<QLineEdit*>(QStringLiteral("filename")))
+            if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("filename")))
                 name->setText(file);
-            d.printer()->setOutputFileName(file);
-            d.accept();
+            d->printer()->setOutputFileName(file);
+            d->accept();
         });
-        program_->frame().action(CommandId::Print)->trigger();
-        QVERIFY(printDialogSeen);
+        script.run([&] { program_->frame().action(CommandId::Print)->trigger(); });
+        QCOMPARE(script.done, std::size_t(2));
         const std::optional<PdfText> pdf = readPdf(file);
         QVERIFY(pdf);
         QCOMPARE(pdf->pages, 1);
@@ -242,22 +223,26 @@ class FormPrintTest : public QObject {
         Settings(program_->context().settings()).setInteger(setting::kPreviewPages, 2);
         std::optional<int> previewPages, expected;
         bool facing = false;
-        choosePages(false);
-        whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog& d) {
-            auto* widget = d.findChild<QPrintPreviewWidget*>();
+        test::ModalScript script;
+        script.then<PrintPagesDialog>([](PrintPagesDialog* d) {
+            d->setCurrentPageOnly(false);
+            d->accept();
+        });
+        script.then<QPrintPreviewDialog>([&](QPrintPreviewDialog* d) {
+            auto* widget = d->findChild<QPrintPreviewWidget*>();
             if (widget != nullptr) {
                 widget->updatePreview();
                 previewPages = widget->pageCount();
                 facing = widget->viewMode() == QPrintPreviewWidget::FacingPagesView;
             }
-            QPrinter& printer = *d.printer();
+            QPrinter& printer = *d->printer();
             const FormPrintLayout layout(
                 FormPrinter::measured(printer, FormPrinter::fontsFor(printer),
                                       printing().job(0, program_->document().core().pageCount())));
             expected = static_cast<int>(layout.sheets().size());
-            d.reject();
+            d->reject();
         });
-        program_->frame().action(CommandId::PrintPreview)->trigger();
+        script.run([&] { program_->frame().action(CommandId::PrintPreview)->trigger(); });
         QVERIFY(previewPages && expected);
         QVERIFY(*expected > 1);
         QCOMPARE(*previewPages, *expected);

@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -17,12 +15,10 @@
 #include "Program.h"
 #include "QtPrompt.h"
 #include "QtText.h"
-#include "context/AppContext.h"
 #include "dialogs/SearchWindow.h"
 #include "document/ProgramDocument.h"
 #include "document/PromDocument.h"
 #include "frame/MainFrame.h"
-#include "platform/ProgramDirectory.h"
 #include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
 #include "support/StartedProgram.h"
@@ -63,43 +59,6 @@ class ProgramTest : public QObject {
         });
         QVERIFY(!program.login());
         QVERIFY(!program.frame().isVisible());
-    }
-
-    // An installed program (no --home, no LOOMCRAFT_HOME, no home beside the executable)
-    // lays out the user's data folder on its first start; a home named on the command line
-    // is used as found. Either way, without LOGIN.KEY the first run's question comes first.
-    void firstStartLaysOutOnlyTheUsersDataFolder_data() {
-        QTest::addColumn<bool>("named");
-        QTest::newRow("användarens datakatalog") << false;
-        QTest::newRow("--home") << true;
-    }
-    void firstStartLaysOutOnlyTheUsersDataFolder() {
-        QFETCH(bool, named);
-        QTemporaryDir data;
-        const std::filesystem::path root = pathFromQt(data.path()) / "loomcraft";
-        const QByteArray home = qgetenv("LOOMCRAFT_HOME");
-        const QByteArray xdg = qgetenv("XDG_DATA_HOME");
-        qunsetenv("LOOMCRAFT_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        ProgramOptions options;
-        if (named) options.home = pathToQt(root);
-        Program program(options);
-        if (!home.isNull()) qputenv("LOOMCRAFT_HOME", home);
-        if (xdg.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", xdg);
-
-        QCOMPARE(program.context().programDirectory().root(), root);
-        for (const ProgramFolder folder : ProgramDirectory::kFolders)
-            QCOMPARE(std::filesystem::is_directory(root / ProgramDirectory::folderName(folder)),
-                     !named);
-        test::RecordingPrompt prompt;
-        program.prompt().setStandIn(&prompt);
-        prompt.answers = {Answer::No};
-        QVERIFY(!program.login());
-        QCOMPARE(prompt.entries.size(), std::size_t(1));
-        QVERIFY(prompt.entries.front().id == MessageId::CreatePasswordFile);
     }
 
     // "loomcraft FILE" opens the file after the login as the search window would, also
