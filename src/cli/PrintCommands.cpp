@@ -14,7 +14,6 @@
 #include "common/Cp1252.h"
 #include "datafile/DataFile.h"
 #include "document/FormPrintJob.h"
-#include "document/PrintFileInfo.h"
 #include "platform/FileSystem.h"
 
 namespace loom::cli {
@@ -74,14 +73,12 @@ void printSystem(CliContext& ctx, const PrintOptions& o) {
                         std::to_string(o.page));
         return;
     }
-    for (int i = 0; i < form.pageCount(); ++i)
-        form.setPage(i, data.Store());
+    form.setAllPages(data.Store());
     const int first = o.page > 0 ? o.page - 1 : 0;
     const int end = o.page > 0 ? o.page : form.pageCount();
     // The CLI lays templates out in base units of 8 x 16 pixels: the screen it measures by.
     const FormPrintLayout::Input job =
-        formPrintJob(form, printFileInfo(form.name(), *file, app.clock(), app.files()),
-                     DialogUnits{}, first, end);
+        formPrintJob(form, *file, app.clock(), app.files(), DialogUnits{}, first, end);
 
     GuiForPrinting gui;
     if (!gui.usable()) {

@@ -11,7 +11,6 @@
 #include "context/AppContext.h"
 #include "dialogs/PrintPagesDialog.h"
 #include "document/FormPrintJob.h"
-#include "document/PrintFileInfo.h"
 #include "document/PromDocument.h"
 #include "platform/Settings.h"
 #include "views/DialogBaseUnits.h"
@@ -47,9 +46,8 @@ std::optional<std::pair<int, int>> FormPrinting::chooseRange() {
 
 FormPrintLayout::Input FormPrinting::job(int first, int end) const {
     const Form& form = *document_.form();
-    return formPrintJob(
-        form, printFileInfo(form.name(), document_.path(), context_.clock(), context_.files()),
-        dialogUnitsOf(screenFont_), first, end);
+    return formPrintJob(form, document_.path(), context_.clock(), context_.files(),
+                        dialogUnitsOf(screenFont_), first, end);
 }
 
 int FormPrinting::printOn(QPrinter& printer, int first, int end) const {

@@ -170,8 +170,7 @@ void PromDocument::unloadTemplate() {
 }
 
 void PromDocument::resetToDefaults() {
-    for (int i = 0; i < form_->pageCount(); ++i)
-        form_->setPage(i, impl_->defaults);
+    form_->setAllPages(impl_->defaults);
 }
 
 void PromDocument::markSaved() {
@@ -271,10 +270,9 @@ bool PromDocument::OnOpenDocument(const fs::path& path) {
     }
     if (!data.Read(path, true)) return false;
     if (!LoadTemplate(templateName, true, {}, false)) return false;
-    for (int i = 0; i < form_->pageCount(); ++i) {
-        form_->setPage(i, data.Store());
+    form_->setAllPages(data.Store());
+    for (int i = 0; i < form_->pageCount(); ++i)
         view_.markAvailable(i);
-    }
     path_ = path;
     impl_->newPath.clear();
     setModified(false);
@@ -418,8 +416,7 @@ void PromDocument::PreviousPage() {
 
 void PromDocument::swapValueSets() {
     FieldStore shown = CollectValues();
-    for (int i = 0; i < form_->pageCount(); ++i)
-        form_->setPage(i, otherValues_);
+    form_->setAllPages(otherValues_);
     otherValues_ = std::move(shown);
     view_.valuesChanged();
 }

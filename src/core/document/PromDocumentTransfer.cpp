@@ -326,8 +326,7 @@ void PromDocument::identifyReadFile() {
     impl_->comparedValues.forEach([&](const FieldRecord& r) {
         if (isAddressless(r.address)) addressless.copyIn(r);
     });
-    for (int i = 0; i < form_->pageCount(); ++i)
-        form_->setPage(i, addressless);
+    form_->setAllPages(addressless);
 }
 
 bool PromDocument::completeField(WaitingField& w) {

@@ -72,6 +72,11 @@ void Form::storePage(int index, FieldStore& out) const {
     }
 }
 
+void Form::setAllPages(const FieldStore& in) {
+    for (int i = 0; i < pageCount(); ++i)
+        setPage(i, in);
+}
+
 void Form::setPage(int index, const FieldStore& in) {
     for (FormControl* c : page(index).allControls) {
         if (c->field == nullptr) continue;

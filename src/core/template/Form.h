@@ -71,6 +71,7 @@ class Form {
     // between `a` and `b`.
     void storePage(int index, FieldStore& out) const;
     void setPage(int index, const FieldStore& in);
+    void setAllPages(const FieldStore& in);
     bool pageDiffers(int index, const FieldStore& a, const FieldStore& b) const;
 
     // Sets the text a control shows from its record: the value for edit fields, the shown
