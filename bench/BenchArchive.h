@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
 #include "fields/FieldStore.h"
@@ -64,8 +65,9 @@ class BenchArchive {
         DataFile file(context);
         for (int i = 0; i < count; ++i) {
             const std::string key = "B" + std::to_string(100000 + i) + "0.KQD";
-            file.Write(context.programDirectory().file(ProgramFolder::Files, key), "GL 200", "old",
-                       archiveStore(i), false);
+            SaveSystem(context, context.programDirectory().file(ProgramFolder::Files, key),
+                       "GL 200", "old", archiveStore(i), false)
+                .written;
         }
     }
     ~BenchArchive() {

@@ -34,6 +34,7 @@
 #include "datafile/DataFile.h"
 #include "dialogs/LoginDialog.h"
 #include "document/ProgramDocument.h"
+#include "document/ProgramState.h"
 #include "document/PromDocument.h"
 #include "platform/UserPrompt.h"
 #include "template/EventTexts.h"
@@ -225,7 +226,7 @@ void BM_ReadDataFile(benchmark::State& state) {
         return;
     }
     SilentPrompt prompt;
-    AppContext context(prompt);
+    ProgramState context(prompt);
     std::size_t next = 0;
     for (auto _ : state) {
         DataFile data(context);

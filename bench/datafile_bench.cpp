@@ -11,8 +11,10 @@
 
 #include <unistd.h>
 
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
@@ -82,7 +84,7 @@ struct Bench {
         fs::temp_directory_path() / ("loom-bench-datafile-" + std::to_string(::getpid()));
     SilentPrompt prompt;
     FixedClock clock{1'700'000'000};
-    AppContext context{prompt};
+    ProgramState context{prompt};
     FieldStore store = makeStore();
     fs::path data = root / "FILES" / "A1B2C3D0.KQD";
     fs::path copy = root / "FILES" / "COPY.KQD";
@@ -100,8 +102,8 @@ struct Bench {
 
     void writeRead() {
         DataFile file(context);
-        if (!file.Write(data, "ALFA 2000", "hemligt", store, true) || !file.Read(data, true) ||
-            file.Store().size() != kRecordCount)
+        if (!SaveSystem(context, data, "ALFA 2000", "hemligt", store, true).written ||
+            !file.Read(data, true) || file.Store().size() != kRecordCount)
             std::abort();
     }
     void copyBytes() {
@@ -126,8 +128,9 @@ BENCHMARK(BM_DataFileWriteRead)->Unit(benchmark::kMillisecond);
 void BM_DataFileWrite(benchmark::State& state) {
     Bench bench;
     for (auto _ : state) {
-        DataFile file(bench.context);
-        if (!file.Write(bench.data, "ALFA 2000", "hemligt", bench.store, true)) std::abort();
+        if (!SaveSystem(bench.context, bench.data, "ALFA 2000", "hemligt", bench.store, true)
+                 .written)
+            std::abort();
     }
 }
 BENCHMARK(BM_DataFileWrite)->Unit(benchmark::kMillisecond);

@@ -18,8 +18,10 @@
 #include "archive/FileId.h"
 #include "archive/IndexEngine.h"
 #include "archive/ReindexArchive.h"
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/UserPrompt.h"
 
@@ -84,7 +86,9 @@ void writeDataFiles(AppContext& context) {
             }
         }
         const std::string id = MakeFileId(static_cast<std::uint32_t>(1600000000 + f), 'B');
-        if (!data.Write(home().root / "FILES" / (id + ".KQD"), "ALFA 2000", "", store, false))
+        if (!SaveSystem(context, home().root / "FILES" / (id + ".KQD"), "ALFA 2000", "", store,
+                        false)
+                 .written)
             std::abort();
     }
 }
@@ -112,7 +116,7 @@ double shellStartSeconds() {
 
 void BM_Rebuild(benchmark::State& state) {
     SilentPrompt prompt;
-    AppContext context(prompt);
+    ProgramState context(prompt);
     context.setProgramDirectory(ProgramDirectory(home().root));
     writeDataFiles(context);
     const std::string cat = "cat '" + (home().root / "FILES").string() + "'/*.KQD > /dev/null";
@@ -133,7 +137,7 @@ void BM_Rebuild(benchmark::State& state) {
 
 void BM_SearchIndex(benchmark::State& state) {
     SilentPrompt prompt;
-    AppContext context(prompt);
+    ProgramState context(prompt);
     context.setProgramDirectory(ProgramDirectory(home().root));
     const fs::path index = home().root / "INDEX" / "BENCH.KQI";
     {

@@ -33,8 +33,10 @@
 #include "Program.h"
 #include "QtPrompt.h"
 #include "context/AppContext.h"
+#include "datafile/LabelTable.h"
 #include "dialogs/EventLogWindow.h"
 #include "document/ProgramDocument.h"
+#include "document/ProgramState.h"
 #include "document/PromDocument.h"
 #include "eventlog/EventLogModel.h"
 #include "eventlog/LogFile.h"
@@ -152,7 +154,7 @@ void BM_CommandLineWriteAndRead(benchmark::State& state) {
     YesPrompt yes;
     TaskQueue queue;
     MarshalledPrompt marshalled(yes, queue);
-    AppContext context(marshalled);
+    ProgramState context(marshalled);
     context.setProgramDirectory(ProgramDirectory(bench::demoHome()));
     context.setSystemPassword("demo");
     NoView view;

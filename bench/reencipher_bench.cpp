@@ -8,6 +8,7 @@
 #include "BenchArchive.h"
 #include "archive/SystemPassword.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "platform/UserPrompt.h"
 
 namespace {
@@ -18,7 +19,7 @@ constexpr int kFileCount = 2000;
 
 struct Archive {
     SilentPrompt prompt;
-    AppContext context{prompt};
+    ProgramState context{prompt};
     bench::BenchArchive files{context, "reencipher", kFileCount};
 };
 

@@ -22,6 +22,7 @@
 #include "archive/SystemPassword.h"
 #include "context/AppContext.h"
 #include "dialogs/SecurityCommands.h"
+#include "document/ProgramState.h"
 #include "platform/Dialogs.h"
 #include "platform/UserPrompt.h"
 
@@ -58,7 +59,7 @@ class FlipDialogs final : public Dialogs {
 
 struct Archive {
     YesPrompt prompt;
-    AppContext context{prompt};
+    ProgramState context{prompt};
     FlipDialogs dialogs{context};
     bench::BenchArchive files{context, "reencipher-window", kFileCount};
 

@@ -26,8 +26,10 @@
 #include "SourceCompiler.h"
 #include "archive/FileId.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "fields/FieldStore.h"
 #include "fields/PromImageBuilder.h"
+#include "link/PromLink.h"
 #include "template/EventTexts.h"
 #include "template/FormRules.h"
 #include "template/Parser.h"
@@ -178,7 +180,7 @@ class Bench {
     }
 
     SilentPrompt prompt_;
-    AppContext context_{prompt_};
+    ProgramState context_{prompt_};
     panelsim::PanelSimulator panel_;
     TransferJob job_;
     BenchReceiver receiver_{job_};

@@ -7,6 +7,7 @@
 
 #include "archive/PasswordFile.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 
 int main(int argc, char** argv) {
     if (argc != 5) {
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     loom::SilentPrompt prompt;
-    loom::AppContext app(prompt);
+    loom::ProgramState app(prompt);
     app.setProgramDirectory(loom::ProgramDirectory(std::filesystem::path(argv[1])));
     loom::PasswordFile passwords(app);
     if (!passwords.WriteSystemPassword(argv[2]) || !passwords.WriteUsers({argv[3]}, {argv[4]})) {

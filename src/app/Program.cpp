@@ -51,8 +51,8 @@ class FirstWindowReport final : public QObject {
 struct Program::Parts {
     explicit Parts(const ProgramOptions& options)
         : marshalled(prompt, ui),
-          context(marshalled),
-          start(context, fromQt(options.home)),
+          start(marshalled, fromQt(options.home)),
+          context(start.context()),
           dialogs(context) {
         context.setDialogs(dialogs);
     }
@@ -61,8 +61,8 @@ struct Program::Parts {
     QtUiThread ui;
     // The worker's questions reach the boxes on the user's thread through this.
     MarshalledPrompt marshalled;
-    AppContext context;
     ProgramStart start;
+    AppContext& context;
     QtDialogs dialogs;
     std::unique_ptr<MainFrame> frame;
     std::unique_ptr<ProgramDocument> document;

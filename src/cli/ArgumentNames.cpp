@@ -19,14 +19,10 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
            cp1252Upper(text.substr(text.size() - ending.size())) == cp1252Upper(ending);
 }
 
-std::string_view modelOf(std::string_view name) {
-    return name.substr(0, std::min(name.size(), ConversionList::kModelLength));
-}
-
 }  // namespace
 
 bool sameModel(std::string_view a, std::string_view b) {
-    return cp1252Upper(modelOf(a)) == cp1252Upper(modelOf(b));
+    return cp1252Upper(ConversionList::modelOf(a)) == cp1252Upper(ConversionList::modelOf(b));
 }
 
 std::optional<std::filesystem::path> findDataFile(AppContext& app, std::string_view typed) {
@@ -75,7 +71,7 @@ std::optional<std::filesystem::path> findTemplateByName(AppContext& app,
             exact = folder / header.file;
             return false;
         }
-        if (!similar && modelOf(header.name) == modelOf(templateName))
+        if (!similar && ConversionList::modelOf(header.name) == ConversionList::modelOf(templateName))
             similar = folder / header.file;
         return true;
     });

@@ -11,13 +11,12 @@
 
 namespace loom::cli {
 
-CliSession::CliSession(CliContext& cli)
-    : cli_(cli), prompt_(cli.err), app_(prompt_), start_(app_, cli.home) {
-    app_.setDialogs(dialogs_);
+CliSession::CliSession(CliContext& cli) : cli_(cli), prompt_(cli.err), start_(prompt_, cli.home) {
+    app().setDialogs(dialogs_);
 }
 
 bool CliSession::requireHome() {
-    const std::filesystem::path& root = app_.programDirectory().root();
+    const std::filesystem::path& root = app().programDirectory().root();
     if (ProgramDirectory::holdsProgramData(root)) return true;
     prompt_.show(MessageId::NotAProgramDirectory, {pathText(root)}, MessageKind::Stop);
     cli_.exitCode = kExitRefused;
@@ -25,7 +24,7 @@ bool CliSession::requireHome() {
 }
 
 bool CliSession::login() {
-    PasswordFile passwords(app_);
+    PasswordFile passwords(app());
     std::string systemPassword;
     if (!passwords.IsUsable() || !passwords.ReadSystemPassword(systemPassword)) {
         // The program would offer to create a new file here; the CLI leaves that to init.
@@ -56,8 +55,8 @@ bool CliSession::login() {
         cli_.exitCode = kExitRefused;
         return false;
     }
-    app_.currentUser() = {name, typed->text};
-    app_.setSystemPassword(systemPassword);
+    app().currentUser() = {name, typed->text};
+    app().setSystemPassword(systemPassword);
     return true;
 }
 

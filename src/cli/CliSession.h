@@ -21,7 +21,7 @@ class CliSession {
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 
-    AppContext& app() { return app_; }
+    AppContext& app() { return start_.context(); }
     CliContext& cli() { return cli_; }
     StreamPrompt& prompt() { return prompt_; }
     ProgramStart& start() { return start_; }
@@ -46,7 +46,6 @@ class CliSession {
     CliContext& cli_;
     StreamPrompt prompt_;
     TerminalDialogs dialogs_;
-    AppContext app_;
     ProgramStart start_;
 };
 

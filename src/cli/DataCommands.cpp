@@ -15,7 +15,9 @@
 #include "archive/FileId.h"
 #include "archive/NewDataFile.h"
 #include "archive/SystemPassword.h"
+#include "archive/SystemSave.h"
 #include "common/Cp1252.h"
+#include "conversion/ConversionList.h"
 #include "datafile/DataFile.h"
 #include "fields/PromImageBuilder.h"
 #include "fields/ValueCodec.h"
@@ -293,7 +295,7 @@ void setData(CliContext& ctx, const SetOptions& o) {
         record.type = field->type;
         record.value = a.value;
     }
-    if (!data.Write(*file, templateName, app.systemPassword(), values, true)) {
+    if (!SaveSystem(app, *file, templateName, app.systemPassword(), values, true).written) {
         ctx.exitCode = kExitRefused;
     }
 }

@@ -13,6 +13,7 @@
 #include "archive/Importer.h"
 #include "archive/IndexEngine.h"
 #include "archive/IndexKey.h"
+#include "archive/SearchResults.h"
 #include "common/Cp1252.h"
 #include "platform/FileSystem.h"
 

@@ -8,6 +8,7 @@
 #include "CliText.h"
 #include "archive/FileId.h"
 #include "common/Cp1252.h"
+#include "platform/Settings.h"
 
 namespace loom::cli {
 namespace {

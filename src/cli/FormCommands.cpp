@@ -7,6 +7,7 @@
 #include "FormJson.h"
 #include "FormListing.h"
 #include "FormLoading.h"
+#include "template/EventTexts.h"
 
 namespace loom::cli {
 namespace {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/Cp1252.h"
+#include "template/EventTexts.h"
 
 namespace loom::cli {
 namespace {

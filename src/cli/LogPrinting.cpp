@@ -8,6 +8,7 @@
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "datafile/LabelTable.h"
 #include "eventlog/DecodeRecord.h"
 #include "eventlog/EventLogFilter.h"
 #include "eventlog/LogEntry.h"

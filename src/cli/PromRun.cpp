@@ -8,6 +8,7 @@
 #include "InterruptCancel.h"
 #include "TerminalInput.h"
 #include "link/LinkTiming.h"
+#include "link/PromLink.h"
 #include "platform/Settings.h"
 
 namespace loom::cli {

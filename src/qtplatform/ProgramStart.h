@@ -6,21 +6,24 @@
 #include <string_view>
 
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/SettingsStore.h"
 
 namespace loom {
 
-// The one start-up of the program and the CLI: the user's settings store (LOOMCRAFT_SETTINGS
-// or the native one), the program directory (--home, LOOMCRAFT_HOME, the executable's
-// folder, the user's data folder), both handed to the context; the conversions when asked.
-// Lives as long as the context uses its settings.
+// The one start-up of the program and the CLI, and their composition root: it owns the
+// process-wide state and the context that refers to it (ProgramState), with the user's
+// settings store (LOOMCRAFT_SETTINGS or the native one) and the program directory (--home,
+// LOOMCRAFT_HOME, the executable's folder, the user's data folder) handed to the context;
+// the conversions when asked.
 class ProgramStart {
   public:
-    ProgramStart(AppContext& app, std::string_view explicitHome);
+    ProgramStart(UserPrompt& prompt, std::string_view explicitHome);
     ProgramStart(const ProgramStart&) = delete;
     ProgramStart& operator=(const ProgramStart&) = delete;
 
+    AppContext& context() { return state_; }
     // Where the program directory was found.
     ProgramDirectory::Origin origin() const { return origin_; }
     SettingsStore& settings() { return *settings_; }
@@ -31,8 +34,9 @@ class ProgramStart {
     std::optional<std::filesystem::path> layOutFolders();
 
   private:
-    AppContext& app_;
+    // Before the state, which refers to it until its end.
     std::unique_ptr<SettingsStore> settings_;
+    ProgramState state_;
     ProgramDirectory::Origin origin_{};
 };
 

@@ -12,6 +12,7 @@
 #include "archive/PasswordFile.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "support/NoTerminal.h"
 #include "support/RunCli.h"
 #include "support/ScopedEnv.h"
@@ -42,7 +43,7 @@ class DataCommandsTest : public ::testing::Test {
             EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
         }
         SilentPrompt prompt;
-        AppContext app(prompt);
+        ProgramState app(prompt);
         app.setProgramDirectory(ProgramDirectory(home_));
         PasswordFile passwords(app);
         EXPECT_TRUE(passwords.WriteSystemPassword("sys"));

@@ -9,9 +9,11 @@
 
 #include "CopyRunPrompt.h"
 #include "archive/PasswordFile.h"
+#include "archive/SystemSave.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "support/RunCli.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -64,7 +66,7 @@ class ExportImportCommandsTest : public ::testing::Test {
     // Through the program's writer; files in the archive enter its index.
     void write(const fs::path& path, const FieldStore& store, const std::string& password,
                std::int64_t lastWrite = kLongAgo) {
-        ASSERT_TRUE(DataFile(app_).Write(path, "ALFA 2000", password, store, false));
+        ASSERT_TRUE(SaveSystem(app_, path, "ALFA 2000", password, store, false).written);
         ASSERT_TRUE(app_.files().setLastWriteTime(path, lastWrite));
     }
     CliRun run(std::vector<std::string> args, bool login = true) {
@@ -76,7 +78,7 @@ class ExportImportCommandsTest : public ::testing::Test {
     fs::path home_, disk_;
     ScopedEnv settings_, homeEnv_, password_;
     SilentPrompt prompt_;
-    AppContext app_;
+    ProgramState app_;
 };
 
 TEST_F(ExportImportCommandsTest, ExportAllPrintsBothListsAndTheCounts) {

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "archive/SystemSave.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "template/TemplateWriter.h"
@@ -40,7 +42,9 @@ class IndexCommandsTest : public ::testing::Test {
             r.value = utf8ToCp1252(values[i]);
         }
         DataFile data(app_);
-        ASSERT_TRUE(data.Write(home_ + "/FILES/" + key + ".KQD", "ALFA 2000", "", store, false));
+        ASSERT_TRUE(
+            SaveSystem(app_, home_ + "/FILES/" + key + ".KQD", "ALFA 2000", "", store, false)
+                .written);
     }
     test::CliRun run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--home", home_});
@@ -50,7 +54,7 @@ class IndexCommandsTest : public ::testing::Test {
     test::TempDir dir_;
     std::string home_;
     SilentPrompt prompt_;
-    AppContext app_;
+    ProgramState app_;
 };
 
 TEST_F(IndexCommandsTest, RebuildThenSearchInSwedishOrder) {

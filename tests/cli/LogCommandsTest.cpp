@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "archive/SystemSave.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "support/RunCli.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -38,14 +40,14 @@ class LogCommandsTest : public ::testing::Test {
                                 "/forms/GL200.kqf -o " + form();
         EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
         SilentPrompt prompt;
-        AppContext app(prompt);
+        ProgramState app(prompt);
         app.setProgramDirectory(ProgramDirectory(home_));
         FieldStore values;
         values.findOrCreate(0x1D010u << 3) = {0x1D010u << 3, 128, 5, 0, "Lager"};
         const FieldAddress user1 = kAddresslessBit | (10025u << 3);
         values.findOrCreate(user1) = {user1, 0, 5, 0, utf8ToCp1252("Åsa")};
         DataFile data(app);
-        EXPECT_TRUE(data.Write(dataPath(), "GL 200", "sys", values, true));
+        EXPECT_TRUE(SaveSystem(app, dataPath(), "GL 200", "sys", values, true).written);
         std::ofstream(logPath(), std::ios::binary) << "05000000010109000000000000000000\r\n"
                                                    << "201E2D0E0F060901FDFFFFFFFFFFFFFF\r\n";
     }

@@ -8,6 +8,7 @@
 #include "PanelSimulator.h"
 #include "archive/PasswordFile.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "support/DemoTemplates.h"
 #include "support/RunCli.h"
 #include "support/ScopedEnv.h"
@@ -48,7 +49,7 @@ class PromCommandsTest : public ::testing::Test {
           timing_("LOOMCRAFT_LINK_TIMING", "fast") {
         test::installTemplate(home_, "GL200.FRM", test::demoTemplateSource("GL200"));
         SilentPrompt prompt;
-        AppContext app(prompt);
+        ProgramState app(prompt);
         app.setProgramDirectory(ProgramDirectory(home_));
         PasswordFile passwords(app);
         EXPECT_TRUE(passwords.WriteSystemPassword("sys"));

@@ -15,6 +15,7 @@
 
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loom::SilentPrompt prompt;
     loom::FixedClock clock{1'700'000'000};
     MemoryFileSystem files;
-    loom::AppContext context(prompt);
+    loom::ProgramState context(prompt);
     context.setFileSystem(files);
     context.setClock(clock);
     const std::filesystem::path path = "FILES/A1B2C3D0.KQD";

@@ -16,6 +16,7 @@
 #include "archive/Importer.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
@@ -82,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         loom::FixedClock clock{1'700'000'000};
         ImportFiles files;
         files.memory.lockedFiles = true;
-        loom::AppContext context(prompt);
+        loom::ProgramState context(prompt);
         context.setFileSystem(files);
         context.setClock(clock);
         context.setSystemPassword("sys");

@@ -19,10 +19,12 @@
 #include "archive/SwedishCollation.h"
 #include "archive/TemplateLookup.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/UserPrompt.h"
 
 #include "MemoryFileSystem.h"
+#include "archive/SearchResults.h"
 
 using loom::fuzz::Bytes;
 using loom::fuzz::MemoryFileSystem;
@@ -64,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loom::FixedClock clock{1'700'000'000};
     MemoryFileSystem files;
     files.lockedFiles = true;
-    loom::AppContext context(prompt);
+    loom::ProgramState context(prompt);
     context.setFileSystem(files);
     context.setClock(clock);
     context.setProgramDirectory(loom::ProgramDirectory("home"));

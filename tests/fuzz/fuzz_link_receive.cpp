@@ -18,6 +18,8 @@
 
 #include "../support/MemoryChannel.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
+#include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "platform/WaitableEvent.h"
 
@@ -44,7 +46,7 @@ struct CountingPrompt final : loom::UserPrompt {
 
 struct Bench {
     CountingPrompt prompt;
-    loom::AppContext context{prompt};
+    loom::ProgramState context{prompt};
     loom::test::VirtualLinkClock clock;
     loom::test::MemoryChannelFactory factory{clock};
     loom::WaitableEvent cancel;

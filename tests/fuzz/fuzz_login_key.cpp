@@ -14,6 +14,7 @@
 
 #include "archive/PasswordFile.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/UserPrompt.h"
 
@@ -31,7 +32,7 @@ struct Home {
     std::filesystem::path root = base() / ("loom-fuzz-login-" + std::to_string(::getpid()));
     loom::SilentPrompt prompt;
     loom::FixedClock clock{1'700'000'000};
-    loom::AppContext context{prompt};
+    loom::ProgramState context{prompt};
 
     Home() {
         std::filesystem::create_directories(root);

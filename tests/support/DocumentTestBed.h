@@ -12,8 +12,10 @@
 #include "archive/ReindexArchive.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
 #include "document/PromDocument.h"
 #include "link/LinkTiming.h"
+#include "link/PromLink.h"
 #include "platform/Clock.h"
 #include "platform/Settings.h"
 #include "support/DemoTemplates.h"
@@ -113,7 +115,7 @@ class DocumentTestBed : public ::testing::Test {
     RecordingPrompt prompt_;
     TaskQueue queue_;
     MarshalledPrompt marshalled_{prompt_, queue_};
-    AppContext context_{marshalled_};
+    ProgramState context_{marshalled_};
     ScriptedDialogs dialogs_{prompt_};
     FixedClock clock_{kNow, 3600};
     RecordingDocumentView view_;

@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "context/AppContext.h"
+#include "document/ProgramState.h"
+#include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "support/MemoryChannel.h"
 #include "support/RecordingPrompt.h"
@@ -16,7 +18,7 @@ namespace loom::test {
 struct LinkTestBed {
     TempDir home;
     RecordingPrompt prompt;
-    AppContext context{prompt};
+    ProgramState context{prompt};
     VirtualLinkClock clock;
     MemoryChannelFactory factory{clock};
 

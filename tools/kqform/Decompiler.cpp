@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ControlWords.h"
 #include "LoaderCheck.h"
 #include "RuleWords.h"
 #include "SourceToken.h"
@@ -26,29 +27,6 @@ std::string dec(std::uint32_t v) {
 
 std::string limit(std::uint32_t v) {
     return v == kAbsentLimit ? "none" : dec(v);
-}
-
-std::string_view kindWord(TemplateTag tag) {
-    switch (tag) {
-        case TemplateTag::Label:
-            return "label";
-        case TemplateTag::Frame:
-            return "frame";
-        case TemplateTag::Button:
-            return "button";
-        case TemplateTag::CheckBox:
-            return "checkbox";
-        case TemplateTag::Edit:
-            return "edit";
-        case TemplateTag::Choice:
-            return "choice";
-        case TemplateTag::Option:
-            return "option";
-        case TemplateTag::OptionGroup:
-            return "optiongroup";
-        default:
-            return "picture";
-    }
 }
 
 std::string operands(RuleOperands kind, std::uint32_t first, std::uint32_t second,

@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 
 #include "QtText.h"
-#include "archive/FileId.h"
 #include "dialogs/DialogParts.h"
+#include "platform/Settings.h"
 #include "platform/UserPrompt.h"
 
 namespace loom {

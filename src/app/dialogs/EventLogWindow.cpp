@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "QtText.h"
+#include "datafile/LabelTable.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/EventLogDelegate.h"
 #include "dialogs/EventLogPrinter.h"
@@ -22,6 +23,7 @@
 #include "eventlog/LogPageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
+#include "template/EventTexts.h"
 
 namespace loom {
 namespace {

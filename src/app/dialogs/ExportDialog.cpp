@@ -9,6 +9,7 @@
 
 #include "QtText.h"
 #include "archive/Exporter.h"
+#include "archive/SearchResults.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/FolderField.h"
 #include "dialogs/RunProgress.h"

@@ -7,10 +7,12 @@
 #include "archive/FolderCheck.h"
 #include "archive/IndexEngine.h"
 #include "archive/IndexKey.h"
+#include "archive/SearchResults.h"
 #include "archive/SwedishCollation.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "datafile/LabelTable.h"
 
 namespace loom {
 

@@ -1,6 +1,7 @@
 #include "archive/ExportRequest.h"
 
 #include "archive/OpenDocument.h"
+#include "archive/SearchResults.h"
 #include "context/AppContext.h"
 #include "platform/Settings.h"
 

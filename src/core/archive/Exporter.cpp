@@ -5,6 +5,7 @@
 #include "archive/IndexEngine.h"
 #include "archive/IndexKey.h"
 #include "archive/OpenDocument.h"
+#include "archive/SearchResults.h"
 #include "common/Messages.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"

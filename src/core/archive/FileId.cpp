@@ -109,11 +109,4 @@ bool IsWellFormedFileId(std::string_view text) {
     return true;
 }
 
-std::string filterComputerLetter(std::string_view text) {
-    if (text.empty()) return {};
-    const char c = cp1252Upper(text[0]);
-    if (c < 'A' || c > 'Z') return {};
-    return std::string(1, c);
-}
-
 }  // namespace loom

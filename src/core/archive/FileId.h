@@ -34,7 +34,4 @@ bool IsWellFormedFileId(std::string_view text);
 // filtered text (also an empty one). True when it ended with OK.
 bool EditComputerId(AppContext& context);
 
-// The computer letter filter: the first character, upper-cased, kept only if A-Z.
-std::string filterComputerLetter(std::string_view text);
-
 }  // namespace loom

@@ -4,11 +4,12 @@
 #include <utility>
 
 #include "archive/FolderCheck.h"
-#include "archive/IndexEngine.h"
 #include "archive/IndexKey.h"
+#include "archive/SystemSave.h"
 #include "common/Messages.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "datafile/LabelTable.h"
 
 namespace loom {
 namespace {
@@ -87,18 +88,17 @@ Importer::Outcome Importer::importOne(const std::filesystem::path& from,
     // A written file has entered its line itself; a copied one has not.
     if (outcome == Outcome::Copied && byteCopy) {
         DataFile imported(context_);
-        if (imported.Read(to, false))
-            indexed_ = IndexEngine(context_).StoreIndexLine(kDataIndex, imported.DisplayName());
+        if (imported.Read(to, false)) indexed_ = IndexSystem(context_, imported);
     }
     return outcome;
 }
 
 Importer::Outcome Importer::write(const std::filesystem::path& to, const std::string& templateName,
                                   const FieldStore& values) {
-    DataFile written(context_);
     // The file's own report says which file could not be written and why.
-    if (!written.Write(to, templateName, systemPassword_, values, true)) return Outcome::Failed;
-    indexed_ = written.indexUpdated();
+    const SavedSystem saved = SaveSystem(context_, to, templateName, systemPassword_, values, true);
+    if (!saved.written) return Outcome::Failed;
+    indexed_ = saved.indexed;
     return Outcome::Copied;
 }
 

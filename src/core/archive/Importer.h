@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "archive/Exporter.h"
+#include "archive/CopyRun.h"
 #include "fields/FieldStore.h"
 
 namespace loom {

@@ -5,6 +5,7 @@
 
 #include "archive/FileId.h"
 #include "archive/IndexKey.h"
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
 
@@ -30,8 +31,11 @@ std::filesystem::path SaveNewDataFile(AppContext& context, std::string_view file
             folder,
             step == 0 ? first : MakeFileId(time + static_cast<std::uint32_t>(step), letter));
     };
-    return DataFile(context).WriteNew(nameFor, parsed ? kNames : 1, templateName, password, values,
-                                      reportErrors);
+    DataFile file(context);
+    const std::filesystem::path taken =
+        file.WriteNew(nameFor, parsed ? kNames : 1, templateName, password, values, reportErrors);
+    if (!taken.empty()) IndexSystem(context, file);
+    return taken;
 }
 
 }  // namespace loom

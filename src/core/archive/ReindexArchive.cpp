@@ -10,6 +10,7 @@
 #include "common/Messages.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "datafile/LabelTable.h"
 #include "platform/FileSystem.h"
 
 namespace loom {
@@ -144,8 +145,8 @@ bool rebuildFormIndex(AppContext& context, ReindexCounts& counts) {
 }  // namespace
 
 bool ConfirmReindex(AppContext& context) {
-    return context.prompt().ask(MessageId::ConfirmReindex, Buttons::YesNo,
-                                MessageKind::Question) == Answer::Yes;
+    return context.prompt().ask(MessageId::ConfirmReindex, Buttons::YesNo, MessageKind::Question) ==
+           Answer::Yes;
 }
 
 bool ConfirmAndReindexArchive(AppContext& context, ReindexCounts* counts) {

@@ -5,6 +5,7 @@
 
 #include "archive/IndexEngine.h"
 #include "archive/KeywordParser.h"
+#include "archive/SearchResults.h"
 #include "common/Cp1252.h"
 #include "common/Messages.h"
 #include "context/AppContext.h"

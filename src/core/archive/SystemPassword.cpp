@@ -6,6 +6,8 @@
 
 #include "archive/PasswordChecks.h"
 #include "archive/PasswordFile.h"
+#include "archive/SystemSave.h"
+#include "archive/TemporaryPasswordList.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
 
@@ -38,7 +40,7 @@ void reencipherOne(AppContext& context, DataFile& file, const std::filesystem::p
     if (!file.Read(path, false)) return;
     // The write goes through a temporary file and a rename: a failure or a crash leaves
     // this file whole under its old password.
-    file.Write(path, templateName, newPassword, file.Store(), false);
+    SaveSystem(context, path, templateName, newPassword, file.Store(), false);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "common/Cp1252.h"
 #include "common/Messages.h"
 #include "context/AppContext.h"
+#include "conversion/ConversionList.h"
 
 namespace loom {
 namespace {
@@ -45,8 +46,7 @@ std::optional<ChosenTemplate> chooseSystem(AppContext& context, std::string_view
 }
 
 std::optional<std::string> findTemplateForSystem(AppContext& context, std::string_view systemName) {
-    constexpr std::size_t kModelLength = 13;
-    std::string keyword = cp1252Upper(systemName.substr(0, kModelLength));
+    std::string keyword = cp1252Upper(ConversionList::modelOf(systemName));
     const std::vector<std::string> lines = findTemplates(context, {keyword});
     if (lines.size() == 1) return std::string(IndexEngine::keyOf(lines.front()));
     if (lines.empty()) {

@@ -1,7 +1,6 @@
 #include "common/Messages.h"
 
 #include <array>
-#include <mutex>
 #include <utility>
 
 #include "common/Cp1252.h"

@@ -2,21 +2,23 @@
 
 #include <string>
 
-#include "archive/SearchResults.h"
-#include "archive/TemporaryPasswordList.h"
-#include "conversion/ConversionList.h"
-#include "datafile/LabelTable.h"
-#include "link/PromLink.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/SettingsStore.h"
 #include "platform/UserPrompt.h"
-#include "template/EventTexts.h"
-#include "template/FormRules.h"
 
 namespace loom {
+
+// Owned by the composition root (ProgramState); the context only refers to them.
+class ConversionList;
+class EventTexts;
+class FormRules;
+class LabelTable;
+class PromLink;
+class SearchResults;
+class TemporaryPasswordList;
 
 // The logged-in user: the name and password typed at login that matched a user record.
 struct CurrentUser {
@@ -24,14 +26,25 @@ struct CurrentUser {
     std::string password;
 };
 
-// The process-wide state of one running program (or CLI invocation), held in one place
-// rather than in globals so that tests can run several side by side. The outside world
-// (prompt, dialogs, settings, files, clock, program directory) is borrowed and can be
-// replaced; the defaults talk to nobody, keep settings in memory and use the local disk
-// below the current directory.
+// What nearly every layer may reach of one running program (or CLI invocation), in one
+// place rather than in globals so that tests can run several side by side: the platform
+// services and references to the process-wide state. The services (prompt, dialogs,
+// settings, files, clock, program directory) are borrowed and can be replaced; the defaults
+// talk to nobody, keep settings in memory and use the local disk below the current
+// directory. The state's objects belong to the composition root and outlive the context.
 class AppContext {
   public:
-    explicit AppContext(UserPrompt& prompt) : prompt_(&prompt) {}
+    struct State {
+        FormRules& rules;
+        EventTexts& eventTexts;
+        LabelTable& labels;
+        ConversionList& conversions;
+        TemporaryPasswordList& temporaryPasswords;
+        SearchResults& searchResults;
+        PromLink& link;
+    };
+
+    AppContext(UserPrompt& prompt, const State& state);
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
@@ -51,22 +64,22 @@ class AppContext {
     }
 
     // Rule set of the loaded template; each template load replaces it.
-    FormRules& rules() { return rules_; }
+    FormRules& rules() { return state_.rules; }
     // Event texts and event names of the loaded template; each load replaces them.
-    EventTexts& eventTexts() { return eventTexts_; }
+    EventTexts& eventTexts() { return state_.eventTexts; }
     // Names of numbered panel items from the last data file read.
-    LabelTable& labels() { return labels_; }
+    LabelTable& labels() { return state_.labels; }
     // Conversions between product models, loaded at start-up.
-    ConversionList& conversions() { return conversions_; }
+    ConversionList& conversions() { return state_.conversions; }
 
     CurrentUser& currentUser() { return currentUser_; }
     const std::string& systemPassword() const { return systemPassword_; }
     void setSystemPassword(std::string password) { systemPassword_ = std::move(password); }
-    TemporaryPasswordList& temporaryPasswords() { return temporaryPasswords_; }
+    TemporaryPasswordList& temporaryPasswords() { return state_.temporaryPasswords; }
     // The search dialog's three result lists, also filled by export and import.
-    SearchResults& searchResults() { return searchResults_; }
+    SearchResults& searchResults() { return state_.searchResults; }
     // The one connection to the panel.
-    PromLink& link() { return link_; }
+    PromLink& link() { return state_.link; }
 
   private:
     UserPrompt* prompt_;
@@ -79,17 +92,9 @@ class AppContext {
     SystemClock systemClock_;
     const Clock* clock_ = &systemClock_;
     ProgramDirectory programDirectory_;
-
-    FormRules rules_;
-    EventTexts eventTexts_;
-    LabelTable labels_;
-    ConversionList conversions_;
+    State state_;
     CurrentUser currentUser_;
     std::string systemPassword_;
-    TemporaryPasswordList temporaryPasswords_;
-    SearchResults searchResults_;
-    // Last: it keeps a reference to this context.
-    PromLink link_{*this};
 };
 
 }  // namespace loom

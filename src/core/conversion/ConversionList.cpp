@@ -31,10 +31,6 @@ std::string areaText(std::span<const std::uint8_t> area, std::uint32_t offset) {
     return std::string(begin, end);
 }
 
-std::string_view modelPrefix(std::string_view model) {
-    return model.substr(0, ConversionList::kModelLength);
-}
-
 }  // namespace
 
 std::optional<ConversionEntry> ConversionList::parse(std::span<const std::uint8_t> bytes,
@@ -82,8 +78,8 @@ void ConversionList::LoadConversions(FileSystem& files, const std::filesystem::p
 const ConversionEntry* ConversionList::FindConversion(std::string_view templateModel,
                                                       std::string_view panelModel) const {
     for (const ConversionEntry& entry : entries_) {
-        if (modelPrefix(entry.sourceModel) == modelPrefix(templateModel) &&
-            modelPrefix(entry.targetModel) == modelPrefix(panelModel))
+        if (modelOf(entry.sourceModel) == modelOf(templateModel) &&
+            modelOf(entry.targetModel) == modelOf(panelModel))
             return &entry;
     }
     return nullptr;
@@ -91,8 +87,8 @@ const ConversionEntry* ConversionList::FindConversion(std::string_view templateM
 
 bool ConversionList::CheckProductModel(std::string_view panelProduct, std::string_view templateName,
                                        PromImage& image, UserPrompt& prompt) const {
-    const std::string_view panelModel = modelPrefix(panelProduct);
-    const std::string_view templateModel = modelPrefix(templateName);
+    const std::string_view panelModel = modelOf(panelProduct);
+    const std::string_view templateModel = modelOf(templateName);
     if (panelModel == templateModel) return true;
     if (const ConversionEntry* entry = FindConversion(templateName, panelProduct)) {
         const Answer answer = prompt.ask(MessageId::ConvertQuestion, Buttons::YesNoCancel,

@@ -35,6 +35,8 @@ class ConversionList {
     static constexpr std::size_t kHeaderSize = 40;
     static constexpr std::uint32_t kMaxTextArea = 512;
     static constexpr std::size_t kModelLength = 13;  // models compare on this many characters
+    // The model part of a product or template name: its first kModelLength characters.
+    static std::string_view modelOf(std::string_view name) { return name.substr(0, kModelLength); }
     // A larger file is not a conversion file; it is skipped without being read.
     static constexpr std::uint64_t kMaxFileSize = std::uint64_t{16} << 20;
 

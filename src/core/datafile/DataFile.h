@@ -32,8 +32,8 @@ class DataFile {
     // The 128 key bytes: the low bytes of the first 128 values of PseudoRandom(kKeySeed).
     static const std::array<std::uint8_t, kKeyLength>& keyStream();
 
-    // Messages, the label table, the clock (filler), the file system and the index come
-    // from the context.
+    // Messages, the label table, the clock (filler) and the file system come from the
+    // context.
     explicit DataFile(AppContext& context);
 
     // Header only: the template name and the password recorded in the file.
@@ -42,8 +42,9 @@ class DataFile {
     // The whole file into Store(); checks the checksum, builds the display name and
     // refills the label table.
     bool Read(const std::filesystem::path& path, bool reportErrors);
-    // The whole file from `source`; on success the display name goes into DATA.KQI. A
-    // failed write leaves the previous file as it was; its report gives the reason.
+    // The whole file from `source`; on success DisplayName() is the written file's. A failed
+    // write leaves the previous file as it was; its report gives the reason. The archive
+    // saves its systems through SaveSystem, which also updates the index.
     bool Write(const std::filesystem::path& path, std::string_view templateName,
                std::string_view password, const FieldStore& source, bool reportErrors);
     // Write for a new file, which never replaces one: it is written once and takes the
@@ -54,8 +55,6 @@ class DataFile {
                                    int names, std::string_view templateName,
                                    std::string_view password, const FieldStore& source,
                                    bool reportErrors);
-    // Whether the last successful write also stored its line in DATA.KQI.
-    bool indexUpdated() const { return indexUpdated_; }
 
     FieldStore& Store() { return store_; }
     const FieldStore& Store() const { return store_; }
@@ -89,7 +88,6 @@ class DataFile {
     std::string displayName_;
     std::string templateName_;
     bool keepFileOrder_ = false;
-    bool indexUpdated_ = false;
     std::vector<FieldRecord> fileOrder_;
 };
 

@@ -9,13 +9,17 @@
 #include "archive/IndexKey.h"
 #include "archive/NewDataFile.h"
 #include "archive/SystemPassword.h"
+#include "archive/SystemSave.h"
 #include "archive/TemplateLookup.h"
 #include "context/AppContext.h"
+#include "conversion/ConversionList.h"
 #include "datafile/DataFile.h"
 #include "document/DocumentView.h"
 #include "document/PromDocumentImpl.h"
+#include "link/PromLink.h"
 #include "template/BitmapCache.h"
 #include "template/FormInteraction.h"
+#include "template/FormRules.h"
 #include "template/Parser.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -25,14 +29,9 @@ namespace loom {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr std::size_t kModelLength = 13;
 // The tree pane's width after a template load, and the margin around a page's controls.
 constexpr int kTreeWidth = 100;
 constexpr int kPageMargin = 10;
-
-std::string_view modelOf(std::string_view name) {
-    return name.substr(0, std::min(name.size(), kModelLength));
-}
 
 // Folders compare as text, but "FILES" and "FILES/" or "./FILES" are one folder.
 bool sameFolder(const fs::path& a, const fs::path& b) {
@@ -97,7 +96,7 @@ void PromDocument::setReadsPictures(bool on) {
 
 bool PromDocument::LoadTemplate(std::string_view name, bool selectFirstPage,
                                 const fs::path& templatePath, bool keepValues) {
-    const bool keepLoaded = keepValues && form_ && modelOf(form_->name()) == modelOf(name);
+    const bool keepLoaded = keepValues && form_ && ConversionList::modelOf(form_->name()) == ConversionList::modelOf(name);
     if (!keepLoaded) {
         fs::path file = templatePath;
         if (file.empty()) {
@@ -299,7 +298,8 @@ bool PromDocument::OnSaveDocument(const fs::path& path) {
     if (sameFolder(folder, files)) context_.files().createFolder(files);
     const fs::path target = folder / name;
     const FieldStore values = CollectValues();
-    if (!DataFile(context_).Write(target, form_->name(), context_.systemPassword(), values, true))
+    if (!SaveSystem(context_, target, form_->name(), context_.systemPassword(), values, true)
+             .written)
         return false;
     setModified(false);
     markSaved();

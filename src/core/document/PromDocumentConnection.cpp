@@ -2,6 +2,7 @@
 // TCP connections, disconnecting and the supervision of an idle link.
 #include "context/AppContext.h"
 #include "document/PromDocument.h"
+#include "link/PromLink.h"
 #include "platform/Settings.h"
 
 namespace loom {

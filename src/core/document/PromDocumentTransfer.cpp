@@ -8,6 +8,7 @@
 
 #include "archive/FileId.h"
 #include "context/AppContext.h"
+#include "conversion/ConversionList.h"
 #include "datafile/DataFile.h"
 #include "document/DocumentView.h"
 #include "document/PromDocument.h"
@@ -15,6 +16,7 @@
 #include "eventlog/LogFile.h"
 #include "fields/FieldCodec.h"
 #include "fields/PromImageBuilder.h"
+#include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "transfer/QueuedReceiver.h"
 #include "transfer/TransferWorker.h"
@@ -22,10 +24,6 @@
 namespace loom {
 namespace fs = std::filesystem;
 namespace {
-
-std::string_view modelOf(std::string_view name) {
-    return name.substr(0, std::min<std::size_t>(name.size(), 13));
-}
 
 std::uint64_t endOf(const FieldRecord& r) {
     return byteAddress(r.address) +
@@ -191,7 +189,7 @@ void PromDocument::panelIdentity(bool logRead, std::unique_ptr<std::string> iden
     if (logRead) {
         // The log window decodes with the panel's template; the open system stays when it
         // is of that model, and is offered a save before it makes room for another.
-        const bool sameModel = form_ && modelOf(form_->name()) == modelOf(panelIdentity_);
+        const bool sameModel = form_ && ConversionList::modelOf(form_->name()) == ConversionList::modelOf(panelIdentity_);
         if ((!sameModel && !SaveModified()) || !LoadTemplate(panelIdentity_, true, {}, true)) {
             ownFailure_ = TransferFailure::Refused;
             job_.cancel.set();

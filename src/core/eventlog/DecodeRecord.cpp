@@ -9,51 +9,20 @@
 #include "datafile/LabelTable.h"
 #include "eventlog/LogNameTables.h"
 #include "eventlog/LogParameter.h"
+#include "eventlog/LogTextOutput.h"
+#include "eventlog/LogUnitSteps.h"
 #include "eventlog/PromText.h"
 #include "template/EventTexts.h"
 
 namespace loom {
 namespace {
 
+using namespace logtext;
+
 // Texts in code page 1252.
 constexpr std::string_view kUnknownEvent = "H\xE4ndelsefunktion: 0x";
 constexpr std::string_view kInvalidDate = "Ogiltigt datum: ";
-constexpr std::string_view kAreas =
-    "Omr\xE5"
-    "de:";
 constexpr std::string_view kUser = "\r\nAnv\xE4ndare: ";
-constexpr std::array<std::string_view, 4> kPowerFaults = {"SABOTAGE ", "SP\xC4NNING ", "N\xC4TFEL ",
-                                                          "BATTERIFEL "};
-constexpr std::array<std::string_view, 7> kCentralFaults = {
-    "Sabotagekontakt ",   "Sp\xE4nning/s\xE4kring ", "N\xE4tfel ",   "Batterifel kort",
-    "Batterifel l\xE5ng", "Likriktare/PSfel ",       "Nyinkoppling "};
-
-void put(std::string& out, std::int64_t value) {
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
-}
-
-void putTwoDigits(std::string& out, int value) {
-    out.push_back(static_cast<char>('0' + value / 10 % 10));
-    out.push_back(static_cast<char>('0' + value % 10));
-}
-
-void trimTrailingBlanks(std::string& out, std::size_t from) {
-    while (out.size() > from && out.back() == ' ')
-        out.pop_back();
-}
-
-void trimLeadingBlanks(std::string& out, std::size_t from) {
-    std::size_t end = from;
-    while (end < out.size() && out[end] == ' ')
-        ++end;
-    out.erase(from, end - from);
-}
-
-bool bitSet(unsigned value, unsigned bit) {
-    return ((value >> bit) & 1u) != 0;
-}
 
 // "RRGGBB:RRGGBB": text colour, background colour.
 bool parseColours(std::string_view text, LogColour& fore, LogColour& back) {
@@ -75,7 +44,12 @@ class Decoder {
   public:
     Decoder(const LogRecord& record, const PromImage* image, const LabelTable& labels,
             DecodedRecord& result)
-        : record_(record), names_(image), labels_(labels), result_(result), out_(result.text) {}
+        : record_(record),
+          names_(image),
+          labels_(labels),
+          result_(result),
+          out_(result.text),
+          units_(record, names_, result.text) {}
 
     void step(std::uint8_t tag, std::string_view parameter) {
         switch (tag) {
@@ -92,13 +66,13 @@ class Decoder {
                 zeroBits(parameter);
                 break;
             case logtag::kLineUnit:
-                lineUnit(ParseSingleNumber(parameter));
+                units_.lineUnit(ParseSingleNumber(parameter));
                 break;
             case logtag::kSectionLocation:
-                sectionLocation(ParseSingleNumber(parameter));
+                units_.sectionLocation(ParseSingleNumber(parameter));
                 break;
             case logtag::kPowerUnit:
-                powerUnit(ParseSingleNumber(parameter));
+                units_.powerUnit(ParseSingleNumber(parameter));
                 break;
             case logtag::kLabel:
                 label(ParseSingleNumber(parameter));
@@ -110,7 +84,7 @@ class Decoder {
                 promText(parameter);
                 break;
             case logtag::kAreas:
-                areas(ParseSingleNumber(parameter));
+                units_.areas(ParseSingleNumber(parameter));
                 break;
             case logtag::kLarm200:
                 out_ += "logLarm200()";
@@ -119,19 +93,19 @@ class Decoder {
                 ifPosition(parameter);
                 break;
             case logtag::kSections:
-                sections(ParseSingleNumber(parameter), false);
+                units_.sections(ParseSingleNumber(parameter), false);
                 break;
             case logtag::kCentralUnit:
-                centralUnit(ParseSingleNumber(parameter));
+                units_.centralUnit(ParseSingleNumber(parameter));
                 break;
             case logtag::kSecondSections:
-                secondSections(ParseSingleNumber(parameter));
+                units_.secondSections(ParseSingleNumber(parameter));
                 break;
             case logtag::kSabotage:
-                sections(ParseSingleNumber(parameter), true);
+                units_.sections(ParseSingleNumber(parameter), true);
                 break;
             case logtag::kSecondSabotage:
-                secondSabotage(ParseSingleNumber(parameter));
+                units_.secondSabotage(ParseSingleNumber(parameter));
                 break;
             default:
                 break;
@@ -144,14 +118,14 @@ class Decoder {
                 out_ += "Larm\r\n";
                 date(1);
                 out_ += "\r\n";
-                location(8);
+                units_.location(8);
                 break;
             case 0x2B:
                 out_ += "Aut. bortk. av sektion\r\n";
                 date(1);
                 for (std::uint64_t p : {8, 10, 12, 14}) {
                     out_ += "\r\n";
-                    location(p);
+                    units_.location(p);
                 }
                 break;
             case 0x2E:
@@ -161,7 +135,7 @@ class Decoder {
                 out_ += kUser;
                 label(7);
                 out_ += "\r\n";
-                location(14);
+                units_.location(14);
                 break;
             default:
                 out_ += kUnknownEvent;
@@ -235,80 +209,6 @@ class Decoder {
         }
     }
 
-    void lineUnit(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        out_ += "Linje";
-        put(out_, (a >> 6) + 1);
-        out_ += ' ';
-        out_ += bitSet(b, 4) ? "MP " : "UC ";
-        out_ += ' ';
-        put(out_, (a & 15u) + 1);
-    }
-
-    void onesOf(unsigned b) {
-        for (unsigned k = 0; k < 8; ++k) {
-            if (!bitSet(b, k)) continue;
-            put(out_, k + 1);
-            out_ += ' ';
-        }
-    }
-
-    void sectionLocation(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        if (record_.allErased() || b == 0) return;
-        out_ += "Linje ";
-        if (bitSet(a, 7)) {
-            put(out_, ((a & 0x7Fu) >> 4) + 1);
-            out_ += ", UC ";
-            put(out_, (a & 15u) + 1);
-            out_ += ", S ";
-        } else {
-            put(out_, (a >> 5) + 1);
-            out_ += ", UC ";
-            put(out_, ((a >> 1) & 15u) + 1);
-            out_ += bitSet(a, 0) ? ", T " : ", G ";
-        }
-        onesOf(b);
-    }
-
-    // The location the built-in texts show.
-    void location(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        if (record_.allErased() || b == 0) return;
-        out_ += "Linje ";
-        put(out_, ((a >> 4) & 3u) + 1);
-        out_ += ", MP ";
-        put(out_, (a & 15u) + 1);
-        out_ += bitSet(a, 7) ? ", S " : ", G ";
-        onesOf(b);
-    }
-
-    void powerUnit(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        const bool panel = at(p + 2) != 0;
-        const std::string_view kind = panel ? "MP" : "UC";
-        const unsigned line = panel ? (a >> 2) + 1 : (a >> 3) + 1;
-        const unsigned first = panel ? (a & 3u) * 2 + 1 : (a & 7u) * 2 + 1;
-        for (unsigned half = 0; half < 2; ++half) {
-            const unsigned faults = (b >> (half * 4)) & 15u;
-            if (faults == 0) continue;
-            out_ += "Linje";
-            put(out_, line);
-            out_ += ", ";
-            out_ += kind;
-            out_ += ' ';
-            put(out_, first + half);
-            out_ += ": ";
-            for (unsigned k = 0; k < 4; ++k)
-                if (bitSet(faults, k)) out_ += kPowerFaults[k];
-            if (half == 0) out_ += "\r\n";
-        }
-    }
-
     void label(std::uint64_t p) {
         const std::uint8_t index = at(p);
         if (index < LabelTable::kSize && !labels_.text(index).empty()) {
@@ -334,23 +234,6 @@ class Decoder {
         out_ += ReadPromText(*names_.image(), address, length);
     }
 
-    void areas(std::uint64_t p) {
-        const std::size_t start = out_.size();
-        out_ += kAreas;
-        for (unsigned j = 0; j < 8; ++j) {
-            const unsigned byte = at(p + j);
-            for (unsigned k = 0; k < 8; ++k) {
-                if (bitSet(byte, k)) continue;
-                const unsigned area = j * 8 + k + 1;
-                out_ += ' ';
-                put(out_, area);
-                out_ += ": ";
-                out_ += names_.areaName(area);
-            }
-        }
-        trimTrailingBlanks(out_, start);
-    }
-
     // offset, value, text: the text when record[offset] equals value.
     void ifPosition(std::string_view parameter) {
         LogNumberReader reader(parameter);
@@ -364,109 +247,12 @@ class Decoder {
         if (at(offset) == value) out_ += reader.rest();
     }
 
-    void unitNumber(unsigned unit) {
-        if (unit < 9) out_ += '0';
-        put(out_, unit);
-    }
-
-    // Tag 0x25, or with `sabotage` tag 0x28: the sections (or tamper inputs) of a unit.
-    void sections(std::uint64_t p, bool sabotage) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        const std::size_t start = out_.size();
-        for (unsigned i = 0; i < 8; ++i) {
-            if (!bitSet(b, i)) continue;
-            unsigned line = 0, unit = 0, half = 0;
-            if (sabotage || bitSet(a, 7)) {
-                line = (a >> 4) & 3u;
-                unit = a & 15u;
-                out_ += "Sabotage S";
-                put(out_, line + 1);
-            } else {
-                line = (a >> 5) & 3u;
-                unit = (a >> 1) & 15u;
-                half = a & 1u;
-                out_ += "Sektion ";
-                put(out_, line + (half == 0 ? 1 : 5));
-            }
-            unitNumber(unit + 1);
-            put(out_, i + 1);
-            out_ += sabotage ? ":" : ": ";
-            out_ += names_.unitText(line, unit, i, half);
-            out_ += '\n';
-        }
-        trimLeadingBlanks(out_, start);
-    }
-
-    void centralUnit(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        const unsigned line = ((a >> 4) & 3u) + 1;
-        const unsigned unit = (a & 15u) + 1;
-        const bool panel = bitSet(b, 0);
-        unsigned fault = 0;
-        for (unsigned k = 0; k < kCentralFaults.size(); ++k) {
-            if (!bitSet(b, k)) continue;
-            out_ += kCentralFaults[k];
-            fault = k + 1;
-        }
-        if (panel) {
-            out_ += "Man\xF6verPanel Linje";
-            put(out_, line);
-            out_ += " MP";
-            put(out_, unit);
-        } else if (line == 1 && unit == 1) {
-            out_ += "Centralapparat";
-        } else {
-            out_ += "UnderCentral Linje";
-            put(out_, line);
-            out_ += " UC";
-            put(out_, unit);
-        }
-        out_ += panel ? " S" : " T";
-        put(out_, line);
-        put(out_, unit + (panel ? 60 : 40));
-        put(out_, fault);
-    }
-
-    void secondSections(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        const unsigned line = (a >> 4) & 3u;
-        const unsigned unit = a & 15u;
-        for (unsigned i = 0; i < 8; ++i) {
-            if (!bitSet(b, i)) continue;
-            out_ += i == 7 ? "Hotkod" : bitSet(a, 3) ? "Sabotage S" : "Sektion ";
-            secondUnitTail(line, unit, i);
-        }
-    }
-
-    void secondSabotage(std::uint64_t p) {
-        const unsigned a = at(p);
-        const unsigned b = at(p + 1);
-        const unsigned line = (a >> 4) & 3u;
-        const unsigned unit = a & 15u;
-        for (unsigned i = 0; i < 8; ++i) {
-            if (!bitSet(b, i)) continue;
-            out_ += "Sabotage S";
-            secondUnitTail(line, unit, i);
-        }
-    }
-
-    void secondUnitTail(unsigned line, unsigned unit, unsigned bit) {
-        put(out_, line + 1);
-        put(out_, unit + 21);
-        put(out_, bit + 1);
-        out_ += ':';
-        out_ += names_.secondUnitText(line, unit, bit);
-        out_ += '\n';
-    }
-
     const LogRecord& record_;
     LogNameTables names_;
     const LabelTable& labels_;
     DecodedRecord& result_;
     std::string& out_;
+    LogUnitSteps units_;
 };
 
 }  // namespace

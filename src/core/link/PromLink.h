@@ -27,10 +27,6 @@ class WaitLimit;
 // context's prompt; callers only stop.
 class PromLink {
   public:
-    // The texts this layer shows (code page 1252).
-    static constexpr std::string_view kCommunicationError =
-        "Kommunikationsfel\nTCP/IP-uppkopplingen avbryten";
-
     explicit PromLink(AppContext& context);
     ~PromLink();
     PromLink(const PromLink&) = delete;
@@ -109,8 +105,6 @@ class PromLink {
     // Set while the transfer progress is shown; supervision then does nothing.
     void SetTransferDialogOpen(bool open) { transferDialogOpen_ = open; }
     bool TransferDialogOpen() const { return transferDialogOpen_; }
-    // Where WaitForInput and a TCP receive report progress during the erase wait.
-    void SetProgressSink(std::function<void(int)> sink) { progress_ = std::move(sink); }
 
     // The first failure since the last reset, recorded where it happened: what the
     // transfer tells the user before "Sändningen avbröts.".

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <optional>
 
-#include "archive/FileId.h"
+#include "common/Cp1252.h"
 #include "common/Messages.h"
 
 namespace loom {
@@ -94,6 +94,13 @@ std::optional<IntegerRange> integerRange(std::string_view name) {
     for (const NamedRange& r : kRanges)
         if (r.name == name) return r.range;
     return std::nullopt;
+}
+
+std::string filterComputerLetter(std::string_view text) {
+    if (text.empty()) return {};
+    const char c = cp1252Upper(text[0]);
+    if (c < 'A' || c > 'Z') return {};
+    return std::string(1, c);
 }
 
 bool isIpAddress(std::string_view text) {

@@ -68,6 +68,8 @@ SettingCheck checkSettingValue(std::string_view name, std::string_view value);
 // As the TCP/IP dialog takes them: four decimal numbers 0-255 (at most three digits each)
 // separated by single dots, not all zero; a port of 1 to 5 digits, 1-65535.
 bool isIpAddress(std::string_view text);
+// The computer letter filter: the first character, upper-cased, kept only if A-Z.
+std::string filterComputerLetter(std::string_view text);
 bool isIpPort(std::string_view text);
 // The panel's ID code as the TCP/IP dialog takes it: exactly six decimal digits.
 bool isTcpIdCode(std::string_view text);

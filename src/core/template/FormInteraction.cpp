@@ -13,19 +13,7 @@
 namespace loom {
 namespace {
 
-enum Event : int {
-    kLaidOut = 42,
-    kFocusGained = 43,
-    kFocusLost = 44,
-    kShown = 45,
-    kHidden = 46,
-    kEnabled = 47,
-    kDisabled = 48,
-    kClicked = 49,
-    kRightClicked = 50,
-    kEntered = 51,
-    kTextSet = 52,
-};
+using namespace rule_event;
 
 const RawValueList* valueListOf(const Form& form, const FormControl& choice) {
     const auto& lists = form.valueLists();

@@ -7,9 +7,7 @@
 namespace loom {
 namespace {
 
-constexpr int kEntered = 51;
-constexpr int kTextSet = 52;
-constexpr int kSignal = 59;
+using namespace rule_event;
 
 // Conditions 53-55 watch 51 and 56-58 watch 52, comparing the event's value with another
 // control's value, another control's text or the rule's own text.

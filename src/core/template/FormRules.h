@@ -11,6 +11,23 @@ namespace loom {
 
 class FormInteraction;
 
+// The events rules watch, by the numbers of the conditions that watch them: 42-52 are
+// reported by the controls of the loaded form, 59 by a "signal" action.
+namespace rule_event {
+inline constexpr int kLaidOut = 42;
+inline constexpr int kFocusGained = 43;
+inline constexpr int kFocusLost = 44;
+inline constexpr int kShown = 45;
+inline constexpr int kHidden = 46;
+inline constexpr int kEnabled = 47;
+inline constexpr int kDisabled = 48;
+inline constexpr int kClicked = 49;
+inline constexpr int kRightClicked = 50;
+inline constexpr int kEntered = 51;
+inline constexpr int kTextSet = 52;
+inline constexpr int kSignal = 59;
+}  // namespace rule_event
+
 // One action of a rule: code 60-74 with its operands.
 struct RuleAction {
     int code = 0;

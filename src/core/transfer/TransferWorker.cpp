@@ -7,7 +7,9 @@
 
 #include "archive/FileId.h"
 #include "context/AppContext.h"
+#include "conversion/ConversionList.h"
 #include "fields/PromImageBuilder.h"
+#include "link/PromLink.h"
 #include "transfer/TransferJob.h"
 #include "transfer/TransferReceiver.h"
 

@@ -19,6 +19,7 @@
 #include "Program.h"
 #include "QtText.h"
 #include "archive/ExportDate.h"
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
 #include "dialogs/ExportDialog.h"
@@ -168,7 +169,7 @@ class ArchiveDialogsTest : public QObject {
         QTemporaryDir dir;
         const fs::path disk = foreignFolder(dir);
         const fs::path incoming = disk / archived.filename();
-        QVERIFY(DataFile(context).Write(incoming, templateName, "annat", store, false));
+        QVERIFY(SaveSystem(context, incoming, templateName, "annat", store, false).written);
         fs::last_write_time(incoming, fs::last_write_time(archived) + std::chrono::hours(1));
         prompt_.entries.clear();
 
@@ -201,8 +202,9 @@ class ArchiveDialogsTest : public QObject {
             std::string templateName, password;
             QVERIFY(file.ReadHeader(any, templateName, password, false));
             QVERIFY(file.Read(any, false));
-            QVERIFY(DataFile(context).Write(files / "TREDJE.KQD", templateName, "tredje",
-                                            file.Store(), false));
+            QVERIFY(SaveSystem(context, files / "TREDJE.KQD", templateName, "tredje", file.Store(),
+                               false)
+                        .written);
         }
         prompt_.answers = {Answer::Yes};  // message 56
         test::ModalScript script;

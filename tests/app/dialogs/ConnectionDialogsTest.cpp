@@ -19,6 +19,7 @@
 #include "dialogs/IpAddressDialog.h"
 #include "dialogs/PortDialog.h"
 #include "document/ProgramDocument.h"
+#include "document/ProgramState.h"
 #include "document/PromDocument.h"
 #include "frame/MainFrame.h"
 #include "link/PortChoices.h"
@@ -27,6 +28,7 @@
 #include "support/DemoArchive.h"
 #include "support/MemoryChannel.h"
 #include "support/RecordingPrompt.h"
+#include "link/PromLink.h"
 #include "support/StartedProgram.h"
 
 namespace loom {
@@ -158,7 +160,7 @@ class ConnectionDialogsTest : public QObject {
         };
         for (const Row& row : rows) {
             test::RecordingPrompt prompt;
-            AppContext context(prompt);
+            ProgramState context(prompt);
             test::VirtualLinkClock clock;
             test::MemoryChannelFactory factory(clock);
             context.link().setChannelFactory(factory);

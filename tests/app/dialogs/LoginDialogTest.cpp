@@ -4,6 +4,7 @@
 
 #include "context/AppContext.h"
 #include "dialogs/LoginDialog.h"
+#include "document/ProgramState.h"
 #include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
 
@@ -18,7 +19,7 @@ class LoginDialogTest : public QObject {
     }
 
     void cancelIsNoLogin() {
-        AppContext context(prompt);
+        ProgramState context(prompt);
         archive.attach(context);
         LoginDialog dialog(context);
         QVERIFY(dialog.prepare());
@@ -30,7 +31,7 @@ class LoginDialogTest : public QObject {
     }
 
     void wrongPasswordSaysSoAndStays() {
-        AppContext context(prompt);
+        ProgramState context(prompt);
         archive.attach(context);
         LoginDialog dialog(context);
         QVERIFY(dialog.prepare());

@@ -7,6 +7,7 @@
 
 #include "context/AppContext.h"
 #include "dialogs/SearchWindow.h"
+#include "document/ProgramState.h"
 #include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
 
@@ -18,7 +19,7 @@ class SearchWindowTest : public QObject {
     void findsInSwedishOrderAndOpensTheSelectedFile() {
         QVERIFY2(archive.error().isEmpty(), qPrintable(archive.error()));
         test::RecordingPrompt prompt;
-        AppContext context(prompt);
+        ProgramState context(prompt);
         archive.attach(context);
         std::vector<std::filesystem::path> opened;
         SearchWindow window(context, [&](const std::filesystem::path& path) {

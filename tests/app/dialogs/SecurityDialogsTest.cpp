@@ -12,6 +12,7 @@
 #include "dialogs/QtDialogs.h"
 #include "dialogs/SecurityCommands.h"
 #include "dialogs/UsersDialog.h"
+#include "document/ProgramState.h"
 #include "platform/Settings.h"
 #include "support/DemoArchive.h"
 #include "support/RecordingPrompt.h"
@@ -24,7 +25,7 @@ class SecurityDialogsTest : public QObject {
     void usersDialogAddsAndRemovesUsers() {
         QVERIFY2(archive.error().isEmpty(), qPrintable(archive.error()));
         test::RecordingPrompt prompt;
-        AppContext context(prompt);
+        ProgramState context(prompt);
         archive.attach(context);
         UsersList users(context);
         QVERIFY(users.open());
@@ -74,7 +75,7 @@ class SecurityDialogsTest : public QObject {
 
     void computerIdCommandStoresTheLetter() {
         test::RecordingPrompt prompt;
-        AppContext context(prompt);
+        ProgramState context(prompt);
         QtDialogs dialogs(context);
         context.setDialogs(dialogs);
         QWidget frame;

@@ -30,6 +30,7 @@
 #include "frame/ActivityIndicator.h"
 #include "frame/MainFrame.h"
 #include "link/LinkTiming.h"
+#include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "support/DemoArchive.h"
 #include "support/FastPanelConfig.h"

@@ -21,6 +21,7 @@
 #include "fields/FieldCodec.h"
 #include "frame/MainFrame.h"
 #include "link/LinkTiming.h"
+#include "link/PromLink.h"
 #include "support/DemoArchive.h"
 #include "support/FastPanelConfig.h"
 #include "support/RecordingPrompt.h"

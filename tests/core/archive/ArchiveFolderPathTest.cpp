@@ -5,6 +5,7 @@
 #include "ArchiveHome.h"
 #include "archive/Exporter.h"
 #include "archive/Importer.h"
+#include "archive/SearchResults.h"
 
 namespace loom {
 namespace {

@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "archive/SearchResults.h"
+#include "archive/SystemSave.h"
 #include "common/Cp1252.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "fields/FieldStore.h"
 #include "platform/Clock.h"
 #include "platform/ProgramDirectory.h"
@@ -98,7 +101,8 @@ class ArchiveHome : public ::testing::Test {
         }
         const std::filesystem::path dir = folder.empty() ? files() : folder;
         std::filesystem::create_directories(dir);
-        ASSERT_TRUE(DataFile(context_).Write(dir / (key + ".KQD"), "ALFA 2000", "", store, true));
+        ASSERT_TRUE(
+            SaveSystem(context_, dir / (key + ".KQD"), "ALFA 2000", "", store, true).written);
     }
 
     // A template in FORMS with the given header texts (UTF-8) and an empty body.
@@ -121,13 +125,14 @@ class ArchiveHome : public ::testing::Test {
     // Into the archive, through the program's own writer (which indexes it).
     void writeArchived(const std::string& key, const FieldStore& store,
                        std::int64_t lastWrite = kNow - 86400, const std::string& password = "sys") {
-        ASSERT_TRUE(DataFile(context_).Write(archived(key), "ALFA 2000", password, store, false));
+        ASSERT_TRUE(
+            SaveSystem(context_, archived(key), "ALFA 2000", password, store, false).written);
         ASSERT_TRUE(files_.disk().setLastWriteTime(archived(key), lastWrite));
     }
     // Outside the archive, written by another installation: its index is not ours.
     void writeOutside(const std::filesystem::path& path, const FieldStore& store,
                       const std::string& password, std::int64_t lastWrite) {
-        ASSERT_TRUE(DataFile(outside_).Write(path, "BETA 3000", password, store, false));
+        ASSERT_TRUE(SaveSystem(outside_, path, "BETA 3000", password, store, false).written);
         ASSERT_TRUE(files_.disk().setLastWriteTime(path, lastWrite));
     }
     std::int64_t lastWrite(const std::filesystem::path& path) {
@@ -144,8 +149,8 @@ class ArchiveHome : public ::testing::Test {
     ScriptedDialogs dialogs_{prompt_};
     FailingFileSystem files_;
     FixedClock clock_{1700000000, 3600};
-    AppContext context_;
-    AppContext outside_{silent_};
+    ProgramState context_;
+    ProgramState outside_{silent_};
 };
 
 // Export and import: the clock at kNow, two hours east of UTC, system password "sys".

@@ -1,4 +1,5 @@
 #include "archive/FileId.h"
+#include "document/ProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -148,7 +149,7 @@ class FileIdLetter : public ::testing::Test {
     std::string stored() { return Settings(store).computerId(); }
 
     test::RecordingPrompt prompt;
-    AppContext context{prompt};
+    ProgramState context{prompt};
     test::ScriptedDialogs dialogs{prompt};
     MemorySettingsStore store;
     FixedClock clock{36};

@@ -6,6 +6,7 @@
 
 #include "ArchiveHome.h"
 #include "archive/Importer.h"
+#include "datafile/LabelTable.h"
 
 namespace loom {
 namespace {

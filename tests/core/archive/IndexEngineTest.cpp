@@ -1,4 +1,5 @@
 #include "archive/IndexEngine.h"
+#include "document/ProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ class IndexEngineTest : public ::testing::Test {
     fs::path home_;
     test::RecordingPrompt prompt_;
     test::FailingFileSystem files_;
-    AppContext context_;
+    ProgramState context_;
     IndexEngine engine_{context_};
 };
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "ArchiveHome.h"
+#include "datafile/LabelTable.h"
 
 namespace loom {
 namespace {

@@ -6,6 +6,7 @@
 
 #include "ArchiveHome.h"
 #include "archive/FileId.h"
+#include "archive/SearchResults.h"
 
 namespace loom {
 namespace {

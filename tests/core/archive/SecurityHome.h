@@ -10,8 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "fields/FieldStore.h"
 #include "platform/Clock.h"
 #include "platform/ProgramDirectory.h"
@@ -30,7 +32,7 @@ struct SecurityHome {
     RecordingPrompt prompt;
     ScriptedDialogs dialogs{prompt};
     FixedClock clock{kNow};
-    AppContext context{prompt};
+    ProgramState context{prompt};
 
     SecurityHome() {
         context.setProgramDirectory(ProgramDirectory(dir.path("")));
@@ -66,8 +68,9 @@ struct SecurityHome {
         return store;
     }
     void writeDataFile(const std::string& name, const std::string& password) {
-        ASSERT_TRUE(DataFile(context).Write(dataFile(name), "Mall " + name, password,
-                                            sampleStore(name), false));
+        ASSERT_TRUE(
+            SaveSystem(context, dataFile(name), "Mall " + name, password, sampleStore(name), false)
+                .written);
     }
     // The password recorded in the file, or "<unreadable>".
     std::string dataFilePassword(const std::string& name) {

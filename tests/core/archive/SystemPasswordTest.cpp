@@ -10,6 +10,7 @@
 
 #include "archive/PasswordFile.h"
 #include "archive/SystemPassword.h"
+#include "archive/TemporaryPasswordList.h"
 #include "core/archive/SecurityHome.h"
 #include "support/FailingFileSystem.h"
 

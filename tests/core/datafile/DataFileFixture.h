@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "archive/SystemSave.h"
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
+#include "document/ProgramState.h"
 #include "platform/Clock.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
@@ -70,14 +72,16 @@ class DataFileFixture : public ::testing::Test {
     bool write(const FieldStore& store, const std::string& password = "hemligt",
                const std::filesystem::path& path = {}) {
         DataFile file(context_);
-        return file.Write(path.empty() ? dataPath() : path, "ALFA 2000", password, store, true);
+        return SaveSystem(context_, path.empty() ? dataPath() : path, "ALFA 2000", password, store,
+                          true)
+            .written;
     }
 
     TempDir temp_;
     std::filesystem::path home_;
     RecordingPrompt prompt_;
     FixedClock clock_{1700000000};
-    AppContext context_;
+    ProgramState context_;
 };
 
 }  // namespace loom::test

@@ -1,3 +1,4 @@
+#include "archive/SystemSave.h"
 #include "datafile/DataFile.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "common/Cp1252.h"
 #include "core/datafile/DataFileFixture.h"
+#include "datafile/LabelTable.h"
 #include "support/FailingFileSystem.h"
 #include "support/HexBytes.h"
 
@@ -248,14 +250,17 @@ TEST_F(DataFileTest, WriteRefusesWhatCouldNotBeReadBack) {
         FieldStore store = good;
         store.copyIn(c.value);
         DataFile file(context_);
-        EXPECT_FALSE(file.Write(dataPath(), c.templateName, c.password, store, true)) << c.name;
+        EXPECT_FALSE(
+            SaveSystem(context_, dataPath(), c.templateName, c.password, store, true).written)
+            << c.name;
         EXPECT_EQ(prompt_.texts(), std::vector<std::string>{c.message}) << c.name;
         EXPECT_EQ(bytesOf(dataPath()), before) << c.name;
         EXPECT_EQ(namesIn(home_ / "FILES"), std::vector<std::string>{"A1B2C3D0.KQD"}) << c.name;
         EXPECT_EQ(readText(indexPath()), index) << c.name;
 
         prompt_.entries.clear();
-        EXPECT_FALSE(file.Write(dataPath(), c.templateName, c.password, store, false));
+        EXPECT_FALSE(
+            SaveSystem(context_, dataPath(), c.templateName, c.password, store, false).written);
         EXPECT_TRUE(prompt_.entries.empty()) << c.name;
     }
 }

@@ -1,6 +1,7 @@
 // The event log window's inputs from the open document.
 #include <gtest/gtest.h>
 
+#include "datafile/LabelTable.h"
 #include "eventlog/DecodeRecord.h"
 #include "eventlog/LogFile.h"
 #include "support/DocumentTestBed.h"

@@ -9,6 +9,7 @@
 #include "support/DocumentTestBed.h"
 #include "support/RecordingFormView.h"
 #include "template/FormInteraction.h"
+#include "template/FormRules.h"
 
 namespace loom {
 namespace {

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "archive/FileId.h"
+#include "conversion/ConversionList.h"
 #include "eventlog/LogFile.h"
+#include "link/PromLink.h"
 #include "support/DocumentTestBed.h"
 
 namespace loom {

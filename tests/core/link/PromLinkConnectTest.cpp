@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 
+#include "link/PromLink.h"
 #include "support/LinkTestBed.h"
 
 namespace loom {

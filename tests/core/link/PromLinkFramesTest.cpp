@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/PromLink.h"
 #include "platform/WaitableEvent.h"
 #include "support/HexBytes.h"
 #include "support/LinkTestBed.h"

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "link/PromLink.h"
 #include "support/LinkTestBed.h"
 
 namespace loom {

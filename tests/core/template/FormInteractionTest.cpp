@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/HandBuiltForm.h"
+#include "template/FormRules.h"
 
 namespace loom::test {
 namespace {

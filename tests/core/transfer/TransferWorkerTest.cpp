@@ -9,6 +9,7 @@
 
 #include "archive/FileId.h"
 #include "common/Cp1252.h"
+#include "link/PromLink.h"
 #include "support/LinkTestBed.h"
 #include "transfer/TransferJob.h"
 #include "transfer/TransferReceiver.h"
