@@ -1,124 +1,165 @@
-#include "archive/SystemSave.h"
 #include "datafile/DataFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "common/Cp1252.h"
-#include "core/datafile/DataFileFixture.h"
+#include "archive/SystemSave.h"
 #include "datafile/LabelTable.h"
-#include "support/FailingFileSystem.h"
 #include "support/HexBytes.h"
+#include "support/TestHome.h"
 
 namespace loom {
 namespace {
 
 namespace fs = std::filesystem;
-using test::DataFileFixture;
+using test::Lines;
+using test::readFile;
+using test::text;
 
 constexpr FieldAddress addressless(std::uint32_t number) {
     return kAddresslessBit | (number << 3);
 }
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+FieldRecord record(FieldAddress address, FieldSize size, std::uint8_t type, std::uint8_t flags,
+                   std::string value) {
+    return FieldRecord{address, size, type, flags, std::move(value)};
 }
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
+// Enciphering and deciphering are the same XOR with a key stream computed here from the
+// generator's definition, not through the program's own, so that a change of either shows.
+std::string xorKey(std::string bytes) {
+    std::array<std::uint8_t, 128> key{};
+    std::uint32_t state = 0x4B514441;
+    for (std::uint8_t& b : key) {
+        state = state * 214013u + 2531011u;
+        b = static_cast<std::uint8_t>(state >> 16);
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ key[i % key.size()]);
+    return bytes;
+}
+
+Lines namesIn(const fs::path& folder) {
+    Lines names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-using DataFileTest = DataFileFixture;
+class DataFileTest : public ::testing::Test {
+  protected:
+    fs::path dataPath(const std::string& name = "A1B2C3D0.KQD") const { return h.dataFile(name); }
+    bool write(const FieldStore& store, const std::string& password = "hemligt",
+               const fs::path& path = {}) {
+        return SaveSystem(h.context, path.empty() ? dataPath() : path, "ALFA 2000", password, store,
+                          true)
+            .written;
+    }
+    std::string readContext() const {
+        return text(MessageId::CannotReadFile, {pathText(dataPath())});
+    }
+    // Reads the file with messages; the one message shown (empty when the read worked).
+    std::string readMessage() {
+        h.prompt.entries.clear();
+        DataFile file(h.context);
+        const bool ok = file.Read(dataPath(), true);
+        EXPECT_EQ(h.prompt.entries.size(), ok ? 0u : 1u);
+        return ok || h.prompt.entries.empty() ? std::string() : h.prompt.entries.front().text;
+    }
+    static FieldStore sample() {
+        FieldStore store;
+        store.copyIn(record(0x10 << 3, 16, 1, kFieldFlagDisplayName, "BEEF"));
+        store.copyIn(record((0x20 << 3) | 2, 8 * 8, 5, 0x80, "Kund AB"));
+        store.copyIn(record(addressless(10000), 0, 5, 0, "Entr\xE9"));
+        return store;
+    }
+
+    test::TestHome h;
+};
 
 // The whole file, byte for byte: layout, cipher, filler from the clock and checksum.
 TEST_F(DataFileTest, WritesTheDocumentedLayout) {
-    EXPECT_EQ(test::hexString(std::vector<std::uint8_t>(DataFile::keyStream().begin(),
-                                                        DataFile::keyStream().begin() + 16)),
-              "17 B9 E7 4F B3 65 A2 1C 88 6A 46 61 72 C5 24 2F");
     FieldStore store;
     store.copyIn(record(0x10 << 3, 8, 1, kFieldFlagDisplayName, "A1"));
     ASSERT_TRUE(write(store, "pw"));
 
-    std::vector<std::uint8_t> plain;
-    const std::string magic = "<KQ_DATA>";
-    plain.insert(plain.end(), magic.begin(), magic.end());
-    plain.push_back(0);
-    plain.push_back(1);
-    plain.insert(plain.end(), {'p', 'w', 0});
-    std::uint32_t state = static_cast<std::uint32_t>(clock_.nowSeconds());
-    while (plain.size() < 139) {
+    std::string plain = std::string("<KQ_DATA>\0\1pw\0", 14);
+    for (auto state = static_cast<std::uint32_t>(h.clock.nowSeconds()); plain.size() < 139;) {
         state = state * 214013u + 2531011u;
-        plain.push_back(static_cast<std::uint8_t>(state >> 16));
+        plain.push_back(static_cast<char>(state >> 16));
     }
-    const std::string name = "ALFA 2000";
-    plain.insert(plain.end(), name.begin(), name.end());
-    plain.push_back(0);
+    plain += std::string("ALFA 2000\0", 10);
     const auto words = test::hexBytes("00000002 00000080 00000001 41 31 00 00000001");
-    plain.insert(plain.end(), words.begin(), words.end());
+    plain.append(words.begin(), words.end());
     std::uint32_t sum = 0;
-    for (std::uint8_t b : plain)
-        sum += b;
+    for (const char b : plain)
+        sum += static_cast<std::uint8_t>(b);
     for (int shift = 24; shift >= 0; shift -= 8)
-        plain.push_back(static_cast<std::uint8_t>(sum >> shift));
+        plain.push_back(static_cast<char>(sum >> shift));
+    EXPECT_EQ(xorKey(readFile(dataPath())), plain);
 
-    EXPECT_EQ(test::hexString(xorKey(bytesOf(dataPath()))), test::hexString(plain));
+    // The password field is 128 bytes whatever the password's length.
+    for (const std::size_t length : {std::size_t{0}, std::size_t{127}}) {
+        ASSERT_TRUE(write(FieldStore{}, std::string(length, 'p')));
+        EXPECT_EQ(xorKey(readFile(dataPath())).substr(139, 10), std::string("ALFA 2000\0", 10));
+        std::string templateName, read;
+        ASSERT_TRUE(DataFile(h.context).ReadHeader(dataPath(), templateName, read, true));
+        EXPECT_EQ(read, std::string(length, 'p'));
+        EXPECT_EQ(templateName, "ALFA 2000");
+    }
 }
 
-TEST_F(DataFileTest, RoundTripKeepsEveryRecord) {
-    FieldStore store;
-    // Already normalised values of every type, flags beyond bit 1 carried through,
+TEST_F(DataFileTest, RoundTripKeepsEveryRecordAndIndexesTheDisplayName) {
+    // Already normalised values of several types, flags beyond bit 1 carried through,
     // address-less records, and a text at the longest length.
     const std::vector<FieldRecord> records = {
         record(0x300 << 3, 8, 0, kFieldFlagDisplayName, "Storgatan 1"),  // not parsable
-        record(0x100 << 3, 8 * 16, 5, kFieldFlagDisplayName, utf8ToCp1252("Kund Åkesson AB")),
+        record(0x100 << 3, 8 * 16, 5, kFieldFlagDisplayName, "Kund \xC5kesson AB"),
         record((0x200 << 3) | 3, 12, 1, 0x80, "FFF"),
         record(0x210 << 3, 16, 2, 0x04, "12"),
-        record(0x220 << 3, 16, 3, 0, ""),
         record(0x230 << 3, 5, 4, 0, "10101"),
         record(0x240 << 3, 8, 6, 0, "1490"),
-        record(0x250 << 3, 16, 7, 0, ""),
-        record(0x260 << 3, 4, 8, 0, "1"),
-        record(0x270 << 3, 12, 9, 0, "25"),
         record(addressless(10025), 0, 5, 0, "Entr\xE9"),
         record(addressless(42), 0, 1, kFieldFlagDisplayName, std::string(699, 'x')),
         record(addressless(43), 0, 1, 0, ""),
     };
+    FieldStore store;
     for (const FieldRecord& r : records)
         store.copyIn(r);
     ASSERT_TRUE(write(store));
 
-    DataFile file(context_);
+    DataFile file(h.context);
     ASSERT_TRUE(file.Read(dataPath(), true));
-    EXPECT_TRUE(prompt_.entries.empty());
+    EXPECT_TRUE(h.prompt.entries.empty());
     EXPECT_EQ(file.templateName(), "ALFA 2000");
     ASSERT_EQ(file.Store().size(), records.size());
     for (FieldRecord expected : records) {
         expected.size = 0;  // sizes come from the template, not the file
-        const FieldRecord* got = file.Store().find(expected.address);
-        ASSERT_NE(got, nullptr) << expected.address;
-        EXPECT_EQ(*got, expected) << expected.address;
+        ASSERT_NE(file.Store().find(expected.address), nullptr) << expected.address;
+        EXPECT_EQ(*file.Store().find(expected.address), expected) << expected.address;
     }
     // The store's order (bucket by bucket), not the order of insertion.
-    const std::string name =
-        "A1B2C3D0\t" + utf8ToCp1252("Kund Åkesson AB") + "\tStorgatan 1\t" + std::string(699, 'x');
+    const std::string name = "A1B2C3D0\tKund \xC5kesson AB\tStorgatan 1\t" + std::string(699, 'x');
     EXPECT_EQ(file.DisplayName(), name);
-    EXPECT_EQ(readText(indexPath()), name + "\r\n");
-    EXPECT_EQ(context_.labels().text(1), "Entr\xE9");
+    EXPECT_EQ(readFile(h.dataIndex()), name + "\r\n");
+    EXPECT_EQ(h.context.labels().text(1), "Entr\xE9");
 
-    FieldStore copy;
-    copy.copyIn(record(7, 8, 0, 0, "stale"));
-    file.CopyStoreTo(copy);
-    EXPECT_EQ(copy.size(), records.size());
-    EXPECT_EQ(copy.find(7), nullptr);
-    EXPECT_EQ(copy.find(0x100 << 3)->value, utf8ToCp1252("Kund Åkesson AB"));
+    // No records, and an empty display value.
+    ASSERT_TRUE(write(FieldStore{}, "", dataPath("X0000000.KQD")));
+    ASSERT_TRUE(file.Read(dataPath("X0000000.KQD"), true));
+    EXPECT_TRUE(file.Store().empty());
+    EXPECT_EQ(file.DisplayName(), "X0000000");
+    store = FieldStore{};
+    store.copyIn(record(addressless(1), 0, 5, kFieldFlagDisplayName, ""));
+    ASSERT_TRUE(write(store, "", dataPath("Y0000000.tar.KQD")));
+    ASSERT_TRUE(file.Read(dataPath("Y0000000.tar.KQD"), true));
+    EXPECT_EQ(file.DisplayName(), "Y0000000\t");
 }
 
 // Several buffers' worth, so that numbers, texts and the key position cross buffer ends.
@@ -128,49 +169,18 @@ TEST_F(DataFileTest, RoundTripOverManyBuffers) {
         store.copyIn(record(addressless(i), 0, static_cast<std::uint8_t>(i % 10),
                             static_cast<std::uint8_t>(i % 3 * 2), std::string(i % 37, 'a')));
     ASSERT_TRUE(write(store));
-    ASSERT_GT(bytesOf(dataPath()).size(), 4 * DataFile::kBufferSize);
-    DataFile file(context_);
+    ASSERT_GT(readFile(dataPath()).size(), 4 * DataFile::kBufferSize);
+    DataFile file(h.context);
     ASSERT_TRUE(file.Read(dataPath(), true));
     ASSERT_EQ(file.Store().size(), store.size());
     store.forEach([&](const FieldRecord& r) { EXPECT_EQ(*file.Store().find(r.address), r); });
 }
 
-TEST_F(DataFileTest, EmptyStoreAndEmptyDisplayValue) {
-    FieldStore store;
-    ASSERT_TRUE(write(store, "", dataPath("X0000000.KQD")));
-    DataFile file(context_);
-    ASSERT_TRUE(file.Read(dataPath("X0000000.KQD"), true));
-    EXPECT_TRUE(file.Store().empty());
-    EXPECT_EQ(file.DisplayName(), "X0000000");
-
-    store.copyIn(record(addressless(1), 0, 5, kFieldFlagDisplayName, ""));
-    ASSERT_TRUE(write(store, "", dataPath("Y0000000.tar.KQD")));
-    ASSERT_TRUE(file.Read(dataPath("Y0000000.tar.KQD"), true));
-    EXPECT_EQ(file.DisplayName(), "Y0000000\t");
-}
-
-TEST_F(DataFileTest, PasswordFieldIsAlways128Bytes) {
-    for (const std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{127}}) {
-        const std::string password(length, 'p');
-        ASSERT_TRUE(write(FieldStore{}, password));
-        const std::vector<std::uint8_t> plain = xorKey(bytesOf(dataPath()));
-        EXPECT_EQ(plain[11 + length], 0) << length;
-        EXPECT_EQ(std::string(plain.begin() + 139, plain.begin() + 148), "ALFA 2000") << length;
-
-        DataFile file(context_);
-        std::string templateName, read;
-        ASSERT_TRUE(file.ReadHeader(dataPath(), templateName, read, true));
-        EXPECT_EQ(read, password);
-        EXPECT_EQ(templateName, "ALFA 2000");
-    }
-}
-
 TEST_F(DataFileTest, ValuesAreSavedNormalised) {
-    struct Case {
+    const struct {
         FieldRecord in;
         std::string saved;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {record(0x10 << 3, 16, 1, 0, "00a1"), "A1"},
         {record(0x20 << 3, 16, 7, 0, "1234"), ""},
         {record(0x30 << 3, 4, 8, 0, "101"), "1"},
@@ -185,13 +195,13 @@ TEST_F(DataFileTest, ValuesAreSavedNormalised) {
         {record(addressless(6), 0, 0, 0x03, "a"), "a"},  // flag bit 0 is never written
     };
     FieldStore store;
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         store.copyIn(c.in);
     ASSERT_TRUE(write(store));
-    DataFile file(context_);
+    DataFile file(h.context);
     ASSERT_TRUE(file.Read(dataPath(), true));
     ASSERT_EQ(file.Store().size(), std::size(cases));
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(file.Store().find(c.in.address)->value, c.saved) << c.in.value;
         EXPECT_EQ(file.Store().find(c.in.address)->flags, c.in.flags & 0xFE) << c.in.value;
     }
@@ -203,16 +213,15 @@ TEST_F(DataFileTest, LabelTableFollowsTheLastRead) {
         store.copyIn(record(addressless(n), 0, 5, 0, "n" + std::to_string(n)));
     store.copyIn(record(addressless(10050) | 1, 0, 5, 0, "offset"));
     store.copyIn(record(10075 << 3, 8, 5, 0, "prom"));
-    context_.labels().set(7, "old");
+    h.context.labels().set(7, "old");
     ASSERT_TRUE(write(store));
-    DataFile file(context_);
-    ASSERT_TRUE(file.Read(dataPath(), true));
-    std::vector<std::string> filled;
-    for (std::size_t i = 0; i < LabelTable::kSize; ++i) {
-        if (!context_.labels().text(i).empty())
-            filled.push_back(std::to_string(i) + "=" + context_.labels().text(i));
-    }
-    EXPECT_EQ(filled, (std::vector<std::string>{"0=n10000", "254=n16350"}));
+    ASSERT_TRUE(DataFile(h.context).Read(dataPath(), true));
+    Lines filled;
+    for (std::size_t i = 0; i < LabelTable::kSize; ++i)
+        if (!h.context.labels().text(i).empty())
+            filled.push_back(std::to_string(i) + "=" + h.context.labels().text(i));
+    EXPECT_EQ(filled, (Lines{"0=n10000", "254=n16350"}));
+    EXPECT_EQ(h.context.labels().nameOf(3), "3");  // an empty label goes by its number
 }
 
 // Values Read could not take back are refused before anything is written.
@@ -220,77 +229,159 @@ TEST_F(DataFileTest, WriteRefusesWhatCouldNotBeReadBack) {
     FieldStore good;
     good.copyIn(record(0x10 << 3, 8, 0, kFieldFlagDisplayName, "5"));
     ASSERT_TRUE(write(good));
-    const std::vector<std::uint8_t> before = bytesOf(dataPath());
-    const std::string index = readText(indexPath());
-    const std::string context = "Kan inte spara filen.\nfil: " + cp1252ToUtf8(pathText(dataPath()));
-    const std::string cannotSave =
-        "\nEtt värde kan inte sparas: det är längre än 699 tecken eller innehåller ett "
-        "nolltecken.\nfält: ";
-
-    struct Case {
+    const std::string before = readFile(dataPath()), index = readFile(h.dataIndex());
+    const std::string context = text(MessageId::CannotSaveFile, {pathText(dataPath())});
+    const auto value = [&](const char* field) {
+        return context + "\n" + text(MessageId::ValueCannotBeSaved, {field});
+    };
+    const struct {
         const char* name;
-        std::string templateName;
-        std::string password;
+        std::string templateName, password;
         FieldRecord value;
         std::string message;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"long password", "T", std::string(128, 'p'), record(1, 0, 0, 0, ""), context},
         {"zero in password", "T", std::string("a\0b", 3), record(1, 0, 0, 0, ""), context},
         {"long template name", std::string(700, 't'), "", record(1, 0, 0, 0, ""), context},
         {"long value", "T", "", record(addressless(3), 0, 5, 0, std::string(700, 'v')),
-         context + cannotSave + "0x80000018"},
-        {"zero in value", "T", "", record(0x123, 0, 5, 0, std::string("a\0b", 3)),
-         context + cannotSave + "0x123"},
+         value("0x80000018")},
+        {"zero in value", "T", "", record(0x123, 0, 5, 0, std::string("a\0b", 3)), value("0x123")},
         {"long after normalising", "T", "", record(0x200, 8 * 800, 5, 0, std::string(700, 'v')),
-         context + cannotSave + "0x200"},
+         value("0x200")},
     };
-    for (const Case& c : cases) {
-        prompt_.entries.clear();
+    for (const auto& c : cases) {
+        h.prompt.entries.clear();
         FieldStore store = good;
         store.copyIn(c.value);
-        DataFile file(context_);
         EXPECT_FALSE(
-            SaveSystem(context_, dataPath(), c.templateName, c.password, store, true).written)
+            SaveSystem(h.context, dataPath(), c.templateName, c.password, store, true).written)
             << c.name;
-        EXPECT_EQ(prompt_.texts(), std::vector<std::string>{c.message}) << c.name;
-        EXPECT_EQ(bytesOf(dataPath()), before) << c.name;
-        EXPECT_EQ(namesIn(home_ / "FILES"), std::vector<std::string>{"A1B2C3D0.KQD"}) << c.name;
-        EXPECT_EQ(readText(indexPath()), index) << c.name;
-
-        prompt_.entries.clear();
-        EXPECT_FALSE(
-            SaveSystem(context_, dataPath(), c.templateName, c.password, store, false).written);
-        EXPECT_TRUE(prompt_.entries.empty()) << c.name;
+        EXPECT_EQ(h.prompt.texts(), Lines{c.message}) << c.name;
+        EXPECT_EQ(readFile(dataPath()), before) << c.name;
+        EXPECT_EQ(namesIn(h.root / "FILES"), Lines{"A1B2C3D0.KQD"}) << c.name;
+        EXPECT_EQ(readFile(h.dataIndex()), index) << c.name;
     }
-}
-
-TEST_F(DataFileTest, MissingFileIsReportedWithItsPath) {
-    DataFile file(context_);
-    std::string name, password;
-    EXPECT_FALSE(file.Read(dataPath("NONE.KQD"), true));
-    EXPECT_FALSE(file.ReadHeader(dataPath("NONE.KQD"), name, password, true));
-    const std::string message =
-        "Kan inte läsa filen.\nfil: " + cp1252ToUtf8(pathText(dataPath("NONE.KQD")));
-    EXPECT_EQ(prompt_.texts(), (std::vector<std::string>{message, message}));
-    prompt_.entries.clear();
-    EXPECT_FALSE(file.Read(dataPath("NONE.KQD"), false));
-    EXPECT_TRUE(prompt_.entries.empty());
 }
 
 // The file is saved even when the index cannot be updated; the index says so itself.
 TEST_F(DataFileTest, HeldIndexDoesNotFailTheWrite) {
-    test::FailingFileSystem files;
-    context_.setFileSystem(files);
-    files.failLocked();
-    FieldStore store;
-    store.copyIn(record(0x10 << 3, 8, 0, 0, "5"));
-    EXPECT_TRUE(write(store));
-    EXPECT_EQ(prompt_.texts(), std::vector<std::string>{"Kan inte öppna filen.\nfil: " +
-                                                        cp1252ToUtf8(pathText(indexPath())) +
-                                                        "\nFilen används av ett annat program."});
-    DataFile file(context_);
-    EXPECT_TRUE(file.Read(dataPath(), true));
+    h.files.failLocked();
+    EXPECT_TRUE(write(sample()));
+    EXPECT_EQ(h.prompt.texts(), Lines{text(MessageId::CannotOpenFile, {pathText(h.dataIndex())}) +
+                                      "\n" + text(MessageId::ReasonHeldElsewhere)});
+    EXPECT_TRUE(DataFile(h.context).Read(dataPath(), true));
+}
+
+TEST_F(DataFileTest, AChangedByteFailsTheChecksum) {
+    ASSERT_TRUE(write(sample(), "pw"));
+    const std::string good = readFile(dataPath());
+    for (const std::size_t offset : {std::size_t{50}, std::size_t{160}, good.size() - 1}) {
+        std::string damaged = good;
+        damaged[offset] = static_cast<char>(damaged[offset] ^ 1);
+        test::writeFile(dataPath(), damaged);
+        EXPECT_EQ(readMessage(), readContext() + "\n" + text(MessageId::BadChecksum)) << offset;
+    }
+}
+
+// The header's failures have texts of their own, with or without the body read; a text
+// longer than the limit and a cut file fail with the context alone.
+TEST_F(DataFileTest, DamagedHeadersAndCutFilesAreRefusedWithTheirTexts) {
+    ASSERT_TRUE(write(sample(), "pw"));
+    const std::string good = readFile(dataPath()), plain = xorKey(good);
+    const std::string notData = text(MessageId::NotADataFile),
+                      version = text(MessageId::UnknownVersion);
+    const struct {
+        std::size_t at;
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {1, "k", notData},
+        {9, " ", notData},
+        {10, std::string(1, '\0'), version},
+        {10, "\2", version},
+        {11, std::string(128, 'x'), text(MessageId::WrongPassword)},
+    };
+    for (const auto& c : cases) {
+        test::writeFile(dataPath(),
+                        xorKey(std::string(plain).replace(c.at, c.bytes.size(), c.bytes)));
+        EXPECT_EQ(readMessage(), readContext() + "\n" + c.reason) << c.at;
+        h.prompt.entries.clear();
+        std::string name, password;
+        EXPECT_FALSE(DataFile(h.context).ReadHeader(dataPath(), name, password, true)) << c.at;
+        EXPECT_EQ(h.prompt.texts(), Lines{readContext() + "\n" + c.reason}) << c.at;
+    }
+    // A template name of 700 characters in place of "ALFA 2000".
+    test::writeFile(dataPath(), xorKey(std::string(plain).replace(139, 9, std::string(700, 'n'))));
+    EXPECT_EQ(readMessage(), readContext());
+    // The header alone can be read once it is complete (139 + "ALFA 2000" + zero).
+    for (std::size_t length = 0; length < good.size(); ++length) {
+        test::writeFile(dataPath(), good.substr(0, length));
+        EXPECT_EQ(readMessage(), readContext()) << length;
+        std::string name, password;
+        EXPECT_EQ(DataFile(h.context).ReadHeader(dataPath(), name, password, false), length >= 149)
+            << length;
+    }
+    h.prompt.entries.clear();
+    EXPECT_FALSE(DataFile(h.context).Read(dataPath("NONE.KQD"), false));
+    EXPECT_TRUE(h.prompt.entries.empty());
+}
+
+// Saving over an existing file: a write that fails after any number of bytes, a commit that
+// fails or a process that dies leaves the old file byte for byte and the index as it was;
+// a failure says why.
+TEST_F(DataFileTest, FailedWriteKeepsThePreviousFile) {
+    ASSERT_TRUE(write(sample()));
+    const std::string before = readFile(dataPath());
+    FieldStore large;
+    for (std::uint32_t i = 0; i < 3000; ++i)
+        large.copyIn(
+            record(i << 5, 8 * 12, 5, i % 7 == 0 ? 2 : 0, "V\xE4rde " + std::to_string(i)));
+    ASSERT_TRUE(write(large, "pw", dataPath("SIZE.KQD")));
+    const std::uint64_t size = readFile(dataPath("SIZE.KQD")).size();
+    ASSERT_GT(size, 3 * DataFile::kBufferSize);
+    fs::remove(dataPath("SIZE.KQD"));
+    const std::string index = readFile(h.dataIndex());
+
+    enum Failure { Write, Commit, Crash };
+    const std::pair<Failure, std::uint64_t> cases[] = {
+        {Write, 0},     {Write, 10},    {Write, 139},      {Write, 16384},
+        {Write, 16385}, {Write, 40000}, {Write, size - 1}, {Commit, 0},
+        {Crash, 0},     {Crash, 100},   {Crash, 20000}};
+    for (const auto& [failure, n] : cases) {
+        SCOPED_TRACE(testing::Message() << failure << " " << n);
+        h.files.heal();
+        h.prompt.entries.clear();
+        const std::uint64_t at = h.files.bytesWritten() + n;
+        if (failure == Write) h.files.failWritesAfter(at);
+        if (failure == Commit) h.files.failCommit();
+        if (failure == Crash) h.files.crashAfter(at);
+        EXPECT_FALSE(write(large, "pw"));
+        EXPECT_EQ(readFile(dataPath()), before);
+        EXPECT_EQ(readFile(h.dataIndex()), index);
+        if (failure == Crash) continue;  // a temporary file may stay behind
+        EXPECT_EQ(h.prompt.texts(), Lines{text(MessageId::CannotSaveFile, {pathText(dataPath())}) +
+                                          "\n" + text(MessageId::ReasonNoSpace)});
+        EXPECT_EQ(namesIn(h.root / "FILES"), Lines{"A1B2C3D0.KQD"});
+    }
+    h.files.heal();
+    DataFile file(h.context);
+    ASSERT_TRUE(file.Read(dataPath(), true));
+    EXPECT_EQ(file.Store().find(0x10 << 3)->value, "BEEF");
+}
+
+TEST(LabelTable, NumbersOfItems) {
+    const std::pair<FieldAddress, std::optional<std::size_t>> cases[] = {
+        {addressless(10000), 0},
+        {addressless(10025), 1},
+        {addressless(16350), 254},
+        {addressless(16375), std::nullopt},      // past the table
+        {addressless(10010), std::nullopt},      // not a multiple of 25
+        {addressless(9975), std::nullopt},       // below the first
+        {addressless(10000) | 1, std::nullopt},  // a bit offset
+        {10000u << 3, std::nullopt},             // a PROM field
+    };
+    for (const auto& [address, index] : cases)
+        EXPECT_EQ(LabelTable::indexFor(address), index) << std::hex << address;
 }
 
 }  // namespace

@@ -1,0 +1,260 @@
+// The archive's index files: storing and removing lines, searching them with the keywords
+// typed, and the order results are shown in.
+#include "archive/IndexEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "archive/IndexKey.h"
+#include "archive/KeywordParser.h"
+#include "archive/SwedishCollation.h"
+#include "support/TestHome.h"
+
+namespace loom {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Lines;
+using test::text;
+
+Lines cp1252(const Lines& utf8Lines) {
+    Lines out;
+    for (const std::string& l : utf8Lines)
+        out.push_back(utf8ToCp1252(l));
+    return out;
+}
+
+class IndexEngineTest : public ::testing::Test {
+  protected:
+    std::string content() const { return test::readFile(h.dataIndex()); }
+    void setContent(const std::string& bytes) const { test::writeFile(h.dataIndex(), bytes); }
+    bool store(const std::string& utf8Line) {
+        return engine.StoreIndexLine(kDataIndex, utf8ToCp1252(utf8Line));
+    }
+    Lines search(const Lines& utf8Keywords) {
+        Lines found;
+        EXPECT_TRUE(engine.SearchIndex(kDataIndex, cp1252(utf8Keywords), found));
+        return test::utf8(found);
+    }
+
+    test::TestHome h;
+    IndexEngine engine{h.context};
+};
+
+TEST_F(IndexEngineTest, StoringAgainReplacesTheLineAndMovesItToTheEnd) {
+    fs::remove_all(h.root / "INDEX");
+    EXPECT_TRUE(store("A0000010\tKund AB\tStorgatan 1"));  // creates INDEX and the file
+    EXPECT_TRUE(store("B0000010\tAnnan"));
+    EXPECT_TRUE(store("A0000010\tKund AB\tNygatan 2"));
+    EXPECT_EQ(content(), "B0000010\tAnnan\r\nA0000010\tKund AB\tNygatan 2\r\n");
+    // The same line again, already last: nothing to write. Not last: it moves.
+    const int replaces = h.files.lockedReplaces();
+    EXPECT_TRUE(store("A0000010\tKund AB\tNygatan 2"));
+    EXPECT_EQ(h.files.lockedReplaces(), replaces);
+    EXPECT_TRUE(store("B0000010\tAnnan"));
+    EXPECT_EQ(content(), "A0000010\tKund AB\tNygatan 2\r\nB0000010\tAnnan\r\n");
+    // Line ends inside a value would split the line: they are dropped.
+    EXPECT_TRUE(store("K\tett\r\ntv\xC3\xA5\rtre\n"));
+    EXPECT_EQ(content().substr(content().rfind("K\t")), utf8ToCp1252("K\tetttvåtre\r\n"));
+    EXPECT_TRUE(h.prompt.entries.empty());
+}
+
+// Lines from elsewhere may end in LF alone. A last line without its end is what a write
+// cut short by a full disk leaves: no reader takes it, and the next change drops it.
+TEST_F(IndexEngineTest, LooseLineEndsAreLinesACutOffLastLineIsNot) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"D\tfyra", "A\tett\r\nB\ttv\xE5\r\nD\tfyra\r\n"},  // a new key
+        {"A\tny", "B\ttv\xE5\r\nA\tny\r\n"},                // a known one
+        {"B\ttv\xE5", "A\tett\r\nB\ttv\xE5\r\n"},           // the last line again
+    };
+    for (const auto& [stored, after] : cases) {
+        setContent("A\tett\n\r\nB\ttv\xE5\r\nC0000010\ttr");
+        EXPECT_EQ(search({}), (Lines{"A\tett", "B\ttvå"}));
+        EXPECT_EQ(search({"tr"}), Lines{});
+        EXPECT_TRUE(store(cp1252ToUtf8(stored)));
+        EXPECT_EQ(content(), after) << stored;
+    }
+}
+
+TEST_F(IndexEngineTest, RemovesTheFirstLineWithTheKeyAndSearchCreatesNothing) {
+    fs::remove_all(h.root / "INDEX");
+    EXPECT_EQ(search({}), Lines{});
+    EXPECT_FALSE(fs::exists(h.root / "INDEX"));
+    setContent("A\t1\r\nAB\t2\r\nB\t3\r\n");
+    EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "AB"));
+    EXPECT_EQ(content(), "A\t1\r\nB\t3\r\n");
+    EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "a"));  // keys are case-sensitive
+    EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, ""));
+    EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "A"));
+    EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "B"));
+    EXPECT_EQ(content(), "");
+    EXPECT_TRUE(h.prompt.entries.empty());
+}
+
+TEST_F(IndexEngineTest, SearchOfALargeIndexFindsLinesAcrossTheReadPieces) {
+    // Lines of varying length, so that pieces of the file end anywhere in a line, and a
+    // cut-off last line that matches every search but is no line.
+    std::string bytes;
+    Lines all;
+    for (int i = 0; i < 6000; ++i) {
+        std::string line = "K" + std::to_string(i) + "\tKund " + std::to_string(i % 7) +
+                           std::string(static_cast<std::size_t>(i % 23), 'x') + "\tzon " +
+                           std::to_string(i % 97);
+        bytes += line + "\r\n";
+        all.push_back(line);
+    }
+    bytes += "K6000\tKund 3 xxxxxxxxxxxxxxxxxxxxxx zon 42 zon 96 zon 1";
+    ASSERT_GT(bytes.size(), 2u * 64 * 1024);
+    setContent(bytes);
+    for (const Lines& keywords :
+         {Lines{"zon 42"}, Lines{"KUND 3", "ZON 1"}, Lines{"xxxxxxxxxxxxxxxxxxxxxx"}, Lines{}}) {
+        Lines expected;
+        for (const std::string& line : all)
+            if (IndexEngine::lineMatches(line, keywords)) expected.push_back(line);
+        EXPECT_EQ(search(keywords), expected) << ::testing::PrintToString(keywords);
+    }
+}
+
+// An index held by someone else is not waited for; a failed update keeps the index. Each
+// says which file and why.
+TEST_F(IndexEngineTest, HeldOrUnwritableIndexFailsWithTheReason) {
+    ASSERT_TRUE(store("A\t1"));
+    std::string error;
+    auto held = h.context.files().openLocked(h.dataIndex(), OpenMode::Existing, error);
+    ASSERT_TRUE(held) << error;
+    Lines found;
+    EXPECT_FALSE(engine.StoreIndexLine(kDataIndex, "B\t2"));
+    EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "A"));
+    EXPECT_FALSE(engine.SearchIndex(kDataIndex, {}, found));
+    EXPECT_TRUE(found.empty());
+    held.reset();
+    h.files.failAppend();
+    h.files.failReplace();
+    EXPECT_FALSE(store("B\t2"));
+    EXPECT_FALSE(store("A\t3"));
+    EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "A"));
+    const std::string path = pathText(h.dataIndex());
+    const std::string isHeld =
+        text(MessageId::CannotOpenFile, {path}) + "\n" + text(MessageId::ReasonHeldElsewhere);
+    const std::string full =
+        text(MessageId::CannotSaveFile, {path}) + "\n" + text(MessageId::ReasonNoSpace);
+    EXPECT_EQ(h.prompt.texts(), (Lines{isHeld, isHeld, isHeld, full, full, full}));
+    EXPECT_EQ(h.prompt.entries.front().kind, MessageKind::Warning);
+    EXPECT_EQ(content(), "A\t1\r\n");
+}
+
+TEST(KeywordParserTest, SplitsAsTheSearchDialogDoes) {
+    const struct {
+        const char* typed;
+        Lines keywords;
+        bool missingQuote;
+    } cases[] = {
+        {"abc \"def ghi\"", {"abc", "def ghi"}, false},
+        {"\"a\"\"b\"", {"a\"b"}, false},
+        {"x \"y", {"x"}, true},
+        {"\"\"", {""}, false},
+        {"  one   two ", {"one", "two"}, false},
+        {"ab\"cd\"ef", {"ab", "cd", "ef"}, false},
+        {"a\tb", {"a\tb"}, false},  // only the blank separates
+        {"\"abc\"\"", {}, true},    // the doubled quote is one quote; the text ends quoted
+        {"x \"\"\"\"", {"x", "\""}, false},
+    };
+    for (const auto& c : cases) {
+        const KeywordParser::Result r = KeywordParser::parse(c.typed);
+        EXPECT_EQ(r.keywords, c.keywords) << c.typed;
+        EXPECT_EQ(r.missingQuote, c.missingQuote) << c.typed;
+    }
+    test::RecordingPrompt prompt;
+    EXPECT_EQ(KeywordParser::parse("x z \"y", prompt), (Lines{"x", "z"}));
+    EXPECT_EQ(KeywordParser::parse("x z", prompt), (Lines{"x", "z"}));
+    EXPECT_EQ(prompt.texts(), (Lines{text(MessageId::MissingClosingQuote, {"x\nz\n"})}));
+}
+
+TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
+    const struct {
+        const char* name;
+        const char* content;
+        Lines keywords;
+        Lines expected;
+    } cases[] = {
+        {"empty list", "K1\tA\r\nK2\tB\r\n", {}, {"K1\tA", "K2\tB"}},
+        {"empty keyword", "K1\tA\r\nNOTAB\r\n", {""}, {"K1\tA", "NOTAB"}},
+        {"empty and other", "K1\tA\r\nNOTAB\r\n", {"", "a"}, {"K1\tA"}},
+        {"key only", "ABC123\tvalue\r\n", {"ABC"}, {}},
+        {"across the tab", "AB\tCD\r\n", {"B\tC"}, {}},
+        {"tab inside values", "K\tA\tB\r\n", {"A\tB"}, {"K\tA\tB"}},
+        {"all keywords",
+         "K1\tStorgatan 1\tMalmö\r\nK2\tStorgatan 2\tLund\r\n",
+         {"storgatan", "MALMÖ"},
+         {"K1\tStorgatan 1\tMalmö"}},
+        {"any keyword is not enough", "K1\tBerg\r\nK2\tLind\r\n", {"berg", "lind"}, {}},
+        {"swedish upper", "K1\tåäö\r\n", {"ÅÄÖ"}, {"K1\tåäö"}},
+        {"œ and ÿ", "K1\tœÿ\r\n", {"ŒŸ"}, {"K1\tœÿ"}},
+        {"LF only", "K1\tab\nK2\tab\n", {"ab"}, {"K1\tab", "K2\tab"}},
+        {"cut-off last line", "K1\tab\r\nK2\tab", {"ab"}, {"K1\tab"}},
+        {"not across lines", "K1\tab\r\nK2\tcd\r\n", {"ab\r\nK2"}, {}},
+        {"not the line end", "K1\tab\r\n", {"b\r"}, {}},
+        {"line without tab", "ABC\r\nK\tABC\r\n", {"abc"}, {"K\tABC"}},
+        {"file order", "B\tx1\r\nA\tx2\r\n", {"x"}, {"B\tx1", "A\tx2"}},
+        {"key starts the next line", "K1\tA\r\nZZ\tB\r\n", {"zz"}, {}},
+    };
+    for (const auto& c : cases) {
+        Lines found;
+        IndexEngine::searchContent(utf8ToCp1252(c.content), cp1252(c.keywords), found);
+        EXPECT_EQ(test::utf8(found), c.expected) << c.name;
+        for (const std::string& line : c.expected)  // the line-by-line check agrees
+            EXPECT_TRUE(IndexEngine::lineMatches(utf8ToCp1252(line), cp1252(c.keywords))) << c.name;
+    }
+}
+
+TEST(SwedishCollationTest, ComparesThroughTheTableAndSortsByTheTextAfterTheKey) {
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"Åsa", "Ärna", -1}, {"Ärna", "Östen", -1}, {"ab", "AC", -1},
+        {"AB", "ab", 0},     {"å", "Å", 0},         {"ö", "Ö", 0},
+        {"Zeta", "Åke", -1}, {"abc", "ab", 1},      {"", "a", -1},
+        {"a\tb", "a b", 0},  {"é", "É", 0},         {"ÿ", "Ÿ", 1},  // ÿ (255) stays; Ÿ is 159
+        {"÷", "×", 1},                                              // 247 is not folded onto 215
+    };
+    for (const auto& [a, b, expected] : cases) {
+        const int got = compareSwedish(utf8ToCp1252(a), utf8ToCp1252(b));
+        EXPECT_EQ((got > 0) - (got < 0), expected) << a << " vs " << b;
+    }
+    Lines lines = cp1252({"K1\tÖsten", "K2\tÅsa", "K0\tÄrna", "K3\tab", "K4\tAC", "Zz"});
+    sortResultLines(lines);
+    // "Zz" has no TAB and sorts by its whole text.
+    EXPECT_EQ(test::utf8(lines),
+              (Lines{"K3\tab", "K4\tAC", "Zz", "K2\tÅsa", "K0\tÄrna", "K1\tÖsten"}));
+}
+
+TEST(IndexKeyTest, OnlyKeysThatStayInTheirFolderAreSafe) {
+    const std::pair<std::string, bool> cases[] = {
+        {"A1B2C3D0", true},
+        {"\xC5SA", true},
+        {"a b", true},
+        {"", false},
+        {"..", false},
+        {"a..b", false},
+        {"../x", false},
+        {"a/b", false},
+        {"a\\b", false},
+        {"C:x", false},
+        {"a\tb", false},
+        {"a\nb", false},
+        {std::string("a\0b", 3), false},
+        {std::string(256, 'A'), false},
+        {std::string(255, 'A'), true},
+        {".", true},  // joined with ".KQD" it names ".KQD" in the folder itself
+    };
+    for (const auto& [key, safe] : cases)
+        EXPECT_EQ(isSafeIndexKey(key), safe) << key;
+    // A key is a code page 1252 text; its file has the name the user reads.
+    EXPECT_EQ(dataFilePath("/arkiv", "\xC5SA"), std::filesystem::path(u8"/arkiv/ÅSA.KQD"));
+}
+
+}  // namespace
+}  // namespace loom
