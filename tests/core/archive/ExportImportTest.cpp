@@ -288,7 +288,7 @@ TEST_F(CopyTest, AFailedExportCopyAsksRetrySkipOrSkipAll) {
         EXPECT_EQ(list(ResultList::NotCopied), withHead(c.notCopied));
         // The disk's own reason, then the question.
         Lines expected(c.answers.size(),
-                       text(MessageId::ReasonNoSpace) + "\n" + text(MessageId::RetryCopy));
+                       text(MessageId::ReasonNoSpace) + text(MessageId::RetryCopy));
         expected.push_back(counts(r.copied, r.notCopied));
         EXPECT_EQ(h.prompt.texts(), expected);
         for (const std::string& line : c.notCopied)
@@ -329,7 +329,7 @@ TEST_F(CopyTest, ImportCopiesNewerFilesUnderTheSystemPassword) {
     Lines copied = list(ResultList::Copied), notCopied = list(ResultList::NotCopied);
     std::sort(copied.begin() + 1, copied.end());
     std::sort(notCopied.begin() + 1, notCopied.end());
-    EXPECT_EQ(copied, (Lines{head(h.diskette), "AAA\tKund A", "BBB\tKund B"}));
+    EXPECT_EQ(copied, (Lines{filesHead(), "AAA\tKund A", "BBB\tKund B"}));
     EXPECT_EQ(notCopied, (Lines{head(h.diskette), "CCC\tDisk C", "DDD\tDisk D"}));
     EXPECT_EQ(h.prompt.texts(), (Lines{counts(2, 2)}));  // no password dialog, no message
 }
@@ -385,7 +385,7 @@ TEST_F(CopyTest, ImportLeavesOutWhatDoesNotRead) {
     EXPECT_EQ(readFile(h.archived("BBB")), b);
     EXPECT_EQ(readFile(h.archived("CCC")), c);
     EXPECT_FALSE(fs::exists(h.archived("JUNK")));
-    EXPECT_EQ(list(ResultList::Copied), (Lines{head(h.diskette), "AAA\tKund A"}));
+    EXPECT_EQ(list(ResultList::Copied), (Lines{filesHead(), "AAA\tKund A"}));
     EXPECT_EQ(h.prompt.texts(), (Lines{counts(1, 1)}));
     EXPECT_FALSE(importAll(false, h.dir.path("nowhere")).ran);
     EXPECT_EQ(h.prompt.texts().back(), text(MessageId::FolderMissing));
