@@ -246,7 +246,7 @@ TEST_F(ParserTest, EditLimitsFiltersAndRectanglesKeepTheirRange) {
     };
     const Case cases[] = {
         {kAbsentLimit, 5, std::nullopt, -1, 5, {1, 1, 1, 1}, {2, 2, 2, 2}},
-        {10, 6, 10, 10, -1, {0xFFFFFFFCu, 0xFFFFFFF8u, 0, 0}, {-8, -16, 0, 0}},
+        {0, 6, 0, 0, -1, {0xFFFFFFFCu, 0xFFFFFFF8u, 0, 0}, {-8, -16, 0, 0}},
         {0xFFFFFFFFu,
          0x100,
          -1,
@@ -425,7 +425,7 @@ TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
     w.header(std::string(699, 'n'), "T");
     for (std::size_t i = 0; i < kMaxGroupDepth; ++i)
         w.group("open");
-    w.page("Tom").pageEnd().end().rules({rule(49, 0, {})});
+    w.page("Tom").pageEnd().end().rules({});
     auto form = load(w.finish());
     ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
     EXPECT_EQ(form->name().size(), 699u);

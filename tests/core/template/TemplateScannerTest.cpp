@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -113,35 +114,6 @@ TEST(TemplateScanner, ReadsRulesUntilTheCountIsReached) {
         auto bytes = w.finish();
         TemplateScanner::fromMemory(bytes).readBody(v);
         EXPECT_EQ(v.rules.size(), static_cast<std::size_t>(n)) << "count " << count;
-    }
-}
-
-TEST(TemplateScanner, AcceptsTheEdgesOfTheFormat) {
-    using samples::onePage;
-    using samples::topLevel;
-    RawControl box = samples::dataControl(TemplateTag::CheckBox, "C", 0);
-    box.onChar = "\xFF";  // code page 1252
-    box.offChar = "\x01";
-    TemplateWriter ruleOnly;
-    ruleOnly.header("T", "T").end().rules(1, {samples::rule(59, 0, {})});
-    const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
-        {"group left open", topLevel([](auto& w) { w.group("G").group("H").groupEnd(); })},
-        {"text of 699 characters", topLevel([](auto& w) { w.help(std::string(699, 'h')); })},
-        {"repeated settings", topLevel([](auto& w) {
-             w.idAddress(1).idAddress(2).help("a").help("").noErase(1).noErase(0);
-         })},
-        {"event entry tags 0 and 255", topLevel([](auto& w) {
-             w.events({{0xFFFFFFFFu, {{0, "a"}, {255, "b"}, {20, ""}, {1, ""}}}});
-         })},
-        {"rule without actions", ruleOnly.finish()},
-        {"check box characters", onePage([&](auto& w) { w.control(box); })},
-        {"value list of empty texts", onePage([](auto& w) {
-             w.valueList({{"", ""}, {"", ""}});
-         })},
-    };
-    for (const auto& [name, bytes] : cases) {
-        EXPECT_EQ(samples::scanFailure(bytes), std::nullopt) << name;
-        EXPECT_EQ(rescan(bytes), bytes) << name;
     }
 }
 
