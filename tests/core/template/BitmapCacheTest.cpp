@@ -9,11 +9,6 @@
 #include "support/FailingFileSystem.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
-#include "template/EventTexts.h"
-#include "template/FormRules.h"
-#include "template/Parser.h"
-#include "template/TemplateWriter.h"
-#include "template/TreeOutline.h"
 
 namespace loom {
 namespace {
@@ -55,37 +50,6 @@ TEST_F(BitmapCacheTest, OpensEachNameOnceAndRetriesAFailedOneWithItsMessage) {
     dir.write("b.bmp", picture(1, 1));
     EXPECT_EQ(cache.find("b.bmp", broken), (BitmapSize{1, 1}));
     EXPECT_EQ(cache.count(), 2u);
-}
-
-// The template reader looks up every picture control, sized by its rectangle or not, so
-// that each control has the bitmap it paints; two controls share one read.
-TEST_F(BitmapCacheTest, ATemplateLoadReadsEachPictureOnce) {
-    std::filesystem::create_directories(dir.path("PICTURES"));
-    dir.write("PICTURES/p.bmp", picture(40, 20));
-    TreeOutline tree;
-    EventTexts events;
-    FormRules rules;
-    ParserEnvironment env{tree,   events,      rules, prompt, DialogUnits{8, 16, 2, 2},
-                          &cache, dir.path("")};
-    TemplateWriter w;
-    w.header("T", "T").page("P");
-    for (std::uint32_t width : {0u, 8u}) {
-        RawControl c;
-        c.tag = TemplateTag::Picture;
-        c.text = "p.bmp";
-        c.rect = {0, 0, width, width};
-        w.control(c);
-    }
-    w.pageEnd().end().rules({});
-    Parser parser;
-    bool noErase = false;
-    const std::vector<std::uint8_t> bytes = w.finish();
-    std::unique_ptr<Form> form = parser.LoadFromMemory(bytes, "t.FRM", env, noErase);
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(files.openReadCalls(), 1);
-    EXPECT_EQ(form->page(0).allControls[0]->rect.width, 40 + 4);  // the bitmap's size
-    EXPECT_EQ(form->page(0).allControls[1]->rect.width, 16 + 4);  // the rectangle's
-    EXPECT_NE(cache.image("p.bmp"), nullptr);
 }
 
 }  // namespace

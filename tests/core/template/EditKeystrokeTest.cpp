@@ -5,36 +5,28 @@
 namespace loom {
 namespace {
 
-struct TypedCase {
-    const char* name;
-    const char* text;
-    int selStart, selEnd;
-    bool insertMode;
-    const char* expected;
-    int caret;
-};
-
-class TypedTest : public ::testing::TestWithParam<TypedCase> {};
-
-TEST_P(TypedTest, ResultsBeforeTheFieldChanges) {
-    const TypedCase& c = GetParam();
-    EXPECT_EQ(EditKeystroke::typed(c.text, c.selStart, c.selEnd, "x", c.insertMode),
-              (EditResult{c.expected, c.caret}));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TypedTest,
-    ::testing::Values(TypedCase{"overwritesNextChar", "abc", 1, 1, false, "axc", 2},
-                      TypedCase{"appendsAtEnd", "abc", 3, 3, false, "abcx", 4},
-                      TypedCase{"insertMode", "abc", 1, 1, true, "axbc", 2},
-                      TypedCase{"selectionReplaced", "abcd", 3, 1, false, "axd", 2},
-                      TypedCase{"lineBreakKept", "ab\ncd", 2, 2, false, "abx\ncd", 3},
-                      TypedCase{"caretBeyondText", "ab", 9, 9, false, "abx", 3},
-                      TypedCase{"empty", "", 0, 0, false, "x", 1}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(EditKeystrokeTest, TypedLineBreakIsInsertedEvenInOverwrite) {
-    EXPECT_EQ(EditKeystroke::typed("abc", 1, 1, "\n", false), (EditResult{"a\nbc", 2}));
+TEST(EditKeystrokeTest, TypedResultsBeforeTheFieldChanges) {
+    struct Case {
+        const char* name;
+        const char* text;
+        int selStart, selEnd;
+        bool insertMode;
+        const char* typed;
+        EditResult expected;
+    };
+    const Case cases[] = {
+        {"overwrites next char", "abc", 1, 1, false, "x", {"axc", 2}},
+        {"appends at end", "abc", 3, 3, false, "x", {"abcx", 4}},
+        {"insert mode", "abc", 1, 1, true, "x", {"axbc", 2}},
+        {"selection replaced", "abcd", 3, 1, false, "x", {"axd", 2}},
+        {"line break kept", "ab\ncd", 2, 2, false, "x", {"abx\ncd", 3}},
+        {"caret beyond text", "ab", 9, 9, false, "x", {"abx", 3}},
+        {"typed line break inserted", "abc", 1, 1, false, "\n", {"a\nbc", 2}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EditKeystroke::typed(c.text, c.selStart, c.selEnd, c.typed, c.insertMode),
+                  c.expected)
+            << c.name;
 }
 
 TEST(EditKeystrokeTest, CutPasteAndClearReplaceTheSelection) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,13 @@ std::vector<PrintPage> pagesOf(int count, int w, int h) {
 
 struct At {
     int sheet, page, left, top, font;
+    bool operator==(const At&) const = default;
 };
+
+void PrintTo(const At& a, std::ostream* os) {
+    *os << "sheet " << a.sheet << " page " << a.page << " at " << a.left << "," << a.top << " font "
+        << a.font;
+}
 
 TEST(FormPrintLayout, PlacesPagesOnSheets) {
     struct Case {
@@ -85,14 +92,7 @@ TEST(FormPrintLayout, PlacesPagesOnSheets) {
                 placed.push_back({static_cast<int>(s), p.page, p.rect.left, p.rect.top, p.font});
         }
         EXPECT_EQ(infoBlocks, c.sheets > 0 ? 1 : 0);
-        ASSERT_EQ(placed.size(), c.placed.size());
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            EXPECT_EQ(placed[i].sheet, c.placed[i].sheet) << i;
-            EXPECT_EQ(placed[i].page, c.placed[i].page) << i;
-            EXPECT_EQ(placed[i].left, c.placed[i].left) << i;
-            EXPECT_EQ(placed[i].top, c.placed[i].top) << i;
-            EXPECT_EQ(placed[i].font, c.placed[i].font) << i;
-        }
+        EXPECT_EQ(placed, c.placed);
     }
 }
 

@@ -13,54 +13,35 @@ namespace {
 using Strings = std::vector<std::string>;
 using F = HandBuiltForm;
 
-std::vector<int> codes(const std::vector<RuleAction>& actions) {
-    std::vector<int> out;
-    for (const auto& a : actions)
-        out.push_back(a.code);
-    return out;
-}
-
-TEST(FormRulesTest, RegisterAppendsActionsWithEndEntriesAndDropsEmptyRules) {
+TEST(FormRulesTest, ClicksAndSignalsRunOnlyTheFirstMatchingRule) {
     F f;
     FormControl& a = f.add(ControlKind::Button);
     FormControl& b = f.add(ControlKind::Button);
     FormControl& c = f.add(ControlKind::Button);
-    f.rule(&a, 49, {F::act(60, &b), F::act(61, &b)});
-    f.rule(&c, 49, {});
-    f.rule(&b, 50, {F::say("b")});
-
-    ASSERT_EQ(f.rules.rules().size(), 2u);
-    EXPECT_EQ(codes(f.rules.actions()), (std::vector<int>{60, 61, 0, 71, 0}));
-    EXPECT_EQ(f.rules.rules()[0].firstAction, 0u);
-    EXPECT_EQ(f.rules.rules()[1].firstAction, 3u);
-    EXPECT_TRUE(a.hasRules);
-    EXPECT_TRUE(b.hasRules);
-    EXPECT_FALSE(c.hasRules) << "a rule without actions is dropped";
-
-    f.rules.clear();
-    EXPECT_TRUE(f.rules.rules().empty());
-    EXPECT_TRUE(f.rules.actions().empty());
-    f.ui.clicked(a);
-    EXPECT_TRUE(f.said().empty());
-}
-
-TEST(FormRulesTest, ClickRunsOnlyTheFirstMatchingRuleOfItsControl) {
-    F f;
-    FormControl& a = f.add(ControlKind::Button);
-    FormControl& b = f.add(ControlKind::Button);
     f.rule(&a, 50, {F::say("right")});
     f.rule(&a, 49, {F::say("first")});
-    f.rule(&a, 49, {F::say("second")});
-    f.ui.clicked(b);
+    f.rule(&a, 49, {F::signal("Larm")});
+    f.rule(&b, 49, {F::signal("LARM")});  // names match exactly
+    f.rule(&c, 49, {F::signal("larm")});
+    f.rule(nullptr, 59, {F::say("Larm 1")}, nullptr, "Larm");
+    f.rule(nullptr, 59, {F::say("larm")}, nullptr, "larm");
+    f.rule(nullptr, 59, {F::say("Larm 2")}, nullptr, "Larm");
     f.ui.focusGained(a);
-    EXPECT_TRUE(f.said().empty());
     f.ui.clicked(a);
     EXPECT_EQ(f.said(), Strings{"first"});
     EXPECT_EQ(f.prompt.entries[0].kind, MessageKind::Warning);  // a message is a warning box
-    EXPECT_FALSE(f.prompt.entries[0].question);
+    f.prompt.entries.clear();
+    f.ui.clicked(b);
+    EXPECT_TRUE(f.said().empty());
+    f.ui.clicked(c);
+    EXPECT_EQ(f.said(), Strings{"larm"});
+
+    f.rules.clear();
+    f.ui.clicked(c);
+    EXPECT_EQ(f.said(), Strings{"larm"});
 }
 
-TEST(FormRulesTest, EntryRunsEveryEnteredRuleAndEveryMatchingComparisonInFileOrder) {
+TEST(FormRulesTest, EntryRunsEveryEnteredRuleAndEveryExactComparisonInFileOrder) {
     F f;
     FormControl& e = f.edit();
     FormControl& value7 = f.edit();  // value 7, text x
@@ -78,46 +59,17 @@ TEST(FormRulesTest, EntryRunsEveryEnteredRuleAndEveryMatchingComparisonInFileOrd
     f.rule(&e, 54, {F::say("not the value")}, &value7);
     f.rule(&e, 58, {F::say("text set, not entered")}, nullptr, "7");
     f.rule(&e, 51, {F::say("entered 2")});
+    f.rule(&e, 55, {F::say("Abc")}, nullptr, "Abc");
 
     ASSERT_TRUE(f.ui.textTyped(e, "7"));
     EXPECT_EQ(f.said(), (Strings{"entered 1", "equals text 7", "equals value of other",
                                  "equals text of other", "entered 2"}));
-}
-
-TEST(FormRulesTest, ComparisonsAreExact) {
-    F f;
-    FormControl& e = f.edit();
-    f.rule(&e, 55, {F::say("match")}, nullptr, "Abc");
-    for (const char* typed : {"abc", "Abc ", " Abc", "Ab"}) {
+    for (const char* typed : {"abc", "Abc ", "Ab", "Abc"}) {
+        f.prompt.entries.clear();
         f.ui.textTyped(e, typed);
-        EXPECT_TRUE(f.said().empty()) << typed;
+        const Strings said = f.said();
+        EXPECT_EQ(!said.empty() && said.back() == "Abc", std::string(typed) == "Abc") << typed;
     }
-    f.ui.textTyped(e, "Abc");
-    EXPECT_EQ(f.said(), Strings{"match"});
-}
-
-TEST(FormRulesTest, SignalsMatchTheirNameExactlyAndRunTheFirstRuleOnly) {
-    F f;
-    FormControl& a = f.add(ControlKind::Button);
-    FormControl& b = f.add(ControlKind::Button);
-    FormControl& c = f.add(ControlKind::Button);
-    FormControl& d = f.add(ControlKind::Button);
-    f.rule(&a, 49, {F::signal("Larm")});
-    f.rule(&b, 49, {F::signal("LARM")});
-    f.rule(&c, 49, {F::signal("Ok\xE4nd")});
-    f.rule(&d, 49, {F::signal("larm")});
-    f.rule(nullptr, 59, {F::say("Larm 1")}, nullptr, "Larm");
-    f.rule(nullptr, 59, {F::say("larm")}, nullptr, "larm");
-    f.rule(nullptr, 59, {F::say("Larm 2")}, nullptr, "Larm");
-
-    f.ui.clicked(a);
-    EXPECT_EQ(f.said(), Strings{"Larm 1"});
-    f.prompt.entries.clear();
-    f.ui.clicked(b);
-    f.ui.clicked(c);
-    EXPECT_TRUE(f.said().empty());
-    f.ui.clicked(d);
-    EXPECT_EQ(f.said(), Strings{"larm"});
 }
 
 TEST(FormRulesTest, PageDisableOverridesEnableUntilThePageIsEnabledAgain) {
@@ -158,20 +110,23 @@ TEST(FormRulesTest, PageDisableOverridesEnableUntilThePageIsEnabledAgain) {
     EXPECT_FALSE(target.enabled);
 }
 
-TEST(FormRulesTest, ShowHideAndEnableReportOnlyWhenTheWindowChanges) {
+TEST(FormRulesTest, ShowHideEnableAndFocusReportOnlyWhenTheWindowChanges) {
     F f;
     FormControl& b = f.add(ControlKind::Button);
     FormControl& t = f.add(ControlKind::Label, 0, "m\xE5l");
+    FormControl& hidden = f.edit();
+    hidden.visible = false;
+    FormControl& elsewhere = f.edit(0, {}, 1);
+    FormControl& shown = f.edit();
     f.rule(&b, 49,
            {F::act(61, &t), F::act(61, &t), F::act(60, &t), F::act(60, &t), F::act(63, &t),
-            F::act(63, &t), F::act(62, &t)});
-    f.rule(&t, 45, {F::say("45")});
-    f.rule(&t, 46, {F::say("46")});
-    f.rule(&t, 47, {F::say("47")});
-    f.rule(&t, 48, {F::say("48")});
+            F::act(63, &t), F::act(62, &t), F::act(64, &hidden), F::act(64, &elsewhere),
+            F::act(64, &shown)});
+    for (int event : {45, 46, 47, 48})
+        f.rule(&t, event, {F::say(std::to_string(event))});
     f.ui.clicked(b);
     EXPECT_EQ(f.said(), (Strings{"46", "45", "48", "47"}));
-    EXPECT_EQ(f.view.calls, (Strings{"hide #1", "show #1", "disable #1", "enable #1"}));
+    EXPECT_EQ(f.view.calls, (Strings{"hide #1", "show #1", "disable #1", "enable #1", "focus #4"}));
 }
 
 TEST(FormRulesTest, ControlsOfAPageNotShownChangeStateQuietly) {
@@ -182,30 +137,16 @@ TEST(FormRulesTest, ControlsOfAPageNotShownChangeStateQuietly) {
     f.rule(&b, 49,
            {F::act(61, &t), F::act(63, &t), F::act(64, &t), F::act(65, &t, "ny"),
             F::act(68, &t, "42"), F::act(61, &group)});
-    f.rule(&t, 46, {F::say("46")});
-    f.rule(&t, 48, {F::say("48")});
-    f.rule(&t, 52, {F::say("52 " + std::string("ny"))});
-    f.rule(&t, 51, {F::say("51")});
+    for (int event : {46, 48, 52, 51})
+        f.rule(&t, event, {F::say(std::to_string(event))});
     f.ui.clicked(b);
     EXPECT_FALSE(t.visible);
     EXPECT_FALSE(t.enabled);
     EXPECT_FALSE(group.visible);
     EXPECT_EQ(t.field->value, "42");
     // The window events need a window; the control's own text and value events do not.
-    EXPECT_EQ(f.said(), (Strings{"52 ny", "51"}));
+    EXPECT_EQ(f.said(), (Strings{"52", "51"}));
     EXPECT_EQ(f.view.calls, Strings{"modified"});
-}
-
-TEST(FormRulesTest, FocusGoesOnlyToAShownVisibleControl) {
-    F f;
-    FormControl& b = f.add(ControlKind::Button);
-    FormControl& shown = f.edit();
-    FormControl& hidden = f.edit();
-    hidden.visible = false;
-    FormControl& elsewhere = f.edit(0, {}, 1);
-    f.rule(&b, 49, {F::act(64, &hidden), F::act(64, &elsewhere), F::act(64, &shown)});
-    f.ui.clicked(b);
-    EXPECT_EQ(f.view.calls, Strings{"focus #1"});
 }
 
 TEST(FormRulesTest, TextSetFiresConditionFiftyEightButTypingDoesNot) {
@@ -223,7 +164,6 @@ TEST(FormRulesTest, TextSetFiresConditionFiftyEightButTypingDoesNot) {
     e.field->value = "gammalt";
     f.ui.clicked(b);
     EXPECT_EQ(f.said(), (Strings{"58", "52", "52 again"}));
-    EXPECT_EQ(e.text, "P\xC5");
     EXPECT_EQ(e.field->value, "gammalt") << "setting a text is not a value entry";
     EXPECT_EQ(f.view.calls, (Strings{"modified", "text #1 P\xC5"}));
 }
@@ -249,53 +189,40 @@ TEST(FormRulesTest, CopyActionsTakeTheOtherControlsValueOrText) {
     f.ui.rightClicked(b);
     EXPECT_EQ(choice.field->value, "1");
     EXPECT_EQ(choice.text, "P\xE5");
-    EXPECT_EQ(choice.selected, 1);
 }
 
-struct EnterCase {
-    const char* name;
-    int filter;
-    EditLimits limits;
-    const char* entered;
-    bool accepted;
-    const char* stored;
-};
-
-class EnterValueTest : public ::testing::TestWithParam<EnterCase> {};
-
-TEST_P(EnterValueTest, RuleEntersAsTheUserWould) {
-    const EnterCase& c = GetParam();
-    F f;
-    FormControl& b = f.add(ControlKind::Button);
-    FormControl& e = f.edit(c.filter, c.limits);
-    e.field->value = e.text = "old";
-    f.rule(&b, 49, {F::act(68, &e, c.entered)});
-    f.rule(&e, 51, {F::say("51")});
-    f.ui.clicked(b);
-    if (c.accepted) {
-        EXPECT_EQ(e.field->value, c.stored);
-        EXPECT_EQ(e.text, c.stored);
-        EXPECT_EQ(f.said(), Strings{"51"});
-        EXPECT_EQ(f.view.calls, (Strings{std::string("value #1 ") + c.stored, "modified"}));
-    } else {
-        EXPECT_EQ(e.field->value, "old");
-        EXPECT_TRUE(f.said().empty());
-        EXPECT_TRUE(f.view.calls.empty());
+TEST(FormRulesTest, EnteringIntoAnEditTakesWhatTypingWouldAndCorrectsNothing) {
+    struct Case {
+        const char* name;
+        int filter;
+        EditLimits limits;
+        const char* entered;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"scale as entered", 5, {}, "16", true},  // correcting belongs to leaving the field
+        {"typing check refuses", 1, limits(3, none, none, none), "12a", false},
+        {"below min value still taken", 0, limits(none, none, none, 5), "3", true},
+        {"too short still taken", 0, limits(none, 4, none, none), "ab", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        F f;
+        FormControl& b = f.add(ControlKind::Button);
+        FormControl& e = f.edit(c.filter, c.limits);
+        e.field->value = e.text = "old";
+        f.rule(&b, 49, {F::act(68, &e, c.entered)});
+        f.rule(&e, 51, {F::say("51")});
+        f.ui.clicked(b);
+        const std::string stored = c.accepted ? c.entered : "old";
+        EXPECT_EQ(e.field->value, stored);
+        EXPECT_EQ(e.text, stored);
+        EXPECT_EQ(f.said(), c.accepted ? Strings{"51"} : Strings{});
+        EXPECT_EQ(f.view.calls,
+                  c.accepted ? (Strings{"value #1 " + stored, "modified"}) : Strings{});
+        EXPECT_EQ(f.prompt.beeps, 0);
     }
-    EXPECT_EQ(f.prompt.beeps, 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EnterValueTest,
-    ::testing::Values(
-        EnterCase{"plain", 0, {}, "Hej", true, "Hej"},
-        // Stored as entered: the correction belongs to leaving the field.
-        EnterCase{"scaleAsEntered", 5, {}, "16", true, "16"},
-        EnterCase{"hexAsEntered", 2, {}, "beef", true, "beef"},
-        EnterCase{"typingCheckRefuses", 1, limits(3, none, none, none), "12a", false, ""},
-        EnterCase{"belowMinValueStillTaken", 0, limits(none, none, none, 5), "3", true, "3"},
-        EnterCase{"tooShortStillTaken", 0, limits(none, 4, none, none), "ab", true, "ab"}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(FormRulesTest, EnteringIntoOtherKindsTakesOnlyWhatTheUserCouldChoose) {
     F f;
@@ -303,7 +230,7 @@ TEST(FormRulesTest, EnteringIntoOtherKindsTakesOnlyWhatTheUserCouldChoose) {
     FormControl& box = f.checkBox();
     FormControl& group = f.add(ControlKind::OptionGroup);
     FormControl& o1 = f.option(group, "A");
-    FormControl& o2 = f.option(group, "B");
+    f.option(group, "B");
     FormControl& label = f.add(ControlKind::Label, 0, "etikett");
     f.rule(&b, 49,
            {F::act(68, &box, "X"), F::act(68, &box, "JJ"), F::act(68, &box, "J"),
@@ -313,11 +240,9 @@ TEST(FormRulesTest, EnteringIntoOtherKindsTakesOnlyWhatTheUserCouldChoose) {
     f.ui.clicked(b);
     EXPECT_EQ(box.field->value, "J");
     EXPECT_EQ(group.field->value, "B");
-    EXPECT_EQ(o1.value(), "B");
     EXPECT_EQ(label.text, "etikett");
     EXPECT_EQ(f.said(), (Strings{"box 51", "group 51"}));
     EXPECT_EQ(f.view.calls, (Strings{"value #1 J", "modified", "value #3 B", "value #4 B"}));
-    (void)o2;
 }
 
 TEST(FormRulesTest, ActionsActAtOnceSoLaterActionsSeeTheirEffects) {
@@ -326,30 +251,37 @@ TEST(FormRulesTest, ActionsActAtOnceSoLaterActionsSeeTheirEffects) {
     FormControl& e = f.edit();
     FormControl& label = f.add(ControlKind::Label);
     // The entry into e runs e's rule (which sets the label) before the copy reads it.
-    f.rule(&b, 49,
-           {F::act(68, &e, "1"), F::act(67, &label, {}, &label), F::act(70, &e, {}, &label)});
+    f.rule(&b, 49, {F::act(68, &e, "1"), F::act(70, &e, {}, &label)});
     f.rule(&e, 55, {F::act(65, &label, "fr\xE5n regel")}, nullptr, "1");
     f.ui.clicked(b);
     EXPECT_EQ(e.field->value, "fr\xE5n regel");
 }
 
-// --- Rules that fire each other without end ---
+// --- Rules that fire each other without end stop quietly; the next event starts afresh ---
 
-TEST(FormRulesTest, TwoFieldsEnteringIntoEachOtherStopQuietly) {
+TEST(FormRulesTest, RulesFiringEachOtherStopQuietly) {
     F f;
     FormControl& a = f.edit();
     FormControl& b = f.edit();
     f.rule(&a, 51, {F::act(69, &b, {}, &a)});
     f.rule(&b, 51, {F::act(69, &a, {}, &b)});
     ASSERT_TRUE(f.ui.textTyped(a, "5"));
-    EXPECT_EQ(a.field->value, "5");
     EXPECT_EQ(b.field->value, "5");
-    EXPECT_TRUE(f.said().empty());
-    EXPECT_EQ(f.prompt.beeps, 0);
-
-    // The next event starts afresh.
     ASSERT_TRUE(f.ui.textTyped(a, "6"));
     EXPECT_EQ(b.field->value, "6");
+
+    FormControl& start = f.add(ControlKind::Button);
+    FormControl& x = f.add(ControlKind::Label);
+    FormControl& y = f.add(ControlKind::Label);
+    f.rule(&start, 49, {F::act(61, &x)});
+    f.rule(&x, 46, {F::act(61, &y), F::act(60, &x)});
+    f.rule(&x, 45, {F::act(61, &x)});
+    f.rule(&y, 46, {F::act(60, &y)});
+    f.rule(&y, 45, {F::act(61, &y)});
+    f.ui.clicked(start);
+    EXPECT_LT(f.view.calls.size(), 64u);
+    EXPECT_TRUE(f.said().empty());
+    EXPECT_EQ(f.prompt.beeps, 0);
 }
 
 TEST(FormRulesTest, SignalsRunToTheDepthBoundAndNoFurther) {
@@ -365,16 +297,14 @@ TEST(FormRulesTest, SignalsRunToTheDepthBoundAndNoFurther) {
     }
     f.ui.clicked(b);
     ASSERT_EQ(f.said().size(), static_cast<std::size_t>(last));
-    EXPECT_EQ(f.said().back(), std::to_string(last));
 
-    // A signal raising itself stops there, quietly, and the bound is per top-level event.
+    // A signal raising itself stops there, and the bound is per top-level event.
     f.rule(&c, 49, {F::signal("igen")});
     f.rule(nullptr, 59, {F::say("igen"), F::signal("igen")}, nullptr, "igen");
     for (int round = 0; round < 2; ++round) {
         f.prompt.entries.clear();
         f.ui.clicked(c);
         EXPECT_EQ(f.said(), Strings(static_cast<std::size_t>(last), "igen"));
-        EXPECT_EQ(f.prompt.beeps, 0);
     }
 }
 
@@ -390,28 +320,12 @@ TEST(FormRulesTest, AWideTreeOfRulesStopsAtTheActionBudget) {
         f.rule(nullptr, 59, next, nullptr, "s" + std::to_string(level));
     }
     f.rule(nullptr, 59, {F::act(61, &t), F::act(60, &t)}, nullptr, "s5");
-    f.ui.clicked(b);
-    EXPECT_GT(f.view.calls.size(), 100u);
-    EXPECT_LE(f.view.calls.size(), static_cast<std::size_t>(FormRules::kMaxActions));
-    f.view.calls.clear();
-
-    // The next event has a budget of its own.
-    f.ui.clicked(b);
-    EXPECT_GT(f.view.calls.size(), 100u);
-}
-
-TEST(FormRulesTest, ShowAndHideBouncingBetweenTwoControlsStops) {
-    F f;
-    FormControl& a = f.add(ControlKind::Label);
-    FormControl& b = f.add(ControlKind::Label);
-    FormControl& start = f.add(ControlKind::Button);
-    f.rule(&start, 49, {F::act(61, &a)});
-    f.rule(&a, 46, {F::act(61, &b), F::act(60, &a)});
-    f.rule(&a, 45, {F::act(61, &a)});
-    f.rule(&b, 46, {F::act(60, &b)});
-    f.rule(&b, 45, {F::act(61, &b)});
-    f.ui.clicked(start);
-    EXPECT_LT(f.view.calls.size(), 64u);
+    for (int round = 0; round < 2; ++round) {  // each event has a budget of its own
+        f.view.calls.clear();
+        f.ui.clicked(b);
+        EXPECT_GT(f.view.calls.size(), 100u);
+        EXPECT_LE(f.view.calls.size(), static_cast<std::size_t>(FormRules::kMaxActions));
+    }
 }
 
 }  // namespace

@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "common/Cp1252.h"
+#include "common/Messages.h"
 #include "core/template/SampleTemplates.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
 #include "template/BitmapLookup.h"
 #include "template/EventTexts.h"
 #include "template/FormRules.h"
-#include "template/TemplateScanner.h"
 #include "template/TemplateWriter.h"
 #include "template/TreeOutline.h"
 
@@ -26,11 +27,11 @@ using samples::action;
 using samples::control;
 using samples::dataControl;
 using samples::rule;
+using Strings = std::vector<std::string>;
 
-const std::string kNotTemplate = "Filen är inte en mall.\nfil: mem.FRM";
-const std::string kCannotParse = "Filen kan inte tolkas.\nfil: mem.FRM";
-const std::string kWrongVersion = "Mallen är av en felaktig version och måste kompileras om.";
-const std::string kBadChecksum = "Filens checksumma är fel\n(filen har ändrats).";
+std::string msg(MessageId id, std::string_view file = "mem.FRM") {
+    return cp1252ToUtf8(formatMessage(id, {file}));
+}
 
 // Answers with fixed sizes and remembers what it was asked.
 class FakeBitmaps : public BitmapLookup {
@@ -58,7 +59,9 @@ class ParserTest : public ::testing::Test {
         w.header("T", "Titel").page("P");
         items(w);
         w.pageEnd().end().rules(rawRules);
-        return load(w.finish());
+        auto form = load(w.finish());
+        EXPECT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+        return form;
     }
 
     TreeOutline tree;
@@ -101,13 +104,14 @@ TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
         option.flags = 0;
         w.control(option);
         w.control(control(TemplateTag::Picture, "bild.bmp"));
+        choice.field = {0x14 << 3, 8, 3, 2, "7"};  // 6, no entry holds its value
+        w.control(choice);
     });
-    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
+    ASSERT_NE(form, nullptr);
     EXPECT_TRUE(prompt.entries.empty());
-    ASSERT_EQ(form->pageCount(), 1);
     const FormPage& page = form->page(0);
-    ASSERT_EQ(page.allControls.size(), 10u);
-    ASSERT_EQ(page.controls.size(), 8u);  // the two option buttons live in their group
+    ASSERT_EQ(page.allControls.size(), 11u);
+    ASSERT_EQ(page.controls.size(), 9u);  // the two option buttons live in their group
 
     using K = ControlKind;
     struct Expected {
@@ -122,6 +126,7 @@ TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
         {K::Edit, 2, "42", true, true},        {K::Choice, 3, "På", true, true},
         {K::OptionGroup, 4, "", true, true},   {K::Option, 5, "Ett", true, true},
         {K::Option, -1, "Ett", true, true},    {K::Picture, -1, "bild.bmp", true, true},
+        {K::Choice, 6, "", true, true},
     };
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
@@ -150,6 +155,7 @@ TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
 
     EXPECT_EQ(page.allControls[5]->valueList, 0);
     EXPECT_EQ(page.allControls[5]->selected, 1);
+    EXPECT_EQ(page.allControls[10]->selected, kNoSelection);
 
     FormControl& group = *page.allControls[6];
     EXPECT_EQ(group.rect, PixelRect{});
@@ -158,27 +164,13 @@ TEST_F(ParserTest, LoadsEveryControlKindWithItsState) {
     EXPECT_EQ(page.allControls[7]->optionValue, "1");
     EXPECT_EQ(page.allControls[8]->field, nullptr);
     EXPECT_EQ(page.allControls[9]->rect, (PixelRect{8, 16, 124, 30}));  // 120 x 24, edges 2, 3
-    EXPECT_EQ(form->numbered().size(), 6u);
-    EXPECT_EQ(form->store().size(), 4u);
+    EXPECT_EQ(form->store().size(), 5u);
     EXPECT_EQ(page.extentWidth, 8 + 124);
     EXPECT_EQ(page.extentHeight, 16 + 30);
 }
 
-TEST_F(ParserTest, ChoiceWithoutMatchingEntryShowsNothing) {
-    auto form = loadPage([](TemplateWriter& w) {
-        w.valueList({{"Av", "0"}});
-        RawControl choice = dataControl(TemplateTag::Choice, "Val", 8);
-        choice.field.defaultValue = "7";
-        w.control(choice);
-    });
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->page(0).allControls[0]->selected, kNoSelection);
-    EXPECT_EQ(form->page(0).allControls[0]->text, "");
-}
-
 TEST_F(ParserTest, TreeNestsGroupsAndPagesAndLeavesOpenGroupsAlone) {
     tree.addRoot("old");  // a load replaces the tree of the last one
-    tree.addGroup(0, "old group");
     TemplateWriter w;
     w.header("T", "Centrala");
     w.group("A").page("P0").pageEnd().group("B").page("P1").pageEnd().groupEnd().groupEnd();
@@ -190,8 +182,7 @@ TEST_F(ParserTest, TreeNestsGroupsAndPagesAndLeavesOpenGroupsAlone) {
     struct Expected {
         K kind;
         std::string name;
-        int page;
-        int parent;
+        int page, parent;
     };
     const std::vector<Expected> expected = {
         {K::Root, "Centrala", -1, -1}, {K::Group, "A", -1, 0}, {K::Page, "P0", 0, 1},
@@ -207,8 +198,6 @@ TEST_F(ParserTest, TreeNestsGroupsAndPagesAndLeavesOpenGroupsAlone) {
         EXPECT_EQ(tree.nodes()[i].parent, expected[i].parent);
     }
     EXPECT_TRUE(tree.redraw());
-    EXPECT_EQ(form->title(), "Centrala");
-    EXPECT_EQ(form->page(3).name, "P3");
 }
 
 TEST_F(ParserTest, CaptionsCountTheDataControlsReadBeforeThem) {
@@ -221,13 +210,12 @@ TEST_F(ParserTest, CaptionsCountTheDataControlsReadBeforeThem) {
     w.control(option).caption("after group and option");
     w.control(dataControl(TemplateTag::Edit, "e", 16, 0)).pageEnd();
     w.page("Q").caption("second page").control(dataControl(TemplateTag::CheckBox, "c", 24));
-    w.valueList({{"a", "a"}}).control(dataControl(TemplateTag::Choice, "v", 32));
     w.caption("end").pageEnd().end().rules({});
     auto form = load(w.finish());
     ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
     const std::vector<std::pair<std::string, std::uint32_t>> expected = {
         {"first", 0},       {"after label", 0}, {"after group and option", 1},
-        {"second page", 2}, {"end", 4},
+        {"second page", 2}, {"end", 3},
     };
     EXPECT_EQ(form->captions(), expected);
 }
@@ -241,34 +229,40 @@ TEST_F(ParserTest, LaterDescriptorOfASharedFieldWins) {
         w.control(a).control(b);
     });
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->store().size(), 1u);
     const FormControl& a = *form->page(0).allControls[0];
-    const FormControl& b = *form->page(0).allControls[1];
-    EXPECT_EQ(a.field, b.field);
+    EXPECT_EQ(a.field, form->page(0).allControls[1]->field);
     EXPECT_EQ(*a.field, (FieldRecord{0x40 << 3, 16, 2, 2, "second"}));
     EXPECT_EQ(a.text, "second");
-    EXPECT_EQ(a.initialValue, "second");
 }
 
-TEST_F(ParserTest, EditLimitsAndFilters) {
+TEST_F(ParserTest, EditLimitsFiltersAndRectanglesKeepTheirRange) {
+    const int maxInt = std::numeric_limits<int>::max();
     struct Case {
-        std::uint32_t raw;
+        std::uint32_t rawLimit, rawFilter;
         std::optional<std::int32_t> limit;
-        int maxChars;
+        int maxChars, filter;
+        RawRect raw;
+        PixelRect pixels;
     };
-    const Case limitCases[] = {
-        {kAbsentLimit, std::nullopt, -1},
-        {0, 0, 0},
-        {10, 10, 10},
-        {0xFFFFFFFFu, -1, -1},
-        {0x7FFFFFFFu, 0x7FFFFFFF, 0x7FFFFFFF},
-        {0x80000001u, -0x7FFFFFFF, -1},
+    const Case cases[] = {
+        {kAbsentLimit, 5, std::nullopt, -1, 5, {1, 1, 1, 1}, {2, 2, 2, 2}},
+        {0, 6, 0, 0, -1, {0xFFFFFFFCu, 0xFFFFFFF8u, 0, 0}, {-8, -16, 0, 0}},
+        {0xFFFFFFFFu,
+         0x100,
+         -1,
+         -1,
+         -1,
+         {0x7FFFFFFFu, 0x7FFFFFFFu, 0x40000000u, 0x80000000u},
+         {maxInt, maxInt, maxInt, std::numeric_limits<int>::min()}},
+        {0x80000001u, 0, -0x7FFFFFFF, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}},
     };
-    for (const Case& c : limitCases) {
-        SCOPED_TRACE(c.raw);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rawLimit);
         auto form = loadPage([&](TemplateWriter& w) {
             RawControl e = dataControl(TemplateTag::Edit, "e", 8);
-            e.maxChars = e.minChars = e.maxValue = e.minValue = c.raw;
+            e.maxChars = e.minChars = e.maxValue = e.minValue = c.rawLimit;
+            e.filter = c.rawFilter;
+            e.rect = c.raw;
             w.control(e);
         });
         ASSERT_NE(form, nullptr);
@@ -278,45 +272,8 @@ TEST_F(ParserTest, EditLimitsAndFilters) {
         EXPECT_EQ(e.limits.maxValue, c.limit);
         EXPECT_EQ(e.limits.minValue, c.limit);
         EXPECT_EQ(e.maxChars, c.maxChars);
-    }
-    const std::pair<std::uint32_t, int> filterCases[] = {
-        {0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, -1}, {0xFFFFFFFFu, -1}, {0x100, -1},
-    };
-    for (auto [raw, filter] : filterCases) {
-        SCOPED_TRACE(raw);
-        auto form = loadPage([&](TemplateWriter& w) {
-            RawControl e = dataControl(TemplateTag::Edit, "e", 8);
-            e.filter = raw;
-            w.control(e);
-        });
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->page(0).allControls[0]->filter, filter);
-    }
-}
-
-TEST_F(ParserTest, RectanglesBecomePixelsWithoutOverflow) {
-    struct Case {
-        RawRect raw;
-        PixelRect pixels;
-    };
-    const int maxInt = std::numeric_limits<int>::max();
-    const Case cases[] = {
-        {{4, 8, 60, 12}, {8, 16, 120, 24}},
-        {{1, 1, 1, 1}, {2, 2, 2, 2}},
-        {{0xFFFFFFFCu, 0xFFFFFFF8u, 0, 0}, {-8, -16, 0, 0}},
-        {{0x7FFFFFFFu, 0x7FFFFFFFu, 0x40000000u, 0x80000000u},
-         {maxInt, maxInt, maxInt, std::numeric_limits<int>::min()}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.raw.x));
-        auto form = loadPage([&](TemplateWriter& w) {
-            RawControl l = control(TemplateTag::Label, "l");
-            l.rect = c.raw;
-            w.control(l);
-        });
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->page(0).allControls[0]->rect, c.pixels);
-        EXPECT_EQ(form->page(0).allControls[0]->dialogRect, c.raw);
+        EXPECT_EQ(e.filter, c.filter);
+        EXPECT_EQ(e.rect, c.pixels);
     }
 }
 
@@ -344,11 +301,8 @@ TEST_F(ParserTest, PictureSizeComesFromRectangleElseBitmapElse30) {
             w.control(p);
         });
         ASSERT_NE(form, nullptr);
-        const PixelRect& r = form->page(0).allControls[0]->rect;
-        EXPECT_EQ(r.x, 10);
-        EXPECT_EQ(r.y, 10);
-        EXPECT_EQ(r.width, c.pixelWidth);
-        EXPECT_EQ(r.height, c.pixelHeight);
+        EXPECT_EQ(form->page(0).allControls[0]->rect,
+                  (PixelRect{10, 10, c.pixelWidth, c.pixelHeight}));
     }
     ASSERT_FALSE(bitmaps.asked.empty());
     EXPECT_EQ(bitmaps.asked.front().second, "/prog" + sep() + "PICTURES" + sep() + "big.bmp");
@@ -356,9 +310,7 @@ TEST_F(ParserTest, PictureSizeComesFromRectangleElseBitmapElse30) {
 
 TEST_F(ParserTest, NamesThatLeaveTheirFolderOpenNothing) {
     env.bitmaps = &bitmaps;
-    const std::string names[] = {"..",     "../LOGIN.KEY", "..\\LOGIN.KEY", "sub/x.bmp",
-                                 "sub\\x", "C:x.bmp",      "/etc/passwd",   "."};
-    for (const std::string& name : names) {
+    for (const std::string name : {"..", "..\\LOGIN.KEY", "sub/x.bmp", "C:x.bmp", "/etc/passwd"}) {
         SCOPED_TRACE(name);
         bitmaps.asked.clear();
         bitmaps.sizes[name] = {1, 1};
@@ -372,7 +324,6 @@ TEST_F(ParserTest, NamesThatLeaveTheirFolderOpenNothing) {
         EXPECT_EQ(form->helpName(), name);  // kept for showing
         EXPECT_EQ(form->helpPath(), "");
         EXPECT_TRUE(bitmaps.asked.empty());
-        EXPECT_EQ(form->page(0).allControls[0]->rect.width, 30 + 4);
     }
 }
 
@@ -426,9 +377,8 @@ TEST_F(ParserTest, EventTextsAndNamesReplaceTheLastLoad) {
     ASSERT_NE(events.find(5), nullptr);  // low 16 bits
     EXPECT_EQ(*events.find(5), (std::vector<EventText>{{1, "Inbrott\n\n"}, {2, "sektion"}}));
     ASSERT_NE(events.find(7), nullptr);
-    EXPECT_TRUE(events.find(7)->empty());
     EXPECT_EQ(*events.find(8), (std::vector<EventText>{{4, "Brand\n"}}));
-    EXPECT_EQ(events.names(), (std::vector<std::string>{"Inbrott\n", "Sabotage", "", "Brand"}));
+    EXPECT_EQ(events.names(), (Strings{"Inbrott\n", "Sabotage", "", "Brand"}));
 }
 
 TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
@@ -455,9 +405,7 @@ TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
     EXPECT_EQ(click.trigger, form->control(0));
     EXPECT_EQ(click.condition, 49);
     EXPECT_TRUE(form->control(0)->hasRules);
-    const RuleAction& show = rules.actions()[click.firstAction];
-    EXPECT_EQ(show.code, 60);
-    EXPECT_EQ(show.target, form->control(1));
+    EXPECT_EQ(rules.actions()[click.firstAction].target, form->control(1));
     EXPECT_EQ(rules.actions()[click.firstAction + 1].page, 0);
 
     const FormRule& sig = rules.rules()[1];
@@ -465,244 +413,44 @@ TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
     EXPECT_EQ(sig.text, "larm");
     const RuleAction* a = &rules.actions()[sig.firstAction];
     EXPECT_EQ(a[0].text, "Meddelande");
-    EXPECT_EQ(a[0].target, nullptr);
     EXPECT_EQ(a[1].page, 1);
     EXPECT_EQ(a[2].target, form->control(1));
     EXPECT_EQ(a[2].control, form->control(2));
-
     EXPECT_EQ(rules.rules()[2].argument, form->control(2));
 }
 
-// The failure a scan of `bytes` alone ends in, or nothing when the scanner accepts it.
-std::optional<ScanFailure> scanFailure(const std::vector<std::uint8_t>& bytes) {
-    try {
-        auto scanner = TemplateScanner::fromMemory(bytes);
-        TemplateVisitor ignoreAll;
-        scanner.readBody(ignoreAll);
-        return std::nullopt;
-    } catch (const TemplateScanError& e) {
-        return e.failure();
-    }
-}
-
-// Each broken template: what the scanner alone says of it (nothing when only the parser
-// can tell) and exactly the messages the user sees.
-TEST_F(ParserTest, RefusedTemplatesShowExactlyTheirMessages) {
-    using F = ScanFailure;
-    using samples::onePage;
-    using samples::topLevel;
-    using W = TemplateWriter;
-    const std::string long700(700, 'x');
-    const std::string behind(5000, '\1');  // so that the whole item lies in the buffer
-    auto bytesOf = [](W& w) { return w.finish(); };
-    auto changed = [](std::vector<std::uint8_t> b, std::size_t at, std::uint8_t to) {
-        b[at] = to;
-        return b;
-    };
-    auto box = [](std::string on, std::string off, std::string more = {}) {
-        return [=](W& w) {
-            RawControl c = dataControl(TemplateTag::CheckBox, "c", 8);
-            c.onChar = on;
-            c.offChar = off;
-            w.control(c).rawBytes(more);
-        };
-    };
-    auto option = [](std::uint32_t group) {
-        return [group](W& w) {
-            w.control(dataControl(TemplateTag::OptionGroup, "g", 8));  // control 1
-            RawControl o = control(TemplateTag::Option, "o", 1);
-            o.optionGroup = group;
-            w.control(o);
-        };
-    };
-    auto ruled = [](RawRule r) { return onePage([](W&) {}, {std::move(r)}); };
-    RawControl longDefault = dataControl(TemplateTag::Edit, "E", 0);
-    longDefault.field.defaultValue = long700;
-    auto wrongSum = W().header("T", "T").end().rules({}).finishWithWrongChecksum();
-    struct Case {
-        std::string name;
-        std::vector<std::uint8_t> bytes;
-        std::optional<F> scan;
-    };
-    const Case cases[] = {
-        {"wrong magic", changed(samples::minimalTemplate(), 1, 'k'), F::NotTemplate},
-        {"magic without its zero", changed(samples::minimalTemplate(), 9, ' '), F::NotTemplate},
-        {"version 0", bytesOf(W().header("T", "T", 0).end().rules({})), F::WrongVersion},
-        {"version 2", bytesOf(W().header("T", "T", 2).end().rules({})), F::WrongVersion},
-        {"header text cut",
-         [] {
-             auto b = W().header("T", "T").bytes();
-             b.pop_back();
-             return b;
-         }(),
-         F::Malformed},
-        {"name of 700", bytesOf(W().header(long700, "T").end().rules({})), F::Malformed},
-        {"group end without group", topLevel([](W& w) { w.groupEnd(); }), F::Malformed},
-        {"one group end too many", topLevel([](W& w) { w.group("G").groupEnd().groupEnd(); }),
-         F::Malformed},
-        {"page end at top level", topLevel([](W& w) { w.pageEnd(); }), F::Malformed},
-        {"control at top level",
-         topLevel([](W& w) { w.control(control(TemplateTag::Label, "L")); }), F::Malformed},
-        {"tag 0 at top level", topLevel([](W& w) { w.rawByte(0); }), F::Malformed},
-        {"event code at top level", topLevel([](W& w) { w.rawByte(21); }), F::Malformed},
-        {"tag 30 at top level", topLevel([](W& w) { w.rawByte(30); }), F::Malformed},
-        {"tag 255 at top level", topLevel([](W& w) { w.rawByte(255); }), F::Malformed},
-        {"group name of 700", topLevel([&](W& w) { w.group(long700); }), F::Malformed},
-        {"event section not starting with a code",
-         topLevel([](W& w) { w.rawByte(20).rawByte(5).rawText("x").rawByte(29); }), F::Malformed},
-        {"page inside a page", onePage([](W& w) { w.page("Q"); }), F::Malformed},
-        {"id address inside a page", onePage([](W& w) { w.idAddress(1); }), F::Malformed},
-        {"body end inside a page", onePage([](W& w) { w.end(); }), F::Malformed},
-        {"tag 17 in a page", onePage([](W& w) { w.rawByte(17).rawInt(0); }), F::Malformed},
-        {"caption of 700", onePage([&](W& w) { w.caption(long700); }), F::Malformed},
-        {"control text of 700",
-         onePage([&](W& w) { w.control(control(TemplateTag::Label, long700)); }), F::Malformed},
-        {"control text of 700, bytes behind",
-         onePage([&](W& w) { w.control(control(TemplateTag::Label, long700)).rawBytes(behind); }),
-         F::Malformed},
-        {"default of 700, bytes behind",
-         onePage([&](W& w) { w.control(longDefault).rawBytes(behind); }), F::Malformed},
-        {"on char two", onePage(box("JA", "N")), F::Malformed},
-        {"on char two, bytes behind", onePage(box("JA", "N", behind)), F::Malformed},
-        {"on char empty", onePage(box("", "N")), F::Malformed},
-        {"off char empty", onePage(box("J", "")), F::Malformed},
-        {"off char two", onePage(box("J", "NE")), F::Malformed},
-        {"value list count beyond the file",
-         onePage([](W& w) { w.rawByte(14).rawInt(0xFFFFFFFFu).rawText("a").rawText("b"); }),
-         F::Malformed},
-        {"action count beyond the file",
-         bytesOf(W().header("T", "T").end().rawInt(1).rawInt(49).rawInt(0).rawInt(0x40000000u)),
-         F::Malformed},
-        {"checksum cut short", {wrongSum.begin(), wrongSum.end() - 1}, F::Malformed},
-        {"checksum", wrongSum, F::BadChecksum},
-        {"checksum off by 2^31",
-         W().header("T", "T").end().rules({}).finishWithWrongChecksum(0x80000000u), F::BadChecksum},
-        {"name changed", changed(samples::minimalTemplate(), 11, 'm'), F::BadChecksum},
-        {"unknown condition", ruled(rule(41, 0, {action(60, 0)})), F::UnknownRuleCode},
-        {"action code as condition", ruled(rule(60, 0, {})), F::UnknownRuleCode},
-        {"unknown action 59", ruled(rule(49, 0, {action(59, 0)})), F::UnknownRuleCode},
-        {"unknown action 75", ruled(rule(49, 0, {action(75, 0)})), F::UnknownRuleCode},
-        // What only the parser can tell.
-        {"value list missing", onePage([](W& w) {
-             w.valueList({{"a", "a"}});
-             RawControl c = dataControl(TemplateTag::Choice, "c", 8);
-             c.valueList = 1;
-             w.control(c);
-         }),
-         std::nullopt},
-        {"option group not numbered yet", onePage(option(2)), std::nullopt},
-        {"option in a button", onePage(option(0)), std::nullopt},
-        {"option group on another page", topLevel([](W& w) {
-             w.page("A").control(dataControl(TemplateTag::OptionGroup, "g", 8)).pageEnd();
-             w.page("B").control(control(TemplateTag::Option, "o", 0)).pageEnd();
-         }),
-         std::nullopt},
-        {"groups nested too deep", topLevel([](W& w) {
-             for (std::size_t i = 0; i <= kMaxGroupDepth; ++i)
-                 w.group("G");
-         }),
-         std::nullopt},
-        {"trigger equals count", ruled(rule(49, 1, {action(60, 0)})), std::nullopt},
-        {"action target equals count", ruled(rule(49, 0, {action(60, 1)})), std::nullopt},
-        {"second control equals count", ruled(rule(49, 0, {action(66, 0, 1)})), std::nullopt},
-        {"page equals count", ruled(rule(49, 0, {action(73, 1)})), std::nullopt},
-    };
-    const std::map<std::optional<F>, std::vector<std::string>> messages = {
-        {F::NotTemplate, {kNotTemplate}},
-        {F::WrongVersion, {kWrongVersion}},
-        {F::Malformed, {kCannotParse}},
-        {F::BadChecksum, {kBadChecksum, kCannotParse}},
-        {F::UnknownRuleCode, {kWrongVersion, kCannotParse}},
-        {std::nullopt, {kCannotParse}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(scanFailure(c.bytes), c.scan);
-        prompt.entries.clear();
-        EXPECT_EQ(load(c.bytes), nullptr);
-        EXPECT_EQ(prompt.texts(), messages.at(c.scan));
-        EXPECT_TRUE(rules.rules().empty());  // nothing points into a form that is gone
-        EXPECT_TRUE(tree.redraw());
-    }
-}
-
 TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
-    // 699 characters, a page without controls, a rule without actions, open groups as
-    // deep as may be.
+    // 699 characters, a page without controls, open groups as deep as may be.
     TemplateWriter w;
     w.header(std::string(699, 'n'), "T");
     for (std::size_t i = 0; i < kMaxGroupDepth; ++i)
         w.group("open");
-    w.page("Tom").pageEnd();
-    w.page("P").control(control(TemplateTag::Button, "b", 1)).pageEnd().end();
-    w.rules({rule(49, 0, {})});
+    w.page("Tom").pageEnd().end().rules({});
     auto form = load(w.finish());
     ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
     EXPECT_EQ(form->name().size(), 699u);
-    EXPECT_EQ(form->page(0).extentWidth, 0);
-    EXPECT_EQ(form->page(0).extentHeight, 0);
-    EXPECT_EQ(form->rawRules().size(), 1u);
-    EXPECT_TRUE(rules.rules().empty());
     EXPECT_TRUE(prompt.entries.empty());
 }
 
-// Logs every call, to see the order of drawing switches and inserts.
-class LoggingTree : public TreeSink {
-  public:
-    void setRedraw(bool on) override { log.push_back(on ? "redraw on" : "redraw off"); }
-    void clear() override { log.push_back("clear"); }
-    int addRoot(std::string_view title) override {
-        log.push_back("root " + std::string(title));
-        return 100;
-    }
-    int addGroup(int parent, std::string_view name) override {
-        log.push_back("group " + std::string(name) + " in " + std::to_string(parent));
-        return 200;
-    }
-    int addPage(int parent, std::string_view name, int page) override {
-        log.push_back("page " + std::to_string(page) + " " + std::string(name) + " in " +
-                      std::to_string(parent));
-        return 300;
-    }
-    std::vector<std::string> log;
-};
-
-TEST_F(ParserTest, TreeDrawingIsOffWhileLoadingAndAFailedLoadKeepsWhatItInserted) {
-    LoggingTree logging;
-    ParserEnvironment logged{logging, events, rules, prompt, DialogUnits{}, nullptr, {}};
-    TemplateWriter w;
-    w.header("T", "Titel").group("G").page("P0").pageEnd();
-    w.page("P1").control(control(TemplateTag::Label, "l")).rawByte(99);  // broken page
-    Parser parser;
-    EXPECT_EQ(parser.LoadFromMemory(w.finish(), "mem.FRM", logged, noErase), nullptr);
-    EXPECT_EQ(logging.log,
-              (std::vector<std::string>{"redraw off", "clear", "root Titel", "group G in 100",
-                                        "page 0 P0 in 200", "redraw on"}));
-    EXPECT_EQ(prompt.texts(), std::vector<std::string>{kCannotParse});
-
-    // Refused before the body: the tree is not touched at all.
-    logging.log.clear();
-    TemplateWriter old;
-    old.header("T", "T", 2).end().rules({});
-    Parser again;
-    EXPECT_EQ(again.LoadFromMemory(old.finish(), "mem.FRM", logged, noErase), nullptr);
-    EXPECT_TRUE(logging.log.empty());
-}
-
-TEST_F(ParserTest, LoadsFromFilesAndNamesThemInMessages) {
+TEST_F(ParserTest, LoadsAndReadsHeadersFromFilesAndNamesThemInMessages) {
     test::TempDir dir;
     const std::string missing = dir.path("SAKNAS.FRM");
     Parser parser;
     EXPECT_EQ(parser.Load(missing, env, noErase), nullptr);
-    EXPECT_EQ(prompt.texts(),
-              (std::vector<std::string>{"Filen eller katalogen finns inte.",
-                                        "Kan inte öppna filen.\nfil: " + missing,
-                                        "Filen är inte en mall.\nfil: " + missing}));
+    const Strings said = prompt.texts();
+    ASSERT_EQ(said.size(), 3u);  // the system's reason first
+    EXPECT_EQ(said[1], msg(MessageId::CannotOpenFile, missing));
+    EXPECT_EQ(said[2], msg(MessageId::NotATemplate, missing));
 
     prompt.entries.clear();
-    auto good = parser.Load(dir.write("GL.FRM", samples::richTemplate()), env, noErase);
+    const std::string path = dir.write("GL.FRM", samples::richTemplate());
+    std::string name, title;
+    ASSERT_TRUE(parser.ReadHeader(path, name, title, false));
+    EXPECT_EQ(name, "GL 200 v1.2");
+    EXPECT_EQ(title, "Centrala \xC5\xC4\xD6");
+    auto good = parser.Load(path, env, noErase);
     ASSERT_NE(good, nullptr) << ::testing::PrintToString(prompt.texts());
-    EXPECT_EQ(good->name(), "GL 200 v1.2");
+    EXPECT_EQ(good->title(), title);
     EXPECT_TRUE(noErase);
 
     auto broken = samples::richTemplate();
@@ -710,35 +458,16 @@ TEST_F(ParserTest, LoadsFromFilesAndNamesThemInMessages) {
     const std::string bad = dir.write("BAD.FRM", broken);
     EXPECT_EQ(parser.Load(bad, env, noErase), nullptr);
     EXPECT_EQ(prompt.texts(),
-              (std::vector<std::string>{kBadChecksum, "Filen kan inte tolkas.\nfil: " + bad}));
-}
+              (Strings{msg(MessageId::BadChecksum), msg(MessageId::CannotParse, bad)}));
 
-TEST_F(ParserTest, ReadHeaderGivesNameAndTitleAndLoadGoesOnFromIt) {
-    test::TempDir dir;
-    const std::string path = dir.write("GL.FRM", samples::richTemplate());
-    Parser parser;
-    std::string name, title;
-    ASSERT_TRUE(parser.ReadHeader(path, name, title, false));
-    EXPECT_EQ(name, "GL 200 v1.2");
-    EXPECT_EQ(title, "Centrala \xC5\xC4\xD6");
-    auto form = parser.Load(path, env, noErase);
-    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
-    EXPECT_EQ(form->title(), title);
-
+    prompt.entries.clear();
     TemplateWriter old;
     old.header("Old", "Gammal", 2).end().rules({});
     EXPECT_TRUE(parser.ReadHeader(dir.write("OLD.FRM", old.finish()), name, title, true));
     EXPECT_EQ(name, "Old");  // the index lists it
     EXPECT_FALSE(parser.ReadHeader(dir.path("none.FRM"), name, title, true));
-    const std::string junk = dir.write("X.FRM", {'<', 'K', 'Q'});
-    EXPECT_FALSE(parser.ReadHeader(junk, name, title, true));
+    EXPECT_FALSE(parser.ReadHeader(dir.write("X.FRM", {'<', 'K', 'Q'}), name, title, true));
     EXPECT_TRUE(prompt.entries.empty());
-
-    TemplateHeader header;  // the scanner's own header reading agrees
-    EXPECT_TRUE(TemplateScanner::readHeaderOnly(path, header));
-    EXPECT_EQ(header.name, "GL 200 v1.2");
-    EXPECT_FALSE(TemplateScanner::readHeaderOnly(junk, header));
-    EXPECT_FALSE(TemplateScanner::readHeaderOnly(dir.path("none.FRM"), header));
 }
 
 TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
@@ -749,7 +478,6 @@ TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
     RawControl choice = dataControl(TemplateTag::Choice, "c", 16);
     choice.field.defaultValue = "0";
     w.control(choice);
-    w.control(control(TemplateTag::Label, "l"));
     w.pageEnd().page("P1").control(dataControl(TemplateTag::Edit, "other", 24));
     w.pageEnd().end().rules({});
     auto form = load(w.finish());
@@ -758,8 +486,6 @@ TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
     FieldStore out;
     form->storePage(0, out);
     EXPECT_EQ(out.size(), 2u);
-    ASSERT_NE(out.find(8), nullptr);
-    EXPECT_EQ(*out.find(8), *form->store().find(8));
     EXPECT_EQ(out.find(24), nullptr);  // other page
 
     FieldStore in = out;
@@ -772,12 +498,9 @@ TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
 
     form->setPage(0, in);
     const FormPage& p = form->page(0);
-    EXPECT_EQ(p.allControls[0]->field->value, "77");
     EXPECT_EQ(p.allControls[0]->text, "77");
-    EXPECT_EQ(p.allControls[1]->selected, 1);
     EXPECT_EQ(p.allControls[1]->text, "På");
     EXPECT_EQ(p.allControls[1]->field->size, 8u);
-    EXPECT_EQ(p.allControls[2]->text, "l");
 
     FieldStore partial;
     partial.copyIn(*in.find(8));

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "template/TemplateItems.h"
+#include "template/TemplateScanner.h"
 #include "template/TemplateWriter.h"
 
 namespace loom::samples {
@@ -158,6 +160,18 @@ inline std::vector<std::uint8_t> minimalTemplate() {
     TemplateWriter w;
     w.header("MIN", "Min").end().rules({});
     return w.finish();
+}
+
+// The failure a scan of `bytes` ends in, or nothing when the scanner accepts it.
+inline std::optional<ScanFailure> scanFailure(const std::vector<std::uint8_t>& bytes) {
+    try {
+        auto scanner = TemplateScanner::fromMemory(bytes);
+        TemplateVisitor ignoreAll;
+        scanner.readBody(ignoreAll);
+        return std::nullopt;
+    } catch (const TemplateScanError& e) {
+        return e.failure();
+    }
 }
 
 }  // namespace loom::samples

@@ -53,18 +53,6 @@ std::vector<std::uint8_t> rescan(const std::vector<std::uint8_t>& bytes) {
     return rescan(TemplateScanner::fromMemory(bytes));
 }
 
-// The failure a scan of `bytes` ends in, or nothing when it succeeds.
-std::optional<ScanFailure> scanFailure(const std::vector<std::uint8_t>& bytes) {
-    try {
-        auto scanner = TemplateScanner::fromMemory(bytes);
-        TemplateVisitor v;
-        scanner.readBody(v);
-        return std::nullopt;
-    } catch (const TemplateScanError& e) {
-        return e.failure();
-    }
-}
-
 // A template far larger than the read buffer, with texts of every length up to the limit,
 // so that items, integers and texts straddle buffer refills.
 std::vector<std::uint8_t> largeTemplate(std::size_t pages) {
@@ -129,37 +117,6 @@ TEST(TemplateScanner, ReadsRulesUntilTheCountIsReached) {
     }
 }
 
-TEST(TemplateScanner, AcceptsTheEdgesOfTheFormat) {
-    using samples::onePage;
-    using samples::topLevel;
-    RawControl box = samples::dataControl(TemplateTag::CheckBox, "C", 0);
-    box.onChar = "\xFF";  // code page 1252
-    box.offChar = "\x01";
-    TemplateWriter ruleOnly;
-    ruleOnly.header("T", "T").end().rules(1, {samples::rule(59, 0, {})});
-    const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
-        {"group left open", topLevel([](auto& w) { w.group("G").group("H").groupEnd(); })},
-        {"text of 699 characters", topLevel([](auto& w) { w.help(std::string(699, 'h')); })},
-        {"empty page", topLevel([](auto& w) { w.page("").pageEnd(); })},
-        {"repeated settings", topLevel([](auto& w) {
-             w.idAddress(1).idAddress(2).help("a").help("").noErase(1).noErase(0);
-         })},
-        {"empty event section", topLevel([](auto& w) { w.events({}); })},
-        {"event entry tags 0 and 255", topLevel([](auto& w) {
-             w.events({{0xFFFFFFFFu, {{0, "a"}, {255, "b"}, {20, ""}, {1, ""}}}});
-         })},
-        {"rule without actions", ruleOnly.finish()},
-        {"check box characters", onePage([&](auto& w) { w.control(box); })},
-        {"value list of empty texts", onePage([](auto& w) {
-             w.valueList({{"", ""}, {"", ""}});
-         })},
-    };
-    for (const auto& [name, bytes] : cases) {
-        EXPECT_EQ(scanFailure(bytes), std::nullopt) << name;
-        EXPECT_EQ(rescan(bytes), bytes) << name;
-    }
-}
-
 // Every prefix of a valid template is refused: too short for a header below 11 bytes,
 // otherwise malformed, and never read past its end.
 TEST(TemplateScanner, RefusesTheTemplateCutAtEveryPoint) {
@@ -167,7 +124,8 @@ TEST(TemplateScanner, RefusesTheTemplateCutAtEveryPoint) {
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
         std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(cut));
         auto expected = cut < 11 ? ScanFailure::NotTemplate : ScanFailure::Malformed;
-        ASSERT_EQ(scanFailure(prefix), std::optional<ScanFailure>(expected)) << "cut at " << cut;
+        ASSERT_EQ(samples::scanFailure(prefix), std::optional<ScanFailure>(expected))
+            << "cut at " << cut;
     }
 }
 
