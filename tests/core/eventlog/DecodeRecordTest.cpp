@@ -173,10 +173,8 @@ TEST(PromText, DisplayMapsTheSwedishLettersAndTrims) {
     const std::pair<std::string, const char*> cases[] = {
         // panel character set, UTF-8
         {"\x84\x86\x8E\x8F\x94\x99", "äåÄÅöÖ"},
-        {"K\x84llare  \xFF\xFF", "Källare"},
         {std::string(16, ' '), "[ingen text]"},
         {"", "[ingen text]"},
-        {"0123456789ABCDEFGHIJ", "0123456789ABCDEF"},
         {std::string("Port\0xyz", 8), "Port"},
         {"\xE9t\x81", "ét\xC2\x81"}};
     for (const auto& [text, expected] : cases) {
