@@ -170,13 +170,12 @@ TEST(DecodeRecord, ColoursComeFromTheColourStepOnly) {
 }
 
 TEST(PromText, DisplayMapsTheSwedishLettersAndTrims) {
-    const std::pair<std::string, const char*> cases[] = {
-        // panel character set, UTF-8
-        {"\x84\x86\x8E\x8F\x94\x99", "äåÄÅöÖ"},
-        {std::string(16, ' '), "[ingen text]"},
-        {"", "[ingen text]"},
-        {std::string("Port\0xyz", 8), "Port"},
-        {"\xE9t\x81", "ét\xC2\x81"}};
+    const std::pair<std::string, const char*> cases[] = {// panel character set, UTF-8
+                                                         {"\x84\x86\x8E\x8F\x94\x99", "äåÄÅöÖ"},
+                                                         {std::string(16, ' '), "[ingen text]"},
+                                                         {"", "[ingen text]"},
+                                                         {std::string("Port\0xyz", 8), "Port"},
+                                                         {"\xE9t\x81", "ét\xC2\x81"}};
     for (const auto& [text, expected] : cases) {
         const std::vector<std::uint8_t> bytes(text.begin(), text.end());
         EXPECT_EQ(cp1252ToUtf8(PromTextToDisplay(bytes)), expected) << expected;
