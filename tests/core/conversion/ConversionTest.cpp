@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
-#include <optional>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
+#include "common/Cp1252.h"
+#include "common/Messages.h"
 #include "conversion/ConversionBuffer.h"
 #include "conversion/ConversionList.h"
 #include "fields/PromImage.h"
@@ -25,89 +30,43 @@ using Bytes = std::vector<std::uint8_t>;
 using test::hexBytes;
 using test::hexString;
 
-void put32(Bytes& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+// Header lines of a conversion source; the product text lands at 0x7F0 (the target model
+// past its first 8 characters), the blank area is 0x7F8-0x7FF.
+std::string head(const std::string& source = "GL 200",
+                 const std::string& target = "MODEL-B PRODUCT1",
+                 const std::string& more = "product 0x7F0\nblank 0x7F8\n") {
+    return "source \"" + source + "\" \"" + source + " centralapparat\"\ntarget \"" + target +
+           "\" \"VT 340 centralapparat\"\n" + more;
 }
 
-// Header, text area with the four texts, program; any header field can be bent.
-struct CnvFile {
-    std::string source = "GL 200", source2 = "GL 200 centralapparat";
-    std::string target = "VT 340", target2 = "VT 340 centralapparat";
-    std::uint32_t number1 = 7, number2 = 9;
-    std::uint32_t blank = 0x7F8, product = 0x7F0;
-    Bytes program;
-    std::optional<std::uint32_t> declaredSize;
-    std::optional<Bytes> area;
-    std::optional<std::array<std::uint32_t, 4>> offsets;
+// A .cnv as the demo's builder makes it from its readable source.
+Bytes build(const std::string& source) {
+    static int count = 0;
+    const std::string base =
+        (std::filesystem::temp_directory_path() /
+         ("loom-cnv-" + std::to_string(::getpid()) + "-" + std::to_string(count++)))
+            .string();
+    std::ofstream(base + ".txt") << source;
+    const std::string command =
+        std::string(LOOM_MAKE_CONVERSION) + " " + base + ".txt -o " + base + ".cnv";
+    EXPECT_EQ(std::system(command.c_str()), 0) << source;
+    const std::string bytes = test::readFile(base + ".cnv");
+    std::filesystem::remove(base + ".txt");
+    std::filesystem::remove(base + ".cnv");
+    return {bytes.begin(), bytes.end()};
+}
 
-    CnvFile& copy(std::uint32_t from, std::uint32_t to, std::uint8_t length) {
-        program.push_back(1);
-        put32(program, from);
-        put32(program, to);
-        program.push_back(length);
-        return *this;
-    }
-    CnvFile& bits(std::uint32_t from, std::uint8_t fromShift, std::uint32_t to,
-                  std::uint8_t toShift, std::uint8_t width) {
-        program.push_back(2);
-        put32(program, from);
-        program.push_back(fromShift);
-        put32(program, to);
-        program.push_back(toShift);
-        program.push_back(width);
-        return *this;
-    }
-    CnvFile& when(std::uint32_t address, std::uint8_t mask, std::uint8_t value) {
-        program.push_back(3);
-        put32(program, address);
-        program.push_back(mask);
-        program.push_back(value);
-        return *this;
-    }
-    CnvFile& set(std::uint32_t address, std::uint8_t mask, std::uint8_t value) {
-        program.push_back(2);
-        put32(program, address);
-        program.push_back(mask);
-        program.push_back(value);
-        return *this;
-    }
-    CnvFile& raw(const Bytes& bytes) {
-        program.insert(program.end(), bytes.begin(), bytes.end());
-        return *this;
-    }
-
-    Bytes bytes() const {
-        Bytes texts;
-        std::array<std::uint32_t, 4> at{};
-        const std::string* all[] = {&source, &source2, &target, &target2};
-        for (std::size_t i = 0; i < 4; ++i) {
-            at[i] = static_cast<std::uint32_t>(texts.size());
-            texts.insert(texts.end(), all[i]->begin(), all[i]->end());
-            texts.push_back(0);
-        }
-        if (area) texts = *area;
-        if (offsets) at = *offsets;
-        Bytes out = {'c', 'n', 'v', 0};
-        put32(out, declaredSize.value_or(static_cast<std::uint32_t>(texts.size())));
-        put32(out, at[0]);
-        put32(out, at[1]);
-        put32(out, number1);
-        put32(out, number2);
-        put32(out, at[2]);
-        put32(out, at[3]);
-        put32(out, blank);
-        put32(out, product);
-        out.insert(out.end(), texts.begin(), texts.end());
-        out.insert(out.end(), program.begin(), program.end());
-        return out;
-    }
-    ConversionEntry entry() const {
-        auto parsed = ConversionList::parse(bytes(), "test.cnv");
-        EXPECT_TRUE(parsed.has_value());
-        return parsed.value_or(ConversionEntry{});
-    }
-};
+// A conversion source; raw bytes after a '|' take the place of the closing opcode, for
+// programs the builder would refuse.
+Bytes build(const std::string& header, const std::string& program) {
+    const std::size_t bar = program.find('|');
+    Bytes cnv = build(header + program.substr(0, bar));
+    if (bar == std::string::npos) return cnv;
+    cnv.pop_back();
+    const Bytes tail = hexBytes(program.substr(bar + 1));
+    cnv.insert(cnv.end(), tail.begin(), tail.end());
+    return cnv;
+}
 
 std::string dump(const PromImage& image) {
     std::ostringstream out;
@@ -116,89 +75,72 @@ std::string dump(const PromImage& image) {
     return out.str();
 }
 
-PromImage imageOf(const std::vector<std::pair<std::uint32_t, std::string>>& writes) {
+// "ADDRESS:BYTES;..." in hexadecimal.
+PromImage imageOf(const std::string& writes) {
     PromImage image;
-    for (const auto& [address, hex] : writes)
-        image.write(address, hexBytes(hex));
+    std::istringstream in(writes);
+    for (std::string write; std::getline(in, write, ';');) {
+        const std::size_t colon = write.find(':');
+        image.write(static_cast<std::uint32_t>(std::stoul(write.substr(0, colon), nullptr, 16)),
+                    hexBytes(write.substr(colon + 1)));
+    }
     return image;
 }
 
-std::string textsOf(const ConversionEntry& e) {
-    return e.sourceModel + "|" + e.sourceText2 + "|" + e.targetModel + "|" + e.targetText2;
+ConversionEntry entryOf(const Bytes& cnv) {
+    auto parsed = ConversionList::parse(cnv, "test.cnv");
+    EXPECT_TRUE(parsed.has_value());
+    return parsed.value_or(ConversionEntry{});
 }
 
-TEST(ConversionFile, ParsesEveryField) {
-    CnvFile file;
-    file.copy(0x10, 0x20, 4);
-    const auto entry = ConversionList::parse(file.bytes(), "Convert/a.cnv");
+TEST(ConversionFile, ReadsEveryFieldTheBuilderWrites) {
+    const auto entry = ConversionList::parse(
+        build(head("GL 200", "VT 340", "numbers 7 9\nproduct 0x7F0\nblank 0x7F8\n") +
+              "copy 0x10 0x20 4\n"),
+        "Convert/a.cnv");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->file, std::filesystem::path("Convert/a.cnv"));
-    EXPECT_EQ(textsOf(*entry), "GL 200|GL 200 centralapparat|VT 340|VT 340 centralapparat");
+    EXPECT_EQ(entry->sourceModel + "|" + entry->sourceText2 + "|" + entry->targetModel + "|" +
+                  entry->targetText2,
+              "GL 200|GL 200 centralapparat|VT 340|VT 340 centralapparat");
     EXPECT_EQ(entry->sourceNumber1, 7u);
     EXPECT_EQ(entry->sourceNumber2, 9u);
     EXPECT_EQ(entry->blankAddress, 0x7F8u);
     EXPECT_EQ(entry->productAddress, 0x7F0u);
-    EXPECT_EQ(hexString(entry->program), "01 10 00 00 00 20 00 00 00 04");
-}
-
-TEST(ConversionFile, TextsStayInsideTheArea) {
-    CnvFile file;
-    // The last text ends with the area, not with the program's zero.
-    file.area = Bytes{'A', 'B', 0, 'C', 'D', 'E'};
-    file.offsets = std::array<std::uint32_t, 4>{0, 1, 3, 5};
-    file.raw({'F', 0});
-    const auto entry = ConversionList::parse(file.bytes(), "x.cnv");
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(textsOf(*entry), "AB|B|CDE|E");
-    EXPECT_EQ(hexString(entry->program), "46 00");
+    EXPECT_EQ(hexString(entry->program), "01 10 00 00 00 20 00 00 00 04 00");
 }
 
 TEST(ConversionFile, MalformedFilesAreRefused) {
-    struct Case {
+    const Bytes whole = build(head());
+    const std::uint32_t area = whole[4];  // the texts take fewer than 256 bytes
+    const auto patched = [&](std::size_t at, std::uint32_t v, std::size_t size = 0) {
+        Bytes b = whole;
+        for (std::size_t i = 0; i < 4; ++i)
+            b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        if (size) b.resize(size, 0);
+        return b;
+    };
+    Bytes badMagic = whole;
+    badMagic[3] = ' ';
+    const struct {
         const char* name;
         Bytes bytes;
         bool ok;
-    };
-    auto withArea = [](std::uint32_t declared, std::size_t actual) {
-        CnvFile f;
-        f.area = Bytes(actual, 'x');
-        f.offsets = std::array<std::uint32_t, 4>{0, 0, 0, 0};
-        f.declaredSize = declared;
-        return f.bytes();
-    };
-    auto withOffset = [](std::size_t which, std::uint32_t offset) {
-        CnvFile f;
-        f.area = Bytes(16, 'x');
-        std::array<std::uint32_t, 4> at{0, 0, 0, 0};
-        at[which] = offset;
-        f.offsets = at;
-        return f.bytes();
-    };
-    Bytes badMagic = CnvFile().bytes();
-    badMagic[3] = ' ';
-    Bytes upperMagic = CnvFile().bytes();
-    upperMagic[0] = 'C';
-    const Bytes whole = CnvFile().bytes();
-    const Case cases[] = {
+    } cases[] = {
         {"complete", whole, true},
         {"empty", {}, false},
         {"short header", Bytes(whole.begin(), whole.begin() + 39), false},
-        {"header only, area missing", Bytes(whole.begin(), whole.begin() + 40), false},
-        {"area one byte short", Bytes(whole.begin(), whole.begin() + 39 + 48), false},
+        {"area one byte short", Bytes(whole.begin(), whole.begin() + 39 + area), false},
         {"magic without zero", badMagic, false},
-        {"magic in capitals", upperMagic, false},
-        {"area of 512", withArea(512, 512), true},
-        {"area of 513", withArea(513, 513), false},
-        {"area of 2^32-1", withArea(0xFFFFFFFF, 16), false},
-        {"area of 0: no offset is inside", withArea(0, 0), false},
-        {"source offset at the end", withOffset(0, 16), false},
-        {"second source offset at the end", withOffset(1, 16), false},
-        {"target offset at the end", withOffset(2, 16), false},
-        {"second target offset at the end", withOffset(3, 16), false},
-        {"offset far outside", withOffset(2, 0xFFFFFFF0), false},
-        {"last byte of the area", withOffset(3, 15), true},
+        {"area of 512", patched(4, 512, 40 + 512), true},
+        {"area of 513", patched(4, 513, 40 + 513), false},
+        {"area of 0: no offset is inside", patched(4, 0), false},
+        {"source offset at the end", patched(8, area), false},
+        {"target offset at the end", patched(24, area), false},
+        {"second target offset at the end", patched(28, area), false},
+        {"last byte of the area", patched(28, area - 1), true},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(ConversionList::parse(c.bytes, "x.cnv").has_value(), c.ok) << c.name;
 }
 
@@ -209,9 +151,9 @@ class ConversionFolder : public ::testing::Test {
         std::filesystem::create_directories(folder());
         dir.write("Convert/" + name, bytes);
     }
-    ConversionList load() {
+    ConversionList load(FileSystem& fs) {
         ConversionList list;
-        list.LoadConversions(files, folder());
+        list.LoadConversions(fs, folder());
         return list;
     }
 
@@ -219,51 +161,42 @@ class ConversionFolder : public ::testing::Test {
     LocalFileSystem files;
 };
 
-TEST_F(ConversionFolder, FindsByThirteenCharacters) {
-    CnvFile shortNames;
-    CnvFile longNames;
-    longNames.source = "LONGMODEL 123A";
-    longNames.target = "PANELMODEL 45B";
-    add("short.cnv", shortNames.bytes());
-    add("long.cnv", longNames.bytes());
-    const ConversionList list = load();
-    ASSERT_EQ(list.entries().size(), 2u);
-    struct Case {
+TEST_F(ConversionFolder, FindsByThirteenCharactersInOneDirection) {
+    add("short.cnv", build(head("GL 200", "VT 340")));
+    add("long.cnv", build(head("LONGMODEL 123A", "PANELMODEL 45B")));
+    const ConversionList list = load(files);
+    const struct {
         const char* templateModel;
         const char* panelModel;
         const char* found;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"GL 200", "VT 340", "GL 200"},
         {"GL 200", "VT 340 ", "none"},
         {"GL 200", "VT 34", "none"},
-        {"GL 200 ", "VT 340", "none"},
         {"gl 200", "VT 340", "none"},
-        {"VT 340", "GL 200", "none"},  // one direction only
+        {"VT 340", "GL 200", "none"},
         {"LONGMODEL 123X", "PANELMODEL 45Y", "LONGMODEL 123A"},
-        {"LONGMODEL 123", "PANELMODEL 45", "LONGMODEL 123A"},
         {"LONGMODEL 12", "PANELMODEL 45", "none"},
         {"LONGMODEL 123", "PANELMODEL 4", "none"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ConversionEntry* e = list.FindConversion(c.templateModel, c.panelModel);
         EXPECT_EQ(e ? e->sourceModel : "none", c.found)
             << c.templateModel << " -> " << c.panelModel;
     }
 }
 
-TEST_F(ConversionFolder, LastLoadedFileOfAPairIsUsedAndMalformedFilesAreSkipped) {
-    CnvFile first, second, other;
-    first.number1 = 1;
-    second.number1 = 2;
-    other.source = "X 1";
-    add("first.cnv", first.bytes());
-    add("second.CNV", second.bytes());
-    add("other.cnv", other.bytes());
-    const Bytes firstBytes = first.bytes();
-    add("short.cnv", Bytes(firstBytes.begin(), firstBytes.begin() + 39));
-    add("empty.cnv", {});
-    add("notes.txt", first.bytes());
+TEST_F(ConversionFolder, LoadsTheReadableFilesAndTheLastOfAPairWins) {
+    EXPECT_TRUE(load(files).entries().empty());  // no folder yet
+    const Bytes first = build(head("GL 200", "VT 340", "numbers 1 0\nproduct 0\nblank 8\n"));
+    add("first.cnv", first);
+    add("second.CNV", build(head("GL 200", "VT 340", "numbers 2 0\nproduct 0\nblank 8\n")));
+    add("other.cnv", build(head("X 1", "VT 340")));
+    add("locked.cnv", build(head("Y 1", "VT 340")));
+    add("short.cnv", Bytes(first.begin(), first.begin() + 39));
+    add("notes.txt", build(head("Z 1", "VT 340")));
+    test::FailingFileSystem failing;
+    failing.failOpenRead(folder() / "locked.cnv");
 
     // The folder's listing order decides which of the pair loads last.
     std::vector<std::string> wellFormed;
@@ -273,12 +206,10 @@ TEST_F(ConversionFolder, LastLoadedFileOfAPairIsUsedAndMalformedFilesAreSkipped)
     const bool secondLast = std::find(wellFormed.begin(), wellFormed.end(), "second.CNV") >
                             std::find(wellFormed.begin(), wellFormed.end(), "first.cnv");
 
-    const ConversionList list = load();
-    ASSERT_EQ(list.entries().size(), 3u);
+    const ConversionList list = load(failing);
     const ConversionEntry* e = list.FindConversion("GL 200", "VT 340");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->sourceNumber1, secondLast ? 2u : 1u);
-    EXPECT_EQ(e->file.filename(), secondLast ? "second.CNV" : "first.cnv");
     // Entries run from the last loaded to the first.
     std::vector<std::string> loaded;
     for (const ConversionEntry& entry : list.entries())
@@ -286,107 +217,53 @@ TEST_F(ConversionFolder, LastLoadedFileOfAPairIsUsedAndMalformedFilesAreSkipped)
     EXPECT_EQ(loaded, wellFormed);
 }
 
-TEST_F(ConversionFolder, UnreadableFileIsSkippedAndMissingFolderLoadsNothing) {
-    EXPECT_TRUE(load().entries().empty());
-    CnvFile a, b;
-    b.source = "X 1";
-    add("a.cnv", a.bytes());
-    add("b.cnv", b.bytes());
-    test::FailingFileSystem failing;
-    failing.failOpenRead(folder() / "a.cnv");
-    ConversionList list;
-    list.LoadConversions(failing, folder());
-    ASSERT_EQ(list.entries().size(), 1u);
-    EXPECT_EQ(list.entries()[0].sourceModel, "X 1");
-}
-
-// Product text at 0x7F0 (the target model past its first 8 characters), blank area 0x7F8-0x7FF.
-CnvFile conversion() {
-    CnvFile f;
-    f.target = "MODEL-B PRODUCT1";
-    return f;
-}
-
-using Writes = std::vector<std::pair<std::uint32_t, std::string>>;
-const std::pair<std::uint32_t, std::string> kProductInSource = {0x7F0, "50 52 4F 44 55 43 54 31"};
-
 struct ProgramCase {
     const char* name;
-    CnvFile file;
-    Writes result;
+    std::string program;  // source lines
+    const char* result;
 };
 
-void checkCases(const Writes& source, const std::vector<ProgramCase>& cases, bool ran) {
+void checkCases(const char* source, const std::vector<ProgramCase>& cases, bool ran,
+                const std::string& header = head()) {
     for (const ProgramCase& c : cases) {
         PromImage image = imageOf(source);
-        EXPECT_EQ(ConversionList::Convert(image, c.file.entry()), ran) << c.name;
+        EXPECT_EQ(ConversionList::Convert(image, entryOf(build(header, c.program))), ran) << c.name;
         EXPECT_EQ(dump(image), dump(imageOf(c.result))) << c.name;
     }
 }
 
 TEST(Convert, ProgramsThatRunToTheirEnd) {
-    const Writes source = {{0x100, "11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"},
-                           {0x200, "AC 0F F0 05"},
-                           {0x1D000, "41 42"}};
-    const CnvFile c = conversion().copy(0x100, 0x10, 1);  // 0x10 holds 11
+    const std::string c = "copy 0x100 0x10 1\n";  // 0x10 holds 11
     // 0xAC = 1010 1100, 0x11 = 0001 0001.
+    const std::string conditions = "if 0x200 0xFF 0xAC\nif 0x201 0x0F 0x0F\nif 0x203 0x05 0x05\n";
     checkCases(
-        source,
+        "100:11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01;200:AC 0F F0 05;1D000:41 42",
         {
-            {"opcode 0 alone", conversion().raw({0}), {}},
-            {"no program at all", conversion(), {}},
-            {"nothing runs after opcode 0", conversion().raw({0}).copy(0x100, 0, 4), {}},
-            {"copy",
-             conversion().copy(0x100, 0x10, 16),
-             {{0x10, "11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"}}},
-            {"copy of nothing", conversion().copy(0x100, 0x10, 0), {}},
-            {"copy across blocks", conversion().copy(0x104, 0x1E, 4), {{0x1E, "55 66 77 88"}}},
-            {"copy carries the product text",
-             conversion().copy(0x7F0, 0x7F0, 16),
-             {kProductInSource}},
-            {"blank area cleared after the copy",
-             conversion().copy(0x100, 0x7F4, 8),
-             {{0x7F4, "11 22 33 44"}}},
-            {"bits, width 8", conversion().bits(0x200, 0, 0x10, 0, 8), {{0x10, "AC"}}},
-            {"bits, width 0", CnvFile(c).bits(0x201, 0, 0x10, 0, 0), {{0x10, "11"}}},
-            {"bits with shifts", CnvFile(c).bits(0x200, 2, 0x10, 5, 3), {{0x10, "71"}}},
-            {"bits cut to the byte", CnvFile(c).bits(0x201, 0, 0x10, 6, 4), {{0x10, "D1"}}},
-            {"shift of 200", CnvFile(c).bits(0x200, 200, 0x10, 200, 8), {{0x10, "11"}}},
-            {"bits into an erased byte", conversion().bits(0x203, 0, 0x10, 4, 4), {{0x10, "5F"}}},
-            {"condition holds",
-             CnvFile(c).when(0x200, 0x0F, 0x0C).set(0x10, 0xF0, 0xA0),
-             {{0x10, "A1"}}},
-            {"condition fails",
-             CnvFile(c).when(0x200, 0x0F, 0x0D).set(0x10, 0xF0, 0xA0),
-             {{0x10, "11"}}},
-            {"all conditions hold",
-             conversion()
-                 .when(0x200, 0xFF, 0xAC)
-                 .when(0x201, 0x0F, 0x0F)
-                 .when(0x203, 0x05, 0x05)
-                 .set(0x10, 0xFF, 0x42),
-             {{0x10, "42"}}},
+            {"no program at all", "", ""},
+            {"nothing runs after opcode 0", "|00 01 00 01 00 00 00 00 00 00 04", ""},
+            {"copy", "copy 0x100 0x10 16", "10:11 22 33 44 55 66 77 88 99 AA BB CC DD EE F0 01"},
+            {"copy of nothing", "copy 0x100 0x10 0", ""},
+            {"copy across blocks", "copy 0x104 0x1E 4", "1E:55 66 77 88"},
+            {"copy carries the product text", "copy 0x7F0 0x7F0 16", "7F0:50 52 4F 44 55 43 54 31"},
+            {"blank area cleared after the copy", "copy 0x100 0x7F4 8", "7F4:11 22 33 44"},
+            {"bits, width 8", "bits 0x200 0 0x10 0 8", "10:AC"},
+            {"bits, width 0", c + "bits 0x201 0 0x10 0 0", "10:11"},
+            {"bits with shifts", c + "bits 0x200 2 0x10 5 3", "10:71"},
+            {"bits cut to the byte", c + "bits 0x201 0 0x10 6 4", "10:D1"},
+            {"bits into an erased byte", "bits 0x203 0 0x10 4 4", "10:5F"},
+            {"condition holds", c + "if 0x200 0x0F 0x0C\nset 0x10 0xF0 0xA0", "10:A1"},
+            {"condition fails", c + "if 0x200 0x0F 0x0D\nset 0x10 0xF0 0xA0", "10:11"},
+            {"all conditions hold", conditions + "set 0x10 0xFF 0x42", "10:42"},
             // The later operands are read all the same, so the copy after them runs.
             {"first condition fails",
-             conversion()
-                 .when(0x200, 0xFF, 0x00)
-                 .when(0x201, 0x0F, 0x0F)
-                 .when(0x203, 0x05, 0x05)
-                 .set(0x10, 0xFF, 0x42)
-                 .copy(0x100, 0x20, 2),
-             {{0x20, "11 22"}}},
-            {"last condition fails",
-             conversion().when(0x200, 0xFF, 0xAC).when(0x201, 0x0F, 0x0E).set(0x10, 0xFF, 0x42),
-             {}},
-            {"set ORs the unmasked value",
-             CnvFile(c).when(0x200, 0, 0).set(0x10, 0x0F, 0x82),
-             {{0x10, "92"}}},
-            {"condition on an erased byte",
-             conversion().when(0x5000, 0xFF, 0xFF).set(0x10, 0xFF, 0x00),
-             {{0x10, "00"}}},
-            {"images grow beyond 64 KB",
-             conversion().copy(0x1D000, 0x30000, 2).copy(0x100, 0xFFFF0, 2),
-             {{0x30000, "41 42"}, {0xFFFF0, "11 22"}}},
+             "if 0x200 0xFF 0\nif 0x201 0x0F 0x0F\nset 0x10 0xFF 0x42\ncopy 0x100 0x20 2",
+             "20:11 22"},
+            {"last condition fails", "if 0x200 0xFF 0xAC\nif 0x201 0x0F 0x0E\nset 0x10 0xFF 0x42",
+             ""},
+            {"set ORs the unmasked value", c + "if 0x200 0 0\nset 0x10 0x0F 0x82", "10:92"},
+            {"condition on an erased byte", "if 0x5000 0xFF 0xFF\nset 0x10 0xFF 0", "10:00"},
+            {"images grow beyond 64 KB", "copy 0x1D000 0x30000 2\ncopy 0x100 0xFFFF0 2",
+             "30000:41 42;FFFF0:11 22"},
         },
         true);
 }
@@ -394,60 +271,29 @@ TEST(Convert, ProgramsThatRunToTheirEnd) {
 // A failing program leaves the source with the product text of the first step and the
 // blank area cleared.
 TEST(Convert, FailingProgramsLeaveTheSource) {
-    const Writes kept = {{0x100, "11 22 33 44"}, kProductInSource};
-    const CnvFile copied = conversion().copy(0x100, 0, 4);
+    const char* kept = "100:11 22 33 44;7F0:50 52 4F 44 55 43 54 31";
+    const std::string copied = "copy 0x100 0 4|";
     checkCases(
-        {{0x100, "11 22 33 44"}, {0x7F8, "01 02 03 04"}},
+        "100:11 22 33 44;7F8:01 02 03 04",
         {
-            {"unknown opcode", CnvFile(copied).raw({4}), kept},
-            {"opcode 0xFF", conversion().raw({0xFF}), kept},
-            {"width 9", CnvFile(copied).bits(0x100, 0, 0, 0, 9), kept},
-            {"condition then copy", conversion().when(0x100, 0, 0).copy(0x100, 0, 4), kept},
-            {"condition then end", conversion().when(0x100, 0, 0).raw({0}), kept},
-            {"condition at the end", conversion().when(0x100, 0, 0), kept},
-            {"copy cut short", CnvFile(copied).raw({1, 0, 1, 0, 0, 0x10}), kept},
-            {"copy without its length", conversion().raw({1, 0, 1, 0, 0, 0x10, 0, 0, 0}), kept},
-            {"bits cut short", conversion().raw({2, 0, 1, 0, 0, 0, 0x10, 0, 0, 0, 0}), kept},
-            {"condition cut short", conversion().raw({3, 0, 1, 0, 0, 0xFF}), kept},
-            {"set cut short", conversion().when(0x100, 0, 0).raw({2, 0x10, 0, 0, 0, 0xFF}), kept},
+            {"unknown opcode", copied + "04", kept},
+            {"width 9", copied + "02 00 01 00 00 00 00 00 00 00 00 09", kept},
+            {"condition then copy", "|03 00 01 00 00 00 00 01 00 01 00 00 00 00 00 00 04", kept},
+            {"condition at the end", "|03 00 01 00 00 00 00", kept},
+            {"copy cut short", copied + "01 00 01 00 00 10", kept},
+            {"set cut short", "|03 00 01 00 00 00 00 02 10 00 00 00 FF", kept},
         },
         false);
 }
 
 TEST(Convert, NothingBeyondOneMegabyte) {
     // Reads at 1 MB or above give 0xFF; writes there are dropped, the blank area too.
-    CnvFile file = conversion();
-    file.blank = 0xFFFFFFFC;
-    file.product = 0x100000;
-    file.copy(0x100000, 0x10, 2)
-        .copy(0xFFFFFFF0, 0x12, 1)
-        .copy(0xFFFFE, 0xFFFFF, 4)
-        .copy(0xFFFFE, 0x20, 4)
-        .copy(0xFFFFFFFE, 0x30, 8);
-    checkCases({{0xFFFFE, "01 02"}, {0x100000, "03 04"}, {0xFFFFFFF0, "05"}},
-               {{"edge", file, {{0xFFFFF, "01"}, {0x20, "01 02 FF FF"}}}}, true);
-    file.raw({9});
-    checkCases({{0x10, "01"}, {0x100000, "03 04"}}, {{"failed", file, {{0x10, "01"}}}}, false);
-}
-
-TEST(ConversionBuffer, DoublesUpToOneMegabyte) {
-    ConversionBuffer buffer;
-    EXPECT_EQ(buffer.get(0), 0xFF);
-    const std::pair<std::uint64_t, std::size_t> sets[] = {
-        {65535, 65536},           {65536, 131072},
-        {0x30000, 262144},  // two doublings
-        {0xFFFFF, 1048576},       {0x100000, 1048576},
-        {0xFFFFFFFFull, 1048576}, {std::uint64_t{1} << 40, 1048576}};
-    for (const auto& [address, size] : sets) {
-        buffer.set(address, static_cast<std::uint8_t>(address & 0x7F));
-        EXPECT_EQ(buffer.size(), size) << address;
-    }
-    EXPECT_EQ(buffer.get(0x2FFFF), 0xFF);
-    EXPECT_EQ(buffer.get(0x30000), 0);
-    EXPECT_EQ(buffer.get(0x100000), 0xFF);
-    EXPECT_EQ(buffer.get(0xFFFFF), 0x7F);
-    EXPECT_EQ(buffer.get(65535), 0x7F);
-    EXPECT_EQ(buffer.get(65536), 0);
+    checkCases("FFFFE:01 02;100000:03 04;FFFFFFF0:05",
+               {{"edge",
+                 "copy 0x100000 0x10 2\ncopy 0xFFFFFFF0 0x12 1\ncopy 0xFFFFE 0xFFFFF 4\n"
+                 "copy 0xFFFFE 0x20 4\ncopy 0xFFFFFFFE 0x30 8",
+                 "FFFFF:01;20:01 02 FF FF"}},
+               true, head("GL 200", "MODEL-B PRODUCT1", "product 0x100000\nblank 0xFFFFFFFC\n"));
 }
 
 TEST(ConversionBuffer, BlocksAreTheWrittenOnesThatAreNotErased) {
@@ -468,25 +314,20 @@ TEST(ConversionBuffer, BlocksAreTheWrittenOnesThatAreNotErased) {
 class ProductCheck : public ConversionFolder {
   protected:
     ProductCheck() {
-        CnvFile file = conversion();
-        file.copy(0x100, 0x10, 2);
-        add("gl_vt.cnv", file.bytes());
-        list = load();
-        image = imageOf({{0x100, "11 22"}});
+        add("gl_vt.cnv", build(head(), "copy 0x100 0x10 2"));
+        list = load(files);
     }
     ConversionList list;
-    PromImage image;
+    const PromImage image = imageOf("100:11 22");
     test::RecordingPrompt prompt;
 };
 
-const char kQuestion[] =
-    "Promet och mallen är av olika produktmodeller.\nProm:\tMODEL-B PRODU\nMall:\tGL 200\n\n"
-    "Konvertering är möjlig. Skall data konverteras?\n";
-
 TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
-    const std::pair<Answer, bool> answers[] = {
-        {Answer::Yes, true}, {Answer::No, false}, {Answer::Cancel, false}};
-    for (const auto& [answer, accepted] : answers) {
+    const std::string question =
+        cp1252ToUtf8(formatMessage(MessageId::ConvertQuestion, {"MODEL-B PRODU", "GL 200"}));
+    for (const auto& [answer, accepted] :
+         {std::pair{Answer::Yes, true}, std::pair{Answer::No, false},
+          std::pair{Answer::Cancel, false}}) {
         PromImage current = image;
         prompt.entries.clear();
         prompt.answers = {answer};
@@ -494,28 +335,27 @@ TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
                   accepted);
         ASSERT_EQ(prompt.entries.size(), 1u);
         EXPECT_TRUE(prompt.entries[0].question);
-        EXPECT_EQ(prompt.entries[0].kind, MessageKind::Question);
-        EXPECT_EQ(prompt.entries[0].text, kQuestion);
-        EXPECT_EQ(dump(current), dump(accepted ? imageOf({{0x10, "11 22"}}) : image));
+        EXPECT_EQ(prompt.entries[0].text, question);
+        EXPECT_EQ(dump(current), dump(accepted ? imageOf("10:11 22") : image));
     }
-    EXPECT_EQ(prompt.unexpected, 0);
     prompt.entries.clear();
-    EXPECT_TRUE(list.CheckProductModel("GL 200 serie 4", "GL 200 serie 5", image, prompt));
-    EXPECT_TRUE(list.CheckProductModel("ABCDEFGHIJKLM-1", "ABCDEFGHIJKLM-2", image, prompt));
+    PromImage same = image;
+    EXPECT_TRUE(list.CheckProductModel("GL 200 serie 4", "GL 200 serie 5", same, prompt));
+    EXPECT_TRUE(list.CheckProductModel("ABCDEFGHIJKLM-1", "ABCDEFGHIJKLM-2", same, prompt));
     EXPECT_TRUE(prompt.entries.empty());
-    EXPECT_EQ(dump(image), dump(imageOf({{0x100, "11 22"}})));
+    EXPECT_EQ(dump(same), dump(image));
 }
 
-TEST_F(ProductCheck, NoConversionShowsMessage79WithTheFullNames) {
+TEST_F(ProductCheck, NoConversionWarnsWithTheFullNames) {
+    PromImage current = image;
     EXPECT_FALSE(list.CheckProductModel("VT 340 centralapparat", "GL 200 centralapparat utan",
-                                        image, prompt));
+                                        current, prompt));
     ASSERT_EQ(prompt.entries.size(), 1u);
-    EXPECT_FALSE(prompt.entries[0].question);
     EXPECT_EQ(prompt.entries[0].kind, MessageKind::Warning);
     EXPECT_EQ(prompt.entries[0].text,
-              "Promet och mallen är av olika produktmodeller.\nSändningen avbryts.\n"
-              "Prom:\tVT 340 centralapparat\nFil:\tGL 200 centralapparat utan");
-    EXPECT_EQ(dump(image), dump(imageOf({{0x100, "11 22"}})));
+              cp1252ToUtf8(formatMessage(MessageId::ModelMismatch,
+                                         {"VT 340 centralapparat", "GL 200 centralapparat utan"})));
+    EXPECT_EQ(dump(current), dump(image));
 }
 
 }  // namespace

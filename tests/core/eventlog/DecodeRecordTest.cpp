@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,7 +9,6 @@
 #include "common/Cp1252.h"
 #include "datafile/LabelTable.h"
 #include "eventlog/DecodeRecord.h"
-#include "eventlog/LogParameter.h"
 #include "eventlog/PromText.h"
 #include "fields/PromImage.h"
 #include "support/HexBytes.h"
@@ -17,7 +17,7 @@
 namespace loom {
 namespace {
 
-LogRecord recordOf(const char* hex) {
+LogRecord recordOf(const std::string& hex) {
     LogRecord r;
     r.bytes.fill(0xFF);
     const std::vector<std::uint8_t> bytes = test::hexBytes(hex);
@@ -31,81 +31,61 @@ LogRecord recordOf(const char* hex) {
 struct StepCase {
     std::uint8_t tag;
     const char* parameter;  // UTF-8
-    const char* record;     // hexadecimal
+    const char* record;     // hexadecimal; "+" stands for code 0x40 and six zero bytes
     const char* expected;   // UTF-8
     bool useImage = true;
     const char* image = "";  // "address=text|...", address hexadecimal, panel character set
 };
 
-const char* const kDate15June2009 = "40 1E 2D 0E 0F 06 09";
-
 TEST(DecodeRecord, EachStepGivesTheHandComputedText) {
     const StepCase cases[] = {
         {0x16, "Inbrott\nlarm\n", "40", "Inbrott\r\nlarm\r\n"},
-        {0x17, "1", kDate15June2009, "Måndag, 15 juni 2009, 14:45.30"},
-        {0x17, "7", "40 00 00 00 00 00 00 05 04 03 1D 02 28", "Onsdag, 29 februari 2040, 03:04.05"},
-        {0x17, "1", "40 05 06 07 00 03 09", "Ogiltigt datum: 9-3-0 7:6.5"},
+        {0x17, "7", "+05 04 03 1D 02 28", "Onsdag, 29 februari 2040, 03:04.05"},
         {0x17, "1", "40 05 06 07 01 0D 09", "Ogiltigt datum: 9-13-1 7:6.5"},
         {0x17, "1", "40 3C 00 00 01 01 09", "Ogiltigt datum: 9-1-1 0:0.60"},
         {0x17, "1", "40 00 00 18 01 01 09", "Ogiltigt datum: 9-1-1 24:0.0"},
-        {0x17, "1", "40 00 00 0C 1F 02 09", "Tisdag, 3 mars 2009, 12:00.00"},
         {0x17, "11", "40", "Ogiltigt datum: 255-255-255 255:255.255"},
-        {0x18, "9", "40 00 00 00 00 00 00 00 00 C8", "200"},
-        {0x18, "16", "40", "255"},
+        {0x18, "9", "+00 00 C8", "200"},
         {0x18, "9 ", "40", "64"},
-        {0x19, "8", "40 00 00 00 00 00 00 00 FC", "12"},
-        {0x19, "8:2", "40 00 00 00 00 00 00 00 FF 7E", "916"},
-        {0x19, "15:9", "40 00 00 00 00 00 00 00 00 00 00 00 00 00 00 FE", "1"},
-        {0x1A, "7", "40 00 00 00 00 00 00 45 10", "Linje2 MP  6"},
-        {0x1A, "7", "40 00 00 00 00 00 00 45 00", "Linje2 UC  6"},
+        {0x19, "8", "+00 FC", "12"},
+        {0x19, "8:2", "+00 FF 7E", "916"},
+        {0x19, "15:9", "+00 00 00 00 00 00 00 00 FE", "1"},
+        {0x1A, "7", "+45 10", "Linje2 MP  6"},
+        {0x1A, "7", "+45 00", "Linje2 UC  6"},
         {0x1A, "99999999999", "40", "Linje4 MP  16"},
-        {0x1B, "7", "40 00 00 00 00 00 00 95 05", "Linje 2, UC 6, S 1 3 "},
-        {0x1B, "7", "40 00 00 00 00 00 00 2B 80", "Linje 2, UC 6, T 8 "},
-        {0x1B, "7", "40 00 00 00 00 00 00 2A 01", "Linje 2, UC 6, G 1 "},
-        {0x1B, "7", "40 00 00 00 00 00 00 2B 00", ""},
-        {0x1C, "7", "40 00 00 00 00 00 00 0B 15 00",
-         "Linje2, UC 7: SABOTAGE NÄTFEL \r\nLinje2, UC 8: SABOTAGE "},
-        {0x1C, "7", "40 00 00 00 00 00 00 0B 80 01", "Linje3, MP 8: BATTERIFEL "},
-        {0x1C, "7", "40 00 00 00 00 00 00 00 02 00", "Linje1, UC 1: SPÄNNING \r\n"},
-        {0x1E, "7", "40 00 00 00 00 00 00 03", "Anna"},
-        {0x1E, "7", "40 00 00 00 00 00 00 02", "Åsa"},
-        {0x1E, "7", "40 00 00 00 00 00 00 04", "4"},
-        {0x1E, "7", "40", "255"},
+        {0x1B, "7", "+95 05", "Linje 2, UC 6, S 1 3 "},
+        {0x1B, "7", "+2B 80", "Linje 2, UC 6, T 8 "},
+        {0x1B, "7", "+2A 01", "Linje 2, UC 6, G 1 "},
+        {0x1B, "7", "+2B 00", ""},
+        {0x1C, "7", "+0B 15 00", "Linje2, UC 7: SABOTAGE NÄTFEL \r\nLinje2, UC 8: SABOTAGE "},
+        {0x1C, "7", "+0B 80 01", "Linje3, MP 8: BATTERIFEL "},
+        {0x1C, "7", "+00 02 00", "Linje1, UC 1: SPÄNNING \r\n"},
+        {0x1E, "7", "+03", "Anna"},
+        {0x1E, "7", "+04", "4"},
         {0x20, "FFFFFF:C00000", "40", ""},
-        {0x21, "9, 118768, 16, 16", "40 00 00 00 00 00 00 00 00 02", "Lager", true, "1D010=Lager"},
-        {0x21, "9,118768;16:4", "40 00 00 00 00 00 00 00 00 02", "Lage", true, "1D010=Lagerlokal"},
-        {0x21, "9 118768 16 99", "40 00 00 00 00 00 00 00 00 02", "0123456789ABCDEF", true,
-         "1D010=0123456789ABCDEFGH"},
+        {0x21, "9, 118768, 16, 16", "+00 00 02", "Lager", true, "1D010=Lager"},
+        {0x21, "9,118768;16:4", "+00 00 02", "Lage", true, "1D010=Lagerlokal"},
+        {0x21, "9 118768 16 99", "+00 00 02", "0123456789ABCDEF", true, "1D010=0123456789ABCDEFGH"},
         {0x21, "7, 4294967295, 4294967295, 16", "40", "[ingen text]"},
         {0x21, "9, 118768, 16, 16", "40", "", false},
         {0x21, "9, x", "40", "logGetText(9, x)"},
-        {0x21, "9, 1, 2", "40", "logGetText(9, 1, 2)"},
-        {0x22, "8", "40 00 00 00 00 00 00 00 FA FF FF FF FF FF FF 7F",
-         "Område: 1: Kontor 3: [ingen text] 64: Lager", true,
-         "1D000=Kontor  |1D020=                |1D3F0=Lager"},
-        {0x22, "8", "40 00 00 00 00 00 00 00 FA FF FF FF FF FF FF 7F",
-         "Område: 1:  3:  64:", false},
-        {0x22, "15", "40 00 00 00 00 00 00 00 00 00 00 00 00 00 00 FE", "Område: 1:", false},
+        {0x22, "8", "+00 FA FF FF FF FF FF FF 7F", "Område: 1: Kontor 3: [ingen text] 64: Lager",
+         true, "1D000=Kontor  |1D020=                |1D3F0=Lager"},
+        {0x22, "8", "+00 FA FF FF FF FF FF FF 7F", "Område: 1:  3:  64:", false},
         {0x23, "", "40", "logLarm200()"},
-        {0x24, "9, 2, Öppen", "40 00 00 00 00 00 00 00 00 02", "Öppen"},
-        {0x24, "9, 2, Öppen", "40 00 00 00 00 00 00 00 00 03", ""},
-        {0x24, "x", "40", "logIfPosition(x)"},
-        {0x25, "7", "40 00 00 00 00 00 00 23 05",
-         "Sektion 6021: Källare\nSektion 6023: [ingen text]\n", true, "14180=K\x84llare"},
-        {0x25, "7", "40 00 00 00 00 00 00 9A 80", "Sabotage S2118: Dörr\n", true, "14A70=D\x94rr"},
-        {0x25, "7", "40 00 00 00 00 00 00 23 01", "Sektion 6021: \n", false},
-        {0x26, "7", "40 00 00 00 00 00 00 00 04", "Nätfel Centralapparat T1413"},
-        {0x26, "7", "40 00 00 00 00 00 00 12 41",
-         "Sabotagekontakt Nyinkoppling ManöverPanel Linje2 MP3 S2637"},
-        {0x26, "7", "40 00 00 00 00 00 00 21 00", "UnderCentral Linje3 UC2 T3420"},
-        {0x26, "7", "40 00 00 00 00 00 00 00 18",
-         "Batterifel kortBatterifel långCentralapparat T1415"},
-        {0x27, "7", "40 00 00 00 00 00 00 1A 81", "Sabotage S2311:Grind\nHotkod2318:Kod\n", true,
+        {0x24, "9, 2, Öppen", "+00 00 02", "Öppen"},
+        {0x24, "9, 2, Öppen", "+00 00 03", ""},
+        {0x25, "7", "+23 05", "Sektion 6021: Källare\nSektion 6023: [ingen text]\n", true,
+         "14180=K\x84llare"},
+        {0x25, "7", "+9A 80", "Sabotage S2118: Dörr\n", true, "14A70=D\x94rr"},
+        {0x25, "7", "+23 01", "Sektion 6021: \n", false},
+        {0x26, "7", "+00 04", "Nätfel Centralapparat T1413"},
+        {0x26, "7", "+12 41", "Sabotagekontakt Nyinkoppling ManöverPanel Linje2 MP3 S2637"},
+        {0x26, "7", "+00 18", "Batterifel kortBatterifel långCentralapparat T1415"},
+        {0x27, "7", "+1A 81", "Sabotage S2311:Grind\nHotkod2318:Kod\n", true,
          "1BD00=Grind|1BD70=Kod"},
-        {0x27, "7", "40 00 00 00 00 00 00 12 02", "Sektion 2232:Port\n", true, "1B910=Port"},
-        {0x28, "7", "40 00 00 00 00 00 00 23 01", "Sabotage S3041:Lock\n", true, "15300=Lock"},
-        {0x29, "7", "40 00 00 00 00 00 00 35 40", "Sabotage S4267:Skåp\n", true, "1CAE0=Sk\x86p"},
-        {0x1D, "7", "40", ""},
+        {0x28, "7", "+23 01", "Sabotage S3041:Lock\n", true, "15300=Lock"},
+        {0x29, "7", "+35 40", "Sabotage S4267:Skåp\n", true, "1CAE0=Sk\x86p"},
     };
     LabelTable labels;
     labels.set(3, "Anna");
@@ -123,50 +103,55 @@ TEST(DecodeRecord, EachStepGivesTheHandComputedText) {
                 std::vector<std::uint8_t>(texts.begin() + static_cast<long>(eq) + 1,
                                           texts.begin() + static_cast<long>(end)));
         }
-        const DecodedRecord d =
-            DecodeRecord(recordOf(c.record), table, c.useImage ? &image : nullptr, labels);
+        const std::string record = c.record;
+        const DecodedRecord d = DecodeRecord(
+            recordOf(record[0] == '+' ? "40 00 00 00 00 00 00 " + record.substr(1) : record), table,
+            c.useImage ? &image : nullptr, labels);
         EXPECT_EQ(cp1252ToUtf8(d.text), c.expected)
             << int{c.tag} << " " << c.parameter << " @ " << c.record;
     }
 }
 
-TEST(DecodeRecord, BuiltInCodesGiveTheFixedTexts) {
-    const std::pair<const char*, const char*> cases[] = {
+// Whole records: the built-in codes, a table entry overriding one of them, the fallback for
+// codes in neither, and the date key that follows the date shown.
+TEST(DecodeRecord, RecordsGiveTheirTextAndDateKey) {
+    const struct {
+        const char* record;
+        const char* text;  // UTF-8
+        std::optional<std::uint32_t> dateKey;
+    } cases[] = {
         {"2C 1E 2D 0E 0F 06 09 00 93 05",
-         "Larm\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 2, MP 4, S 1 3 "},
+         "Larm\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 2, MP 4, S 1 3 ", 20090615u},
         {"2B 1E 2D 0E 0F 06 09 00 21 02 00 00 93 05 FF 00",
          "Aut. bortk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 3, MP 2, G 2 "
-         "\r\n\r\nLinje 2, MP 4, S 1 3 \r\n"},
+         "\r\n\r\nLinje 2, MP 4, S 1 3 \r\n",
+         20090615u},
         {"2E 1E 2D 0E 0F 06 09 02 FF FF FF FF FF FF 21 02",
          "Man. bortk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nAnvändare: Bo\r\n"
-         "Linje 3, MP 2, G 2 "},
+         "Linje 3, MP 2, G 2 ",
+         20090615u},
+        {"2C 00 00 00 1D 02 28 00 93 00", "Larm\r\nOnsdag, 29 februari 2040, 00:00.00\r\n",
+         20400229u},
         {"2F 1E 2D 0E 0F 06 09 07 FF FF FF FF FF FF 21 00",
-         "Man. tillk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nAnvändare: 7\r\n"},
-        {"05", "Händelsefunktion: 0x05"},
-        {"AB", "Händelsefunktion: 0xAB"},
-        {"FF", "Händelsefunktion: 0xFF"}};
-    LabelTable labels;
-    labels.set(2, "Bo");
-    for (const auto& [record, expected] : cases)
-        EXPECT_EQ(cp1252ToUtf8(DecodeRecord(recordOf(record), EventTexts{}, nullptr, labels).text),
-                  expected)
-            << record;
-}
-
-TEST(DecodeRecord, TheDateKeyFollowsTheDateShown) {
+         "Man. tillk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nAnvändare: 7\r\n", 20090615u},
+        // 31 February carries into March.
+        {"40 00 00 0C 1F 02 09", "Larm\r\nTisdag, 3 mars 2009, 12:00.00", 20090303u},
+        {"40 05 06 07 00 03 09", "Larm\r\nOgiltigt datum: 9-3-0 7:6.5", std::nullopt},
+        {"05", "Händelsefunktion: 0x05", std::nullopt},
+        {"FF", "Händelsefunktion: 0xFF", std::nullopt}};
     EventTexts table;
     table.setCode(0x40, {{0x16, "Larm\n"}, {0x17, "1"}});
-    const auto key = [&](const char* record) {
-        return DecodeRecord(recordOf(record), table, nullptr, LabelTable{}).dateKey;
-    };
-    EXPECT_EQ(key(kDate15June2009), 20090615u);
-    EXPECT_EQ(key("40 00 00 0C 1F 02 09"), 20090303u);  // 31 February carries into March
-    EXPECT_FALSE(key("40 05 06 07 00 03 09"));
-    EXPECT_FALSE(key("05"));
-    const DecodedRecord larm = DecodeRecord(recordOf("2C 00 00 00 1D 02 28 00 93 00"), EventTexts{},
-                                            nullptr, LabelTable{});
-    EXPECT_EQ(cp1252ToUtf8(larm.text), "Larm\r\nOnsdag, 29 februari 2040, 00:00.00\r\n");
-    EXPECT_EQ(larm.dateKey, 20400229u);
+    LabelTable labels;
+    labels.set(2, "Bo");
+    for (const auto& c : cases) {
+        const DecodedRecord d = DecodeRecord(recordOf(c.record), table, nullptr, labels);
+        EXPECT_EQ(cp1252ToUtf8(d.text), c.text) << c.record;
+        EXPECT_EQ(d.dateKey, c.dateKey) << c.record;
+    }
+    // The table's steps run in order and override a built-in code.
+    table.setCode(0x2C, {{0x16, "Eget larm\n"}, {0x18, "8"}});
+    EXPECT_EQ(DecodeRecord(recordOf("2C 00 00 00 00 00 00 00 11"), table, nullptr, labels).text,
+              "Eget larm\r\n17");
 }
 
 TEST(DecodeRecord, ColoursComeFromTheColourStepOnly) {
@@ -184,37 +169,13 @@ TEST(DecodeRecord, ColoursComeFromTheColourStepOnly) {
     }
 }
 
-TEST(DecodeRecord, StepsRunInOrderAndTheTableOverridesBuiltIns) {
-    EventTexts table;
-    table.setCode(0x2C, {{0x16, "Eget larm\n"}, {0x17, "1"}, {0x16, "\nSektion "}, {0x18, "8"}});
-    const DecodedRecord d = DecodeRecord(recordOf(kDate15June2009), table, nullptr, LabelTable{});
-    // Code 0x40 of kDate15June2009 is not in this table: the built-in fallback.
-    EXPECT_EQ(cp1252ToUtf8(d.text), "Händelsefunktion: 0x40");
-    const DecodedRecord own =
-        DecodeRecord(recordOf("2C 1E 2D 0E 0F 06 09 00 11"), table, nullptr, LabelTable{});
-    EXPECT_EQ(cp1252ToUtf8(own.text), "Eget larm\r\nMåndag, 15 juni 2009, 14:45.30\r\nSektion 17");
-}
-
-TEST(DecodeRecord, SixteenErasedBytesGiveAnEmptyLocation) {
-    EventTexts table;
-    table.setCode(0xFF, {{0x1B, "8"}});
-    EXPECT_EQ(DecodeRecord(recordOf("FF"), table, nullptr, LabelTable{}).text, "");
-}
-
 TEST(PromText, DisplayMapsTheSwedishLettersAndTrims) {
-    const std::pair<std::string, const char*> cases[] = {
-        // panel character set, UTF-8
-        {"\x84\x86\x8E\x8F\x94\x99", "äåÄÅöÖ"},
-        {"K\x84llare  \xFF\xFF", "Källare"},
-        {"A\xFF"
-         "B C  ",
-         "AB C"},
-        {std::string(16, ' '), "[ingen text]"},
-        {std::string(16, '\xFF'), "[ingen text]"},
-        {"", "[ingen text]"},
-        {"0123456789ABCDEFGHIJ", "0123456789ABCDEF"},
-        {std::string("Port\0xyz", 8), "Port"},
-        {"\xE9t\x81", "ét\xC2\x81"}};
+    const std::pair<std::string, const char*> cases[] = {// panel character set, UTF-8
+                                                         {"\x84\x86\x8E\x8F\x94\x99", "äåÄÅöÖ"},
+                                                         {std::string(16, ' '), "[ingen text]"},
+                                                         {"", "[ingen text]"},
+                                                         {std::string("Port\0xyz", 8), "Port"},
+                                                         {"\xE9t\x81", "ét\xC2\x81"}};
     for (const auto& [text, expected] : cases) {
         const std::vector<std::uint8_t> bytes(text.begin(), text.end());
         EXPECT_EQ(cp1252ToUtf8(PromTextToDisplay(bytes)), expected) << expected;
@@ -230,37 +191,6 @@ TEST(PromText, ReadsTheImageSafely) {
     EXPECT_EQ(ReadPromText(image, 0x100000000ull), "[ingen text]");
     EXPECT_EQ(ReadPromText(image, 0xFFFFFFF8, 4), "Entr");
     EXPECT_EQ(ReadPromText(image, 0xFFFFFFF8, 0), "[ingen text]");
-}
-
-TEST(LogParameter, SingleNumberIsDigitsOnly) {
-    const std::pair<const char*, std::uint32_t> cases[] = {{"12", 12u},
-                                                           {"007", 7u},
-                                                           {"", 0u},
-                                                           {" 7", 0u},
-                                                           {"7\n", 0u},
-                                                           {"-1", 0u},
-                                                           {"99999999999999999999", 0xFFFFFFFFu}};
-    for (const auto& [text, value] : cases)
-        EXPECT_EQ(ParseSingleNumber(text), value) << text;
-}
-
-TEST(LogParameter, NumberReaderSkipsSeparators) {
-    LogNumberReader reader(" 9 ,\t118768;\r\n16 : 4  rest, x");
-    std::uint32_t v[4] = {};
-    for (auto& x : v)
-        ASSERT_TRUE(reader.next(x));
-    EXPECT_EQ(v[0], 9u);
-    EXPECT_EQ(v[1], 118768u);
-    EXPECT_EQ(v[2], 16u);
-    EXPECT_EQ(v[3], 4u);
-    EXPECT_EQ(reader.rest(), "rest, x");
-    std::uint32_t untouched = 5;
-    EXPECT_FALSE(reader.next(untouched));
-    EXPECT_EQ(untouched, 5u);
-    // One separator only: a second one stands where a number should be.
-    LogNumberReader doubled("1,,2");
-    ASSERT_TRUE(doubled.next(untouched));
-    EXPECT_FALSE(doubled.next(untouched));
 }
 
 }  // namespace

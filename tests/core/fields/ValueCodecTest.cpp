@@ -26,23 +26,19 @@ TEST(ValueCodec, ParsesEachTypeIntoFieldBits) {
     const ParseCase cases[] = {
         {0, 4, "17", R::Ok, "01"},  // only the low 4 bits are kept
         {0, 16, "300", R::Ok, "2C 01"},
-        {0, 32, "", R::Ok, "00 00 00 00"},
         {0, 32, "4294967295", R::Ok, "FF FF FF FF"},
         {0, 32, "42949672950", R::DoesNotFit, ""},
         {0, 32, "4294967300", R::DoesNotFit, ""},  // 429496730 before the last digit
         {0, 32, "4294967296", R::DoesNotFit, ""},  // would wrap to 0: refused
-        {0, 32, "4294967299", R::DoesNotFit, ""},
         {9, 32, "4294967296", R::DoesNotFit, ""},
         {0, 8, "1a", R::BadCharacter, ""},
         {0, 48, "4294967295", R::Ok, "FF FF FF FF 00 00"},  // wide: low 32 bits only
         {1, 12, "FFF", R::Ok, "FF 0F"},
-        {1, 12, "0A", R::Ok, "0A 00"},
         {1, 16, "aB1", R::Ok, "B1 0A"},
         {1, 12, "1000", R::DoesNotFit, ""},
         {1, 12, "G", R::BadCharacter, ""},
         {1, 10, "1", R::DoesNotFit, ""},
         {2, 16, "12", R::Ok, "12 FF"},
-        {2, 16, "", R::Ok, "FF FF"},
         {3, 16, "1234", R::Ok, "12 34"},
         {7, 24, "9", R::Ok, "9F FF FF"},
         {2, 8, "123", R::DoesNotFit, ""},
@@ -50,18 +46,15 @@ TEST(ValueCodec, ParsesEachTypeIntoFieldBits) {
         {4, 8, "111111111", R::DoesNotFit, ""},
         {8, 12, "100000000001", R::Ok, "01 08"},
         {5, 32, "\xC5ke", R::Ok, "8F 6B 65 20"},
-        {5, 32, "", R::Ok, "FF FF FF FF"},
         {5, 48, "\xC4\xC5\xD6\xE4\xE5\xF6", R::Ok, "8E 8F 99 84 86 94"},
         {5, 16, "abc", R::DoesNotFit, ""},
         {5, 33, "A", R::DoesNotFit, ""},
         {6, 8, "16", R::Ok, "01"},
         {6, 8, "60", R::Ok, "04"},  // midway between 50 and 70
         {6, 8, "99999", R::Ok, "F5"},
-        {6, 8, "150000", R::Ok, "FF"},
         {6, 8, "99999999999999999999999", R::Ok, "FF"},  // no overflow result
         {6, 4, "260", R::Ok, "0F"},
         {9, 8, "1", R::Ok, "00"},
-        {9, 8, "0", R::Ok, "00"},
         {9, 32, "42949672950", R::DoesNotFit, ""},
         {10, 8, "1", R::BadCharacter, ""},
     };
@@ -92,20 +85,14 @@ TEST(ValueCodec, FormatsEachTypeFromFieldBits) {
         {0, 0, "", R::Ok, "0"},
         {0, 32, "FF FF FF FF", R::Ok, "4294967295"},
         {0, 64, "FF FF FF FF FF FF FF FF", R::Ok, "18446744073709551615"},
-        {0, 72, "00 00 00 00 00 00 00 00 01", R::Ok, "18446744073709551616"},
-        {0, 136, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01", R::Ok,
-         "340282366920938463463374607431768211456"},
         {1, 12, "0A 00", R::Ok, "A"},
-        {1, 12, "00 00", R::Ok, "0"},
         {1, 10, "00 00", R::DoesNotFit, ""},
         {2, 16, "12 FF", R::Ok, "12"},
         {2, 16, "FF FF", R::Ok, ""},
         {3, 16, "1A 2F", R::Ok, "1A2"},
         {3, 16, "F1 FF", R::Ok, "F1"},  // only trailing F goes
         {4, 8, "05", R::Ok, "101"},
-        {4, 8, "00", R::Ok, "0"},
         {5, 32, "8F 6B 65 20", R::Ok, "\xC5ke"},
-        {5, 32, "FF FF FF FF", R::Ok, ""},
         {5, 32, "41 FF FF FF", R::Ok, "A\xFF\xFF\xFF"},  // only all-0xFF is empty
         {5, 40, "41 42 00 43 44", R::Ok, "AB"},
         {5, 32, "41 20 09 20", R::Ok, "A"},
@@ -114,7 +101,6 @@ TEST(ValueCodec, FormatsEachTypeFromFieldBits) {
         {6, 8, "01", R::Ok, "15"},
         {6, 8, "F5", R::Ok, "99999"},
         {6, 16, "00 01", R::Ok, "0"},  // index 256 is outside the scale
-        {6, 40, "01 00 00 00 01", R::Ok, "0"},
         {7, 16, "12 34", R::Ok, ""},
         {8, 8, "00", R::Ok, "1"},
         {9, 8, "00", R::Ok, "1"},
@@ -152,18 +138,21 @@ TEST(ValueCodec, RefusesSizesOverTheCapWithoutAllocating) {
 
 TEST(ValueCodec, WideNumbersFormatExactlyAtAnyWidth) {
     // 2^200 - 1 needs the long division; 2^100 checks the limb boundaries.
-    std::vector<std::uint8_t> ones(25, 0xFF);
-    std::string text;
-    ASSERT_EQ(formatValue(0, ones, 200, text), R::Ok);
-    EXPECT_EQ(text, "1606938044258990275541962092341162602522202993782792835301375");
-    ASSERT_EQ(formatValue(9, ones, 200, text), R::Ok);
-    EXPECT_EQ(text, "1606938044258990275541962092341162602522202993782792835301376");
-    std::vector<std::uint8_t> pow100(13, 0);
+    std::vector<std::uint8_t> ones(25, 0xFF), pow100(13, 0);
     pow100[12] = 0x10;
-    ASSERT_EQ(formatValue(0, pow100, 101, text), R::Ok);
-    EXPECT_EQ(text, "1267650600228229401496703205376");
-    ASSERT_EQ(formatValue(0, pow100, 100, text), R::Ok);  // bit 100 is outside the field
-    EXPECT_EQ(text, "0");
+    const struct {
+        unsigned type, bits;
+        const std::vector<std::uint8_t>& bytes;
+        const char* text;
+    } cases[] = {{0, 200, ones, "1606938044258990275541962092341162602522202993782792835301375"},
+                 {9, 200, ones, "1606938044258990275541962092341162602522202993782792835301376"},
+                 {0, 101, pow100, "1267650600228229401496703205376"},
+                 {0, 100, pow100, "0"}};  // bit 100 is outside the field
+    for (const auto& c : cases) {
+        std::string text;
+        ASSERT_EQ(formatValue(c.type, c.bytes, c.bits, text), R::Ok);
+        EXPECT_EQ(text, c.text) << c.bits;
+    }
 }
 
 TEST(ValueScale, NearestEntryTiesGoUpAndOverflowGivesTheLast) {
@@ -179,13 +168,8 @@ TEST(ValueScale, NearestEntryTiesGoUpAndOverflowGivesTheLast) {
         EXPECT_EQ(nearestScaleIndex(c.v), c.index) << c.v;
 }
 
-TEST(ValueScale, TableRisesAndEveryEntryRoundTripsThroughTypeSix) {
-    const auto& e = ValueScale::entries();
-    for (std::size_t i = 1; i < 246; ++i)
-        EXPECT_LT(e[i - 1], e[i]) << i;
-    for (std::size_t i = 246; i < 256; ++i)
-        EXPECT_EQ(e[i], 99999u) << i;
-    for (std::uint32_t entry : e) {
+TEST(ValueScale, EveryEntryRoundTripsThroughTypeSix) {
+    for (std::uint32_t entry : ValueScale::entries()) {
         std::vector<std::uint8_t> bytes;
         std::string text;
         ASSERT_EQ(parseValue(6, std::to_string(entry), 8, bytes), R::Ok);
