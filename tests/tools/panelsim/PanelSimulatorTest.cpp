@@ -39,7 +39,7 @@ TEST(PanelTcp, ObeysOnlyAfterALoginAndKeepsBlocksWithinThePromInAddressOrder) {
     for (const auto& [address, answer] : std::vector<std::pair<std::uint32_t, std::uint8_t>>{
              {last, msg::kAck}, {0x00020, msg::kAck}, {0x20000, msg::kNak}})
         EXPECT_EQ(wire.command(msg::kWriteBlock, LinkMessage::encodeAddress(address),
-                               filled(static_cast<std::uint8_t>(address >> 4))),
+                               filled(static_cast<std::uint8_t>(address >> 12))),
                   answer)
             << address;
     EXPECT_EQ(wire.command(msg::kWriteBlock, LinkMessage::encodeAddress(0x400), filled(0xFF)),
@@ -50,7 +50,7 @@ TEST(PanelTcp, ObeysOnlyAfterALoginAndKeepsBlocksWithinThePromInAddressOrder) {
         wire.ack();
         EXPECT_EQ(m.type(), msg::kPromBlock);
         EXPECT_EQ(m.address(), address);
-        EXPECT_EQ(m.data(), filled(static_cast<std::uint8_t>(address >> 4)));
+        EXPECT_EQ(m.data(), filled(static_cast<std::uint8_t>(address >> 12)));
     }
     EXPECT_EQ(wire.readFrame().type(), msg::kPromEnd);
     wire.ack();
