@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
+#include "common/Cp1252.h"
+#include "common/Messages.h"
 #include "context/AppContext.h"
 #include "document/ProgramState.h"
 #include "link/PromLink.h"
@@ -12,6 +15,11 @@
 #include "support/TempDir.h"
 
 namespace loom::test {
+
+// A catalogue message as the recording prompt holds it.
+inline std::string shownText(MessageId id) {
+    return cp1252ToUtf8(formatMessage(id));
+}
 
 // A context whose link runs over memory lines on a virtual clock, with the panel's real
 // timing (the clock makes it free), in a temporary program directory.
@@ -49,7 +57,6 @@ struct LinkTestBed {
         link().ConnectTcp("10.0.0.1", "4000", "123456");
         line->peer = nullptr;
         line->written.clear();
-        line->writes.clear();
         prompt.entries.clear();
         return line;
     }

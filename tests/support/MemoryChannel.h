@@ -73,9 +73,7 @@ struct MemoryLine {
     bool failQueued = false;  // queued() cannot tell (-1)
 
     // ---- what the link did ----
-    Bytes written;              // every byte written, in order
-    std::vector<Bytes> writes;  // each write as it was made
-    int purges = 0;
+    Bytes written;        // every byte written, in order
     int quickWrites = 0;  // writes made with writeNow
     int waits = 0;
     bool open = true;  // false once the link closed its channel
@@ -101,7 +99,6 @@ class MemoryChannel final : public Channel {
             return false;
         }
         l.written.insert(l.written.end(), bytes.begin(), bytes.end());
-        l.writes.emplace_back(bytes.begin(), bytes.end());
         if (l.peer) l.peer(l, bytes);
         return true;
     }
@@ -139,7 +136,6 @@ class MemoryChannel final : public Channel {
 
     bool purge(bool input, bool) override {
         MemoryLine& l = *line_;
-        ++l.purges;
         if (l.failPurge) return false;
         if (input) {
             l.input.clear();

@@ -69,7 +69,6 @@ class RawPanelWire {
         send(LinkMessage::buildFrame(type, word, data));
     }
     void ack() { send(Bytes{msg::kAck}); }
-    void nak() { send(Bytes{msg::kNak}); }
 
     // Up to `n` bytes; fewer only when `limit` passed first or the other end closed.
     Bytes read(std::size_t n, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
@@ -104,15 +103,6 @@ class RawPanelWire {
                          const LinkMessage::Data& data = {}) {
         sendFrame(type, word, data);
         return readByte();
-    }
-    // True when nothing at all arrives for `window`: for answers that must never come.
-    bool silentFor(std::chrono::milliseconds window) { return read(1, window).empty(); }
-    // True when the other end closes the connection within `limit`.
-    bool closedByPeer(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return false;
-        std::uint8_t b;
-        return ::read(fd_, &b, 1) == 0;
     }
 
   private:

@@ -13,8 +13,7 @@
 namespace loom::test {
 
 // Keeps the page states as the tree does (a differing mark only on an available page) and
-// records the progress dialog, the activity indicator and the log windows opened, and the
-// notifications about the template and the values as readable events.
+// records the progress dialog, the log windows opened and the notifications as events.
 class RecordingDocumentView : public DocumentView {
   public:
     void templateGoing() override {
@@ -58,8 +57,6 @@ class RecordingDocumentView : public DocumentView {
     void setStatusText(std::string_view text) override { statuses.push_back(cp1252ToUtf8(text)); }
     void setWaiting(int seconds, std::string_view) override { waits.push_back(seconds); }
     void closeProgress() override { ++progressClosed; }
-    void activityStarted() override { activityRunning = true; }
-    void activityStopped() override { activityRunning = false; }
     void openLogWindow(const std::filesystem::path& file) override { logWindows.push_back(file); }
 
     bool isAvailable(int page) const { return !allUnavailable || available.count(page) != 0; }
@@ -75,7 +72,6 @@ class RecordingDocumentView : public DocumentView {
     std::vector<int> percents;
     std::vector<std::string> statuses;  // UTF-8
     std::vector<int> waits;             // the seconds of each wait notice
-    bool activityRunning = false;
     std::vector<std::filesystem::path> logWindows;
     std::vector<std::string> events;
     std::function<void()> onTemplateGoing;

@@ -129,20 +129,6 @@ TEST(CommandTableTest, EveryMenuAndMenuItemHasAUniqueAccessKeyAndEveryToolButton
     }
 }
 
-TEST(CommandTableTest, WriteAndVerifyFollowsWriteAndPreviewFollowsPrint) {
-    const std::vector<CommandEntry>& entries = menuEntries();
-    for (const auto& [before, after] :
-         {std::pair{C::WriteProm, C::WriteVerify}, std::pair{C::Print, C::PrintPreview}}) {
-        const auto at = std::find_if(entries.begin(), entries.end(), [&](const CommandEntry& e) {
-            return e.kind == CommandEntry::Kind::Command && e.id == before;
-        });
-        ASSERT_NE(at, entries.end());
-        ASSERT_NE(at + 1, entries.end());
-        EXPECT_EQ((at + 1)->id, after);
-        EXPECT_EQ((at + 1)->kind, CommandEntry::Kind::Command);
-    }
-}
-
 TEST(CommandTableTest, ActivityTurnsThroughFramesOneToElevenAndRestsOnZero) {
     ActivityFrames frames;
     EXPECT_TRUE(frames.start());

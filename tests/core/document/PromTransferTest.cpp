@@ -97,40 +97,6 @@ TEST_F(PromTransferTest, WriteThenReadBackGivesTheSameBytesAndFindsTheIdenticalF
     EXPECT_TRUE(view_.differing.empty());
 }
 
-TEST_F(PromTransferTest, ReadOfAPromThatDiffersFromItsFileMarksTheFieldAndItsPage) {
-    newSystem({{kCustomer, "Kund A"}});
-    connectPanel();
-    writeOk();
-    // The archived file moves on; the panel keeps what was written.
-    doc_->form()->store().find(kCustomer)->value = "Kund B";
-    doc_->form()->store().find(0x98u << 3)->value = "4711";  // the installation number
-    ASSERT_TRUE(doc_->Save());
-
-    read();
-    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneDiffers));
-    EXPECT_TRUE(doc_->PromDiffers());
-    std::vector<FieldDifference> d = doc_->Differences();
-    std::sort(d.begin(), d.end(), [](auto& a, auto& b) { return a.address < b.address; });
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d[0].address, kCustomer);
-    EXPECT_EQ(d[0].fileValue, "Kund B");
-    EXPECT_EQ(d[0].promValue, "Kund A");
-    EXPECT_EQ(d[1].address, 0x98u << 3);
-    EXPECT_EQ(d[1].fileValue, "4711");
-    EXPECT_EQ(view_.differing, (std::set<int>{0}));
-
-    // The two value sets change places; a save keeps the set shown.
-    EXPECT_EQ(value(kCustomer), "Kund A");
-    doc_->ShowFile();
-    EXPECT_EQ(value(kCustomer), "Kund B");
-    EXPECT_FALSE(doc_->ShowingProm());
-    doc_->ShowProm();
-    EXPECT_EQ(value(kCustomer), "Kund A");
-    ASSERT_TRUE(doc_->Save());
-    EXPECT_FALSE(doc_->PromDiffers());
-    EXPECT_TRUE(view_.differing.empty());
-}
-
 TEST_F(PromTransferTest, ReadOfAPromWhoseFileIsUnknownLeavesAModifiedDocumentUnderItsId) {
     newSystem({{kCustomer, "Borttagen"}});
     const fs::path file = doc_->path();
@@ -191,50 +157,44 @@ TEST_F(PlainTemplateTest, WritesWithoutEraseAndReadsWithoutComparing) {
     EXPECT_EQ(value(kCustomer), "Utan id");
 }
 
-class ConversionTest : public PromTransferTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(ConversionTest, APanelOfAnotherModelIsWrittenOnlyWithTheConversionAccepted) {
-    const bool accept = GetParam();
+// A panel of another model is written only through a conversion the user accepts.
+TEST_F(PromTransferTest, APanelOfAnotherModelIsWrittenOnlyWithTheConversionAccepted) {
     test::installDemoConversion(home_, "GL200_VT340");
     context_.conversions().LoadConversions(context_.files(), home_ / "Convert");
     newSystem({{kCustomer, "Kund AB"}});
-    panelsim::PanelConfig config;
-    config.settings.identity = identity("VT 340");
-    panelsim::PanelSimulator& panel = connectPanel(config);
-
-    prompt_.answers = {Answer::Yes, accept ? Answer::Yes : Answer::No};
-    ASSERT_TRUE(doc_->WriteProm());
-    ASSERT_TRUE(finish());
-    EXPECT_TRUE(prompt_.entries[1].question);
-    EXPECT_NE(prompt_.entries[1].text.find("Konvertering är möjlig"), std::string::npos);
-    if (accept) {
-        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
-        // VT 340 keeps the customer name at 0x10.
-        const std::vector<std::uint8_t> name = panel.image().read(0x10, 7);
-        EXPECT_EQ(std::string(name.begin(), name.end()), "Kund AB");
-        EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
-    } else {
-        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
-        EXPECT_EQ(panel.counters().erases, 0u);
-        EXPECT_EQ(panel.counters().blocksWritten, 0u);
-        EXPECT_FALSE(doc_->LinkInUse());
+    const fs::path file = doc_->path();
+    struct Case {
+        const char* model;
+        Answer answer;  // to the conversion's question, when there is one
+        MessageId last;
+        MessageId shown;  // the question or the refusal
+    };
+    for (const Case& c :
+         {Case{"VT 340", Answer::Yes, MessageId::WriteDone, MessageId::ConvertQuestion},
+          Case{"VT 340", Answer::No, MessageId::TransferAborted, MessageId::ConvertQuestion},
+          Case{"XY 999", Answer::No, MessageId::TransferAborted, MessageId::ModelMismatch}}) {
+        SCOPED_TRACE(c.model + std::string(c.answer == Answer::Yes ? " yes" : " no"));
+        ASSERT_TRUE(doc_->OnOpenDocument(file));
+        panelsim::PanelConfig config;
+        config.settings.identity = identity(c.model);
+        panelsim::PanelSimulator& panel = connectPanel(config);
+        prompt_.answers = {Answer::Yes, c.answer};
+        ASSERT_TRUE(doc_->WriteProm());
+        ASSERT_TRUE(finish());
+        ASSERT_GE(prompt_.entries.size(), 2u);
+        EXPECT_EQ(prompt_.entries[1].id, c.shown);
+        EXPECT_EQ(lastMessage(), static_cast<int>(c.last));
+        if (c.last == MessageId::WriteDone) {
+            // VT 340 keeps the customer name at 0x10.
+            const std::vector<std::uint8_t> name = panel.image().read(0x10, 7);
+            EXPECT_EQ(std::string(name.begin(), name.end()), "Kund AB");
+            EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
+        } else {
+            EXPECT_EQ(panel.counters().erases, 0u);
+            EXPECT_EQ(panel.counters().blocksWritten, 0u);
+        }
+        doc_->Disconnect();
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(Answer, ConversionTest, ::testing::Bool());
-
-TEST_F(PromTransferTest, AModelWithoutConversionStopsTheWriteWithMessage79) {
-    newSystem({});
-    panelsim::PanelConfig config;
-    config.settings.identity = identity("XY 999");
-    panelsim::PanelSimulator& panel = connectPanel(config);
-    prompt_.answers = {Answer::Yes};
-    ASSERT_TRUE(doc_->WriteProm());
-    ASSERT_TRUE(finish());
-    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
-    EXPECT_TRUE(wasShown(MessageId::TransferAborted));
-    EXPECT_NE(prompt_.texts()[1].find("Sändningen avbryts."), std::string::npos);
-    EXPECT_EQ(panel.counters().erases, 0u);
 }
 
 TEST_F(PromTransferTest, AVt340SendsItsIdentityUnaskedWhenItsResetButtonIsPressed) {
@@ -326,22 +286,6 @@ TEST_F(PromTransferTest, ALogReadOfAnotherModelOffersToSaveTheOpenSystemFirst) {
     EXPECT_EQ(value(kVtCustomer), "Ändrad");
 }
 
-// A local serial link over the simulator's pseudo-terminal, opened by the transfer.
-TEST_F(PromTransferTest, ALocalSerialLinkWritesAndReadsBack) {
-    newSystem({{kCustomer, "Seriell"}});
-    panel_ = std::make_unique<panelsim::PanelSimulator>(panelsim::PanelConfig{});
-    const auto device = panel_->startSerial();
-    ASSERT_TRUE(device.has_value());
-    Settings(context_.settings()).setText(setting::kLocalPort, *device);
-    writeOk();
-    EXPECT_TRUE(doc_->LinkInUse());
-    EXPECT_FALSE(doc_->TcpLink());
-    EXPECT_EQ(written(panel_->image()), written(doc_->sentImage()));
-    read();
-    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneIdentical));
-    EXPECT_EQ(value(kCustomer), "Seriell");
-}
-
 TEST_F(PromTransferTest, ALocalPortThatCannotBeOpenedStartsNothing) {
     newSystem({});
     Settings(context_.settings()).setText(setting::kLocalPort, dir_.path("no-such-port"));
@@ -381,13 +325,18 @@ TEST_F(PromTransferTest, DestroyingTheDocumentDuringATransferStopsItsWorker) {
 
 // Every faulty run ends in success with the right bytes or in "Sändningen avbröts.", never
 // in a success over wrong or missing data; a failure says why first, and a write that
-// failed after it began to change the PROM says that it must be written again.
+// failed after it began to change the PROM says that it must be written again. The panel's
+// counters show that the fault struck.
+enum class Op { Read, Write, Verify };
+constexpr std::uint64_t kMany = ~std::uint64_t{0};
+
 struct FaultCase {
     const char* name;
-    bool read;  // the faulty operation is a read (else a write)
-    bool succeeds;
+    Op op;
     panelsim::PanelFaults faults;
-    TransferFailure failure = TransferFailure::None;
+    std::uint64_t panelsim::PanelCounters::*counter;
+    std::uint64_t low, high;                          // the counter's rise during the faulty run
+    TransferFailure failure = TransferFailure::None;  // None: it succeeds
     bool promIncomplete = false;
 };
 
@@ -400,51 +349,65 @@ panelsim::PanelFaults fault(void (*set)(panelsim::PanelFaults&)) {
 class FaultMatrixTest : public PromTransferTest, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(FaultMatrixTest, EndsInSuccessWithTheRightBytesOrInMessage83) {
+    const FaultCase& c = GetParam();
     newSystem({{kCustomer, "Felsäker"}, {kSirenTime, "600"}});
     const fs::path file = doc_->path();
     panelsim::PanelSimulator& panel = connectPanel();
     writeOk();
     const Blocks good = written(panel.image());
-    panel.setFaults(GetParam().faults);
+    panel.setFaults(c.faults);
+    const panelsim::PanelCounters before = panel.counters();
+    const int opened = view_.progressOpened;
 
-    if (GetParam().read) {
+    if (c.op == Op::Read) {
         read();
     } else {
         prompt_.answers = {Answer::Yes};
-        ASSERT_TRUE(doc_->WriteProm());
+        ASSERT_TRUE(c.op == Op::Write ? doc_->WriteProm() : doc_->WriteAndVerify());
         ASSERT_TRUE(finish());
     }
-    EXPECT_EQ(doc_->lastResult(), GetParam().succeeds ? 1 : 0);
-    if (doc_->lastResult() == 1) {
-        if (GetParam().read) {
-            EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneIdentical));
-            EXPECT_EQ(written(doc_->promImage()), good);
-            EXPECT_EQ(value(kCustomer), "Felsäker");
-        } else {
-            EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
-            EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
-        }
+    // The panel may still be taking the host's last byte.
+    const auto risen = [&](const panelsim::PanelCounters& now) {
+        return now.*c.counter - before.*c.counter >= c.low;
+    };
+    const std::uint64_t rise = panel.waitFor(risen).*c.counter - before.*c.counter;
+    EXPECT_GE(rise, c.low);
+    EXPECT_LE(rise, c.high);
+    const bool succeeds = c.failure == TransferFailure::None;
+    EXPECT_EQ(doc_->lastResult(), succeeds ? 1 : 0);
+    if (succeeds && c.op == Op::Read) {
+        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::ReadDoneIdentical));
+        EXPECT_EQ(written(doc_->promImage()), good);
+        EXPECT_EQ(value(kCustomer), "Felsäker");
+    } else if (succeeds) {
+        EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::WriteDone));
+        EXPECT_EQ(written(panel.image()), written(doc_->sentImage()));
     } else {
         EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
-        EXPECT_EQ(doc_->lastFailure(), GetParam().failure);
-        EXPECT_EQ(doc_->promIncomplete(), GetParam().promIncomplete);
+        EXPECT_EQ(doc_->lastFailure(), c.failure);
+        EXPECT_EQ(doc_->promIncomplete(), c.promIncomplete);
         const std::vector<std::string> texts = prompt_.texts();
         const auto aborted =
             std::find(texts.begin(), texts.end(), shown(MessageId::TransferAborted));
         ASSERT_NE(aborted, texts.begin());
-        EXPECT_EQ(*(aborted - 1), shown(*failureMessage(GetParam().failure)));
-        EXPECT_EQ(wasShown(MessageId::PromIncomplete), GetParam().promIncomplete);
+        EXPECT_EQ(*(aborted - 1), shown(*failureMessage(c.failure)));
+        EXPECT_EQ(wasShown(MessageId::PromIncomplete), c.promIncomplete);
         EXPECT_EQ(std::count(view_.percents.begin(), view_.percents.end(), 100), 0);
         // A silent panel is waited for in the open.
-        if (GetParam().failure == TransferFailure::NoAnswer) {
+        if (c.failure == TransferFailure::NoAnswer) {
             EXPECT_FALSE(view_.waits.empty());
         }
         EXPECT_FALSE(doc_->LinkInUse());
         EXPECT_FALSE(doc_->ShowingProm());
+        // No read-back after a write that failed.
+        if (c.op == Op::Verify) {
+            EXPECT_EQ(view_.progressOpened, opened + 1);
+            EXPECT_EQ(doc_->lastVerify().compared, 0u);
+        }
         // A read that had begun to fill the document leaves it without a file, so that a
         // save cannot put what came over the archived file; one that never began leaves the
         // system as it was.
-        if (GetParam().read && !doc_->path().empty()) {
+        if (c.op == Op::Read && !doc_->path().empty()) {
             EXPECT_EQ(doc_->path(), file);
             EXPECT_EQ(value(kCustomer), "Felsäker");
         }
@@ -452,27 +415,35 @@ TEST_P(FaultMatrixTest, EndsInSuccessWithTheRightBytesOrInMessage83) {
     EXPECT_EQ(view_.progressOpened, view_.progressClosed);
 }
 
+using C = panelsim::PanelCounters;
+using F = TransferFailure;
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultMatrixTest,
     ::testing::Values(
-        FaultCase{"ReadNakEvery3", true, true, fault([](auto& f) { f.nakEvery = 3; })},
-        FaultCase{"WriteNakEvery3", false, true, fault([](auto& f) { f.nakEvery = 3; })},
-        FaultCase{"WriteNakStorm", false, false, fault([](auto& f) { f.nakEvery = 1; }),
-                  TransferFailure::TooManyRetries},
-        FaultCase{"ReadDuplicates", true, true, fault([](auto& f) { f.duplicateEvery = 2; })},
-        FaultCase{"ReadCorruptEvery3", true, true, fault([](auto& f) { f.corruptEvery = 3; })},
-        FaultCase{"ReadAllCorrupt", true, false, fault([](auto& f) { f.corruptEvery = 1; }),
-                  TransferFailure::NoIdentity},
-        FaultCase{"ReadDropMidway", true, false, fault([](auto& f) { f.dropAfterBlocks = 3; }),
-                  TransferFailure::LinkLost},
-        FaultCase{"WriteDropMidway", false, false, fault([](auto& f) { f.dropAfterBlocks = 3; }),
-                  TransferFailure::LinkLost, true},
-        FaultCase{"WriteSilentMidway", false, false,
-                  fault([](auto& f) { f.silentAfterBlocks = 2; }), TransferFailure::NoAnswer, true},
-        FaultCase{"ReadNoIdentity", true, false, fault([](auto& f) { f.noIdentity = true; }),
-                  TransferFailure::NoIdentity},
-        FaultCase{"WriteNoIdentity", false, false, fault([](auto& f) { f.noIdentity = true; }),
-                  TransferFailure::NoIdentity}),
+        FaultCase{"ReadNakEvery2", Op::Read, fault([](auto& f) { f.nakEvery = 2; }), &C::naksSent,
+                  1, kMany},
+        FaultCase{"WriteNakEvery3", Op::Write, fault([](auto& f) { f.nakEvery = 3; }), &C::naksSent,
+                  1, kMany},
+        FaultCase{"WriteNakStorm", Op::Write, fault([](auto& f) { f.nakEvery = 1; }), &C::naksSent,
+                  7, 7, F::TooManyRetries},
+        FaultCase{"ReadDuplicates", Op::Read, fault([](auto& f) { f.duplicateEvery = 2; }),
+                  &C::naksReceived, 0, 0},
+        FaultCase{"ReadCorruptEvery3", Op::Read, fault([](auto& f) { f.corruptEvery = 3; }),
+                  &C::resends, 1, kMany},
+        FaultCase{"ReadAllCorrupt", Op::Read, fault([](auto& f) { f.corruptEvery = 1; }),
+                  &C::naksReceived, 7, 7, F::NoIdentity},
+        FaultCase{"ReadDropMidway", Op::Read, fault([](auto& f) { f.dropAfterBlocks = 3; }),
+                  &C::drops, 1, 1, F::LinkLost},
+        FaultCase{"WriteDropMidway", Op::Write, fault([](auto& f) { f.dropAfterBlocks = 3; }),
+                  &C::drops, 1, 1, F::LinkLost, true},
+        FaultCase{"VerifyDropMidway", Op::Verify, fault([](auto& f) { f.dropAfterBlocks = 3; }),
+                  &C::drops, 1, 1, F::LinkLost, true},
+        FaultCase{"WriteSilentMidway", Op::Write, fault([](auto& f) { f.silentAfterBlocks = 2; }),
+                  &C::blocksWritten, 2, 2, F::NoAnswer, true},
+        FaultCase{"ReadNoIdentity", Op::Read, fault([](auto& f) { f.noIdentity = true; }),
+                  &C::identitiesSent, 0, 0, F::NoIdentity},
+        FaultCase{"WriteNoIdentity", Op::Write, fault([](auto& f) { f.noIdentity = true; }),
+                  &C::identitiesSent, 0, 0, F::NoIdentity}),
     [](const auto& c) { return std::string(c.param.name); });
 
 // Runs the user's thread until `seen` holds.

@@ -107,20 +107,5 @@ TEST_F(PromVerifyTest, ABlockThatReadsBackOtherIsNamedAfterMessage83) {
     doc_.reset();  // before the relay goes
 }
 
-TEST_F(PromVerifyTest, NoReadBackAfterAWriteThatFailed) {
-    newSystem({});
-    panelsim::PanelSimulator& panel = connectPanel();
-    panelsim::PanelFaults faults;
-    faults.dropAfterBlocks = 3;
-    panel.setFaults(faults);
-    prompt_.answers = {Answer::Yes};
-    ASSERT_TRUE(doc_->WriteAndVerify());
-    ASSERT_TRUE(finish());
-    EXPECT_EQ(doc_->CommActive(), PromDocument::kIdle);
-    EXPECT_EQ(view_.progressOpened, 1);
-    EXPECT_EQ(doc_->lastMessage(), MessageId::TransferAborted);
-    EXPECT_EQ(doc_->lastVerify().compared, 0u);
-}
-
 }  // namespace
 }  // namespace loom

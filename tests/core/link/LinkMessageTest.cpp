@@ -10,76 +10,38 @@ namespace {
 using test::hexBytes;
 using test::hexString;
 
-struct AddressCase {
-    std::uint32_t address;
-    const char* wire;
-};
-
-class AddressEncoding : public ::testing::TestWithParam<AddressCase> {};
-
-TEST_P(AddressEncoding, TravelsAsTheWordAndComesBack) {
-    const AddressCase& c = GetParam();
-    const LinkMessage message(msg::kWriteBlock, c.address, {});
-    EXPECT_EQ(hexString(std::span(message.frame()).subspan(1, 2)), c.wire);
-    LinkMessage received;
-    received.setFrame(message.frame());
-    EXPECT_EQ(received.address(), c.address);
-}
-
-INSTANTIATE_TEST_SUITE_P(LinkMessage, AddressEncoding,
-                         ::testing::Values(AddressCase{0x12340, "23 41"},
-                                           AddressCase{0xFFFF0, "FF FF"},
-                                           AddressCase{0x10000, "00 01"}, AddressCase{0, "00 00"},
-                                           AddressCase{0x0FFF0, "FF F0"}));
-
-TEST(LinkMessage, SupervisionFrameChecksum) {
-    const LinkMessage probe(msg::kProbe, 0, {});
-    EXPECT_EQ(hexString(std::span(probe.frame()).last(2)), "02 20");
-    EXPECT_TRUE(probe.checksumOk());
-}
-
-TEST(LinkMessage, WriteBlockFrameAsItTravels) {
+TEST(LinkMessage, FramesAsTheyTravel) {
     LinkMessage::Data data;
     for (std::size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<std::uint8_t>(i);
     EXPECT_EQ(hexString(LinkMessage(msg::kWriteBlock, 0x12340, data).frame()),
               "04 23 41 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 00 FE");
-}
+    EXPECT_EQ(hexString(std::span(LinkMessage(msg::kProbe, 0, {}).frame()).last(2)), "02 20");
 
-TEST(LinkMessage, DamagedFrameKeepsItsBytesAndFailsTheChecksum) {
     auto bytes = hexBytes("04 23 41 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 00 FF");
-    LinkMessage message;
-    message.setFrame(std::span<const std::uint8_t, 21>(bytes.data(), 21));
-    EXPECT_FALSE(message.checksumOk());
-    EXPECT_EQ(message.type(), msg::kWriteBlock);
-    EXPECT_EQ(message.frame().back(), 0xFF);
+    LinkMessage damaged;
+    damaged.setFrame(std::span<const std::uint8_t, 21>(bytes.data(), 21));
+    EXPECT_FALSE(damaged.checksumOk());
+    EXPECT_EQ(damaged.type(), msg::kWriteBlock);
 }
 
-TEST(LinkMessage, ClearedMessageIsTheNoMessagePlaceholder) {
-    LinkMessage message(msg::kLogin, 0x100, LinkMessage::packText("1"));
-    message.clear();
-    EXPECT_EQ(message.type(), msg::kNone);
-    EXPECT_EQ(message.address(), 0u);
-    EXPECT_EQ(message.data(), LinkMessage::Data{});
+TEST(LinkMessage, AddressesTravelAsTheWordAndComeBack) {
+    for (const auto& [address, wire] : std::vector<std::pair<std::uint32_t, const char*>>{
+             {0x12340, "23 41"}, {0xFFFF0, "FF FF"}, {0x10000, "00 01"}, {0x0FFF0, "FF F0"}}) {
+        const LinkMessage message(msg::kWriteBlock, address, {});
+        EXPECT_EQ(hexString(std::span(message.frame()).subspan(1, 2)), wire) << address;
+        LinkMessage received;
+        received.setFrame(message.frame());
+        EXPECT_EQ(received.address(), address);
+    }
 }
 
-struct PackCase {
-    const char* text;
-    const char* data;
-};
-
-class TextPacking : public ::testing::TestWithParam<PackCase> {};
-
-TEST_P(TextPacking, DigitsGoTwoToAByteHighNibbleFirst) {
-    EXPECT_EQ(hexString(LinkMessage::packText(GetParam().text)), GetParam().data);
+TEST(LinkMessage, TextPacksTwoDigitsToAByteHighNibbleFirst) {
+    for (const auto& [text, data] : std::vector<std::pair<const char*, const char*>>{
+             {"12345678", "12 34 56 00 00 00 00 00 00 00 00 00 00 00 00 00"},
+             {"907", "90 70 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}})
+        EXPECT_EQ(hexString(LinkMessage::packText(text)), data) << text;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    LinkMessage, TextPacking,
-    ::testing::Values(PackCase{"123456", "12 34 56 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-                      PackCase{"12345678", "12 34 56 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-                      PackCase{"", "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-                      PackCase{"907", "90 70 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}));
 
 }  // namespace
 }  // namespace loom

@@ -1,3 +1,4 @@
+// The frame protocol over memory lines on the virtual clock: each fault of the line once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,15 +16,10 @@ using test::frameBytes;
 using test::hexString;
 using test::MemoryLine;
 using test::ScriptedPanel;
+using F = TransferFailure;
 
-const char* const kLinkBroken = "Kommunikationsfel\nTCP/IP-uppkopplingen avbryten";
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
+const Bytes kAck{msg::kAck};
+const Bytes kNak{msg::kNak};
 
 // A PROM block frame told apart from others by its first data byte.
 Bytes block(std::uint8_t tag, bool goodChecksum = true) {
@@ -34,256 +30,210 @@ Bytes block(std::uint8_t tag, bool goodChecksum = true) {
     return f;
 }
 
-// Frames a second apart: a serial link purges its input after a rejected frame, so a
-// panel sends the next one only after that.
-void feedSpaced(MemoryLine& line, const std::vector<Bytes>& frames) {
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        line.feedAt(line.clock.now + 1000 * (i + 1), frames[i]);
+std::string repeated(const char* hex, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += (out.empty() ? "" : " ") + std::string(hex);
+    return out;
 }
 
-class PromLinkFrames : public ::testing::Test {
-  protected:
+std::vector<std::string> linkLostShown(bool lost) {
+    return lost ? std::vector<std::string>{test::shownText(MessageId::CommunicationError)}
+                : std::vector<std::string>{};
+}
+
+// A bed with a fresh serial or TCP line and nothing counted yet.
+struct Opened {
+    explicit Opened(bool tcp) : line(tcp ? bed.openTcp() : bed.openSerial()) {
+        link.ResetCounters();
+        link.ResetFailure();
+    }
     test::LinkTestBed bed;
     PromLink& link = bed.link();
+    std::shared_ptr<MemoryLine> line;
 };
 
-// ---- sending ----
-
-struct SendCase {
-    const char* name;
-    std::vector<Bytes> answers;  // the panel's answer to each attempt in turn
-    bool sent;
-    std::size_t attempts;
-};
-
-class SendFrameAnswers : public PromLinkFrames, public ::testing::WithParamInterface<SendCase> {};
-
-TEST_P(SendFrameAnswers, SevenAttemptsAtMost) {
-    const SendCase& c = GetParam();
-    auto line = bed.openSerial();
-    ScriptedPanel panel;
-    panel.ackFrames = false;
-    panel.onFrame = [&](const LinkMessage&) {
-        const std::size_t i = panel.frames.size() - 1;
-        return i < c.answers.size() ? c.answers[i] : Bytes{};
-    };
-    panel.attach(*line);
-    EXPECT_EQ(link.SendCommand(msg::kErase, ""), c.sent);
-    EXPECT_EQ(panel.frames.size(), c.attempts);
-    EXPECT_EQ(link.FramesWritten(), c.attempts);
-    EXPECT_TRUE(bed.prompt.entries.empty());
-}
-
-const Bytes kNak{msg::kNak};
-const Bytes kAck{msg::kAck};
-
-INSTANTIATE_TEST_SUITE_P(
-    PromLink, SendFrameAnswers,
-    ::testing::Values(SendCase{"Ack", {kAck}, true, 1},
-                      SendCase{"NakCountsAsAFailedAttempt", std::vector<Bytes>(7, kNak), false, 7},
-                      SendCase{"AckAfterTwoNaks", {kNak, kNak, kAck}, true, 3},
-                      SendCase{"OtherBytesBeforeTheAckAreSkipped", {{0x41, 0x02, 0x06}}, true, 1},
-                      SendCase{"Silence", {}, false, 7},
-                      SendCase{
-                          "AckOnTheSeventh", {kNak, {}, kNak, {0x99}, kNak, kNak, kAck}, true, 7}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(PromLinkFrames, FramesArePacedForThePanel) {
-    auto line = bed.openSerial();
-    ScriptedPanel panel;
-    panel.ackFrames = false;
-    panel.onFrame = [](const LinkMessage&) { return Bytes{msg::kNak}; };
-    panel.attach(*line);
-    link.SendBlock(0x12340, {});
-    const std::vector<int> expected{30, 500, 30, 500, 30, 500, 30, 500, 30, 500, 30, 500, 30, 500};
-    EXPECT_EQ(bed.clock.sleeps, expected);
-}
-
-TEST_F(PromLinkFrames, FailedSerialWriteIsRetriedAfterAPurge) {
-    auto line = bed.openSerial();
-    ScriptedPanel panel;
-    panel.attach(*line);
-    line->failWrites = 2;
-    const int purgesBefore = line->purges;
-    EXPECT_TRUE(link.SendCommand(msg::kReadProm, ""));
-    EXPECT_EQ(line->purges - purgesBefore, 2);
-    EXPECT_EQ(panel.frames.size(), 1u);
-}
-
-TEST_F(PromLinkFrames, FailedTcpSendClosesTheLinkWithTheMessage) {
-    auto line = bed.openTcp();
-    line->failWrites = 1;
-    EXPECT_FALSE(link.SendCommand(msg::kReadProm, ""));
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
-    EXPECT_EQ(bed.prompt.entries[0].kind, MessageKind::Warning);
-}
-
-// ---- receiving ----
-
-TEST_F(PromLinkFrames, RepeatedFrameGetsNoReply) {
-    auto line = bed.openSerial();
-    line->feed(concat({block(1), block(1), block(1), block(2)}));
-    LinkMessage::Data data{};
-    std::uint32_t address = 0;
-    bool end = false;
-    ASSERT_TRUE(link.ReceiveBlock(data, address, end));
-    EXPECT_EQ(data[0], 1);
-    ASSERT_TRUE(link.ReceiveBlock(data, address, end));
-    EXPECT_EQ(data[0], 2);
-    EXPECT_EQ(address, 0x10u);
-    EXPECT_FALSE(end);
-    EXPECT_EQ(hexString(line->written), "06 06");
-}
-
-TEST_F(PromLinkFrames, RepeatedFrameRestartsTheAttempts) {
-    auto line = bed.openSerial();
-    // Six rejected frames, the last one again, six more: only the restart lets the good
-    // frame after them count.
-    std::vector<Bytes> stream;
-    for (std::uint8_t i = 0; i < 6; ++i)
-        stream.push_back(block(static_cast<std::uint8_t>(10 + i), false));
-    stream.push_back(stream.back());
-    for (std::uint8_t i = 0; i < 6; ++i)
-        stream.push_back(block(static_cast<std::uint8_t>(20 + i), false));
-    stream.push_back(block(2));
-    feedSpaced(*line, stream);
-    LinkMessage message;
-    ASSERT_TRUE(link.ReceiveFrame(message, 1, msg::kPromBlock));
-    EXPECT_EQ(message.data()[0], 2);
-    EXPECT_EQ(std::count(line->written.begin(), line->written.end(), msg::kNak), 12);
-    EXPECT_EQ(link.AckBytesWritten(), 13u);
-}
-
-TEST_F(PromLinkFrames, ReceiveEndsAfterSevenRejectedFrames) {
-    auto line = bed.openSerial();
-    std::vector<Bytes> stream;
-    for (std::uint8_t i = 0; i < 8; ++i)
-        stream.push_back(block(i, false));
-    feedSpaced(*line, stream);
-    LinkMessage message;
-    EXPECT_FALSE(link.ReceiveFrame(message, 1, msg::kPromBlock));
-    EXPECT_EQ(hexString(line->written), "15 15 15 15 15 15 15");
-}
-
-struct RejectCase {
-    const char* name;
-    Bytes first;
-};
-
-class RejectedFrame : public PromLinkFrames, public ::testing::WithParamInterface<RejectCase> {};
-
-TEST_P(RejectedFrame, GetsANakAndTheNextGoodOneIsTaken) {
-    auto line = bed.openSerial();
-    feedSpaced(*line, {GetParam().first, block(7)});
-    LinkMessage message;
-    ASSERT_TRUE(link.ReceiveFrame(message, 1, msg::kPromBlock, msg::kPromEnd));
-    EXPECT_EQ(message.data()[0], 7);
-    EXPECT_EQ(hexString(line->written), "15 06");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    PromLink, RejectedFrame,
-    ::testing::Values(RejectCase{"BadChecksum", block(3, false)},
-                      RejectCase{"UnexpectedType", frameBytes(msg::kLogBlock, 0x0010)},
-                      RejectCase{"NoMessagePlaceholder", frameBytes(msg::kNone, 0x0010)}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(PromLinkFrames, TcpTimeoutEndsAtOnceSerialWaitsSevenTimes) {
+TEST(PromLinkFaults, ASentFrameIsTriedSevenTimesAndAFailureSaysWhy) {
     struct Case {
+        const char* name;
         bool tcp;
-        std::uint64_t waited;
+        std::vector<Bytes> answers;  // to each attempt in turn
+        bool sent;
+        std::size_t attempts;
+        F failure;
+        int failWrites = 0;
     };
-    // One unit of 7 s ends once 8 whole seconds have passed.
-    for (const Case c : {Case{true, 8000}, Case{false, 7 * 8000}}) {
-        SCOPED_TRACE(c.tcp ? "tcp" : "serial");
-        auto line = c.tcp ? bed.openTcp() : bed.openSerial();
-        const std::uint64_t start = bed.clock.now;
-        LinkMessage message;
-        EXPECT_FALSE(link.ReceiveFrame(message, 1, msg::kPromBlock));
-        EXPECT_EQ(bed.clock.now - start, c.waited);
-        EXPECT_TRUE(line->written.empty());
-        EXPECT_TRUE(link.IsOpen());
+    const Bytes A = kAck, N = kNak;
+    const Case cases[] = {
+        {"ack", false, {A}, true, 1, F::None},
+        {"stray bytes before the ack", false, {{0x41, 0x02, 0x06}}, true, 1, F::None},
+        {"ack on the seventh", false, {N, {}, N, {0x99}, N, N, A}, true, 7, F::None},
+        {"nak every time", false, std::vector<Bytes>(7, N), false, 7, F::TooManyRetries},
+        {"silence", false, {}, false, 7, F::NoAnswer},
+        {"serial write fails twice", false, {A}, true, 1, F::None, 2},
+        {"tcp write fails", true, {A}, false, 0, F::LinkLost, 1},
+    };
+    for (const Case& c : cases) {
+        Opened o(c.tcp);
+        ScriptedPanel panel;
+        panel.ackFrames = false;
+        panel.onFrame = [&](const LinkMessage&) {
+            const std::size_t i = panel.frames.size() - 1;
+            return i < c.answers.size() ? c.answers[i] : Bytes{};
+        };
+        panel.attach(*o.line);
+        o.line->failWrites = c.failWrites;
+        o.bed.clock.sleeps.clear();
+        EXPECT_EQ(o.link.SendCommand(msg::kErase, ""), c.sent) << c.name;
+        EXPECT_EQ(panel.frames.size(), c.attempts) << c.name;
+        EXPECT_EQ(o.link.FramesWritten(), c.attempts) << c.name;
+        EXPECT_EQ(o.link.LastFailure(), c.failure) << c.name;
+        const bool lost = c.failure == F::LinkLost;
+        EXPECT_EQ(o.link.IsOpen(), !lost) << c.name;
+        EXPECT_EQ(o.bed.prompt.texts(), linkLostShown(lost)) << c.name;
+        // The frame gap after each frame, the retry pause after each that failed.
+        std::vector<int> pauses;
+        for (std::size_t i = 0; i < c.attempts && c.failWrites == 0; ++i) {
+            pauses.push_back(30);
+            if (i + 1 < c.attempts || !c.sent) pauses.push_back(500);
+        }
+        if (c.failWrites == 0) {
+            EXPECT_EQ(o.bed.clock.sleeps, pauses) << c.name;
+        }
     }
 }
 
-TEST_F(PromLinkFrames, TcpEndOfStreamOrErrorClosesTheLinkWithTheMessage) {
-    for (const ReadStatus status : {ReadStatus::Closed, ReadStatus::Failed}) {
-        auto line = bed.openTcp();
-        line->feed(Bytes(10, 0x02));  // part of a frame, then the end
-        line->whenEmpty = status;
+TEST(PromLinkFaults, AReceivedFrameThatCannotBeTakenGetsANakAndAFailureSaysWhy) {
+    std::vector<Bytes> restarted;  // six rejected, the last again, six more, a good one
+    for (std::uint8_t i = 0; i < 13; ++i)
+        restarted.push_back(i == 6 ? restarted.back() : block(i, false));
+    restarted.push_back(block(2));
+    struct Case {
+        const char* name;
+        bool tcp;
+        std::vector<Bytes> frames;  // a second apart: a serial link purges after a NAK
+        std::vector<int> taken;     // the tags of the frames received in turn; none: it fails
+        std::string written;        // the link's ACK and NAK bytes
+        F failure;
+        ReadStatus whenEmpty = ReadStatus::WouldBlock;
+        std::uint64_t waited = 0;  // checked when given
+    };
+    const Bytes logBlock = frameBytes(msg::kLogBlock, 0x0010);
+    const Bytes placeholder = frameBytes(msg::kNone, 0x0010);
+    const Bytes bad = block(4, false);
+    const Bytes part(10, 0x02);
+    const Bytes one = block(1);
+    const Bytes five = block(5);
+    const Bytes head(five.begin(), five.begin() + 4), tail(five.begin() + 4, five.end());
+    const std::string sevenNaks = repeated("15", 7);
+    const Case cases[] = {
+        {"bad checksum", false, {block(3, false), block(7)}, {7}, "15 06", F::None},
+        {"unexpected type", false, {logBlock, block(7)}, {7}, "15 06", F::None},
+        {"placeholder type", false, {placeholder, block(7)}, {7}, "15 06", F::None},
+        {"repeat gets no reply", false, {one, one, one, block(2)}, {1, 2}, "06 06", F::None},
+        {"tcp frame in pieces", true, {head, tail}, {5}, "06", F::None},
+        {"seven rejected", false, std::vector<Bytes>(8, bad), {}, sevenNaks, F::TooManyRetries},
+        {"a repeat restarts", false, restarted, {2}, repeated("15", 12) + " 06", F::None},
+        // One unit of 7 s ends once 8 whole seconds have passed.
+        {"serial silence", false, {}, {}, "", F::NoAnswer, ReadStatus::WouldBlock, 7 * 8000},
+        {"tcp silence", true, {}, {}, "", F::NoAnswer, ReadStatus::WouldBlock, 8000},
+        {"tcp end of stream", true, {part}, {}, "", F::LinkLost, ReadStatus::Closed},
+        {"tcp error", true, {part}, {}, "", F::LinkLost, ReadStatus::Failed},
+    };
+    for (const Case& c : cases) {
+        Opened o(c.tcp);
+        const std::uint64_t start = o.bed.clock.now;
+        for (std::size_t i = 0; i < c.frames.size(); ++i)
+            o.line->feedAt(start + 1000 * (i + 1), c.frames[i]);
+        o.line->whenEmpty = c.whenEmpty;
         LinkMessage message;
-        EXPECT_FALSE(link.ReceiveFrame(message, 50, msg::kPromBlock));
-        EXPECT_FALSE(link.IsOpen());
-        EXPECT_FALSE(line->open);
-        EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
-        bed.prompt.entries.clear();
+        for (const int tag : c.taken) {
+            ASSERT_TRUE(o.link.ReceiveFrame(message, 1, msg::kPromBlock, msg::kPromEnd)) << c.name;
+            EXPECT_EQ(message.data()[0], tag) << c.name;
+        }
+        if (c.taken.empty()) {
+            EXPECT_FALSE(o.link.ReceiveFrame(message, 1, msg::kPromBlock)) << c.name;
+        }
+        EXPECT_EQ(hexString(o.line->written), c.written) << c.name;
+        EXPECT_EQ(o.link.LastFailure(), c.failure) << c.name;
+        const bool lost = c.failure == F::LinkLost;
+        EXPECT_EQ(o.line->open, !lost) << c.name;
+        EXPECT_EQ(o.bed.prompt.texts(), linkLostShown(lost)) << c.name;
+        if (c.waited != 0) {
+            EXPECT_EQ(o.bed.clock.now - start, c.waited) << c.name;
+        }
     }
 }
 
-TEST_F(PromLinkFrames, TcpFrameInPiecesIsPutTogether) {
-    auto line = bed.openTcp();
-    const Bytes f = block(5);
-    line->feedAt(bed.clock.now + 100, Bytes(f.begin(), f.begin() + 4));
-    line->feedAt(bed.clock.now + 3000, Bytes(f.begin() + 4, f.end()));
-    LinkMessage message;
-    ASSERT_TRUE(link.ReceiveFrame(message, 1, msg::kPromBlock));
-    EXPECT_EQ(message.data()[0], 5);
+TEST(PromLinkFaults, ABrokenChannelUnderASingleReadClosesTheLink) {
+    struct Case {
+        const char* name;
+        bool tcp;
+        int failReads;
+        bool failQueued;
+        ReadStatus whenEmpty;
+        bool lost;
+    };
+    const ReadStatus idle = ReadStatus::WouldBlock;
+    const Case cases[] = {
+        {"serial, nothing queued", false, 0, false, idle, false},
+        {"serial read fails", false, 1, false, idle, true},
+        {"serial cannot count", false, 0, true, idle, true},
+        {"tcp, nothing yet", true, 0, false, idle, false},
+        {"tcp end of stream", true, 0, false, ReadStatus::Closed, true},
+    };
+    for (const Case& c : cases) {
+        Opened o(c.tcp);
+        if (c.failReads != 0) o.line->feed(Bytes{1});
+        o.line->failReads = c.failReads;
+        o.line->failQueued = c.failQueued;
+        o.line->whenEmpty = c.whenEmpty;
+        std::uint8_t byte = 0;
+        EXPECT_FALSE(o.link.ReadByte(byte)) << c.name;
+        EXPECT_EQ(o.link.IsOpen(), !c.lost) << c.name;
+        EXPECT_EQ(o.bed.prompt.texts(), linkLostShown(c.lost)) << c.name;
+    }
 }
 
-TEST_F(PromLinkFrames, LogBlockNumberIsTheWordAsItTravelled) {
-    auto line = bed.openSerial();
+TEST(PromLink, ALogBlockNumberIsTheWordAsItTravelled) {
+    Opened o(false);
     // Decoded as an address, word 0x0012 would be 0x20010.
-    line->feed(concat({frameBytes(msg::kLogBlock, 0x0012), frameBytes(msg::kLogEnd)}));
+    o.line->feed(frameBytes(msg::kLogBlock, 0x0012));
     LinkMessage::Data data{};
     std::uint32_t number = 0;
-    bool end = false;
-    ASSERT_TRUE(link.ReceiveLogBlock(data, number, end));
+    bool end = true;
+    ASSERT_TRUE(o.link.ReceiveLogBlock(data, number, end));
     EXPECT_EQ(number, 18u);
     EXPECT_FALSE(end);
-    ASSERT_TRUE(link.ReceiveLogBlock(data, number, end));
-    EXPECT_TRUE(end);
 }
 
-struct ReadByteCase {
-    const char* name;
-    bool tcp;
-    void (*fault)(MemoryLine&);
-    bool lost;
-};
-
-class ReadByteFaults : public PromLinkFrames, public ::testing::WithParamInterface<ReadByteCase> {};
-
-TEST_P(ReadByteFaults, BrokenChannelClosesWithTheMessage) {
-    auto line = GetParam().tcp ? bed.openTcp() : bed.openSerial();
-    GetParam().fault(*line);
-    std::uint8_t byte = 0;
-    EXPECT_FALSE(link.ReadByte(byte));
-    EXPECT_EQ(link.IsOpen(), !GetParam().lost);
-    EXPECT_EQ(bed.prompt.entries.size(), GetParam().lost ? 1u : 0u);
+// The panel answers after 7.5 s: told at 5, 6 and 7 s, then that it is heard again.
+TEST(PromLink, TheUserIsToldOfASilentPanelFromFiveSeconds) {
+    for (const bool tcp : {false, true}) {
+        for (const bool ackWait : {false, true}) {
+            SCOPED_TRACE(std::string(tcp ? "tcp" : "serial") + (ackWait ? " ack" : " frame"));
+            Opened o(tcp);
+            std::vector<int> told;
+            o.link.SetWaitSink([&](int seconds) { told.push_back(seconds); });
+            const std::uint64_t start = o.bed.clock.now;
+            ScriptedPanel panel;
+            panel.ackFrames = false;
+            panel.onFrame = [&](const LinkMessage&) {
+                o.line->feedAt(start + 7'500, kAck);
+                return Bytes{};
+            };
+            panel.attach(*o.line);
+            LinkMessage message;
+            if (!ackWait) o.line->feedAt(start + 7'500, frameBytes(msg::kPromBlock, 0x0010));
+            EXPECT_TRUE(ackWait ? o.link.SendCommand(msg::kErase, "")
+                                : o.link.ReceiveFrame(message, 2, msg::kPromBlock));
+            EXPECT_EQ(told, (std::vector<int>{5, 6, 7, 0}));
+            o.link.SetWaitSink(nullptr);
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    PromLink, ReadByteFaults,
-    ::testing::Values(ReadByteCase{"SerialNothingQueued", false, [](MemoryLine&) {}, false},
-                      ReadByteCase{"SerialReadFails", false,
-                                   [](MemoryLine& l) {
-                                       l.feed(Bytes{1});
-                                       l.failReads = 1;
-                                   },
-                                   true},
-                      ReadByteCase{"SerialCannotCount", false,
-                                   [](MemoryLine& l) { l.failQueued = true; }, true},
-                      ReadByteCase{"TcpNothingYet", true, [](MemoryLine&) {}, false},
-                      ReadByteCase{"TcpEndOfStream", true,
-                                   [](MemoryLine& l) { l.whenEmpty = ReadStatus::Closed; }, true},
-                      ReadByteCase{"TcpError", true,
-                                   [](MemoryLine& l) { l.whenEmpty = ReadStatus::Failed; }, true}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-// ---- requests ----
-
-TEST_F(PromLinkFrames, IdentityQuery) {
+TEST(PromLink, IdentityIsAskedForUnlessTheProductSendsItUnasked) {
     struct Case {
         const char* product;
         std::uint16_t word;
@@ -294,107 +244,93 @@ TEST_F(PromLinkFrames, IdentityQuery) {
          {Case{"Gridlan", 0x0001, true, true}, Case{"", 0x0000, true, false},
           Case{"VT 340", 0x0000, false, false}, Case{"VT 340", 0x0003, false, true}}) {
         SCOPED_TRACE(c.product);
+        test::LinkTestBed bed;
         bed.setProduct(c.product);
         auto line = bed.openSerial();
         LinkMessage::Data name{};
         std::copy_n("GL 200 V3.1     ", 16, name.begin());
+        const Bytes identity = frameBytes(c.asks ? msg::kIdentity1 : msg::kIdentity0, c.word, name);
         ScriptedPanel panel;
         panel.onFrame = [&](const LinkMessage& m) {
-            return m.type() == msg::kQueryIdentity ? frameBytes(msg::kIdentity1, c.word, name)
-                                                   : Bytes{};
+            return m.type() == msg::kQueryIdentity ? identity : Bytes{};
         };
         panel.attach(*line);
-        // The panel that is not asked sends unasked.
-        if (!c.asks) line->feed(frameBytes(msg::kIdentity0, c.word, name));
-        std::string identity;
-        ASSERT_TRUE(link.QueryIdentity(identity));
-        EXPECT_EQ(identity, "GL 200 V3.1     ");
-        EXPECT_EQ(panel.frames.size(), c.asks ? 1u : 0u);
-        EXPECT_EQ(link.KeepAliveEnabled(), c.keepAlive);
+        // Twice: the same reply to the next query is no repetition.
+        for (int query = 0; query < 2; ++query) {
+            if (!c.asks) line->feed(identity);
+            std::string text;
+            ASSERT_TRUE(bed.link().QueryIdentity(text));
+            EXPECT_EQ(text, "GL 200 V3.1     ");
+        }
+        EXPECT_EQ(panel.frames.size(), c.asks ? 2u : 0u);
+        EXPECT_EQ(bed.link().KeepAliveEnabled(), c.keepAlive);
     }
 }
 
-TEST_F(PromLinkFrames, IdentityQueryForgetsThePreviousFrame) {
-    bed.setProduct("VT 340");
-    auto line = bed.openSerial();
-    const Bytes identity = frameBytes(msg::kIdentity0);
-    std::string text;
-    line->feed(identity);
-    ASSERT_TRUE(link.QueryIdentity(text));
-    line->feed(identity);  // the same reply to the next query is not a repetition
-    EXPECT_TRUE(link.QueryIdentity(text));
-}
-
-TEST_F(PromLinkFrames, EraseProgressClimbsToFifty) {
+TEST(PromLink, EraseProgressClimbsToFiftyWhileThePanelWorks) {
     for (const bool tcp : {false, true}) {
         SCOPED_TRACE(tcp ? "tcp" : "serial");
-        auto line = tcp ? bed.openTcp() : bed.openSerial();
+        Opened o(tcp);
         // 50 units are 350 s: the bar is full after a third of that.
         ScriptedPanel panel;
         panel.onFrame = [&](const LinkMessage&) {
-            line->feedAt(bed.clock.now + 200'000, frameBytes(msg::kEraseDone));
+            o.line->feedAt(o.bed.clock.now + 200'000, frameBytes(msg::kEraseDone));
             return Bytes{};
         };
-        panel.attach(*line);
+        panel.attach(*o.line);
         std::vector<int> values;
-        EXPECT_TRUE(link.Erase([&](int v) { values.push_back(v); }));
+        EXPECT_TRUE(o.link.Erase([&](int v) { values.push_back(v); }));
         ASSERT_FALSE(values.empty());
-        EXPECT_EQ(*std::max_element(values.begin(), values.end()), 50);
+        EXPECT_EQ(values.back(), 50);
         EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
-        // At least every 200 ms while the panel works.
-        EXPECT_GE(values.size(), 990u);
-        line->peer = nullptr;
+        EXPECT_GE(values.size(), 990u);  // at least every 200 ms
     }
 }
 
-// ---- waits and abort ----
-
-TEST_F(PromLinkFrames, FiveUnitsGiveUpOnlyAfterMoreThanThirtyFiveWholeSeconds) {
+TEST(PromLink, FiveUnitsGiveUpOnlyAfterMoreThanThirtyFiveWholeSeconds) {
     struct Case {
         std::uint64_t first, second;  // when the modem's two bytes come, 0 = never
         bool arrived;
     };
     // The first byte wakes the wait just past 35 s; only the second ends it.
-    for (const Case c : {Case{35'500, 35'999, true}, Case{35'500, 36'000, true},
-                         Case{35'500, 36'001, false}, Case{0, 0, false}}) {
+    for (const Case c :
+         {Case{35'500, 36'000, true}, Case{35'500, 36'001, false}, Case{0, 0, false}}) {
         SCOPED_TRACE(c.second);
-        auto line = bed.openSerial();
-        const std::uint64_t start = bed.clock.now;
-        if (c.first != 0) line->feedAt(start + c.first, {'1'});
-        if (c.second != 0) line->feedAt(start + c.second, {'\r'});
-        EXPECT_EQ(link.WaitForInput(2, 5), c.arrived);
+        Opened o(false);
+        const std::uint64_t start = o.bed.clock.now;
+        if (c.first != 0) o.line->feedAt(start + c.first, {'1'});
+        if (c.second != 0) o.line->feedAt(start + c.second, {'\r'});
+        EXPECT_EQ(o.link.WaitForInput(2, 5), c.arrived);
         if (!c.arrived) {
-            EXPECT_EQ(bed.clock.now - start, 36'000u);
+            EXPECT_EQ(o.bed.clock.now - start, 36'000u);
         }
     }
 }
 
-TEST_F(PromLinkFrames, AbortEndsTheWaitAndTakesTheSignal) {
+TEST(PromLink, AbortEndsTheWaitAndNothingMoreGoesOut) {
     for (const bool tcp : {false, true}) {
         SCOPED_TRACE(tcp ? "tcp" : "serial");
-        auto line = tcp ? bed.openTcp() : bed.openSerial();
+        Opened o(tcp);
         WaitableEvent cancel;
-        link.SetAbortEvent(&cancel);
-        line->onWait = [&](MemoryLine& l) {
+        o.link.SetAbortEvent(&cancel);
+        o.line->onWait = [&](MemoryLine& l) {
             if (l.waits == 1) cancel.set();
         };
         LinkMessage message;
-        EXPECT_FALSE(link.ReceiveFrame(message, 50, msg::kPromBlock));
-        EXPECT_TRUE(link.AbortFlag());
-        EXPECT_EQ(line->waits, 1);
-        EXPECT_FALSE(cancel.tryWait());
-        // Nothing more goes out while the flag is set.
-        EXPECT_FALSE(link.SendCommand(msg::kReadProm, ""));
-        EXPECT_TRUE(line->written.empty());
-        link.SetAbortEvent(nullptr);
+        EXPECT_FALSE(o.link.ReceiveFrame(message, 50, msg::kPromBlock));
+        EXPECT_TRUE(o.link.AbortFlag());
+        EXPECT_EQ(o.link.LastFailure(), F::Cancelled);
+        EXPECT_FALSE(cancel.tryWait());  // the signal was taken
+        EXPECT_FALSE(o.link.SendCommand(msg::kReadProm, ""));
+        EXPECT_TRUE(o.line->written.empty());
+        o.link.SetAbortEvent(nullptr);
     }
 }
 
-// ---- supervision ----
+// ---- supervision of an idle TCP link whose panel asked to be kept alive ----
 
-class Supervision : public PromLinkFrames {
+class Supervision : public ::testing::Test {
   protected:
-    // A TCP link whose panel asked to be kept alive, silent from now on.
     void SetUp() override {
         bed.setProduct("VT 340");  // sends its identity unasked
         line = bed.openTcp();
@@ -403,17 +339,19 @@ class Supervision : public PromLinkFrames {
         ASSERT_TRUE(link.QueryIdentity(identity));
         ASSERT_TRUE(link.KeepAliveEnabled());
         line->written.clear();
-        line->writes.clear();
         bed.clock.sleeps.clear();
         line->waits = 0;
         idleSince = link.LastActivity();
     }
-    std::size_t probes() const {
-        return static_cast<std::size_t>(
-            std::count(line->writes.begin(), line->writes.end(), frameBytes(msg::kProbe)));
-    }
+    std::size_t probes() const { return line->written.size() / LinkMessage::kFrameSize; }
     void at(std::uint64_t sinceIdle) { bed.clock.now = idleSince + sinceIdle; }
+    void expectLost() {
+        EXPECT_FALSE(link.IsOpen());
+        EXPECT_EQ(bed.prompt.texts(), linkLostShown(true));
+    }
 
+    test::LinkTestBed bed;
+    PromLink& link = bed.link();
     std::shared_ptr<MemoryLine> line;
     std::uint64_t idleSince = 0;
 };
@@ -424,21 +362,17 @@ TEST_F(Supervision, ProbesTwiceThenGivesUp) {
     EXPECT_EQ(probes(), 0u);
     at(60'001);
     EXPECT_TRUE(link.Supervise());
-    EXPECT_EQ(probes(), 1u);
-    EXPECT_EQ(link.KeepAliveState(), 1);
+    EXPECT_EQ(hexString(line->written), hexString(frameBytes(msg::kProbe)));
     at(90'001);
     EXPECT_TRUE(link.Supervise());
     EXPECT_EQ(probes(), 1u);
     at(90'002);
     EXPECT_TRUE(link.Supervise());
     EXPECT_EQ(probes(), 2u);
-    EXPECT_EQ(link.KeepAliveState(), 2);
     EXPECT_TRUE(bed.prompt.entries.empty());
     at(120'003);
     EXPECT_FALSE(link.Supervise());
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(link.KeepAliveState(), 0);
-    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
+    expectLost();
     // It runs on the user's thread: no pause, no wait for the line, writes that do not
     // wait for the bytes to leave.
     EXPECT_TRUE(bed.clock.sleeps.empty());
@@ -446,60 +380,50 @@ TEST_F(Supervision, ProbesTwiceThenGivesUp) {
     EXPECT_EQ(line->quickWrites, 2);
 }
 
-TEST_F(Supervision, ALineThatHungUpIsLostAtOnce) {
-    line->hungUp = true;
-    at(1'000);
-    EXPECT_FALSE(link.Supervise());
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(probes(), 0u);
-    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
+TEST_F(Supervision, AHungUpLineOrAProbeTheSocketRefusesLosesTheLinkAtOnce) {
+    for (const bool hungUp : {true, false}) {
+        SetUp();
+        bed.prompt.entries.clear();
+        line->hungUp = hungUp;
+        line->failWrites = hungUp ? 0 : 1;
+        at(hungUp ? 1'000 : 60'001);
+        EXPECT_FALSE(link.Supervise());
+        expectLost();
+    }
 }
 
-TEST_F(Supervision, AProbeTheSocketDoesNotTakeLosesTheLink) {
-    at(60'001);
-    line->failWrites = 1;
-    EXPECT_FALSE(link.Supervise());
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
-}
-
-TEST_F(Supervision, AckReturnsToIdleAndOtherBytesProbeAtOnce) {
+TEST_F(Supervision, AnAckReturnsToIdleAndOtherBytesProbeAgainAtOnce) {
     at(61'000);
     link.Supervise();
     at(62'000);
     line->feed(Bytes{0x41});
     EXPECT_TRUE(link.Supervise());
-    EXPECT_EQ(probes(), 2u);
     EXPECT_EQ(link.KeepAliveState(), 2);
     at(63'000);
-    line->feed(Bytes{msg::kAck});
+    line->feed(kAck);
     EXPECT_TRUE(link.Supervise());
     EXPECT_EQ(link.KeepAliveState(), 0);
     EXPECT_EQ(link.LastActivity(), idleSince + 63'000);
-}
-
-TEST_F(Supervision, NothingWhileTheTransferDialogIsOpen) {
+    // Nothing while the transfer dialog is open.
     link.SetTransferDialogOpen(true);
     at(200'000);
     EXPECT_TRUE(link.Supervise());
-    EXPECT_EQ(probes(), 0u);
+    EXPECT_EQ(probes(), 2u);
 }
 
-TEST_F(Supervision, AwaitAckBeforeAnOperation) {
+TEST_F(Supervision, AnOperationAwaitsTheProbesAck) {
     at(61'000);
     link.Supervise();
     line->feedAt(bed.clock.now + 5'000, Bytes{0x33, msg::kAck});
     EXPECT_TRUE(link.AwaitSupervisionAck());
     EXPECT_EQ(link.KeepAliveState(), 0);
-    EXPECT_TRUE(link.AwaitSupervisionAck());  // idle: nothing to wait for
 
     at(130'000);
     const std::uint64_t probed = bed.clock.now;
     link.Supervise();
     EXPECT_FALSE(link.AwaitSupervisionAck());
     EXPECT_GT(bed.clock.now - probed, 30'000u);
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{kLinkBroken});
+    expectLost();
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ namespace {
 
 using test::Bytes;
 using test::frameBytes;
+using test::shownText;
 
 // Records the notifications and answers the identity at once, as the document would.
 struct RecordingReceiver final : TransferReceiver {
@@ -61,8 +62,6 @@ struct FakePanel {
     test::ScriptedPanel script;
     std::string identity = "GL 200";
     bool answerIdentity = true;
-    bool answerErase = true;
-    bool refuseBlocks = false;
     std::vector<Bytes> readFrames;  // sent after 0x01, 0x30 or 0x20
     std::size_t next = 0;
     bool streaming = false;
@@ -70,12 +69,11 @@ struct FakePanel {
     void attach(test::MemoryLine& line) {
         script.ackFrames = false;
         script.onFrame = [this](const LinkMessage& m) -> Bytes {
-            const bool refused = refuseBlocks && m.type() == msg::kWriteBlock;
-            Bytes answer{refused ? msg::kNak : msg::kAck};
+            Bytes answer{msg::kAck};
             Bytes more;
             if (m.type() == msg::kQueryIdentity && answerIdentity)
                 more = frameBytes(msg::kIdentity0, 0, text16(identity));
-            if (m.type() == msg::kErase && answerErase) more = frameBytes(msg::kEraseDone);
+            if (m.type() == msg::kErase) more = frameBytes(msg::kEraseDone);
             if (m.type() == msg::kReadProm || m.type() == msg::kReadPromNoErase ||
                 m.type() == msg::kReadLog) {
                 streaming = true;
@@ -155,25 +153,37 @@ class TransferWorkerTest : public ::testing::Test {
     TransferWorker worker_{bed_.context, job_};
 };
 
-TEST_F(TransferWorkerTest, AWriteErasesSendsEveryBlockButTheErasedOnesAndStampsTheTime) {
-    ASSERT_EQ(write(), 1);
-    EXPECT_EQ(panel_.sentTypes(),
-              (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kErase, msg::kWriteBlock,
-                                         msg::kWriteBlock, msg::kTimestamp}));
-    EXPECT_EQ(panel_.script.frames[2].address(), 0x000u);
-    EXPECT_EQ(panel_.script.frames[3].address(), 0x200u);
-    EXPECT_EQ(receiver_.begun, 1);
-    EXPECT_EQ(receiver_.statuses,
-              (std::vector<std::string>{"Raderar prom...", "Skriver till prom..."}));
-    // The erased block counts: 50 after the erase, then a third of the rest each.
-    ASSERT_GE(receiver_.percents.size(), 5u);
-    EXPECT_EQ(std::vector<int>(receiver_.percents.end() - 5, receiver_.percents.end()),
-              (std::vector<int>{50, 66, 83, 100, 100}));
-    // The panel's model name fills its identity's first half: the product text is blank.
-    EXPECT_EQ(job_.sentImage.read(0x00, 8), std::vector<std::uint8_t>(8, ' '));
-    EXPECT_EQ(job_.sentImage.read(0x08, 8), FileIdToBytes(kFileId));
-    EXPECT_EQ(job_.sentImage.at(0x200), 7);
-    EXPECT_EQ(job_.snapshot, nullptr);
+// The erased block at 0x100 counts for the progress but is not sent.
+TEST_F(TransferWorkerTest, AWriteErasesUnlessToldNotToSendsTheBlocksAndStampsTheTime) {
+    using T = std::vector<std::uint8_t>;
+    for (const bool noErase : {false, true}) {
+        SCOPED_TRACE(noErase);
+        panel_.script.frames.clear();
+        receiver_.percents.clear();
+        receiver_.statuses.clear();
+        job_.noErase = noErase;
+        ASSERT_EQ(write(), 1);
+        T types{msg::kQueryIdentity, msg::kErase, msg::kWriteBlock, msg::kWriteBlock,
+                msg::kTimestamp};
+        if (noErase) types.erase(types.begin() + 1);
+        EXPECT_EQ(panel_.sentTypes(), types);
+        EXPECT_EQ(panel_.script.frames[types.size() - 2].address(), 0x200u);
+        std::vector<std::string> statuses{shownText(MessageId::StatusWriting)};
+        if (!noErase) statuses.insert(statuses.begin(), shownText(MessageId::StatusErasing));
+        EXPECT_EQ(receiver_.statuses, statuses);
+        // 50 after an erase, then a third of the rest each.
+        const std::vector<int> last =
+            noErase ? std::vector<int>{33, 66, 100, 100} : std::vector<int>{50, 66, 83, 100, 100};
+        ASSERT_GE(receiver_.percents.size(), last.size());
+        EXPECT_EQ(
+            std::vector<int>(receiver_.percents.end() - last.size(), receiver_.percents.end()),
+            last);
+        // The panel's model name fills its identity's first half: the product text is blank.
+        EXPECT_EQ(job_.sentImage.read(0x00, 8), std::vector<std::uint8_t>(8, ' '));
+        EXPECT_EQ(job_.sentImage.read(0x08, 8), FileIdToBytes(kFileId));
+        EXPECT_EQ(job_.sentImage.at(0x200), 7);
+        EXPECT_EQ(job_.snapshot, nullptr);
+    }
 }
 
 // The identity's second half is a C string of its own: "GL 200", zeros, "CENTRAL1".
@@ -183,71 +193,6 @@ TEST_F(TransferWorkerTest, TheProductTextIsTheIdentitysSecondHalf) {
     const std::vector<std::uint8_t> product = job_.sentImage.read(0x00, 8);
     EXPECT_EQ(std::string(product.begin(), product.end()), "CENTRAL1");
 }
-
-TEST_F(TransferWorkerTest, WithoutEraseProgressRunsOverTheBlocksAlone) {
-    job_.noErase = true;
-    ASSERT_EQ(write(), 1);
-    EXPECT_EQ(panel_.sentTypes(), (std::vector<std::uint8_t>{msg::kQueryIdentity, msg::kWriteBlock,
-                                                             msg::kWriteBlock, msg::kTimestamp}));
-    EXPECT_EQ(receiver_.percents, (std::vector<int>{33, 66, 100, 100}));
-    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Skriver till prom..."});
-}
-
-struct WriteFault {
-    const char* name;
-    std::function<void(FakePanel&, test::MemoryLine&, TransferJob&)> arrange;
-    std::vector<std::uint8_t> sent;  // frame types the link sent, repeats collapsed
-    TransferFailure failure;
-    bool promIncomplete;
-};
-
-class WriteFaultTest : public TransferWorkerTest,
-                       public ::testing::WithParamInterface<WriteFault> {};
-
-TEST_P(WriteFaultTest, EndsWithResultZeroAndItsReasonAndSendsNothingAfterTheFault) {
-    GetParam().arrange(panel_, *line_, job_);
-    prepareWrite();
-    const TransferOutcome outcome = worker_.run();
-    EXPECT_EQ(outcome.result, 0);
-    EXPECT_EQ(outcome.failure, GetParam().failure);
-    EXPECT_EQ(outcome.promIncomplete, GetParam().promIncomplete);
-    std::vector<std::uint8_t> types = panel_.sentTypes();
-    types.erase(std::unique(types.begin(), types.end()), types.end());
-    EXPECT_EQ(types, GetParam().sent);
-    EXPECT_EQ(job_.snapshot, nullptr);
-    // The bar stays where the write stopped.
-    EXPECT_EQ(std::count(receiver_.percents.begin(), receiver_.percents.end(), 100), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, WriteFaultTest,
-    ::testing::Values(
-        WriteFault{"NoIdentity",
-                   [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.answerIdentity = false; },
-                   {msg::kQueryIdentity},
-                   TransferFailure::NoIdentity,
-                   false},
-        WriteFault{"OtherModel",
-                   [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.identity = "XY 999"; },
-                   {msg::kQueryIdentity},
-                   TransferFailure::Refused,
-                   false},
-        WriteFault{"BlocksRefused",
-                   [](FakePanel& p, test::MemoryLine&, TransferJob&) { p.refuseBlocks = true; },
-                   {msg::kQueryIdentity, msg::kErase, msg::kWriteBlock},
-                   TransferFailure::TooManyRetries,
-                   true},
-        WriteFault{"CancelDuringErase",
-                   [](FakePanel& p, test::MemoryLine& l, TransferJob& job) {
-                       p.answerErase = false;
-                       l.onWait = [&p, &job](test::MemoryLine&) {
-                           if (p.script.frames.back().type() == msg::kErase) job.cancel.set();
-                       };
-                   },
-                   {msg::kQueryIdentity, msg::kErase},
-                   TransferFailure::Cancelled,
-                   true}),
-    [](const auto& c) { return std::string(c.param.name); });
 
 TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
     panel_.readFrames = {block(0x00, 0x11), block(0x10000, 0x22), frameBytes(msg::kPromEnd)};
@@ -262,7 +207,7 @@ TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
     EXPECT_EQ(receiver_.blocks[1].data[15], 0x22);
     EXPECT_EQ(receiver_.blocks[2].address, -1);
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 45, 100}));
-    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Läser prom..."});
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{shownText(MessageId::StatusReading)});
 }
 
 TEST_F(TransferWorkerTest, AReadEndsWithoutSuccessWhenCancelledOrCutShort) {
@@ -300,7 +245,7 @@ TEST_F(TransferWorkerTest, ALogReadTakesTheFileIdAndEachNumberedBlockOnce) {
     EXPECT_EQ(job_.logText,
               std::string(16, '\xA0') + std::string(16, '\xA1') + std::string(16, '\xA2'));
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 50, 100, 100}));
-    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{"Läser logg..."});
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{shownText(MessageId::StatusReadingLog)});
 }
 
 }  // namespace

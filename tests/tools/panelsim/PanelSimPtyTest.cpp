@@ -31,16 +31,6 @@ TEST(PanelSerial, NeedsNoLoginAndOutlivesThePortBeingReopened) {
     EXPECT_EQ(panel.counters().connections, 2u);
 }
 
-TEST(PanelSerial, UnaskedIdentityFollowsTheOpeningOfThePort) {
-    PanelConfig config = fastConfig();
-    config.settings.faults.unaskedIdentity = true;
-    PanelSimulator panel(config);
-    const auto device = panel.startSerial();
-    ASSERT_TRUE(device.has_value());
-    RawPanelWire wire = RawPanelWire::serial(*device);
-    EXPECT_EQ(wire.readFrame().type(), msg::kIdentity0);
-}
-
 TEST(PanelModem, AnswersTheDialogueAndCarriesThePanelWhenConnected) {
     PanelSimulator panel(fastConfig());
     const auto device = panel.startModem();
@@ -68,16 +58,10 @@ TEST(PanelModem, AnswersTheDialogueAndCarriesThePanelWhenConnected) {
         wire.send("ATH\r");
         EXPECT_EQ(wire.read(2), text("0\r"));
     }
-}
-
-TEST(PanelModem, DropAfterBlocksHangsUpWithNoCarrier) {
-    PanelConfig config = fastConfig();
-    config.settings.faults.dropAfterBlocks = 0;
-    config.image.write(0x30, LinkMessage::Data{});
-    PanelSimulator panel(config);
-    const auto device = panel.startModem();
-    ASSERT_TRUE(device.has_value());
-    RawPanelWire wire = RawPanelWire::serial(*device);
+    // A dropped call ends in NO CARRIER and command mode.
+    PanelFaults drop;
+    drop.dropAfterBlocks = 0;
+    panel.setFaults(drop);
     wire.send("ATDT1\r");
     ASSERT_EQ(wire.read(2), text("1\r"));
     ASSERT_EQ(wire.command(msg::kLogin, 0, LinkMessage::packText("123456")), msg::kAck);
@@ -85,7 +69,6 @@ TEST(PanelModem, DropAfterBlocksHangsUpWithNoCarrier) {
     wire.ack();
     EXPECT_EQ(wire.command(msg::kReadProm), msg::kAck);
     EXPECT_EQ(wire.read(2), text("3\r"));
-    // Back in command mode.
     wire.send("AT\r");
     EXPECT_EQ(wire.read(2), text("0\r"));
 }
