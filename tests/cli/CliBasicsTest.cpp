@@ -17,15 +17,17 @@ using test::runCli;
 TEST(CliBasics, UnknownCommandsVersionAndTheGlobalOptionsInEveryLeafsHelp) {
     CliRun r = runCli({"--login", "x", "users", "frobnicate"});
     EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.err, "fel: okänt kommando: frobnicate\nKör loomcraft-cli users --help för att se "
-                     "kommandona.\n");
+    EXPECT_EQ(r.err,
+              "fel: okänt kommando: frobnicate\nKör loomcraft-cli users --help för att se "
+              "kommandona.\n");
     r = runCli({"--version"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, std::string("loomcraft-cli ") + LOOM_VERSION + "\n");
     r = runCli({"system-password", "change", "--help"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(test::contains(r.out, "Global options, before or after the command words: "
-                                      "--home DIR"));
+    EXPECT_TRUE(test::contains(r.out,
+                               "Global options, before or after the command words: "
+                               "--home DIR"));
 }
 
 TEST(CliBasics, SettingsSetWritesOnlyValuesTheSettingTakes) {

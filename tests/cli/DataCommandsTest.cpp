@@ -57,7 +57,7 @@ TEST_F(DataCommandsTest, NewShowAndSetWriteOnlyWhatTheFieldsTake) {
     EXPECT_EQ(j["template"], "GL 200");
     EXPECT_EQ(j["displayName"].get<std::string>().substr(0, 9), name.substr(0, 8) + "\t");
     EXPECT_EQ(valueAt(j, 0x100), "Åkerlund AB");
-    EXPECT_EQ(valueAt(j, 0x500), "300");  // a default of the template
+    EXPECT_EQ(valueAt(j, 0x500), "300");    // a default of the template
     EXPECT_NE(newSystem("0x100=B"), path);  // the same second, still a file of its own
 
     // Refusals write nothing; global options may follow the command words.
@@ -140,14 +140,14 @@ TEST_F(DataCommandsTest, ImagePrintsBlocksPlacesIdentityAndConverts) {
     ASSERT_EQ(plain.code, 0) << plain.err;
     // One line per 16-byte block: the customer name at 0x20, blank-padded.
     EXPECT_TRUE(plain.out.starts_with("00020 4B756E642041422020")) << plain.out;
-    const CliRun placed = runCli({"data", "image", path, "--form", form(), "--fileid",
-                                  "A0000100", "--product", "GL 200  PANEL"});
+    const CliRun placed = runCli({"data", "image", path, "--form", form(), "--fileid", "A0000100",
+                                  "--product", "GL 200  PANEL"});
     ASSERT_EQ(placed.code, 0) << placed.err;
     EXPECT_EQ(placed.out, "00000 50414E454C2020200000002441FFFFFF\n" + plain.out);
     EXPECT_EQ(runCli({"data", "image", path, "--form", form(), "--fileid", "A00"}).code, 2);
 
-    const std::vector<std::string> convert{"data", "image", path, "--form", form(),
-                                          "--convert-to", "VT 340"};
+    const std::vector<std::string> convert{"data", "image",        path,    "--form",
+                                           form(), "--convert-to", "VT 340"};
     EXPECT_EQ(runCli(convert).code, 1);  // no conversion yet
     test::installDemoConversion(home_, "GL200_VT340");
     const CliRun converted = runCli(convert);

@@ -27,9 +27,10 @@ TEST_F(FormShowTest, JsonHoldsTheDocumentedKeysAndEveryKindOfControl) {
     const CliRun r = runCli({"form", "show", rich(), "--json"});
     ASSERT_EQ(r.code, 0) << r.err;
     const json j = json::parse(r.out);
-    EXPECT_EQ(test::keysOf(j), (std::vector<std::string>{"captions", "events", "help", "idAddress", "name",
-                                              "noErase", "pages", "productAddress", "rules",
-                                              "title", "tree", "valueLists"}));
+    EXPECT_EQ(test::keysOf(j),
+              (std::vector<std::string>{"captions", "events", "help", "idAddress", "name",
+                                        "noErase", "pages", "productAddress", "rules", "title",
+                                        "tree", "valueLists"}));
     EXPECT_EQ(j["title"], "Centrala ÅÄÖ");  // code page 1252 shown as UTF-8
     EXPECT_EQ(j["productAddress"], -1);
     EXPECT_EQ(j["help"], nullptr);
@@ -60,9 +61,9 @@ TEST_F(FormShowTest, JsonHoldsTheDocumentedKeysAndEveryKindOfControl) {
 TEST_F(FormShowTest, ListingNamesTheTemplateItsPagesAndControls) {
     const CliRun r = runCli({"form", "show", rich()});
     ASSERT_EQ(r.code, 0) << r.err;
-    for (const char* expected : {"Mall \"GL 200 v1.2\"", "Sida 1 \"Tom\", 0 kontroller",
-                                 "#1 edit \"Tid\" vid 4,8 60x12", "(bildpunkter 8,16 120x24)",
-                                 "när 59 \"larm\":", "18: 1=\"Inbrott\\n\""}) {
+    for (const char* expected :
+         {"Mall \"GL 200 v1.2\"", "Sida 1 \"Tom\", 0 kontroller", "#1 edit \"Tid\" vid 4,8 60x12",
+          "(bildpunkter 8,16 120x24)", "när 59 \"larm\":", "18: 1=\"Inbrott\\n\""}) {
         EXPECT_TRUE(contains(r.out, expected)) << expected << "\n" << r.out;
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -59,8 +60,15 @@ TEST_F(IndexCommandsTest, RebuildThenSearchInSwedishOrder) {
     test::installTemplate(home_, "VT.FRM", "template \"VT 340\" \"Central VT\"\n");
     ASSERT_EQ(runCli({"index", "rebuild"}).code, 0);
     EXPECT_EQ(runCli({"index", "forms", "vt"}).out, "VT.FRM\tVT 340\tCentral VT\n");
-    EXPECT_TRUE(runCli({"index", "forms", "gl"}).err.starts_with(
-        cliText(MessageId::NoSystemsFound)));
+    EXPECT_TRUE(
+        runCli({"index", "forms", "gl"}).err.starts_with(cliText(MessageId::NoSystemsFound)));
+}
+
+// A damaged or planted index cannot drive the terminal: control characters and the bytes
+// that would be C1 controls are shown escaped, the fields stay TAB-separated.
+TEST_F(IndexCommandsTest, PlainOutputEscapesControlCharacters) {
+    std::ofstream(home_ + "/INDEX/DATA.KQI", std::ios::binary) << "E\x1B]0;x\x07\tLund\x9D\\\r\n";
+    EXPECT_EQ(runCli({"index", "search"}).out, "E\\x1B]0;x\\x07\tLund\\x9D\\\\\n");
 }
 
 // Commands that only read create nothing, and a home that is none is named as such.

@@ -65,12 +65,16 @@ TEST_F(LogCommandsTest, ShowPrintsFilteredPlainTextAndRefusesBadDates) {
     } cases[] = {
         {{"--form", form()}, 0, kArming + "1\nOmråde: 2:\n\n" + kUnknown, ""},  // numbers only
         {{"--data", "A0000100.KQD", "--user", "åsa"}, 0, kArming + "Åsa\nOmråde: 2: Lager\n", ""},
-        {{"--data", dataPath(), "--to", "090615"}, 0, kArming + "Åsa\nOmråde: 2: Lager\n", ""},  // no date: left out
+        {{"--data", dataPath(), "--to", "090615"},
+         0,
+         kArming + "Åsa\nOmråde: 2: Lager\n",
+         ""},  // no date: left out
         {{"--form", form(), "--text", "xyz;0X05"}, 0, kUnknown, ""},
         {{"--form", form(), "--from", "091"}, 1, "", cliText(MessageId::BadFromDate)},
         {{"--form", form(), "--from", "090102", "--to", "090101"},
          1,
-         "", cliText(MessageId::EmptyDateRange)}};
+         "",
+         cliText(MessageId::EmptyDateRange)}};
     for (const auto& c : cases) {
         std::vector<std::string> args{"log", "show", logPath()};
         args.insert(args.end(), c.args.begin(), c.args.end());

@@ -53,8 +53,8 @@ TEST_F(UserCommandsTest, SystemPasswordChangeNamesTheFilesItLeft) {
         ScopedEnv env("LOOMCRAFT_SYSTEM_PASSWORD", old);
         const CliRun r = asAnna({"system-password", "change"});
         EXPECT_EQ(r.code, 1);
-        EXPECT_TRUE(test::contains(r.err, old ? cliText(MessageId::WrongPassword)
-                                              : "sätt LOOMCRAFT_SYSTEM_PASSWORD"))
+        EXPECT_TRUE(test::contains(
+            r.err, old ? cliText(MessageId::WrongPassword) : "sätt LOOMCRAFT_SYSTEM_PASSWORD"))
             << r.err;
     }
     ScopedEnv old("LOOMCRAFT_SYSTEM_PASSWORD", "sys");

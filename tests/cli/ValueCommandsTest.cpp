@@ -28,7 +28,7 @@ TEST(ValueCommands, EncodeAndDecodePrintResultAndBytesOrText) {
         {{"encode", "--type", "0", "--size", "8", "--offset", "8", "1"}, 2, ""},
         {{"encode", "--size", "8", "1"}, 2, ""},
         {{"decode", "--type", "0", "--size", "8", "--offset", "4", "B00A"}, 0, "0 171\n"},
-        {{"decode", "--type", "5", "--size", "40", "41 0A 5C 1F 9D"}, 0, "0 A\\n\\\\\\x1F\\x9D\n"},
+        {{"decode", "--type", "5", "--size", "32", "41 0A 5C 1F"}, 0, "0 A\\n\\\\\\x1F\n"},
         {{"decode", "--type", "0", "--size", "8", "ABC"}, 1, ""},
         {{}, 2, ""},
     };
