@@ -34,7 +34,8 @@ class DataCommandsTest : public test::CliHome {
         EXPECT_EQ(r.code, 0) << r.err;
         return r.out.substr(0, r.out.find('\n'));
     }
-    static std::string valueAt(const json& j, unsigned address) {
+    template <class Json>
+    static std::string valueAt(const Json& j, unsigned address) {
         for (const auto& rec : j["records"]) {
             if (rec["address"] == address) return rec["value"];
         }

@@ -49,7 +49,7 @@ TEST_F(FormShowTest, JsonHoldsTheDocumentedKeysAndEveryKindOfControl) {
     std::vector<std::string> kinds;
     for (const auto& page : j["pages"])
         for (const auto& control : page["controls"])
-            kinds.push_back(control["kind"]);
+            kinds.push_back(control["kind"].get<std::string>());
     EXPECT_EQ(kinds, (std::vector<std::string>{"group", "option", "edit", "checkbox", "choice",
                                                "button", "label", "frame", "picture"}));
     EXPECT_EQ(j["rules"][0], json::parse(R"({"condition": 49, "trigger": 4, "argument": null,

@@ -23,11 +23,11 @@ class LogCommandsTest : public test::CliHome {
   protected:
     LogCommandsTest() {
         test::installTemplate(home_, "GL200.FRM", test::demoTemplateSource("GL200"));
-        FieldStore values;
-        values.findOrCreate(0x1D010u << 3) = {0x1D010u << 3, 128, 5, 0, "Lager"};
+        FieldStore store;
+        store.findOrCreate(0x1D010u << 3) = {0x1D010u << 3, 128, 5, 0, "Lager"};
         const FieldAddress user1 = kAddresslessBit | (10025u << 3);
-        values.findOrCreate(user1) = {user1, 0, 5, 0, utf8ToCp1252("Åsa")};
-        saveSystem(dataPath(), values, "GL 200");
+        store.findOrCreate(user1) = {user1, 0, 5, 0, utf8ToCp1252("Åsa")};
+        saveSystem(dataPath(), store, "GL 200");
         std::ofstream(logPath(), std::ios::binary) << "05000000010109000000000000000000\r\n"
                                                    << "201E2D0E0F060901FDFFFFFFFFFFFFFF\r\n";
     }

@@ -68,13 +68,13 @@ class CliHome : public ::testing::Test {
     }
     // Saves a system through the program's writer, which enters the files in FILES in the
     // index.
-    void saveSystem(const std::filesystem::path& path, const FieldStore& values,
+    void saveSystem(const std::filesystem::path& path, const FieldStore& store,
                     const std::string& templateName = "ALFA 2000", std::int64_t lastWrite = 0,
                     const std::string& password = "sys") {
         SilentPrompt prompt;
         ProgramState app(prompt);
         app.setProgramDirectory(ProgramDirectory(home_));
-        ASSERT_TRUE(SaveSystem(app, path, templateName, password, values, false).written);
+        ASSERT_TRUE(SaveSystem(app, path, templateName, password, store, false).written);
         if (lastWrite) ASSERT_TRUE(app.files().setLastWriteTime(path, lastWrite));
     }
     // Values at addressless fields, the first `shown` of them in the display name.
