@@ -4,13 +4,10 @@
 // files (the index, LOGIN.KEY) cannot be opened unless `lockedFiles` is set: a save then
 // reports the index and goes on.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -29,11 +26,9 @@ class MemoryFileSystem final : public FileSystem {
     std::unique_ptr<InputFile> openRead(const std::filesystem::path& path,
                                         std::string& error) override {
         const auto found = files.find(path);
-        if (found == files.end()) {
-            error = "missing";
-            return nullptr;
-        }
-        return std::make_unique<Input>(found->second);
+        if (found != files.end()) return std::make_unique<Input>(found->second);
+        error = "missing";
+        return nullptr;
     }
     std::unique_ptr<OutputFile> replaceFile(const std::filesystem::path& path,
                                             std::string&) override {
@@ -51,10 +46,9 @@ class MemoryFileSystem final : public FileSystem {
     std::vector<std::string> list(const std::filesystem::path& folder,
                                   std::string_view extension) override {
         std::vector<std::string> names;
-        for (const auto& [path, bytes] : files) {
+        for (const auto& [path, bytes] : files)
             if (path.parent_path() == folder && path.extension() == extension)
                 names.push_back(path.filename().string());
-        }
         return names;
     }
     bool exists(const std::filesystem::path& path) override { return files.count(path) != 0; }

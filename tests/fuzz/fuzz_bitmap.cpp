@@ -2,7 +2,6 @@
 // file read in pieces, and to a form's picture cache. Both readings must agree; a picture
 // must hold exactly its pixels, all opaque, never more than the file could describe; a
 // refusal shows exactly its one message, and a refused name is tried again next time.
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -15,11 +14,11 @@
 
 #include "MemoryFileSystem.h"
 
+namespace {
+
 using loom::BitmapFailure;
 using loom::BitmapImage;
 using loom::BitmapReader;
-
-namespace {
 
 void check(bool condition) {
     if (!condition) std::abort();

@@ -3,18 +3,11 @@
 // conversion file may read or write outside the buffers, and a program's work is bounded
 // by its length.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
-#include <optional>
-#include <span>
-#include <string>
-#include <vector>
 
 #include "conversion/ConversionList.h"
 #include "fields/PromImage.h"
-#include "platform/FileSystem.h"
 
 #include "MemoryFileSystem.h"
 

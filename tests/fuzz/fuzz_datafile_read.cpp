@@ -1,40 +1,29 @@
 // Feeds arbitrary bytes to the data file reader as the content of a data file: both the
 // full read and the header read must refuse or accept without crashing, and whatever a
 // full read accepts must save and read back to the same records.
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <memory>
-#include <optional>
-#include <span>
 #include <string>
-#include <vector>
 
 #include "context/AppContext.h"
 #include "datafile/DataFile.h"
 #include "document/ProgramState.h"
 #include "platform/Clock.h"
-#include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
 
 #include "MemoryFileSystem.h"
 
-using loom::fuzz::Bytes;
-using loom::fuzz::MemoryFileSystem;
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     loom::SilentPrompt prompt;
     loom::FixedClock clock{1'700'000'000};
-    MemoryFileSystem files;
+    loom::fuzz::MemoryFileSystem files;
     loom::ProgramState context(prompt);
     context.setFileSystem(files);
     context.setClock(clock);
     const std::filesystem::path path = "FILES/A1B2C3D0.KQD";
     const std::filesystem::path copy = "FILES/COPY.KQD";
-    files.files[path] = Bytes(data, data + size);
+    files.files[path] = loom::fuzz::Bytes(data, data + size);
 
     loom::DataFile file(context);
     std::string templateName, password;

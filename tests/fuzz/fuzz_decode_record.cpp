@@ -5,11 +5,9 @@
 // Input: a step count, each step as tag, parameter length and parameter; the 16 record
 // bytes; a count of PROM writes, each a 3-byte address, a length and the bytes; the rest is
 // a log file's text.
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "datafile/LabelTable.h"
@@ -45,12 +43,10 @@ class Input {
 };
 
 void checkDecoded(const loom::DecodedRecord& d) {
-    if (d.dateKey) {
-        const std::uint32_t year = *d.dateKey / 10000;
-        const std::uint32_t month = *d.dateKey / 100 % 100;
-        const std::uint32_t day = *d.dateKey % 100;
-        check(year >= 2000 && year <= 2256 && month >= 1 && month <= 12 && day >= 1 && day <= 31);
-    }
+    if (!d.dateKey) return;
+    const std::uint32_t year = *d.dateKey / 10000, month = *d.dateKey / 100 % 100,
+                        day = *d.dateKey % 100;
+    check(year >= 2000 && year <= 2256 && month >= 1 && month <= 12 && day >= 1 && day <= 31);
 }
 
 }  // namespace
@@ -100,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     model.loadText(logText, table, &image, labels);
     std::size_t lines = 0;
     for (std::string_view line : loom::LogFile::splitLines(logText))
-        lines += line.empty() ? 0 : 1;
+        lines += !line.empty();
     check(model.entries().size() == lines);
     for (const loom::LogEntry& entry : model.entries()) {
         check(entry.lines.size() <= loom::LogEntry::kMaxLines);

@@ -1,12 +1,10 @@
 // Feeds arbitrary text to the template source compiler. Refusing a source is always fine;
 // a source it accepts must give a template that decompiles, and compiling that source must
 // give back the same bytes.
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "Decompiler.h"

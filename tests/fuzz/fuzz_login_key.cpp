@@ -1,16 +1,12 @@
 // Feeds arbitrary bytes to the password file as the content of LOGIN.KEY: every reader
-// must cope, and the writers must keep the records they do not touch.
+// must cope and leave the file alone, and the writers must keep the records they do not
+// touch.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <system_error>
 #include <vector>
-
-#include <unistd.h>
 
 #include "archive/PasswordFile.h"
 #include "context/AppContext.h"
@@ -18,40 +14,9 @@
 #include "platform/Clock.h"
 #include "platform/UserPrompt.h"
 
+#include "MemoryFileSystem.h"
+
 namespace {
-
-// One program directory per fuzzing process, removed when it ends. In memory where the
-// system offers it: every change is synced to the disk, which would bound the run.
-struct Home {
-    static std::filesystem::path base() {
-        std::error_code ec;
-        if (std::filesystem::is_directory("/dev/shm", ec)) return "/dev/shm";
-        return std::filesystem::temp_directory_path();
-    }
-
-    std::filesystem::path root = base() / ("loom-fuzz-login-" + std::to_string(::getpid()));
-    loom::SilentPrompt prompt;
-    loom::FixedClock clock{1'700'000'000};
-    loom::ProgramState context{prompt};
-
-    Home() {
-        std::filesystem::create_directories(root);
-        context.setProgramDirectory(loom::ProgramDirectory(root));
-        context.setClock(clock);
-    }
-    ~Home() {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-    void write(const std::uint8_t* data, std::size_t size) const {
-        std::ofstream(context.programDirectory().loginKey(), std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    std::string read() const {
-        std::ifstream in(context.programDirectory().loginKey(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-};
 
 void check(bool condition) {
     if (!condition) std::abort();
@@ -60,33 +25,37 @@ void check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Home home;
-    home.write(data, size);
-    const std::string original(reinterpret_cast<const char*>(data), size);
-    loom::PasswordFile file(home.context);
+    constexpr std::size_t kRecord = loom::PasswordFile::kRecordSize;
+    loom::SilentPrompt prompt;
+    loom::FixedClock clock{1'700'000'000};
+    loom::fuzz::MemoryFileSystem files;
+    files.lockedFiles = true;
+    loom::ProgramState context(prompt);
+    context.setFileSystem(files);
+    context.setClock(clock);
+    context.setProgramDirectory(loom::ProgramDirectory("home"));
+    const loom::fuzz::Bytes original(data, data + size);
+    loom::fuzz::Bytes& key = files.files[context.programDirectory().loginKey()];
+    key = original;
+    loom::PasswordFile file(context);
 
-    check(file.IsUsable() == (size % loom::PasswordFile::kRecordSize == 0));
+    check(file.IsUsable() == (size % kRecord == 0));
     std::string systemPassword;
     const bool haveRecord0 = file.ReadSystemPassword(systemPassword);
-    std::vector<std::string> names;
-    std::vector<std::string> passwords;
+    std::vector<std::string> names, passwords;
     check(file.ReadUsers(names, passwords) == haveRecord0);
-    check(names.size() == passwords.size());
-    check(names.size() <= size / loom::PasswordFile::kRecordSize);
+    check(names.size() == passwords.size() && names.size() <= size / kRecord);
     for (std::size_t i = 0; i < names.size() && i < 4; ++i)
         check(file.CheckLogin(names[i], passwords[i]));
     file.CheckLogin("", systemPassword);
-    check(home.read() == original);  // readers leave the file alone
+    check(key == original);
 
     if (!names.empty()) {
         // The first user's record is rewritten in place; nothing else moves.
         const bool changed = file.ChangePassword(names[0], passwords[0], "nytt");
         check(changed == (names[0].size() + 4 <= loom::PasswordFile::kMaxPairLength));
-        if (changed) {
-            check(home.read().size() == size);
-            check(file.CheckLogin(names[0], "nytt"));
-        }
-        home.write(data, size);
+        if (changed) check(key.size() == size && file.CheckLogin(names[0], "nytt"));
+        key = original;
     }
 
     // Writing the users back keeps record 0 and leaves whole records only. A record whose
@@ -96,17 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         allFit =
             allFit && names[i].size() + passwords[i].size() <= loom::PasswordFile::kMaxPairLength;
     const bool written = file.WriteUsers(names, passwords);
-    check(written == (size >= loom::PasswordFile::kRecordSize && allFit));
-    if (!written) check(home.read() == original);
-    if (written) {
-        const std::string after = home.read();
-        check(after.size() == loom::PasswordFile::kRecordSize * (1 + names.size()));
-        check(after.compare(0, loom::PasswordFile::kRecordSize, original, 0,
-                            loom::PasswordFile::kRecordSize) == 0);
-        std::vector<std::string> names2;
-        std::vector<std::string> passwords2;
-        check(file.ReadUsers(names2, passwords2) == haveRecord0);
-        if (haveRecord0) check(names2 == names && passwords2 == passwords);
+    check(written == (size >= kRecord && allFit));
+    if (!written) {
+        check(key == original);
+        return 0;
     }
+    check(key.size() == kRecord * (1 + names.size()));
+    check(std::equal(key.begin(), key.begin() + kRecord, original.begin()));
+    std::vector<std::string> names2, passwords2;
+    check(file.ReadUsers(names2, passwords2) == haveRecord0);
+    if (haveRecord0) check(names2 == names && passwords2 == passwords);
     return 0;
 }

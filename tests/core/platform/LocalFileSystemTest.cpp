@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <ctime>
 
@@ -14,10 +13,9 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "common/Cp1252.h"
+#include "common/Messages.h"
 #include "platform/FileSystem.h"
 #include "support/FailingFileSystem.h"
 #include "support/TempDir.h"
@@ -28,9 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::FailingFileSystem;
 using test::TempDir;
+using Names = std::vector<std::string>;
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
+Names namesIn(const fs::path& folder) {
+    Names names;
     for (const auto& e : fs::directory_iterator(folder))
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -43,7 +42,7 @@ std::string contentOf(FileSystem& files, const fs::path& path) {
     return content;
 }
 
-// Limits the size of files this process writes, for one scope.
+// Limits the size of files this process writes, for one scope (a full disk).
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t bytes) {
@@ -108,26 +107,38 @@ TEST(LocalFileSystem, ReplaceIsAllOrNothing) {
         // A stray temporary file neither blocks the next replace nor shows in listings.
         ASSERT_TRUE(files.writeWhole(target, "next", error)) << error;
         EXPECT_EQ(contentOf(files, target), "next");
-        EXPECT_EQ(files.list(dir.path(""), ".kqd"), std::vector<std::string>{"A.KQD"});
+        EXPECT_EQ(files.list(dir.path(""), ".kqd"), Names{"A.KQD"});
     }
 }
 
-// After a refused write (a full disk) or a commit, the output takes nothing more.
-TEST(LocalFileSystem, OutputIsDoneAfterAFailedWriteOrACommit) {
+// What cannot be opened or replaced is refused with a reason; after a refused write or a
+// commit, an output takes nothing more and leaves no file of its own.
+TEST(LocalFileSystem, RefusalsLeaveNothingBehind) {
     TempDir dir;
     LocalFileSystem files;
-    std::string error;
-    auto out = files.replaceFile(dir.path("B"), error);
+    fs::create_directory(dir.path("folder"));
+    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    std::string error, content;
+    for (const char* name : {"folder", "fifo", "missing"}) {
+        error.clear();
+        EXPECT_FALSE(files.openRead(dir.path(name), error)) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+    EXPECT_FALSE(files.readWhole(dir.path("missing"), content, error));
+    EXPECT_EQ(error, messageText(MessageId::ReasonNotFound));
+    EXPECT_FALSE(files.replaceFile(dir.path("missing/X"), error));
+    auto out = files.replaceFile(dir.path("folder"), error);  // renaming over a folder fails
+    ASSERT_TRUE(out);
+    EXPECT_FALSE(out->commit());
+    out = files.replaceFile(dir.path("B"), error);
     ASSERT_TRUE(out);
     {
         const FileSizeLimit limit(3);
         EXPECT_FALSE(out->write(bytesOf("abcd")));
     }
+    EXPECT_EQ(out->error(), messageText(MessageId::ReasonTooLarge));
     EXPECT_FALSE(out->write(bytesOf("e")));
     EXPECT_FALSE(out->commit());
-    out.reset();
-    EXPECT_TRUE(namesIn(dir.path("")).empty());
-
     out = files.replaceFile(dir.path("C"), error);
     ASSERT_TRUE(out);
     ASSERT_TRUE(out->write(bytesOf("one")));
@@ -136,150 +147,7 @@ TEST(LocalFileSystem, OutputIsDoneAfterAFailedWriteOrACommit) {
     EXPECT_FALSE(out->commit());
     out.reset();  // must not remove the committed file
     EXPECT_EQ(contentOf(files, dir.path("C")), "one");
-}
-
-TEST(LocalFileSystem, RefusesWhatCannotBeOpenedOrReplaced) {
-    TempDir dir;
-    LocalFileSystem files;
-    fs::create_directory(dir.path("folder"));
-    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
-    for (const char* name : {"folder", "fifo", "missing"}) {
-        std::string error;
-        EXPECT_FALSE(files.openRead(dir.path(name), error)) << name;
-        EXPECT_FALSE(error.empty()) << name;
-    }
-    std::string error;
-    EXPECT_FALSE(files.replaceFile(dir.path("missing/X"), error));
-    EXPECT_FALSE(error.empty());
-    // Renaming over a folder fails; the folder and its neighbours stay as they were.
-    auto out = files.replaceFile(dir.path("folder"), error);
-    ASSERT_TRUE(out);
-    EXPECT_FALSE(out->commit());
-    out.reset();
-    EXPECT_EQ(namesIn(dir.path("")), (std::vector<std::string>{"fifo", "folder"}));
-}
-
-TEST(LocalFileSystem, LockedFileIsNotSharedAndKeepsTheHoldOverAReplace) {
-    TempDir dir;
-    LocalFileSystem files;
-    const fs::path path = dir.path("LOGIN.KEY");
-    std::string error, content;
-    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
-    EXPECT_FALSE(files.exists(path));
-
-    auto held = files.openLocked(path, OpenMode::CreateIfAbsent, error);
-    ASSERT_TRUE(held) << error;
-    error.clear();
-    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
-    EXPECT_FALSE(error.empty());
-    ASSERT_TRUE(held->append("ab"));
-    ASSERT_TRUE(held->append("cd"));
-    ASSERT_TRUE(held->readAll(content, 1 << 20));
-    EXPECT_EQ(content, "abcd");
-    held.reset();
-
-    held = files.openLocked(path, OpenMode::Existing, error);
-    ASSERT_TRUE(held) << error;
-    ASSERT_TRUE(held->readAll(content, 1 << 20));
-    EXPECT_EQ(content, "abcd");
-    ASSERT_TRUE(held->replace("new"));
-    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
-    ASSERT_TRUE(held->append("+tail"));
-    ASSERT_TRUE(held->readAll(content, 1 << 20));
-    EXPECT_EQ(content, "new+tail");
-    EXPECT_EQ(contentOf(files, path), "new+tail");
-    EXPECT_EQ(namesIn(dir.path("")), std::vector<std::string>{"LOGIN.KEY"});
-    held.reset();
-    held = files.openLocked(path, OpenMode::Existing, error);
-    ASSERT_TRUE(held) << error;
-    ASSERT_TRUE(held->readAll(content, 1 << 20));
-    EXPECT_EQ(content, "new+tail");
-}
-
-// A rewrite keeps the old file's permissions; a file over the reader's limit is not read.
-TEST(LocalFileSystem, RewritesKeepPermissionsAndReadsKeepToTheirLimit) {
-    TempDir dir;
-    LocalFileSystem files;
-    const fs::path path = dir.path("LOGIN.KEY");
-    std::string error, content;
-    ASSERT_TRUE(files.writeWhole(path, "0123456789", error));
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(files.writeWhole(path, "abcdefghij", error));
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-
-    auto held = files.openLocked(path, OpenMode::Existing, error);
-    ASSERT_TRUE(held) << error;
-    EXPECT_FALSE(held->readAll(content, 9));
-    EXPECT_TRUE(content.empty());
-    ASSERT_TRUE(held->readAll(content, 10));
-    EXPECT_EQ(content, "abcdefghij");
-    ASSERT_TRUE(held->replace("new"));
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    held.reset();
-    EXPECT_TRUE(files.readWhole(path, content, error, 3));
-    EXPECT_EQ(content, "new");
-    error.clear();
-    EXPECT_FALSE(files.readWhole(path, content, error, 2));
-    EXPECT_TRUE(content.empty());
-    EXPECT_FALSE(error.empty());
-}
-
-TEST(LocalFileSystem, ListsRegularFilesByExtensionInAnyCase) {
-    TempDir dir;
-    LocalFileSystem files;
-    const fs::path root = dir.path("");
-    for (const char* name : {"a.KQD", "b.kqd", "c.Kqd", "d.txt", "KQD", "e.kqd.bak"})
-        dir.write(name, {});
-    fs::create_directory(root / "folder.KQD");
-    fs::create_symlink(root / "a.KQD", root / "link.kqd");
-    fs::create_symlink(root / "nowhere", root / "dangling.kqd");
-
-    std::vector<std::string> names = files.list(root, ".KQD");
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.KQD", "b.kqd", "c.Kqd", "link.kqd"}));
-    EXPECT_TRUE(files.list(root / "missing", ".KQD").empty());
-    EXPECT_TRUE(files.list(root / "d.txt", ".KQD").empty());
-}
-
-TEST(LocalFileSystem, FoldersRemovalAndTimes) {
-    TempDir dir;
-    LocalFileSystem files;
-    std::string error;
-    EXPECT_TRUE(files.createFolder(dir.path("x/y")));
-    EXPECT_TRUE(files.createFolder(dir.path("x/y")));
-    dir.write("file", {1});
-    EXPECT_FALSE(files.createFolder(dir.path("file")));
-
-    EXPECT_TRUE(files.setLastWriteTime(dir.path("file"), 1000000000));
-    EXPECT_EQ(files.lastWriteTime(dir.path("file")), 1000000000);
-    EXPECT_EQ(files.lastWriteTime(dir.path("missing")), std::nullopt);
-    EXPECT_FALSE(files.setLastWriteTime(dir.path("missing"), 0));
-
-    EXPECT_TRUE(files.remove(dir.path("file"), error));
-    EXPECT_FALSE(files.exists(dir.path("file")));
-    EXPECT_FALSE(files.remove(dir.path("file"), error));
-    EXPECT_FALSE(error.empty());
-}
-
-// The reason a failure gives is the system's own cause, in Swedish where it is a common one.
-TEST(LocalFileSystem, FailuresGiveTheirOwnReasonInSwedish) {
-    TempDir dir;
-    LocalFileSystem files;
-    std::string error, content;
-    EXPECT_FALSE(files.readWhole(dir.path("missing"), content, error));
-    EXPECT_EQ(cp1252ToUtf8(error), "Filen eller katalogen finns inte.");
-    fs::create_directory(dir.path("folder"));
-    EXPECT_FALSE(files.writeWhole(dir.path("folder"), "x", error));
-    EXPECT_EQ(cp1252ToUtf8(error), "Det är en katalog.");
-    auto out = files.replaceFile(dir.path("big"), error);
-    ASSERT_TRUE(out);
-    {
-        const FileSizeLimit limit(3);
-        EXPECT_FALSE(out->write(bytesOf("abcd")));
-    }
-    EXPECT_EQ(cp1252ToUtf8(out->error()), "Filen är för stor.");
-    // Causes without a text of our own keep the system's.
-    EXPECT_EQ(systemErrorText(EDOM), utf8ToCp1252(std::generic_category().message(EDOM)));
+    EXPECT_EQ(namesIn(dir.path("")), (Names{"C", "fifo", "folder"}));
 }
 
 // A new file takes a name only where there is none, in one step; a taken name leaves both
@@ -298,7 +166,88 @@ TEST(LocalFileSystem, NewFileNeverReplacesOne) {
     out.reset();
     EXPECT_EQ(contentOf(files, dir.path("A")), "theirs");
     EXPECT_EQ(contentOf(files, dir.path("B")), "mine");
-    EXPECT_EQ(namesIn(dir.path("")), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(namesIn(dir.path("")), (Names{"A", "B"}));
+}
+
+// A held file is not opened twice and keeps its hold over a replace; a rewrite keeps the
+// old file's permissions; a file over the reader's limit is not read.
+TEST(LocalFileSystem, LockedFileIsHeldOverAReplaceAndKeepsPermissions) {
+    TempDir dir;
+    LocalFileSystem files;
+    const fs::path path = dir.path("LOGIN.KEY");
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    std::string error, content;
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    EXPECT_FALSE(files.exists(path));
+    auto held = files.openLocked(path, OpenMode::CreateIfAbsent, error);
+    ASSERT_TRUE(held) << error;
+    error.clear();
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(held->append("ab"));
+    ASSERT_TRUE(held->append("cd"));
+    fs::permissions(path, ownerOnly);
+    EXPECT_FALSE(held->readAll(content, 3));
+    EXPECT_TRUE(content.empty());
+    ASSERT_TRUE(held->readAll(content, 4));
+    EXPECT_EQ(content, "abcd");
+    ASSERT_TRUE(held->replace("new"));
+    EXPECT_FALSE(files.openLocked(path, OpenMode::Existing, error));
+    ASSERT_TRUE(held->append("+tail"));
+    held.reset();
+    EXPECT_EQ(fs::status(path).permissions(), ownerOnly);
+    EXPECT_EQ(namesIn(dir.path("")), Names{"LOGIN.KEY"});
+    ASSERT_TRUE(files.writeWhole(path, "0123456789", error));
+    EXPECT_EQ(fs::status(path).permissions(), ownerOnly);
+    EXPECT_TRUE(files.readWhole(path, content, error, 10));
+    EXPECT_EQ(content, "0123456789");
+    error.clear();
+    EXPECT_FALSE(files.readWhole(path, content, error, 9));
+    EXPECT_TRUE(content.empty());
+    EXPECT_FALSE(error.empty());
+}
+
+// An index file that is a symbolic link is read through it, but a change replaces the link
+// by a file of its own; an append that cannot be completed leaves no part of itself.
+TEST(LocalFileSystem, AppendsNeitherWriteThroughALinkNorLeaveAPart) {
+    TempDir dir;
+    LocalFileSystem files;
+    std::string error, content;
+    dir.write("elsewhere", {'A', '\n'});
+    fs::create_symlink(dir.path("elsewhere"), dir.path("DATA.KQI"));
+    fs::create_symlink(dir.path("nowhere"), dir.path("FORM.KQI"));
+    for (const char* name : {"DATA.KQI", "FORM.KQI"}) {
+        auto held = files.openLocked(dir.path(name), OpenMode::CreateIfAbsent, error);
+        ASSERT_TRUE(held) << error;
+        ASSERT_TRUE(held->append("B\n"));
+        ASSERT_TRUE(held->readAll(content, 1 << 20));
+        EXPECT_EQ(content, std::string(name) == "DATA.KQI" ? "A\nB\n" : "B\n");
+        EXPECT_FALSE(fs::is_symlink(dir.path(name))) << name;
+        {
+            const FileSizeLimit limit(content.size() + 5);
+            EXPECT_FALSE(held->append("abcdefghij"));
+        }
+        ASSERT_TRUE(held->readAll(content, 1 << 20));
+        EXPECT_EQ(content.back(), '\n') << name;
+    }
+    EXPECT_EQ(contentOf(files, dir.path("elsewhere")), "A\n");
+    EXPECT_FALSE(fs::exists(dir.path("nowhere")));
+}
+
+TEST(LocalFileSystem, ListsRegularFilesByExtensionInAnyCase) {
+    TempDir dir;
+    LocalFileSystem files;
+    const fs::path root = dir.path("");
+    for (const char* name : {"a.KQD", "b.kqd", "c.Kqd", "d.txt", "KQD", "e.kqd.bak"})
+        dir.write(name, {});
+    fs::create_directory(root / "folder.KQD");
+    fs::create_symlink(root / "a.KQD", root / "link.kqd");
+    fs::create_symlink(root / "nowhere", root / "dangling.kqd");
+    Names names = files.list(root, ".KQD");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Names{"a.KQD", "b.kqd", "c.Kqd", "link.kqd"}));
+    EXPECT_TRUE(files.list(root / "missing", ".KQD").empty());
+    EXPECT_EQ(pathText(fs::path(u8"/data/\u00C5ke/\u00E4.KQD")), "/data/\xC5ke/\xE4.KQD");
 }
 
 // Temporary files that interrupted saves left are removed at the first write into their
@@ -330,48 +279,6 @@ TEST(LocalFileSystem, StaleTemporaryFilesAreSweptButNotOnesInUse) {
     ::close(holder);
     for (const auto& c : cases)
         EXPECT_EQ(fs::exists(dir.path(c.name)), c.kept) << c.name;
-}
-
-// An index file that is a symbolic link is read through it, but a change replaces the link
-// by a file of its own: nothing is written wherever the link points.
-TEST(LocalFileSystem, LockedFileReplacesASymbolicLinkInsteadOfWritingThroughIt) {
-    TempDir dir;
-    LocalFileSystem files;
-    std::string error, content;
-    dir.write("elsewhere", {'A', '\n'});
-    fs::create_symlink(dir.path("elsewhere"), dir.path("DATA.KQI"));
-    fs::create_symlink(dir.path("nowhere"), dir.path("FORM.KQI"));
-    for (const char* name : {"DATA.KQI", "FORM.KQI"}) {
-        auto held = files.openLocked(dir.path(name), OpenMode::CreateIfAbsent, error);
-        ASSERT_TRUE(held) << error;
-        ASSERT_TRUE(held->append("B\n"));
-        ASSERT_TRUE(held->readAll(content, 1 << 20));
-        EXPECT_EQ(content, std::string(name) == "DATA.KQI" ? "A\nB\n" : "B\n");
-        EXPECT_FALSE(fs::is_symlink(dir.path(name))) << name;
-    }
-    EXPECT_EQ(contentOf(files, dir.path("elsewhere")), "A\n");
-    EXPECT_FALSE(fs::exists(dir.path("nowhere")));
-}
-
-// An append that cannot be completed (a full disk) leaves no part of itself behind.
-TEST(LocalFileSystem, AFailedAppendIsCutBack) {
-    TempDir dir;
-    LocalFileSystem files;
-    std::string error, content;
-    auto held = files.openLocked(dir.path("DATA.KQI"), OpenMode::CreateIfAbsent, error);
-    ASSERT_TRUE(held) << error;
-    ASSERT_TRUE(held->append("0123456789"));
-    {
-        const FileSizeLimit limit(15);
-        EXPECT_FALSE(held->append("abcdefghij"));
-    }
-    EXPECT_EQ(cp1252ToUtf8(held->error()), "Filen är för stor.");
-    ASSERT_TRUE(held->readAll(content, 1 << 20));
-    EXPECT_EQ(content, "0123456789");
-}
-
-TEST(LocalFileSystem, PathTextIsCodePage1252) {
-    EXPECT_EQ(pathText(fs::path(u8"/data/\u00C5ke/\u00E4.KQD")), "/data/\xC5ke/\xE4.KQD");
 }
 
 }  // namespace

@@ -1,39 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "platform/ProgramDirectory.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace loom {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) {
     test::TempDir dir;
@@ -46,7 +24,7 @@ TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) 
     fs::create_directories(plain / "forms");  // names are exact
     dir.write("plain/FILES", {});             // a file is not the folder
 
-    const ScopedVariable data("XDG_DATA_HOME", dir.path("data").c_str());
+    const ScopedEnv data("XDG_DATA_HOME", dir.path("data"));
     const fs::path userData = fs::path(dir.path("data")) / "loomcraft";
     using Origin = ProgramDirectory::Origin;
     struct Case {
@@ -77,26 +55,16 @@ TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) 
 }
 
 TEST(ProgramDirectory, UserDataFollowsXdgThenHome) {
-    const ScopedVariable home("HOME", "/home/u");
+    const ScopedEnv home("HOME", "/home/u");
     {
-        const ScopedVariable data("XDG_DATA_HOME", "/xdg");
+        const ScopedEnv data("XDG_DATA_HOME", "/xdg");
         EXPECT_EQ(ProgramDirectory::userDataDirectory(), fs::path("/xdg/loomcraft"));
     }
     for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative"}) {
-        const ScopedVariable data("XDG_DATA_HOME", ignored);
+        const ScopedEnv data("XDG_DATA_HOME", ignored);
         EXPECT_EQ(ProgramDirectory::userDataDirectory(),
                   fs::path("/home/u/.local/share/loomcraft"));
     }
-}
-
-TEST(ProgramDirectory, FoldersAndExecutable) {
-    const ProgramDirectory dir("/p");
-    EXPECT_EQ(dir.file(ProgramFolder::Convert, "a.cnv"), fs::path("/p/Convert/a.cnv"));
-    EXPECT_EQ(dir.folder(ProgramFolder::Pictures), fs::path("/p/PICTURES"));
-    EXPECT_EQ(dir.loginKey(), fs::path("/p/LOGIN.KEY"));
-    const fs::path executable = ProgramDirectory::executablePath();
-    EXPECT_TRUE(executable.is_absolute()) << executable;
-    EXPECT_TRUE(fs::is_regular_file(executable)) << executable;
 }
 
 }  // namespace

@@ -4,17 +4,16 @@
 #include <utility>
 #include <vector>
 
+#include "common/Messages.h"
 #include "platform/Settings.h"
 
 namespace loom {
 namespace {
 
-TEST(Settings, DefaultsOfEveryValue) {
-    struct Case {
-        std::string_view name;
-        std::string text;
-    };
-    const Case cases[] = {
+// Defaults come from the table; each value keeps its type, and the print preview's lives
+// in "Settings" apart from the rest.
+TEST(Settings, DefaultsAndWhereEachValueIsStored) {
+    const std::pair<std::string_view, std::string> defaults[] = {
         {"ComputerID", ""},
         {"LocalPort", "COM2"},
         {"RemotePort", "COM2"},
@@ -30,39 +29,23 @@ TEST(Settings, DefaultsOfEveryValue) {
         {"PreviewPages", "0"},
     };
     MemorySettingsStore store;
-    const Settings settings(store);
-    ASSERT_EQ(settingDefinitions().size(), std::size(cases));
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(settingDefinitions()[i].name, cases[i].name);
-        EXPECT_EQ(settings.text(cases[i].name), cases[i].text) << cases[i].name;
-    }
-    EXPECT_EQ(settings.integer("Column"), 40);
-    EXPECT_EQ(settings.integer("Margin"), 20);
-    EXPECT_EQ(findSetting("column"), nullptr);
-}
-
-TEST(Settings, EachValueIsStoredWithItsTypeInTheEmptySection) {
-    MemorySettingsStore store;
     Settings settings(store);
+    ASSERT_EQ(settingDefinitions().size(), std::size(defaults));
+    for (const auto& [name, text] : defaults)
+        EXPECT_EQ(settings.text(name), text) << name;
+    EXPECT_EQ(findSetting("column"), nullptr);
+
     EXPECT_TRUE(settings.setInteger("Column", 55));
     EXPECT_TRUE(settings.setText("Margin", "30"));
     EXPECT_FALSE(settings.setText("Margin", "3O"));
     EXPECT_TRUE(settings.setComputerId("K"));
-    EXPECT_TRUE(settings.setInteger("LocalPort", 3));
-
+    EXPECT_TRUE(settings.setInteger("PreviewPages", 2));
     EXPECT_EQ(store.readInt("", "Column", -1), 55);
     EXPECT_EQ(store.readString("", "Column", "absent"), "absent");
     EXPECT_EQ(store.readInt("", "Margin", -1), 30);
     EXPECT_EQ(store.readString("", "ComputerID", ""), "K");
-    EXPECT_EQ(store.readString("", "LocalPort", ""), "3");
-    EXPECT_EQ(store.readString("Settings", "ComputerID", "other"), "other");
-    // The print preview's value alone lives in "Settings".
-    EXPECT_TRUE(settings.setInteger("PreviewPages", 2));
     EXPECT_EQ(store.readInt("Settings", "PreviewPages", -1), 2);
     EXPECT_EQ(store.readInt("", "PreviewPages", -1), -1);
-    EXPECT_EQ(settings.text("Column"), "55");
-    EXPECT_EQ(settings.computerId(), "K");
-    EXPECT_EQ(settings.integer("LocalPort"), 3);
     EXPECT_EQ(settings.integer("Font0"), 0);  // not a number
 }
 
@@ -76,6 +59,7 @@ TEST(Settings, ValueChecksStoreWhatTheDialogsWouldAndRefuseTheRest) {
     const Case cases[] = {
         {"Column", {{"20", "20"}, {"200", "200"}}, {"19", "201", "", "5x"}},
         {"Margin", {{"0", "0"}, {"50", "50"}}, {"-1", "51"}},
+        {"PreviewPages", {{"2", "2"}}, {"3"}},
         {"ComputerID", {{"b", "B"}, {"", ""}}, {"3", "AB", "\xE9"}},
         {"IP-ADDR",
          {{"192.168.0.1", "192.168.0.1"}, {"", ""}},
@@ -98,25 +82,13 @@ TEST(Settings, ValueChecksStoreWhatTheDialogsWouldAndRefuseTheRest) {
         }
     }
     EXPECT_EQ(checkSettingValue("Column", "19").refusal,
-              "Column m\xE5ste vara ett heltal fr\xE5n 20 till 200.");
-    for (const char* code : {"123456", "000000"})
-        EXPECT_TRUE(isTcpIdCode(code)) << code;
-    for (const char* code : {"12345", "1234567", "12345a", ""})
-        EXPECT_FALSE(isTcpIdCode(code)) << code;
-}
-
-TEST(MemorySettingsStore, AValueHasOneTypeAndSectionsAreApart) {
-    MemorySettingsStore store;
-    store.writeInt("", "V", 7);
-    store.writeString("", "V", "text");
-    EXPECT_EQ(store.readInt("", "V", -1), -1);
-    EXPECT_EQ(store.readString("", "V", ""), "text");
-    store.writeInt("", "V", 8);
-    EXPECT_EQ(store.readString("", "V", "none"), "none");
-    EXPECT_EQ(store.readInt("", "V", -1), 8);
-    store.writeString("A", "B", "in A");
-    EXPECT_EQ(store.readString("", "AB", "none"), "none");
-    EXPECT_EQ(store.readString("A", "B", ""), "in A");
+              formatMessage(MessageId::SettingOutOfRange,
+                            {"Column", std::int64_t{20}, std::int64_t{200}}));
+    const std::pair<const char*, bool> codes[] = {{"123456", true},  {"000000", true},
+                                                  {"12345", false},  {"1234567", false},
+                                                  {"12345a", false}, {"", false}};
+    for (const auto& [code, valid] : codes)
+        EXPECT_EQ(isTcpIdCode(code), valid) << code;
 }
 
 }  // namespace
