@@ -1,12 +1,13 @@
 // PROM work in the window against a simulated panel on loopback TCP: the progress dialog,
 // the questions and outcomes as the user meets them, cancelling, closing the window while
-// a transfer runs, and "Skriv och kontrollera".
+// a transfer runs, "Skriv och kontrollera", the differences a read finds and the log.
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
@@ -27,15 +28,18 @@
 #include "dialogs/TransferProgressDialog.h"
 #include "document/ProgramDocument.h"
 #include "document/PromDocument.h"
+#include "fields/FieldCodec.h"
 #include "frame/ActivityIndicator.h"
 #include "frame/MainFrame.h"
 #include "link/LinkTiming.h"
 #include "link/PromLink.h"
-#include "platform/Settings.h"
 #include "support/DemoArchive.h"
 #include "support/FastPanelConfig.h"
 #include "support/RecordingPrompt.h"
 #include "support/StartedProgram.h"
+#include "views/DifferencesPanel.h"
+#include "views/FormPageView.h"
+#include "views/PageTreeView.h"
 
 namespace loom {
 namespace {
@@ -75,16 +79,12 @@ struct Bench {
         QObject::connect(dialog->bar(), &QProgressBar::valueChanged, dialog,
                          [this](int v) { percents.push_back(v); });
     }
-    std::vector<std::string> shown() const {
-        std::vector<std::string> out;
+    // The ids of the messages shown (not the questions asked).
+    std::vector<MessageId> shown() const {
+        std::vector<MessageId> out;
         for (const auto& e : prompt.entries)
-            if (!e.question) out.push_back(e.text);
+            if (!e.question) out.push_back(e.id.value_or(MessageId{}));
         return out;
-    }
-    bool wasShown(MessageId id) const {
-        const std::string wanted = cp1252ToUtf8(messageText(id));
-        const std::vector<std::string> all = shown();
-        return std::find(all.begin(), all.end(), wanted) != all.end();
     }
 
     test::DemoArchive home;
@@ -138,15 +138,12 @@ class PromWorkTest : public QObject {
         b.frame().action(CommandId::WriteProm)->trigger();
         TransferProgressDialog* dialog = b.document().progressDialog();
         QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Skriv till prom"));
         QVERIFY(!b.frame().action(CommandId::ReadProm)->isEnabled());
-        QVERIFY(b.frame().action(CommandId::Save)->isEnabled());  // a write leaves the file
         b.recordBar();
         QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
         QVERIFY(!b.document().progressDialog());
         QVERIFY(!b.frame().indicator()->running());
-        QCOMPARE(b.shown(), std::vector<std::string>{"Skrivning klar!"});
-        QCOMPARE(b.prompt.unexpected, 0);
+        QCOMPARE(b.shown(), std::vector<MessageId>{MessageId::WriteDone});
         // The bar moved through the write and filled at its end.
         QVERIFY(std::is_sorted(b.percents.begin(), b.percents.end()));
         QVERIFY(std::any_of(b.percents.begin(), b.percents.end(),
@@ -155,30 +152,23 @@ class PromWorkTest : public QObject {
 
         b.prompt.entries.clear();
         b.frame().action(CommandId::ReadProm)->trigger();
-        QVERIFY(b.document().progressDialog());
-        QCOMPARE(b.document().progressDialog()->windowTitle(), QStringLiteral("Läs från prom"));
         QVERIFY(!b.frame().action(CommandId::Save)->isEnabled());  // a read replaces the file
         QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
-        QVERIFY(b.core().lastMessage() == MessageId::ReadDoneIdentical);
-        QCOMPARE(b.shown().size(), std::size_t(1));
-        QVERIFY(b.shown().front().starts_with("Nedläsning klar!"));
+        QCOMPARE(b.shown(), std::vector<MessageId>{MessageId::ReadDoneIdentical});
 
         b.prompt.entries.clear();
         b.prompt.answers = {Answer::Yes};
         b.frame().action(CommandId::WriteVerify)->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(b.core().lastMessage() == MessageId::VerifyDone, kLimitMs);
-        QCOMPARE(b.shown().size(), std::size_t(2));
-        QCOMPARE(b.shown()[0], std::string("Skrivning klar!"));
-        QVERIFY(b.shown()[1].starts_with("Kontrollen klar: alla "));
-        QVERIFY(!b.document().progressDialog());
+        QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0 && b.core().lastMessage(), kLimitMs);
+        QCOMPARE(b.shown(), (std::vector<MessageId>{MessageId::WriteDone, MessageId::VerifyDone}));
         // The system written stays shown, as it is on disk.
         QCOMPARE(b.core().path(), b.system);
         QVERIFY(b.frame().modifiedPaneText().isEmpty());
         QCOMPARE(b.prompt.unexpected, 0);
     }
 
-    // Without stand-in: every box is a real one, the worker's included, on the user's
-    // thread, while the worker waits for it.
+    // Without stand-in every box is a real one, the worker's included: on the user's
+    // thread, while the worker waits for it (a panel of another model refuses the write).
     void theWorkersMessagesAreRealBoxesOnTheUsersThread() {
         panelsim::PanelConfig config = panelsim::fastConfig();
         const std::string model = "XY 999";
@@ -194,7 +184,6 @@ class PromWorkTest : public QObject {
         };
         std::vector<Box> boxes;
         QTimer answerer;
-        answerer.setInterval(10);
         QObject::connect(&answerer, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box == nullptr || !box->isVisible()) return;
@@ -205,7 +194,7 @@ class PromWorkTest : public QObject {
                 if (button->text() == QStringLiteral("Ja")) chosen = button;
             chosen->click();
         });
-        answerer.start();
+        answerer.start(10);
         b.frame().action(CommandId::WriteProm)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0 && !boxes.empty() &&
                                      boxes.back().text == text(MessageId::TransferAborted),
@@ -213,16 +202,12 @@ class PromWorkTest : public QObject {
         answerer.stop();
         QVERIFY(boxes.size() >= 3);
         QCOMPARE(boxes[0].text, text(MessageId::ConfirmWriteProm));
-        // Message 79 comes from the worker, which waits: the write is still running.
-        QVERIFY(boxes[1].text.startsWith(
-            QStringLiteral("Promet och mallen är av olika produktmodeller.\nSändningen avbryts.")));
-        QCOMPARE(boxes[1].comm, 2);
-        QVERIFY(boxes[1].progressShown);
-        // The progress dialog has gone before the outcome.
-        QVERIFY(!boxes.back().progressShown);
+        QVERIFY(boxes[1].text.startsWith(text(MessageId::ModelMismatch).section(u'%', 0, 0)));
+        QCOMPARE(boxes[1].comm, 2);  // the write still runs
+        QVERIFY(boxes[1].progressShown && !boxes.back().progressShown);
         for (const Box& box : boxes)
             QVERIFY(box.userThread);
-        QVERIFY(b.panel->counters().erases == 0);
+        QCOMPARE(b.panel->counters().erases, std::uint64_t(0));
     }
 
     void avbrytAsksBeforeItCancelsAndTheBarNeverFills() {
@@ -247,9 +232,8 @@ class PromWorkTest : public QObject {
         dialog->cancelButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
         QVERIFY(b.prompt.entries[1].id == MessageId::ConfirmCancelTransfer);
-        QVERIFY(b.core().lastMessage() == MessageId::TransferAborted);
-        QVERIFY(b.wasShown(MessageId::TransferAborted));
-        QCOMPARE(b.shown().back(), cp1252ToUtf8(messageText(MessageId::PromIncomplete)));
+        QCOMPARE(b.shown(),
+                 (std::vector<MessageId>{MessageId::TransferAborted, MessageId::PromIncomplete}));
         QVERIFY(!b.percents.empty());
         QVERIFY(*std::max_element(b.percents.begin(), b.percents.end()) < 100);
         QVERIFY(!b.document().progressDialog());
@@ -305,24 +289,81 @@ class PromWorkTest : public QObject {
         QCOMPARE(b.prompt.unexpected, 0);
     }
 
-    // A PROM whose file identifier the archive does not know: 80, and the values read are
-    // a new system waiting to be saved.
-    void aPromTheArchiveDoesNotKnowIsANewSystem() {
+    // A PROM that differs from its archived file: the tree's page picture, the
+    // "Skillnader" panel, the form's marker, "Visa" prom and fil, all gone once saved.
+    void aReadThatFindsDifferencesShowsThemUntilTheSystemIsSaved() {
         Bench b;
         QVERIFY2(b.ready(), qPrintable(b.home.error()));
-        PromImage image;
-        const std::vector<std::uint8_t> bytes(16, 0x31);
-        image.write(0x20, bytes);
-        b.panel->setImage(image);
-        // The new system's name is made from the computer's id, which is not asked for here.
-        Settings(b.program->context().settings()).setComputerId("T");
-        b.frame().action(CommandId::ReadProm)->trigger();
+        constexpr FieldAddress kCustomer = 0x20u << 3;  // GL 200, page 0, an edit field
+        const std::string fileName = b.core().form()->store().find(kCustomer)->value;
+        MainFrame& frame = b.frame();
+        DifferencesPanel& panel = b.document().differences();
+        FormPageView& form = b.document().form();
+        b.prompt.answers = {Answer::Yes};
+        frame.action(CommandId::WriteProm)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
-        QVERIFY(b.core().lastMessage() == MessageId::ReadDoneNoFile);
-        QVERIFY(b.wasShown(MessageId::ReadDoneNoFile));
-        QCOMPARE(b.frame().modifiedPaneText(), QStringLiteral("MOD"));
-        QVERIFY(b.core().path() != b.system);
-        QVERIFY(!b.frame().action(CommandId::DifferencesPanel)->isEnabled());
+        QVERIFY(panel.isHidden());
+        QVERIFY(!frame.action(CommandId::DifferencesPanel)->isEnabled());
+
+        // The installer at the panel changes the customer's name.
+        PromImage image = b.panel->image();
+        const FieldRecord& customer = *b.core().form()->store().find(kCustomer);
+        QCOMPARE(
+            Encode(customer.type, utf8ToCp1252("Panelens namn"), kCustomer, customer.size, image),
+            CodecResult::Ok);
+        b.panel->setImage(image);
+        frame.action(CommandId::ReadProm)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
+        QCOMPARE(b.shown().back(), MessageId::ReadDoneDiffers);
+
+        PageTreeView& tree = b.document().tree();
+        QVERIFY(tree.pagePicture(0) == PageStates::kPageDiffers ||
+                tree.pagePicture(0) == PageStates::kPageDiffersSelected);
+        QCOMPARE(tree.pagePicture(1), static_cast<int>(PageStates::kPage));
+        QTRY_VERIFY(panel.isVisible());
+        QTableWidget* table = panel.table();
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Kundnamn"));
+        QCOMPARE(table->item(0, 2)->text(), toQt(fileName));
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("Panelens namn"));
+
+        // A double-click on the row (after its click, as the mouse gives them) shows the
+        // field's page with the field focused and marked just left of it.
+        const QRect cell = table->visualItemRect(table->item(0, 1));
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(b.core().currentPage(), 0);
+        const auto field = [&] {
+            return qobject_cast<QLineEdit*>(form.widgetOf(*b.core().fieldControl(0, kCustomer)));
+        };
+        QLineEdit* edit = field();
+        QVERIFY(edit);
+        QCOMPARE(QApplication::focusWidget(), edit);
+        const std::vector<QRect> marked = {QRect(edit->x() - 7, edit->y(), 7, 15)};
+        QCOMPARE(form.markerRects(), marked);
+
+        // "Visa" "Fil" and "Prom" exchange the values shown.
+        QAction* showFile = frame.action(CommandId::ShowFile);
+        QAction* showProm = frame.action(CommandId::ShowProm);
+        QCOMPARE(edit->text(), QStringLiteral("Panelens namn"));
+        showFile->trigger();
+        QVERIFY(showFile->isChecked() && !showProm->isChecked());
+        QCOMPARE(field()->text(), toQt(fileName));
+        QCOMPARE(form.markerRects(), marked);
+        showProm->trigger();
+        frame.action(CommandId::DifferencesPanel)->trigger();
+        QVERIFY(panel.isHidden());
+
+        // Saving keeps the PROM's values and drops the PROM data with its marks.
+        frame.action(CommandId::Save)->trigger();
+        QCOMPARE(tree.pagePicture(0), static_cast<int>(PageStates::kPageSelected));
+        QVERIFY(form.markerRects().empty());
+        QCOMPARE(table->rowCount(), 0);
+        QVERIFY(!showProm->isEnabled() && !showFile->isEnabled());
+        QVERIFY(!frame.action(CommandId::DifferencesPanel)->isEnabled());
+        QCOMPARE(b.prompt.unexpected, 0);
     }
 
     // "Läs Logg" ends in the log window on the system's log file, with the panel's entries.
@@ -330,13 +371,14 @@ class PromWorkTest : public QObject {
         Bench b;
         QVERIFY2(b.ready(), qPrintable(b.home.error()));
         b.panel->setFileId(b.system.stem().string());
-        const std::vector<std::array<std::uint8_t, 16>> records = {
-            {0x30, 0x09, 0x11, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-             0xFF, 0xFF},
-            {0x31, 0x3A, 0x3B, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-             0xFF, 0xFF},
-            {0x21, 0x00, 0x05, 0x07, 0x04, 0x0C, 0x1A, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-             0xFF, 0xFF}};
+        std::vector<std::array<std::uint8_t, 16>> records(3);
+        const std::uint8_t heads[3][9] = {{0x30, 0x09, 0x11, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x04},
+                                          {0x31, 0x3A, 0x3B, 0x14, 0x02, 0x0C, 0x1A, 0x00, 0x00},
+                                          {0x21, 0x00, 0x05, 0x07, 0x04, 0x0C, 0x1A, 0x01, 0xFE}};
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            records[i].fill(0xFF);
+            std::copy(std::begin(heads[i]), std::end(heads[i]), records[i].begin());
+        }
         b.panel->setLog(records);
         int shownInWindow = -1;
         QTimer closer;

@@ -1,5 +1,8 @@
 #include "DemoArchive.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -15,38 +18,37 @@ DemoArchive::DemoArchive() {
         return;
     }
     const QString home = dir_.path();
-    const QString forms = QStringLiteral(LOOM_DEMO_DIR "/forms/");
     QDir(home).mkpath(QStringLiteral("FORMS"));
+    const QString forms = QStringLiteral(LOOM_DEMO_DIR "/forms/");
     const QString gl = home + QStringLiteral("/FORMS/GL200.FRM");
     const QString vt = home + QStringLiteral("/FORMS/VT340.FRM");
-    const QString cli = QStringLiteral(LOOM_CLI);
-    const QStringList login = {QStringLiteral("--login"), QStringLiteral("demo"),
-                               QStringLiteral("data"), QStringLiteral("new"),
-                               QStringLiteral("--form")};
-    run(QStringLiteral(LOOM_KQFORM),
-        {QStringLiteral("compile"), forms + QStringLiteral("GL200.kqf"), QStringLiteral("-o"),
-         gl}) &&
-        run(QStringLiteral(LOOM_KQFORM),
-            {QStringLiteral("compile"), forms + QStringLiteral("VT340.kqf"), QStringLiteral("-o"),
-             vt}) &&
-        run(QStringLiteral(LOOM_DEMO_LOGIN),
-            {home, QStringLiteral("demo"), QStringLiteral("demo"), QStringLiteral("demo")}) &&
-        run(cli, {QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("ComputerID"),
-                  QStringLiteral("D")}) &&
-        run(cli,
-            login + QStringList{gl, QStringLiteral("--set"), QStringLiteral("0x100=Östra Skolan"),
-                                QStringLiteral("--set"), QStringLiteral("0x200=Skolvägen 3")}) &&
-        run(cli,
-            login + QStringList{gl, QStringLiteral("--set"),
-                                QStringLiteral("0x100=Åkerlunds Bageri AB"),
-                                QStringLiteral("--set"), QStringLiteral("0x200=Storgatan 12")}) &&
-        run(cli, login + QStringList{vt, QStringLiteral("--set"),
-                                     QStringLiteral("0x80=Ängens Förskola")}) &&
-        run(cli, {QStringLiteral("index"), QStringLiteral("rebuild")});
+    const QString kqform = QStringLiteral(LOOM_KQFORM), cli = QStringLiteral(LOOM_CLI);
+    const auto newSystem = [&](const QString& form, const QStringList& values) {
+        QStringList arguments = {"--login", "demo", "data", "new", "--form", form};
+        for (const QString& value : values)
+            arguments << QStringLiteral("--set") << value;
+        return std::pair{cli, arguments};
+    };
+    const std::vector<std::pair<QString, QStringList>> steps = {
+        {kqform, {"compile", forms + "GL200.kqf", "-o", gl}},
+        {kqform, {"compile", forms + "VT340.kqf", "-o", vt}},
+        {QStringLiteral(LOOM_DEMO_LOGIN), {home, "demo", "demo", "demo"}},
+        {cli, {"settings", "set", "ComputerID", "D"}},
+        newSystem(gl, {"0x100=Östra Skolan", "0x200=Skolvägen 3"}),
+        newSystem(gl, {"0x100=Åkerlunds Bageri AB", "0x200=Storgatan 12"}),
+        newSystem(vt, {"0x80=Ängens Förskola"}),
+        {cli, {"index", "rebuild"}},
+    };
+    for (const auto& [program, arguments] : steps)
+        if (!run(program, arguments)) return;
 }
 
-std::filesystem::path DemoArchive::home() const {
-    return pathFromQt(dir_.path());
+std::vector<std::filesystem::path> DemoArchive::systems() const {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(home() / "FILES"))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 void DemoArchive::attach(AppContext& context) const {

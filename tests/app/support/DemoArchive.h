@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <vector>
 
 namespace loom {
 class AppContext;
@@ -20,6 +21,8 @@ class DemoArchive {
     // Empty when the archive was made; otherwise what failed.
     const QString& error() const { return error_; }
     std::filesystem::path home() const;
+    // The data files in FILES, in name order.
+    std::vector<std::filesystem::path> systems() const;
     // The context works in this archive.
     void attach(AppContext& context) const;
 

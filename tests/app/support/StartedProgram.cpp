@@ -1,9 +1,5 @@
 #include "support/StartedProgram.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <vector>
-
 #include "QtPrompt.h"
 #include "QtText.h"
 #include "document/ProgramDocument.h"
@@ -29,12 +25,8 @@ std::unique_ptr<Program> startedProgram(const DemoArchive& home, UserPrompt& pro
 }
 
 bool openFirstSystemOf(Program& program, const DemoArchive& home, std::string_view model) {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(home.home() / "FILES"))
-        files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
     PromDocument& core = program.document().core();
-    for (const auto& file : files)
+    for (const auto& file : home.systems())
         if (program.document().openFile(file) && core.form() && core.form()->name() == model)
             return true;
     return false;

@@ -2,6 +2,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "document/PageStates.h"
 #include "support/RecordingPrompt.h"
 #include "template/TreeOutline.h"
 #include "views/PageTreeView.h"
@@ -46,7 +47,6 @@ class PageTreeViewTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&tree));
         tree.rebuild(outline());
         QSignalSpy chosen(&tree, &PageTreeView::pageChosen);
-
         tree.markAllUnavailable();
         tree.markAvailable(0);
         tree.markAvailable(2);
@@ -54,70 +54,36 @@ class PageTreeViewTest : public QObject {
         QCOMPARE(chosen.count(), 0);
         tree.selectPage(0);
         QCOMPARE(chosen.count(), 1);
-        QCOMPARE(chosen.last().at(0).toInt(), 0);
-        QCOMPARE(tree.pagePicture(0), 4);
-        QCOMPARE(tree.pagePicture(1), 7);
 
+        // A click or the arrow key onto an unavailable page beeps and leaves the selection.
         QTreeWidgetItem* unavailable = itemOf(tree, 1);
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
                           tree.visualItemRect(unavailable).center());
-        QCOMPARE(prompt.beeps, 1);
-        QCOMPARE(chosen.count(), 1);
-        QCOMPARE(tree.currentItem(), itemOf(tree, 0));
-        QVERIFY(!unavailable->isSelected());
-        QCOMPARE(tree.currentPage(), 0);
-        QTest::keyClick(&tree, Qt::Key_Down);  // from page 0 to page 1 by the keyboard
+        QTest::keyClick(&tree, Qt::Key_Down);
         QCoreApplication::processEvents();
         QCOMPARE(prompt.beeps, 2);
+        QCOMPARE(chosen.count(), 1);
         QCOMPARE(tree.currentItem(), itemOf(tree, 0));
-        QVERIFY(itemOf(tree, 0)->isSelected());
         QVERIFY(!unavailable->isSelected());
 
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
                           tree.visualItemRect(itemOf(tree, 2)).center());
         QCOMPARE(chosen.last().at(0).toInt(), 2);
-        QVERIFY(shows(itemOf(tree, 0), 3));
-        QVERIFY(shows(itemOf(tree, 2), 4));
-
-        tree.markDiffering(2);
-        tree.markDiffering(1);  // unavailable: left alone
-        QCOMPARE(tree.pagePicture(2), 6);
-        tree.clearDifferences();
-        QCOMPARE(tree.pagePicture(2), 4);
-    }
-
-    void groupPicturesFollowExpansionAndTheRootKeepsItsOwn() {
-        test::RecordingPrompt prompt;
-        PageTreeView tree(prompt);
-        tree.rebuild(outline());
-        QTreeWidgetItem* root = tree.topLevelItem(0);
-        QTreeWidgetItem* group = root->child(0);
-        QVERIFY(shows(group, 1));
-        group->setExpanded(true);
-        QVERIFY(shows(group, 2));
-        group->setExpanded(false);
-        QVERIFY(shows(group, 1));
-        root->setExpanded(false);
-        root->setExpanded(true);
-        QVERIFY(shows(root, 0));
+        // The pictures are the core's page states, shown.
+        QVERIFY(shows(itemOf(tree, 2), PageStates::kPageSelected));
+        QVERIFY(shows(unavailable, PageStates::kPageUnavailable));
     }
 
     void aNewTemplateForgetsTheOldPages() {
         test::RecordingPrompt prompt;
         PageTreeView tree(prompt);
-        tree.rebuild(outline(3));
+        tree.rebuild(outline());
         tree.selectPage(2);
-        tree.markDiffering(0);
         tree.rebuild(outline(1));
         QCOMPARE(tree.currentPage(), -1);
         QSignalSpy chosen(&tree, &PageTreeView::pageChosen);
         tree.selectPage(2);  // no such page now
         QCOMPARE(chosen.count(), 0);
-        QCOMPARE(tree.pagePicture(0), 3);
-        tree.selectPage(0);
-        QCOMPARE(chosen.count(), 1);
-        tree.clear();
-        QCOMPARE(tree.topLevelItemCount(), 0);
     }
 };
 
