@@ -206,7 +206,4 @@ inline std::string loginKeyOf(std::string_view systemPassword, const Users& user
     return out;
 }
 
-// The command-line tests still name the home by its old name.
-using SecurityHome = TestHome;
-
 }  // namespace loom::test
