@@ -99,13 +99,13 @@ class Decoder {
                 units_.centralUnit(ParseSingleNumber(parameter));
                 break;
             case logtag::kSecondSections:
-                units_.secondSections(ParseSingleNumber(parameter));
+                units_.secondSections(ParseSingleNumber(parameter), false);
                 break;
             case logtag::kSabotage:
                 units_.sections(ParseSingleNumber(parameter), true);
                 break;
             case logtag::kSecondSabotage:
-                units_.secondSabotage(ParseSingleNumber(parameter));
+                units_.secondSections(ParseSingleNumber(parameter), true);
                 break;
             default:
                 break;

@@ -169,26 +169,17 @@ void LogUnitSteps::centralUnit(std::uint64_t p) {
     put(out_, fault);
 }
 
-void LogUnitSteps::secondSections(std::uint64_t p) {
+void LogUnitSteps::secondSections(std::uint64_t p, bool sabotage) {
     const unsigned a = at(p);
     const unsigned b = at(p + 1);
     const unsigned line = (a >> 4) & 3u;
     const unsigned unit = a & 15u;
     for (unsigned i = 0; i < 8; ++i) {
         if (!bitSet(b, i)) continue;
-        out_ += i == 7 ? "Hotkod" : bitSet(a, 3) ? "Sabotage S" : "Sektion ";
-        secondUnitTail(line, unit, i);
-    }
-}
-
-void LogUnitSteps::secondSabotage(std::uint64_t p) {
-    const unsigned a = at(p);
-    const unsigned b = at(p + 1);
-    const unsigned line = (a >> 4) & 3u;
-    const unsigned unit = a & 15u;
-    for (unsigned i = 0; i < 8; ++i) {
-        if (!bitSet(b, i)) continue;
-        out_ += "Sabotage S";
+        out_ += sabotage       ? "Sabotage S"
+                : i == 7       ? "Hotkod"
+                : bitSet(a, 3) ? "Sabotage S"
+                               : "Sektion ";
         secondUnitTail(line, unit, i);
     }
 }

@@ -25,8 +25,8 @@ class LogUnitSteps {
     // Tag 0x25, or with `sabotage` tag 0x28: the sections (or tamper inputs) of a unit.
     void sections(std::uint64_t p, bool sabotage);
     void centralUnit(std::uint64_t p);
-    void secondSections(std::uint64_t p);
-    void secondSabotage(std::uint64_t p);
+    // Tag 0x27, or with `sabotage` tag 0x29: the same for a unit of the second kind.
+    void secondSections(std::uint64_t p, bool sabotage);
 
   private:
     std::uint8_t at(std::uint64_t offset) const;
