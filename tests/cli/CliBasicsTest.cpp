@@ -41,7 +41,9 @@ TEST(CliBasics, SettingsSetWritesOnlyValuesTheSettingTakes) {
     for (const auto& c : cases) {
         const CliRun r = runCli({"settings", "set", c.name, c.value});
         EXPECT_EQ(r.code, c.code) << c.name << " " << r.err;
-        if (c.code < 2) EXPECT_EQ(runCli({"settings", "get", c.name}).out, c.stored + "\n");
+        if (c.code < 2) {
+            EXPECT_EQ(runCli({"settings", "get", c.name}).out, c.stored + "\n");
+        }
     }
 }
 

@@ -75,7 +75,9 @@ class CliHome : public ::testing::Test {
         ProgramState app(prompt);
         app.setProgramDirectory(ProgramDirectory(home_));
         ASSERT_TRUE(SaveSystem(app, path, templateName, password, store, false).written);
-        if (lastWrite) ASSERT_TRUE(app.files().setLastWriteTime(path, lastWrite));
+        if (lastWrite) {
+            ASSERT_TRUE(app.files().setLastWriteTime(path, lastWrite));
+        }
     }
     // Values at addressless fields, the first `shown` of them in the display name.
     static FieldStore values(const std::vector<std::string>& texts, std::size_t shown) {
