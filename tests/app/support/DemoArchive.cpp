@@ -51,6 +51,10 @@ std::vector<std::filesystem::path> DemoArchive::systems() const {
     return files;
 }
 
+std::filesystem::path DemoArchive::home() const {
+    return pathFromQt(dir_.path());
+}
+
 void DemoArchive::attach(AppContext& context) const {
     context.setProgramDirectory(ProgramDirectory(home()));
 }
