@@ -232,8 +232,9 @@ class PromWorkTest : public QObject {
         dialog->cancelButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(b.core().CommActive() == 0, kLimitMs);
         QVERIFY(b.prompt.entries[1].id == MessageId::ConfirmCancelTransfer);
-        QCOMPARE(b.shown(),
-                 (std::vector<MessageId>{MessageId::TransferAborted, MessageId::PromIncomplete}));
+        const std::vector<MessageId> shown = b.shown();
+        QVERIFY(std::count(shown.begin(), shown.end(), MessageId::TransferAborted) == 1);
+        QVERIFY(shown.back() == MessageId::PromIncomplete);
         QVERIFY(!b.percents.empty());
         QVERIFY(*std::max_element(b.percents.begin(), b.percents.end()) < 100);
         QVERIFY(!b.document().progressDialog());
