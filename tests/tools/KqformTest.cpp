@@ -121,7 +121,7 @@ TEST(Kqform, OddButValidTemplatesSurviveDecompileAndCompile) {
             events[0].entries.push_back({static_cast<std::uint8_t>(tag), everyByte.substr(0, 3)});
     }
     w.events(events).idAddress(0).idAddress(0x80000000u).noErase(7).noErase(0);
-    w.end().rules(2, {samples::rule(51, 1, {samples::action(73, 0)})});
+    w.end().rules(2, {samples::rule(51, 0, {samples::action(73, 0)})});
     Bytes odd = w.finish();
     odd.insert(odd.end(), {0, 1, 0xFF, '"'});  // ignored bytes after the checksum
     for (const Bytes& bytes : {odd, samples::richTemplate(), nestedGroups(kMaxGroupDepth)}) {
