@@ -78,21 +78,6 @@ TEST(FormInteractionTest, LeavingCorrectsThenChecks) {
     }
 }
 
-TEST(FormInteractionTest, CorrectionIsAValueEntryBeforeTheFocusEvent) {
-    F f;
-    FormControl& e = f.edit(2);
-    probe(f, e, {"ab", "AB"});
-    f.ui.textTyped(e, "ab");
-    f.view.calls.clear();
-    f.ui.focusLost(e);
-    EXPECT_EQ(f.said(), (Strings{"51 ab", "51 AB", "44"}));
-    EXPECT_EQ(f.view.calls, Strings{"value #0 AB"});
-
-    f.prompt.entries.clear();
-    f.ui.focusLost(e);  // nothing to correct: no entry
-    EXPECT_EQ(f.said(), Strings{"44"});
-}
-
 TEST(FormInteractionTest, PastedTextIsCheckedWithoutABeep) {
     F f;
     FormControl& e = f.edit(0, limits(3, none, none, none));
