@@ -42,46 +42,30 @@ TEST(DecodeRecord, EachStepGivesTheHandComputedText) {
         {0x16, "Inbrott\nlarm\n", "40", "Inbrott\r\nlarm\r\n"},
         {0x17, "7", "+05 04 03 1D 02 28", "Onsdag, 29 februari 2040, 03:04.05"},
         {0x17, "1", "40 05 06 07 01 0D 09", "Ogiltigt datum: 9-13-1 7:6.5"},
-        {0x17, "1", "40 3C 00 00 01 01 09", "Ogiltigt datum: 9-1-1 0:0.60"},
-        {0x17, "1", "40 00 00 18 01 01 09", "Ogiltigt datum: 9-1-1 24:0.0"},
-        {0x17, "11", "40", "Ogiltigt datum: 255-255-255 255:255.255"},
         {0x18, "9", "+00 00 C8", "200"},
-        {0x18, "9 ", "40", "64"},
         {0x19, "8", "+00 FC", "12"},
         {0x19, "8:2", "+00 FF 7E", "916"},
-        {0x19, "15:9", "+00 00 00 00 00 00 00 00 FE", "1"},
         {0x1A, "7", "+45 10", "Linje2 MP  6"},
-        {0x1A, "7", "+45 00", "Linje2 UC  6"},
         {0x1A, "99999999999", "40", "Linje4 MP  16"},
         {0x1B, "7", "+95 05", "Linje 2, UC 6, S 1 3 "},
         {0x1B, "7", "+2B 80", "Linje 2, UC 6, T 8 "},
-        {0x1B, "7", "+2A 01", "Linje 2, UC 6, G 1 "},
-        {0x1B, "7", "+2B 00", ""},
         {0x1C, "7", "+0B 15 00", "Linje2, UC 7: SABOTAGE NÄTFEL \r\nLinje2, UC 8: SABOTAGE "},
         {0x1C, "7", "+0B 80 01", "Linje3, MP 8: BATTERIFEL "},
-        {0x1C, "7", "+00 02 00", "Linje1, UC 1: SPÄNNING \r\n"},
         {0x1E, "7", "+03", "Anna"},
-        {0x1E, "7", "+04", "4"},
         {0x20, "FFFFFF:C00000", "40", ""},
         {0x21, "9, 118768, 16, 16", "+00 00 02", "Lager", true, "1D010=Lager"},
-        {0x21, "9,118768;16:4", "+00 00 02", "Lage", true, "1D010=Lagerlokal"},
         {0x21, "9 118768 16 99", "+00 00 02", "0123456789ABCDEF", true, "1D010=0123456789ABCDEFGH"},
-        {0x21, "7, 4294967295, 4294967295, 16", "40", "[ingen text]"},
         {0x21, "9, 118768, 16, 16", "40", "", false},
-        {0x21, "9, x", "40", "logGetText(9, x)"},
         {0x22, "8", "+00 FA FF FF FF FF FF FF 7F", "Område: 1: Kontor 3: [ingen text] 64: Lager",
          true, "1D000=Kontor  |1D020=                |1D3F0=Lager"},
         {0x22, "8", "+00 FA FF FF FF FF FF FF 7F", "Område: 1:  3:  64:", false},
         {0x23, "", "40", "logLarm200()"},
         {0x24, "9, 2, Öppen", "+00 00 02", "Öppen"},
-        {0x24, "9, 2, Öppen", "+00 00 03", ""},
         {0x25, "7", "+23 05", "Sektion 6021: Källare\nSektion 6023: [ingen text]\n", true,
          "14180=K\x84llare"},
         {0x25, "7", "+9A 80", "Sabotage S2118: Dörr\n", true, "14A70=D\x94rr"},
-        {0x25, "7", "+23 01", "Sektion 6021: \n", false},
         {0x26, "7", "+00 04", "Nätfel Centralapparat T1413"},
         {0x26, "7", "+12 41", "Sabotagekontakt Nyinkoppling ManöverPanel Linje2 MP3 S2637"},
-        {0x26, "7", "+00 18", "Batterifel kortBatterifel långCentralapparat T1415"},
         {0x27, "7", "+1A 81", "Sabotage S2311:Grind\nHotkod2318:Kod\n", true,
          "1BD00=Grind|1BD70=Kod"},
         {0x28, "7", "+23 01", "Sabotage S3041:Lock\n", true, "15300=Lock"},
@@ -119,26 +103,19 @@ TEST(DecodeRecord, RecordsGiveTheirTextAndDateKey) {
         const char* record;
         const char* text;  // UTF-8
         std::optional<std::uint32_t> dateKey;
-    } cases[] = {
-        {"2C 1E 2D 0E 0F 06 09 00 93 05",
-         "Larm\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 2, MP 4, S 1 3 ", 20090615u},
-        {"2B 1E 2D 0E 0F 06 09 00 21 02 00 00 93 05 FF 00",
-         "Aut. bortk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 3, MP 2, G 2 "
-         "\r\n\r\nLinje 2, MP 4, S 1 3 \r\n",
-         20090615u},
-        {"2E 1E 2D 0E 0F 06 09 02 FF FF FF FF FF FF 21 02",
-         "Man. bortk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nAnvändare: Bo\r\n"
-         "Linje 3, MP 2, G 2 ",
-         20090615u},
-        {"2C 00 00 00 1D 02 28 00 93 00", "Larm\r\nOnsdag, 29 februari 2040, 00:00.00\r\n",
-         20400229u},
-        {"2F 1E 2D 0E 0F 06 09 07 FF FF FF FF FF FF 21 00",
-         "Man. tillk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nAnvändare: 7\r\n", 20090615u},
-        // 31 February carries into March.
-        {"40 00 00 0C 1F 02 09", "Larm\r\nTisdag, 3 mars 2009, 12:00.00", 20090303u},
-        {"40 05 06 07 00 03 09", "Larm\r\nOgiltigt datum: 9-3-0 7:6.5", std::nullopt},
-        {"05", "Händelsefunktion: 0x05", std::nullopt},
-        {"FF", "Händelsefunktion: 0xFF", std::nullopt}};
+    } cases[] = {{"2C 1E 2D 0E 0F 06 09 00 93 05",
+                  "Larm\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 2, MP 4, S 1 3 ", 20090615u},
+                 {"2B 1E 2D 0E 0F 06 09 00 21 02 00 00 93 05 FF 00",
+                  "Aut. bortk. av sektion\r\nMåndag, 15 juni 2009, 14:45.30\r\nLinje 3, MP 2, G 2 "
+                  "\r\n\r\nLinje 2, MP 4, S 1 3 \r\n",
+                  20090615u},
+                 {"2C 00 00 00 1D 02 28 00 93 00", "Larm\r\nOnsdag, 29 februari 2040, 00:00.00\r\n",
+                  20400229u},
+                 // 31 February carries into March.
+                 {"40 00 00 0C 1F 02 09", "Larm\r\nTisdag, 3 mars 2009, 12:00.00", 20090303u},
+                 {"40 05 06 07 00 03 09", "Larm\r\nOgiltigt datum: 9-3-0 7:6.5", std::nullopt},
+                 {"05", "Händelsefunktion: 0x05", std::nullopt},
+                 {"FF", "Händelsefunktion: 0xFF", std::nullopt}};
     EventTexts table;
     table.setCode(0x40, {{0x16, "Larm\n"}, {0x17, "1"}});
     LabelTable labels;
@@ -154,21 +131,6 @@ TEST(DecodeRecord, RecordsGiveTheirTextAndDateKey) {
               "Eget larm\r\n17");
 }
 
-TEST(DecodeRecord, ColoursComeFromTheColourStepOnly) {
-    EventTexts table;
-    table.setCode(0x40, {{0x16, "A"}, {0x20, "FFFFFF:c00080"}});
-    table.setCode(0x41, {{0x20, "FFFFFF-C00000"}});
-    table.setCode(0x42, {{0x20, "FFFFFF:C0000"}});
-    const DecodedRecord red = DecodeRecord(recordOf("40"), table, nullptr, LabelTable{});
-    EXPECT_EQ(red.textColour, (LogColour{0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(red.background, (LogColour{0xC0, 0x00, 0x80}));
-    for (const char* record : {"41", "42", "05"}) {
-        const DecodedRecord plain = DecodeRecord(recordOf(record), table, nullptr, LabelTable{});
-        EXPECT_EQ(plain.textColour, LogColour::black()) << record;
-        EXPECT_EQ(plain.background, LogColour::white()) << record;
-    }
-}
-
 TEST(PromText, DisplayMapsTheSwedishLettersAndTrims) {
     const std::pair<std::string, const char*> cases[] = {// panel character set, UTF-8
                                                          {"\x84\x86\x8E\x8F\x94\x99", "äåÄÅöÖ"},
@@ -180,17 +142,6 @@ TEST(PromText, DisplayMapsTheSwedishLettersAndTrims) {
         const std::vector<std::uint8_t> bytes(text.begin(), text.end());
         EXPECT_EQ(cp1252ToUtf8(PromTextToDisplay(bytes)), expected) << expected;
     }
-}
-
-TEST(PromText, ReadsTheImageSafely) {
-    PromImage image;
-    const std::string text = "Entre 1";
-    image.write(0xFFFFFFF8, std::vector<std::uint8_t>(text.begin(), text.end()));
-    // The text runs to the end of the PROM space; the bytes beyond read as erased.
-    EXPECT_EQ(cp1252ToUtf8(ReadPromText(image, 0xFFFFFFF8)), "Entre 1");
-    EXPECT_EQ(ReadPromText(image, 0x100000000ull), "[ingen text]");
-    EXPECT_EQ(ReadPromText(image, 0xFFFFFFF8, 4), "Entr");
-    EXPECT_EQ(ReadPromText(image, 0xFFFFFFF8, 0), "[ingen text]");
 }
 
 }  // namespace

@@ -17,15 +17,6 @@
 namespace loom {
 namespace {
 
-TEST(EventLogFilter, ParsesYYMMDD) {
-    const std::pair<const char*, std::optional<std::uint32_t>> cases[] = {
-        {"991231", 19991231u}, {"900101", 19900101u}, {"891231", 20891231u}, {"000000", 20000000u},
-        {"990230", 19990230u}, {"091301", {}},        {"090132", {}},        {"09013", {}},
-        {"0901011", {}},       {"09O101", {}},        {" 90101", {}},        {"", {}}};
-    for (const auto& [text, key] : cases)
-        EXPECT_EQ(EventLogFilter::parseDate(text), key) << text;
-}
-
 // Records of code 0x40: name, date (bytes 1-6), then the text of code 0x41..0x45.
 class EventLogModelTest : public ::testing::Test {
   protected:
@@ -99,27 +90,6 @@ TEST_F(EventLogModelTest, LinesAreSplitAtCrLfEmptyOnesDroppedAtMost17) {
     EXPECT_TRUE(model_.shown().empty());
 }
 
-TEST_F(EventLogModelTest, ReadsTheLogFileWhereEmptyLinesCarryNoRecord) {
-    test::TempDir dir;
-    std::ofstream(dir.path("x.LOG"), std::ios::binary) << kLog[0] << "\r\n\r\n" << kLog[4];
-    LocalFileSystem disk;
-    model_.load(disk, dir.path("x.LOG"), table_, nullptr, labels_);
-    ASSERT_EQ(model_.entries().size(), 2u);
-    EXPECT_EQ(model_.entries()[0].lines[0], "Tillkoppling");
-    EXPECT_EQ(model_.entries()[1].lines[0], "Inbrottslarm");
-    model_.load(disk, dir.path("none.LOG"), table_, nullptr, labels_);
-    EXPECT_TRUE(model_.entries().empty());
-    EXPECT_FALSE(model_.canPrint());
-}
-
-TEST_F(EventLogModelTest, ChoicesOfTheTwoLists) {
-    const auto names = EventLogModel::eventNameChoices(table_);
-    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3),
-              (std::vector<std::string>{"", "Inbrottslarm", "Tillkoppling"}));
-    EXPECT_EQ(EventLogModel::userChoices(labels_),
-              (std::vector<std::string>{utf8ToCp1252("ÅSA ÖBERG"), "Bo"}));
-}
-
 TEST_F(EventLogModelTest, SearchShowsTheMatchingEntriesInListOrder) {
     const std::string bo = "Tillkoppling|Användare: Bo", asa = "Tillkoppling|Användare: ÅSA ÖBERG";
     const std::string undated = "Inbrottslarm|Sektion 4", june = "Inbrottslarm|Sektion 3";
@@ -134,18 +104,13 @@ TEST_F(EventLogModelTest, SearchShowsTheMatchingEntriesInListOrder) {
                  {{"", "", "", "090601", ""}, {bo, asa, june, y2089}},
                  {{"", "", "", "090616", ""}, {bo, y2089}},  // from is inclusive
                  {{"", "", "", "", "090101"}, {january}},  // only "to": the undated one is left out
-                 {{"", "", "", "891231", ""}, {y2089}},
                  {{"", "", "", "090101", "090615"}, {asa, june, january}},
                  {{"Inbrott", "", "", "", ""}, {undated, june, january, y2089}},
                  {{"inbrott", "", "", "", ""}, {}},  // the event name is case sensitive
                  {{"", "åsa ö", "", "", ""}, {asa}},
-                 {{"", "tillkoppling", "", "", ""}, {}},  // not in the first line
                  {{"", "", "sektion 3;bo", "", ""}, {bo, june}},
                  {{"Tillkoppling", "", "ÅSA", "090615", "090615"}, {asa}},
-                 {{"", "", seventeen + "Bo", "", ""}, {}},
-                 // Texts are cut to their field lengths: 63 blanks, 127 letters.
-                 {{"", std::string(63, ' ') + "zzz", "", "", ""}, {}},
-                 {{"", "", std::string(127, 'q') + ";Bo", "", ""}, {}}};
+                 {{"", "", seventeen + "Bo", "", ""}, {}}};
     load(kLog);
     for (const auto& c : cases) {
         EventLogFilter f = c.filter;

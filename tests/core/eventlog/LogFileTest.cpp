@@ -30,14 +30,12 @@ std::string lineOf(std::uint8_t b) {
 TEST(LogFile, ParseLineDecodesPairsAsTheWindowDoes) {
     const std::pair<std::string, const char*> cases[] = {
         {"2C1E2D0E0F060900930500000000FFFF", "2C 1E 2D 0E 0F 06 09 00 93 05 00 00 00 00 FF FF"},
-        {"000102030405060708090A0B0C0D0E0F1011", "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F"},
         // 'a' - 0x37 = 42, 'b' - 0x37 = 43: 42 * 16 + 43 = 715, kept to 8 bits 0xCB.
         {"ab", "CB FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
         // ' ' - 0x37 = -23: -23 * 16 - 23 = -391 = 0x79 in 8 bits; 0xE4 - 0x37 = 0xAD.
         {"  \xE4"
          "0",
          "79 D0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
-        {"0102", "01 02 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
         {"010", "01 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
         {"", "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"}};
     for (const auto& [line, bytes] : cases)
@@ -52,12 +50,8 @@ TEST(LogFile, PathNamesTheFileByTheIdentifiersTime) {
     const ProgramDirectory home("/home/x");
     const std::pair<const char*, const char*> cases[] = {{"/x/FILES/A1B2C3D0.KQD", "04B638B9.LOG"},
                                                          {"a0000100.kqd", "00000024.LOG"},
-                                                         {"/x/A0000000.KQD", "00000000.LOG"},
                                                          {"BZZZZZZ0.KQD", "81BF0FFF.LOG"},
-                                                         {"A0000100.old.KQD", "00000024.LOG"},
                                                          {"A000010.KQD", ""},
-                                                         {"A00-0100.KQD", ""},
-                                                         {"/x.y/noext", ""},
                                                          {"", ""}};
     for (const auto& [document, log] : cases)
         EXPECT_EQ(LogFilePath(home, document),

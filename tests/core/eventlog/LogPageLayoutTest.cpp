@@ -34,12 +34,5 @@ TEST(LogPageLayout, WholeEntriesPerPageTallOnesAloneAndCut) {
     }
 }
 
-TEST(LogPageLayout, MarginsAndThePageNumberBox) {
-    const LogPageLayout layout({1005, 2019, 30, 20}, std::vector<std::size_t>{1});
-    EXPECT_EQ(layout.area(), (LogPageLayout::Rect{100, 100, 905, 1919}));
-    EXPECT_EQ(layout.numberBox(), (LogPageLayout::Rect{100, 1919, 905, 1939}));
-    EXPECT_EQ(LogPageLayout::lineOffset(3, 30, 20), 70);
-}
-
 }  // namespace
 }  // namespace loom

@@ -77,26 +77,6 @@ TEST(FieldCodec, EveryOffsetAndSizeRoundTripsAndLeavesOtherBitsAlone) {
     }
 }
 
-// Sizes over the cap, size zero, fields across blocks and wide numbers.
-TEST(FieldCodec, EdgesOfSizeAndPlace) {
-    PromImage image;
-    EXPECT_EQ(Encode(1, "G", at(32, 0), 8, image), R::BadCharacter);
-    EXPECT_EQ(Encode(1, "100", at(32, 0), 8, image), R::DoesNotFit);
-    EXPECT_EQ(Encode(0, "1", at(32, 0), 0x7FFFFFFF, image), R::DoesNotFit);
-    EXPECT_EQ(Encode(0, "5", at(40, 0), 0, image), R::Ok);
-    EXPECT_TRUE(image.empty());  // failures and size zero write nothing
-    std::string text;
-    EXPECT_EQ(Decode(0, at(32, 0), 0x7FFFFFFF, image, text), R::DoesNotFit);
-    ASSERT_EQ(Decode(0, at(0, 3), 40, image, text), R::Ok);  // erased PROM
-    EXPECT_EQ(text, "1099511627775");
-    ASSERT_EQ(Encode(0, "4294967295", at(14, 5), 48, image), R::Ok);
-    EXPECT_TRUE(image.hasBlock(0) && image.hasBlock(16));
-    ASSERT_EQ(Decode(0, at(14, 5), 48, image, text), R::Ok);
-    EXPECT_EQ(text, "4294967295");
-    ASSERT_EQ(Decode(6, at(14, 5), 48, image, text), R::Ok);
-    EXPECT_EQ(text, "0");  // index out of range
-}
-
 TEST(FieldCodec, NormaliseMatchesARoundTripThroughAnImage) {
     const struct {
         unsigned type;

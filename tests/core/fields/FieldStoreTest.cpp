@@ -35,36 +35,6 @@ TEST(FieldStore, IteratesInBucketOrderThenInsertionOrder) {
               (std::vector<FieldAddress>{0x00, kWrapped, 0x10, 0x18, 0x20, 0x80000000u}));
 }
 
-TEST(FieldStore, CopiesAreDeepAndKeepTheOrder) {
-    FieldStore a;
-    a.findOrCreate(0x10).value = "one";
-    a.findOrCreate(kWrapped).value = "two";
-    a.remove(0x10);
-    a.findOrCreate(0x10).value = "four";
-
-    FieldStore b;
-    b.findOrCreate(0x999);
-    b = a;
-    EXPECT_EQ(addresses(b), addresses(a));
-    EXPECT_EQ(b.find(0x999), nullptr);
-    b.find(0x10)->value = "changed";
-    EXPECT_EQ(a.find(0x10)->value, "four");
-
-    FieldStore moved = std::move(b);
-    EXPECT_EQ(moved.size(), 2u);
-    b.findOrCreate(1);  // NOLINT(bugprone-use-after-move): a moved-from store is usable again
-    EXPECT_EQ(b.size(), 1u);
-}
-
-TEST(FieldStore, CopyInTakesEverythingButKeepsTheTargetRecord) {
-    FieldStore store;
-    FieldRecord& existing = store.findOrCreate(0x40);
-    const FieldRecord source{0x40, 0x21, 5, 0x82, "\xC5ke"};
-    EXPECT_EQ(&store.copyIn(source), &existing);
-    EXPECT_EQ(existing, source);
-    EXPECT_EQ(store.copyIn(existing), source);  // copying a record onto itself
-}
-
 // Many inserts and removals, in an order that packs neighbouring and colliding
 // addresses, must always agree with a plain map and find exactly what it holds.
 TEST(FieldStore, FindsExactlyWhatRemainsAfterManyInsertsAndRemovals) {

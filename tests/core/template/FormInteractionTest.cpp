@@ -78,21 +78,6 @@ TEST(FormInteractionTest, LeavingCorrectsThenChecks) {
     }
 }
 
-TEST(FormInteractionTest, CorrectionIsAValueEntryBeforeTheFocusEvent) {
-    F f;
-    FormControl& e = f.edit(2);
-    probe(f, e, {"ab", "AB"});
-    f.ui.textTyped(e, "ab");
-    f.view.calls.clear();
-    f.ui.focusLost(e);
-    EXPECT_EQ(f.said(), (Strings{"51 ab", "51 AB", "44"}));
-    EXPECT_EQ(f.view.calls, Strings{"value #0 AB"});
-
-    f.prompt.entries.clear();
-    f.ui.focusLost(e);  // nothing to correct: no entry
-    EXPECT_EQ(f.said(), Strings{"44"});
-}
-
 TEST(FormInteractionTest, PastedTextIsCheckedWithoutABeep) {
     F f;
     FormControl& e = f.edit(0, limits(3, none, none, none));
@@ -151,17 +136,6 @@ TEST(FormInteractionTest, BoxesChoicesAndOptionsStoreWhatWasPicked) {
     EXPECT_EQ(f.said(), (Strings{"51 J", "51 N", "51 1", "51 B"}));
 }
 
-TEST(FormInteractionTest, ClicksAndFocusReportTheirEvents) {
-    F f;
-    FormControl& b = f.add(ControlKind::Button);
-    probe(f, b);
-    f.ui.focusGained(b);
-    f.ui.clicked(b);
-    f.ui.rightClicked(b);
-    EXPECT_TRUE(f.ui.focusLost(b));
-    EXPECT_EQ(f.said(), (Strings{"43", "49", "50", "44"}));
-}
-
 TEST(FormInteractionTest, ShowingAPageReportsShownThenLaidOut) {
     F f;
     FormControl& a = f.add(ControlKind::Button);
@@ -184,22 +158,6 @@ TEST(FormInteractionTest, ShowingAPageReportsShownThenLaidOut) {
     f.form.setShownPageIndex(1);
     f.ui.pageShown();
     EXPECT_EQ(f.said(), (Strings{"45 other", "42 other"}));
-}
-
-TEST(FormInteractionTest, RulesDoNothingOnceTheInteractionIsGone) {
-    F f;
-    FormControl& b = f.add(ControlKind::Button);
-    FormControl& t = f.add(ControlKind::Label);
-    f.rule(&b, 49, {F::act(61, &t)});
-    {
-        FormRules rules;
-        rules.registerRule(&b, 49, nullptr, {}, {F::act(61, &t)});
-        { FormInteraction other(f.form, rules, f.view, f.prompt); }
-        rules.fire(&b, 49);
-    }
-    EXPECT_TRUE(t.visible);
-    f.ui.clicked(b);
-    EXPECT_FALSE(t.visible);
 }
 
 }  // namespace

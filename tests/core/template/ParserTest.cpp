@@ -220,94 +220,6 @@ TEST_F(ParserTest, CaptionsCountTheDataControlsReadBeforeThem) {
     EXPECT_EQ(form->captions(), expected);
 }
 
-TEST_F(ParserTest, LaterDescriptorOfASharedFieldWins) {
-    auto form = loadPage([](TemplateWriter& w) {
-        RawControl a = dataControl(TemplateTag::Edit, "a", 0x40 << 3);
-        a.field = {0x40 << 3, 8, 1, 0, "first"};
-        RawControl b = dataControl(TemplateTag::Edit, "b", 0x40 << 3);
-        b.field = {0x40 << 3, 16, 2, 2, "second"};
-        w.control(a).control(b);
-    });
-    ASSERT_NE(form, nullptr);
-    const FormControl& a = *form->page(0).allControls[0];
-    EXPECT_EQ(a.field, form->page(0).allControls[1]->field);
-    EXPECT_EQ(*a.field, (FieldRecord{0x40 << 3, 16, 2, 2, "second"}));
-    EXPECT_EQ(a.text, "second");
-}
-
-TEST_F(ParserTest, EditLimitsFiltersAndRectanglesKeepTheirRange) {
-    const int maxInt = std::numeric_limits<int>::max();
-    struct Case {
-        std::uint32_t rawLimit, rawFilter;
-        std::optional<std::int32_t> limit;
-        int maxChars, filter;
-        RawRect raw;
-        PixelRect pixels;
-    };
-    const Case cases[] = {
-        {kAbsentLimit, 5, std::nullopt, -1, 5, {1, 1, 1, 1}, {2, 2, 2, 2}},
-        {0, 6, 0, 0, -1, {0xFFFFFFFCu, 0xFFFFFFF8u, 0, 0}, {-8, -16, 0, 0}},
-        {0xFFFFFFFFu,
-         0x100,
-         -1,
-         -1,
-         -1,
-         {0x7FFFFFFFu, 0x7FFFFFFFu, 0x40000000u, 0x80000000u},
-         {maxInt, maxInt, maxInt, std::numeric_limits<int>::min()}},
-        {0x80000001u, 0, -0x7FFFFFFF, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.rawLimit);
-        auto form = loadPage([&](TemplateWriter& w) {
-            RawControl e = dataControl(TemplateTag::Edit, "e", 8);
-            e.maxChars = e.minChars = e.maxValue = e.minValue = c.rawLimit;
-            e.filter = c.rawFilter;
-            e.rect = c.raw;
-            w.control(e);
-        });
-        ASSERT_NE(form, nullptr);
-        const FormControl& e = *form->page(0).allControls[0];
-        EXPECT_EQ(e.limits.maxChars, c.limit);
-        EXPECT_EQ(e.limits.minChars, c.limit);
-        EXPECT_EQ(e.limits.maxValue, c.limit);
-        EXPECT_EQ(e.limits.minValue, c.limit);
-        EXPECT_EQ(e.maxChars, c.maxChars);
-        EXPECT_EQ(e.filter, c.filter);
-        EXPECT_EQ(e.rect, c.pixels);
-    }
-}
-
-TEST_F(ParserTest, PictureSizeComesFromRectangleElseBitmapElse30) {
-    bitmaps.sizes["big.bmp"] = {100, 50};
-    struct Case {
-        std::string name;
-        std::uint32_t width, height;
-        bool lookup;
-        int pixelWidth, pixelHeight;
-    };
-    const Case cases[] = {
-        {"big.bmp", 10, 10, true, 20 + 4, 20 + 6},  // rectangle wins
-        {"big.bmp", 0, 10, true, 100 + 4, 50 + 6},  // bitmap's size
-        {"big.bmp", 10, 0, true, 100 + 4, 50 + 6},
-        {"none.bmp", 0, 0, true, 30 + 4, 30 + 6},  // not found
-        {"big.bmp", 0, 0, false, 30 + 4, 30 + 6},  // no lookup at all
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name + " " + std::to_string(c.width) + "x" + std::to_string(c.height));
-        env.bitmaps = c.lookup ? &bitmaps : nullptr;
-        auto form = loadPage([&](TemplateWriter& w) {
-            RawControl p = control(TemplateTag::Picture, c.name);
-            p.rect = {5, 5, c.width, c.height};
-            w.control(p);
-        });
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->page(0).allControls[0]->rect,
-                  (PixelRect{10, 10, c.pixelWidth, c.pixelHeight}));
-    }
-    ASSERT_FALSE(bitmaps.asked.empty());
-    EXPECT_EQ(bitmaps.asked.front().second, "/prog" + sep() + "PICTURES" + sep() + "big.bmp");
-}
-
 TEST_F(ParserTest, NamesThatLeaveTheirFolderOpenNothing) {
     env.bitmaps = &bitmaps;
     for (const std::string name : {"..", "..\\LOGIN.KEY", "sub/x.bmp", "C:x.bmp", "/etc/passwd"}) {
@@ -336,16 +248,11 @@ TEST_F(ParserTest, AddressesNoEraseAndHelp) {
         std::string helpName, helpPath;
     };
     const Case cases[] = {
-        {[](TemplateWriter&) {}, -1, -1, false, "", ""},
         {[](TemplateWriter& w) {
              w.idAddress(0x1F0).productAddress(0).noErase(0).help("GL200.HLP");
          },
          0x1F0, 0, false, "GL200.HLP", help},
         {[](TemplateWriter& w) { w.noErase(7).idAddress(0xFFFFFFFFu); }, -1, -1, true, "", ""},
-        {[](TemplateWriter& w) {
-             w.noErase(1).noErase(0).idAddress(5).idAddress(6).help("GL200.HLP").help("");
-         },
-         6, -1, false, "", ""},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -359,26 +266,6 @@ TEST_F(ParserTest, AddressesNoEraseAndHelp) {
         EXPECT_EQ(form->helpName(), cases[i].helpName);
         EXPECT_EQ(form->helpPath(), cases[i].helpPath);
     }
-}
-
-TEST_F(ParserTest, EventTextsAndNamesReplaceTheLastLoad) {
-    events.setCode(99, {{1, "old"}});
-    TemplateWriter w;
-    w.header("T", "T");
-    w.events({{0x10005, {{1, "Inbrott\n\n"}, {2, "sektion"}}},
-              {7, {}},
-              {8, {{0, "Sabotage"}}},
-              {9, {{3, "\n"}}}});
-    w.events({{8, {{4, "Brand\n"}}}});
-    w.end().rules({});
-    auto form = load(w.finish());
-    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
-    EXPECT_EQ(events.find(99), nullptr);
-    ASSERT_NE(events.find(5), nullptr);  // low 16 bits
-    EXPECT_EQ(*events.find(5), (std::vector<EventText>{{1, "Inbrott\n\n"}, {2, "sektion"}}));
-    ASSERT_NE(events.find(7), nullptr);
-    EXPECT_EQ(*events.find(8), (std::vector<EventText>{{4, "Brand\n"}}));
-    EXPECT_EQ(events.names(), (Strings{"Inbrott\n", "Sabotage", "", "Brand"}));
 }
 
 TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
@@ -419,19 +306,6 @@ TEST_F(ParserTest, RulesResolveControlsAndPagesAndKeepTheRawRules) {
     EXPECT_EQ(rules.rules()[2].argument, form->control(2));
 }
 
-TEST_F(ParserTest, LimitsOfTheFormatThatAreStillValid) {
-    // 699 characters, a page without controls, open groups as deep as may be.
-    TemplateWriter w;
-    w.header(std::string(699, 'n'), "T");
-    for (std::size_t i = 0; i < kMaxGroupDepth; ++i)
-        w.group("open");
-    w.page("Tom").pageEnd().end().rules({});
-    auto form = load(w.finish());
-    ASSERT_NE(form, nullptr) << ::testing::PrintToString(prompt.texts());
-    EXPECT_EQ(form->name().size(), 699u);
-    EXPECT_TRUE(prompt.entries.empty());
-}
-
 TEST_F(ParserTest, LoadsAndReadsHeadersFromFilesAndNamesThemInMessages) {
     test::TempDir dir;
     const std::string missing = dir.path("SAKNAS.FRM");
@@ -459,15 +333,6 @@ TEST_F(ParserTest, LoadsAndReadsHeadersFromFilesAndNamesThemInMessages) {
     EXPECT_EQ(parser.Load(bad, env, noErase), nullptr);
     EXPECT_EQ(prompt.texts(),
               (Strings{msg(MessageId::BadChecksum), msg(MessageId::CannotParse, bad)}));
-
-    prompt.entries.clear();
-    TemplateWriter old;
-    old.header("Old", "Gammal", 2).end().rules({});
-    EXPECT_TRUE(parser.ReadHeader(dir.write("OLD.FRM", old.finish()), name, title, true));
-    EXPECT_EQ(name, "Old");  // the index lists it
-    EXPECT_FALSE(parser.ReadHeader(dir.path("none.FRM"), name, title, true));
-    EXPECT_FALSE(parser.ReadHeader(dir.write("X.FRM", {'<', 'K', 'Q'}), name, title, true));
-    EXPECT_TRUE(prompt.entries.empty());
 }
 
 TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
@@ -501,12 +366,6 @@ TEST_F(ParserTest, PageValuesGoOutComeInAndCompare) {
     EXPECT_EQ(p.allControls[0]->text, "77");
     EXPECT_EQ(p.allControls[1]->text, "På");
     EXPECT_EQ(p.allControls[1]->field->size, 8u);
-
-    FieldStore partial;
-    partial.copyIn(*in.find(8));
-    EXPECT_TRUE(form->pageDiffers(0, in, partial));  // one side lacks the choice's value
-    form->setPage(0, partial);                       // a missing value leaves the control
-    EXPECT_EQ(p.allControls[1]->text, "På");
 }
 
 }  // namespace

