@@ -45,9 +45,8 @@ class RecordingDocumentView : public DocumentView {
         if (isAvailable(page)) selected = page;
     }
 
-    void openProgress(bool isReading, std::string_view text) override {
+    void openProgress(bool, std::string_view text) override {
         ++progressOpened;
-        reading = isReading;
         firstText = cp1252ToUtf8(text);
         percents.clear();
         statuses.clear();
@@ -67,7 +66,6 @@ class RecordingDocumentView : public DocumentView {
     int selected = -1;
     int progressOpened = 0;
     int progressClosed = 0;
-    bool reading = false;
     std::string firstText;  // UTF-8
     std::vector<int> percents;
     std::vector<std::string> statuses;  // UTF-8

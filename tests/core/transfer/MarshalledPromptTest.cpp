@@ -16,47 +16,24 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(MarshalledPrompt, AnotherThreadsQuestionIsAnsweredOnTheUsersThread) {
+// A catalogue message keeps its number, title and default button on the way to the
+// user's thread, after the worker's own texts are gone; the worker waits for the answer.
+TEST(MarshalledPrompt, AnotherThreadsMessagesAreShownOnTheUsersThreadWithTheirOptions) {
     test::RecordingPrompt inner;
     inner.answers = {Answer::Yes};
     TaskQueue queue;
     MarshalledPrompt prompt(inner, queue);
-
-    std::atomic<bool> answered = false;
+    std::atomic<bool> done = false;
     Answer answer = Answer::Cancel;
     std::thread worker([&] {
-        prompt.show("first", MessageKind::Warning);
-        answer = prompt.ask("Go on?", Buttons::YesNo, MessageKind::Question);
-        answered = true;
-    });
-    // Nothing is shown until the user's thread runs the calls, and the worker waits.
-    while (!answered)
-        queue.runFor(10ms);
-    worker.join();
-    EXPECT_EQ(answer, Answer::Yes);
-    EXPECT_EQ(inner.texts(), (std::vector<std::string>{"first", "Go on?"}));
-
-    // On the user's thread itself the call goes straight through.
-    inner.answers = {Answer::No};
-    EXPECT_EQ(prompt.ask("Direkt?", Buttons::YesNo, MessageKind::Question), Answer::No);
-}
-
-// A catalogue message keeps its number, title and default button on the way to the
-// user's thread, after the worker's own texts are gone.
-TEST(MarshalledPrompt, AMessagesOptionsCrossToTheUsersThread) {
-    test::RecordingPrompt inner;
-    inner.answers = {Answer::No};
-    TaskQueue queue;
-    MarshalledPrompt prompt(inner, queue);
-    std::atomic<bool> done = false;
-    std::thread worker([&] {
         prompt.show(MessageId::BadProductId, {}, MessageKind::Stop);
-        prompt.ask(MessageId::CloseDuringTransfer, Buttons::YesNo);
+        answer = prompt.ask(MessageId::CloseDuringTransfer, Buttons::YesNo);
         done = true;
     });
     while (!done)
         queue.runFor(10ms);
     worker.join();
+    EXPECT_EQ(answer, Answer::Yes);
     ASSERT_EQ(inner.entries.size(), 2u);
     EXPECT_EQ(inner.entries[0].id, MessageId::BadProductId);
     EXPECT_EQ(inner.entries[0].title, "Fel!");
@@ -64,6 +41,10 @@ TEST(MarshalledPrompt, AMessagesOptionsCrossToTheUsersThread) {
     EXPECT_EQ(inner.entries[1].id, MessageId::CloseDuringTransfer);
     EXPECT_EQ(inner.entries[1].title, "");
     EXPECT_EQ(inner.entries[1].defaultAnswer, Answer::No);
+
+    // On the user's thread itself the call goes straight through.
+    inner.answers = {Answer::No};
+    EXPECT_EQ(prompt.ask("Direkt?", Buttons::YesNo, MessageKind::Question), Answer::No);
 }
 
 // A user's thread that is gone: what is posted to it is dropped unrun.

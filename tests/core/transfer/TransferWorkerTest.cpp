@@ -24,8 +24,8 @@ using test::shownText;
 // Records the notifications and answers the identity at once, as the document would.
 struct RecordingReceiver final : TransferReceiver {
     explicit RecordingReceiver(TransferJob& j) : job(j) {}
-    void transferBegun() override { ++begun; }
-    void transferDone(const TransferOutcome& outcome) override { done.push_back(outcome.result); }
+    void transferBegun() override {}
+    void transferDone(const TransferOutcome&) override {}
     void panelIdentity(bool log, std::unique_ptr<std::string> text) override {
         identity = *text;
         logRead = log;
@@ -36,18 +36,15 @@ struct RecordingReceiver final : TransferReceiver {
     void statusText(std::unique_ptr<std::string> text) override {
         statuses.push_back(cp1252ToUtf8(*text));
     }
-    void waiting(int seconds) override { waits.push_back(seconds); }
+    void waiting(int) override {}
 
     TransferJob& job;
     bool goAhead = true;
-    int begun = 0;
-    std::vector<int> done;
     std::string identity;
     bool logRead = false;
     std::vector<ReceivedBlock> blocks;
     std::vector<int> percents;
     std::vector<std::string> statuses;
-    std::vector<int> waits;
 };
 
 LinkMessage::Data text16(std::string_view text) {
@@ -98,15 +95,6 @@ struct FakePanel {
     }
 };
 
-FieldRecord numberField(std::uint32_t byte, const std::string& value) {
-    FieldRecord r;
-    r.address = byte << 3;
-    r.size = 1u << 3;  // one byte
-    r.type = 0;
-    r.value = value;
-    return r;
-}
-
 class TransferWorkerTest : public ::testing::Test {
   protected:
     TransferWorkerTest() {
@@ -120,18 +108,21 @@ class TransferWorkerTest : public ::testing::Test {
     // A write of three blocks: product text and file id in block 0, an all-0xFF block at
     // 0x100 and one value at 0x200.
     int write() {
-        prepareWrite();
-        return worker_.runWrite();
-    }
-    void prepareWrite() {
         job_.snapshot = std::make_unique<FieldStore>();
-        job_.snapshot->copyIn(numberField(0x100, "255"));
-        job_.snapshot->copyIn(numberField(0x200, "7"));
+        using Value = std::pair<std::uint32_t, const char*>;
+        for (const auto& [byte, value] : {Value{0x100, "255"}, Value{0x200, "7"}}) {
+            FieldRecord r;  // a one-byte number
+            r.address = byte << 3;
+            r.size = 1u << 3;
+            r.value = value;
+            job_.snapshot->copyIn(r);
+        }
         job_.templateModel = "GL 200";
         const std::vector<std::uint8_t> id = FileIdToBytes(kFileId);
         job_.fileIdForm.assign(id.begin(), id.end());
         job_.productAddress = 0x00;
         job_.idAddress = 0x08;
+        return worker_.runWrite();
     }
     int read(bool log = false) {
         job_.readFlag = true;
@@ -153,7 +144,8 @@ class TransferWorkerTest : public ::testing::Test {
     TransferWorker worker_{bed_.context, job_};
 };
 
-// The erased block at 0x100 counts for the progress but is not sent.
+// The erased block at 0x100 counts for the progress but is not sent. The product text is
+// the identity's second half, a C string of its own: blank when the model name fills it.
 TEST_F(TransferWorkerTest, AWriteErasesUnlessToldNotToSendsTheBlocksAndStampsTheTime) {
     using T = std::vector<std::uint8_t>;
     for (const bool noErase : {false, true}) {
@@ -162,6 +154,7 @@ TEST_F(TransferWorkerTest, AWriteErasesUnlessToldNotToSendsTheBlocksAndStampsThe
         receiver_.percents.clear();
         receiver_.statuses.clear();
         job_.noErase = noErase;
+        if (noErase) panel_.identity = std::string("GL 200\0\0CENTRAL1", 16);
         ASSERT_EQ(write(), 1);
         T types{msg::kQueryIdentity, msg::kErase, msg::kWriteBlock, msg::kWriteBlock,
                 msg::kTimestamp};
@@ -178,20 +171,12 @@ TEST_F(TransferWorkerTest, AWriteErasesUnlessToldNotToSendsTheBlocksAndStampsThe
         EXPECT_EQ(
             std::vector<int>(receiver_.percents.end() - last.size(), receiver_.percents.end()),
             last);
-        // The panel's model name fills its identity's first half: the product text is blank.
-        EXPECT_EQ(job_.sentImage.read(0x00, 8), std::vector<std::uint8_t>(8, ' '));
+        const std::vector<std::uint8_t> product = job_.sentImage.read(0x00, 8);
+        EXPECT_EQ(std::string(product.begin(), product.end()), noErase ? "CENTRAL1" : "        ");
         EXPECT_EQ(job_.sentImage.read(0x08, 8), FileIdToBytes(kFileId));
         EXPECT_EQ(job_.sentImage.at(0x200), 7);
         EXPECT_EQ(job_.snapshot, nullptr);
     }
-}
-
-// The identity's second half is a C string of its own: "GL 200", zeros, "CENTRAL1".
-TEST_F(TransferWorkerTest, TheProductTextIsTheIdentitysSecondHalf) {
-    panel_.identity = std::string("GL 200\0\0CENTRAL1", 16);
-    ASSERT_EQ(write(), 1);
-    const std::vector<std::uint8_t> product = job_.sentImage.read(0x00, 8);
-    EXPECT_EQ(std::string(product.begin(), product.end()), "CENTRAL1");
 }
 
 TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
@@ -208,20 +193,20 @@ TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
     EXPECT_EQ(receiver_.blocks[2].address, -1);
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 45, 100}));
     EXPECT_EQ(receiver_.statuses, std::vector<std::string>{shownText(MessageId::StatusReading)});
+
+    // The panel stops after one block: no end marker reaches the document.
+    receiver_.blocks.clear();
+    panel_.readFrames = {block(0x00, 0x11)};
+    panel_.next = 0;
+    panel_.streaming = false;
+    EXPECT_EQ(read(), 0);
+    EXPECT_EQ(receiver_.blocks.size(), 1u);
 }
 
-TEST_F(TransferWorkerTest, AReadEndsWithoutSuccessWhenCancelledOrCutShort) {
+TEST_F(TransferWorkerTest, AReadTheUserDeclinesAfterTheIdentitySendsNothingMore) {
     receiver_.goAhead = false;
     EXPECT_EQ(read(), 0);
     EXPECT_EQ(panel_.sentTypes(), std::vector<std::uint8_t>{msg::kQueryIdentity});
-
-    // The panel stops after one block: no end marker reaches the document.
-    receiver_.goAhead = true;
-    receiver_.blocks.clear();
-    panel_.readFrames = {block(0x00, 0x11)};
-    EXPECT_EQ(read(), 0);
-    ASSERT_EQ(receiver_.blocks.size(), 1u);
-    EXPECT_EQ(receiver_.blocks[0].address, 0);
 }
 
 TEST_F(TransferWorkerTest, ALogReadTakesTheFileIdAndEachNumberedBlockOnce) {
