@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fills a fuzz target's corpus folder with seeds made from readable sources: templates
-# compiled from the demo and seed sources, and the sources themselves for source readers.
+# compiled from the demo and seed sources.
 set -euo pipefail
 name=$1 out=$2 kqform=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,8 +16,6 @@ if [ "$name" = fuzz_login_key ]; then
     { record "" Hemligt; record anna a; record "" ""; record Bo "l""$(printf '\366')""sen"; } \
         >"$out/users"
     { record "" sys; head -c 128 /dev/zero | tr '\0' x; record late l; } >"$out/invalid-record"
-    { record "" sys; printf 'n\0'; head -c 126 /dev/zero | tr '\0' p; } >"$out/second-zero-last"
-    { record "" sys; printf x; } >"$out/129-bytes"
     : >"$out/empty"
     exit 0
 fi
@@ -84,7 +82,6 @@ if [ "$name" = fuzz_datafile_read ]; then
     datafile pw 'ALFA 2000' 2 128 1 A1 0 $((0x80013880)) 5 Entre 128 $((0x1003)) 0 17 \
         2 $((0x80000150)) 5 '' >"$out/records"
     datafile '' T >"$out/no-records"
-    datafile "$(printf 'p%.0s' {1..127})" 'ALFA 2000' 0 8 2 1234 >"$out/longest-password"
     many=()
     for ((n = 0; n < 300; n++)); do many+=($((n % 3 * 2)) $((n << 5)) $((n % 10)) "v$n"); done
     datafile sys 'BETA 10' "${many[@]}" >"$out/many-records"
@@ -95,10 +92,7 @@ i=0
 for src in "${sources[@]}"; do
     [ -f "$src" ] || continue
     i=$((i + 1))
-    case "$name" in
-        fuzz_kqform_source) cp "$src" "$out/seed$i.kqf" ;;
-        *) "$kqform" compile "$src" -o "$out/seed$i.FRM" >/dev/null ;;
-    esac
+    "$kqform" compile "$src" -o "$out/seed$i.FRM" >/dev/null
 done
 # A few hand-made inputs so that every target starts from something.
 printf '<KQ_FORM>\0\1' >"$out/header-only"
