@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fills a fuzz target's corpus folder with seeds made from readable sources: templates
-# compiled from the demo and seed sources.
+# compiled from the demo and seed sources, and the sources themselves for source readers.
 set -euo pipefail
 name=$1 out=$2 kqform=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -92,7 +92,10 @@ i=0
 for src in "${sources[@]}"; do
     [ -f "$src" ] || continue
     i=$((i + 1))
-    "$kqform" compile "$src" -o "$out/seed$i.FRM" >/dev/null
+    case "$name" in
+        fuzz_kqform_source) cp "$src" "$out/seed$i.kqf" ;;
+        *) "$kqform" compile "$src" -o "$out/seed$i.FRM" >/dev/null ;;
+    esac
 done
 # A few hand-made inputs so that every target starts from something.
 printf '<KQ_FORM>\0\1' >"$out/header-only"
