@@ -16,6 +16,7 @@ if [ "$name" = fuzz_login_key ]; then
     { record "" Hemligt; record anna a; record "" ""; record Bo "l""$(printf '\366')""sen"; } \
         >"$out/users"
     { record "" sys; head -c 128 /dev/zero | tr '\0' x; record late l; } >"$out/invalid-record"
+    { record "" sys; printf 'n\0'; head -c 126 /dev/zero | tr '\0' p; } >"$out/second-zero-last"
     : >"$out/empty"
     exit 0
 fi
