@@ -98,7 +98,7 @@ TEST(ConversionFile, MalformedFilesAreRefused) {
     const auto patched = [&](std::size_t at, std::uint32_t v, std::size_t size = 0) {
         Bytes b = whole;
         for (std::size_t i = 0; i < 4; ++i)
-            b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+            b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
         if (size) b.resize(size, 0);
         return b;
     };
