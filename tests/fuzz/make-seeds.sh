@@ -17,7 +17,6 @@ if [ "$name" = fuzz_login_key ]; then
         >"$out/users"
     { record "" sys; head -c 128 /dev/zero | tr '\0' x; record late l; } >"$out/invalid-record"
     { record "" sys; printf 'n\0'; head -c 126 /dev/zero | tr '\0' p; } >"$out/second-zero-last"
-    { record "" sys; printf x; } >"$out/129-bytes"
     : >"$out/empty"
     exit 0
 fi
@@ -84,7 +83,6 @@ if [ "$name" = fuzz_datafile_read ]; then
     datafile pw 'ALFA 2000' 2 128 1 A1 0 $((0x80013880)) 5 Entre 128 $((0x1003)) 0 17 \
         2 $((0x80000150)) 5 '' >"$out/records"
     datafile '' T >"$out/no-records"
-    datafile "$(printf 'p%.0s' {1..127})" 'ALFA 2000' 0 8 2 1234 >"$out/longest-password"
     many=()
     for ((n = 0; n < 300; n++)); do many+=($((n % 3 * 2)) $((n << 5)) $((n % 10)) "v$n"); done
     datafile sys 'BETA 10' "${many[@]}" >"$out/many-records"

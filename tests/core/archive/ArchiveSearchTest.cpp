@@ -95,12 +95,6 @@ TEST_F(SearchDialogModelTest, SearchWithoutTheIndexAsksAndNeedsEveryKeywordInThe
     EXPECT_EQ(h.prompt.texts(), (Lines(3, text(MessageId::SearchWithoutIndex))));
 }
 
-TEST_F(SearchDialogModelTest, HistoryKeepsFiveNewestFirstIgnoringCase) {
-    for (const char* typed : {"a", "b", "", "c", "A", "d", "e", "f"})
-        model.search(typed);
-    EXPECT_EQ(model.history(), (Lines{"f", "e", "d", "c", "b"}));
-}
-
 TEST_F(SearchDialogModelTest, SelectingARowShowsTheFileInformation) {
     const std::string key = MakeFileId(1700000000 - 3000, 'K');  // 14 Nov 2023, 21:20 UTC
     writeData(key, {"Zäta"}, 1);
@@ -199,22 +193,6 @@ TEST_F(TemplateLookupTest, OneMatchGivesItsFileSeveralLetTheUserChoose) {
     EXPECT_TRUE(h.prompt.entries.empty());
 }
 
-TEST_F(TemplateLookupTest, NoMatchAsksThenOffersEveryTemplate) {
-    h.prompt.answers = {Answer::No, Answer::Yes};
-    EXPECT_EQ(findTemplateForSystem(h.context, "GAMMA"), std::nullopt);
-    EXPECT_TRUE(h.dialogs.systemRowsShown.empty());
-    h.dialogs.systemChoices = {0, 0};
-    EXPECT_EQ(findTemplateForSystem(h.context, "GAMMA"), "ALFA.FRM");
-    ASSERT_EQ(h.dialogs.systemRowsShown.size(), 1u);
-    EXPECT_EQ(h.dialogs.systemRowsShown[0].size(), 4u);
-    EXPECT_EQ(h.prompt.texts(), (Lines(2, text(MessageId::TemplateNotFound, {"GAMMA"}))));
-    EXPECT_EQ(chooseSystem(h.context, utf8ToCp1252("två")),
-              (ChosenTemplate{"BETA2.FRM", "BETA 100 PLUS"}));
-    writeFile(h.formIndex(), "");
-    EXPECT_EQ(chooseSystem(h.context, ""), std::nullopt);
-    EXPECT_EQ(h.prompt.texts().back().rfind(text(MessageId::NoSystemsFound), 0), 0u);
-}
-
 class ReindexArchiveTest : public ArchiveTest {};
 
 TEST_F(ReindexArchiveTest, RebuildsBothIndexesFromTheFolders) {
@@ -239,45 +217,6 @@ TEST_F(ReindexArchiveTest, RebuildsBothIndexesFromTheFolders) {
     EXPECT_EQ(h.context.labels().text(3), "Entré");
 }
 
-// Either index that cannot be written fails the rebuild with the file and the reason; the
-// other is still rebuilt, and the one that failed keeps its old content.
-TEST_F(ReindexArchiveTest, AnIndexThatCannotBeWrittenSaysWhichAndWhy) {
-    writeData("A0000010", {"v"}, 1);
-    const auto box = [](MessageId what, const fs::path& file, MessageId why) {
-        return text(MessageId::IndexNotCreated) + "\n" + text(what, {pathText(file)}) + "\n" +
-               text(why);
-    };
-    const struct {
-        const char* name;
-        std::function<void()> arrange;
-        Lines messages;
-        const char* dataAfter;
-    } cases[] = {
-        {"held",
-         [&] { h.files.failLocked(); },
-         {box(MessageId::CannotOpenFile, h.dataIndex(), MessageId::ReasonHeldElsewhere),
-          box(MessageId::CannotOpenFile, h.formIndex(), MessageId::ReasonHeldElsewhere)},
-         "OLD\tx\r\n"},
-        {"a folder in FORM.KQI's place",
-         [&] {
-             fs::remove(h.formIndex());
-             fs::create_directories(h.formIndex());
-         },
-         {box(MessageId::CannotOpenFile, h.formIndex(), MessageId::ReasonIsADirectory)},
-         "A0000010\tv\r\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        h.prompt.entries.clear();
-        h.files.heal();
-        writeFile(h.dataIndex(), "OLD\tx\r\n");
-        c.arrange();
-        EXPECT_FALSE(ReindexArchive(h.context));
-        EXPECT_EQ(h.prompt.texts(), c.messages);
-        EXPECT_EQ(indexed(), c.dataAfter);
-    }
-}
-
 // A key leads to <key>.KQD only: a copy with the same key gets no line of its own.
 TEST_F(ReindexArchiveTest, FilesWithAKeyThatIsTakenAreLeftOutWithAWarning) {
     writeData("A0000010", {"original"}, 1);
@@ -291,17 +230,6 @@ TEST_F(ReindexArchiveTest, FilesWithAKeyThatIsTakenAreLeftOutWithAWarning) {
         h.prompt.texts(),
         (Lines{text(MessageId::SameIndexKey, {pathText(h.archived("A0000010.bak")), "A0000010",
                                               pathText(h.archived("A0000010"))})}));
-}
-
-TEST_F(ReindexArchiveTest, TheCommandAsksFirst) {
-    writeData("A0000010", {"v"}, 1);
-    writeFile(h.dataIndex(), "");
-    h.prompt.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(ConfirmAndReindexArchive(h.context));
-    EXPECT_EQ(indexed(), "");
-    EXPECT_TRUE(ConfirmAndReindexArchive(h.context));
-    EXPECT_EQ(indexed(), "A0000010\tv\r\n");
-    EXPECT_EQ(h.prompt.texts()[0], text(MessageId::ConfirmReindex));
 }
 
 // Two saves of new systems given one name within a second: the one that creates its file

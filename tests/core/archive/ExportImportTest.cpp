@@ -110,29 +110,6 @@ TEST(ExportDate, GivesLocalMidnightOrNothing) {
     EXPECT_EQ(exportDateToday(FixedClock(kNow - 1800, 0)), "2020-05-09");
 }
 
-TEST_F(CopyTest, ExportOpeningOffersTheNonEmptyListsAndTheLastExportDate) {
-    list(ResultList::NotCopied) = {"/x/", "AAA\ta"};
-    list(ResultList::Copied) = {"/y/", "BBB\tb"};
-    FakeDocument unsaved;
-    ExportRequest r = ExportRequest::opening(h.context, &unsaved);
-    EXPECT_EQ(r.offeredLists, (std::vector{ResultList::Copied, ResultList::NotCopied}));
-    EXPECT_EQ(r.chosenList, ResultList::Copied);
-    EXPECT_FALSE(r.currentEnabled);
-    EXPECT_EQ(r.selection, ExportSelection::All);
-
-    Settings(h.context.settings()).setText("LatestExport", "2019-01-02");
-    FakeDocument saved;
-    saved.file = h.archived("AAA");
-    list(ResultList::Copied).clear();
-    list(ResultList::NotCopied).clear();
-    r = ExportRequest::opening(h.context, &saved);
-    EXPECT_FALSE(r.filesInListEnabled());
-    EXPECT_FALSE(r.chosenList);
-    EXPECT_TRUE(r.currentEnabled);
-    EXPECT_EQ(r.selection, ExportSelection::ChangedAfter);
-    EXPECT_EQ(r.dateText, "2019-01-02");
-}
-
 // A missing folder, a bad date or an index that cannot be read stop before the run.
 TEST_F(CopyTest, ExportStopsOnAMissingFolderABadDateOrAHeldIndex) {
     threeSystems();
@@ -389,42 +366,6 @@ TEST_F(CopyTest, ImportLeavesOutWhatDoesNotRead) {
     EXPECT_EQ(h.prompt.texts(), (Lines{counts(1, 1)}));
     EXPECT_FALSE(importAll(false, h.dir.path("nowhere")).ran);
     EXPECT_EQ(h.prompt.texts().back(), text(MessageId::FolderMissing));
-}
-
-// A full disk: a file that cannot be written says which and why, is listed as not copied
-// and counted as failed; the archive's copy stays.
-TEST_F(CopyTest, ImportReportsFailedWritesWithTheReason) {
-    const struct {
-        const char* name;
-        const char* password;  // of the imported file
-        bool archived;         // the archive holds an older copy
-        bool replace;
-    } cases[] = {{"byte copy", "sys", false, true},
-                 {"rewrite under the system password", "fremd", false, true},
-                 {"merge", "sys", true, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (const fs::path& folder : {h.root / "FILES", h.diskette}) {
-            fs::remove_all(folder);
-            fs::create_directories(folder);
-        }
-        h.files.heal();
-        if (c.archived) h.writeArchived("AAA", h.system("Arkiv"), kNow - 1000);
-        h.writeOutside(h.onDisk("AAA"), h.system("Disk"), c.password, kNow - 100);
-        const std::string before = readFile(h.archived("AAA"));
-        h.prompt.entries.clear();
-        h.files.failWritesAfter(h.files.bytesWritten());
-        const CopyRunResult r = importAll(c.replace);
-        EXPECT_EQ(r.notCopied, 1);
-        EXPECT_EQ(r.failed, 1);
-        EXPECT_EQ(h.prompt.texts(),
-                  (Lines{text(MessageId::CannotSaveFile, {pathText(h.archived("AAA"))}) + "\n" +
-                             text(MessageId::ReasonNoSpace),
-                         counts(0, 1)}));
-        EXPECT_EQ(list(ResultList::NotCopied), (Lines{head(h.diskette), "AAA\tDisk"}));
-        EXPECT_EQ(readFile(h.archived("AAA")), before);
-        EXPECT_EQ(fs::exists(h.archived("AAA")), c.archived);
-    }
 }
 
 }  // namespace

@@ -37,34 +37,6 @@ TEST(FileId, TextFormOfTimeAndLetter) {
         EXPECT_EQ(MakeFileId(c.time, c.letter), c.id) << c.time;
 }
 
-TEST(FileId, ParsesUpperCasedTextAndRefusesOthers) {
-    const struct {
-        const char* text;
-        bool ok;
-        std::uint32_t time;
-        char letter;
-    } cases[] = {
-        {"a0000100", true, 36, 'A'}, {"BZZZZZZ0", true, kModulus - 1, 'B'},
-        {"#000010x", true, 36, '#'},  // neither the letter nor the last character is checked
-        {"A00001000", false, 0, 0},  {"A000010", false, 0, 0},
-        {"A00-0100", false, 0, 0},
-    };
-    for (const auto& c : cases) {
-        std::uint32_t time = 7;
-        char letter = '?';
-        EXPECT_EQ(ParseFileId(c.text, time, letter), c.ok) << c.text;
-        if (!c.ok) continue;
-        EXPECT_EQ(time, c.time) << c.text;
-        EXPECT_EQ(letter, c.letter) << c.text;
-    }
-    for (const char* id : {"A0000100", "zzzzzzzz"})
-        EXPECT_TRUE(IsWellFormedFileId(id)) << id;
-    for (const char* id : {"A000010", "A00001000", "A000_100",
-                           "\xC4"
-                           "0000100"})  // Ä: not a-z
-        EXPECT_FALSE(IsWellFormedFileId(id)) << id;
-}
-
 TEST(FileId, BinaryFormIsTheTimeBigEndianAndTheLetter) {
     EXPECT_EQ(hexString(FileIdToBytes("A0000100")), "00 00 00 24 41 FF FF FF");
     EXPECT_EQ(hexString(FileIdToBytes("agjdgxs0")), "3B 9A CA 00 41 FF FF FF");
@@ -138,29 +110,6 @@ TEST_F(FileIdLetter, MissingLetterIsAskedForAndStored) {
     store("B");
     h.prompt.entries.clear();
     EXPECT_EQ(NewFileId(h.context), "B0000100");
-    EXPECT_TRUE(h.prompt.entries.empty());
-}
-
-TEST_F(FileIdLetter, EditCommandShowsTheStoredLetterFilteredAndStoresTheFilteredAnswer) {
-    const struct {
-        std::string stored;
-        std::optional<std::string> answer;
-        std::string shown, after;
-        bool ok;
-    } cases[] = {
-        {"q", std::string("x"), "Q", "X", true},
-        {"Q", std::string("4"), "Q", "", true},  // OK with nothing usable clears it
-        {"Q", std::nullopt, "Q", "Q", false},    // "Avbryt" keeps it
-        {"", std::string("ab"), "", "A", true},
-    };
-    for (const auto& c : cases) {
-        store(c.stored);
-        h.dialogs.computerIdShown.clear();
-        h.dialogs.computerIdAnswers = {c.answer};
-        EXPECT_EQ(EditComputerId(h.context), c.ok) << c.stored;
-        EXPECT_EQ(h.dialogs.computerIdShown, (Lines{c.shown}));
-        EXPECT_EQ(stored(), c.after);
-    }
     EXPECT_TRUE(h.prompt.entries.empty());
 }
 

@@ -72,20 +72,6 @@ TEST_F(LoginTest, FreshInstallCreatesRecord0ReenciphersAndLetsUsersBeAddedWithou
     EXPECT_EQ(home.dialogs.unexpected + home.prompt.unexpected, 0);
 }
 
-TEST(LoginFaultyFile, OffersCreationAndDecliningLeavesTheFile) {
-    for (const std::string& bytes : {std::string(), std::string(129, '\0'), std::string(256, 'x'),
-                                     std::string(1, '\0') + std::string(127, 'x')}) {
-        test::TestHome home;
-        if (!bytes.empty()) home.writeLoginKey(bytes);
-        home.prompt.answers = {Answer::No};
-        EXPECT_FALSE(LoginController(home.context).open()) << bytes.size();
-        EXPECT_EQ(home.prompt.texts(), (Lines{m49}));
-        EXPECT_TRUE(home.dialogs.changeRequests.empty());
-        EXPECT_EQ(home.hasLoginKey(), !bytes.empty());
-        EXPECT_EQ(home.loginKeyBytes(), bytes);
-    }
-}
-
 // The creation dialog stays on a mismatch or a password record 0 cannot hold (the old
 // password is not checked); cancel ends the login, and a file that cannot be written says so.
 TEST_F(LoginTest, CreationDialogChecksEachAttempt) {
@@ -150,20 +136,6 @@ TEST_F(LoginTest, UsersAsksForTheSystemPasswordOncePerLogin) {
     EXPECT_EQ(home.prompt.texts(), (Lines{m43}));
 }
 
-TEST_F(LoginTest, UsersWithoutRecord0RunsTheCreationInstead) {
-    home.writeLoginKey("");
-    home.prompt.answers = {Answer::No, Answer::Yes};
-    home.dialogs.typeNewPassword("neu");
-    login.users();  // declined
-    EXPECT_FALSE(login.checkPassed());
-    login.users();  // created, but the users dialog does not open yet
-    EXPECT_TRUE(login.checkPassed());
-    EXPECT_EQ(home.dialogs.usersShown, 0);
-    EXPECT_TRUE(home.dialogs.promptExpected.empty());
-    EXPECT_EQ(home.prompt.texts(), (Lines{m49, m49, m47}));
-    EXPECT_EQ(home.loginSystemPassword(), "neu");
-}
-
 TEST_F(LoginTest, PersonalPasswordChangeChecksOldVerificationAndLengthThenRewritesTheRecord) {
     home.writeLogin("sys", {{"bo", "x"}, {"anna", "gammal"}});
     home.context.currentUser() = {"anna", "gammal"};
@@ -190,17 +162,6 @@ TEST_F(LoginTest, PersonalPasswordChangeChecksOldVerificationAndLengthThenRewrit
     EXPECT_EQ(home.prompt.texts(), (Lines{text(MessageId::PasswordChangeFailed)}));
     EXPECT_EQ(home.context.currentUser().password, "ny");
     EXPECT_EQ(home.loginUsers(), (Users{{"bo", "x"}, {"anna", "ny"}}));
-}
-
-TEST_F(LoginTest, UsersAfterLoginAsksForTheCurrentUsersPassword) {
-    home.context.currentUser() = {"anna", "a"};
-    home.dialogs.promptAttempts = {std::nullopt, "a"};
-    home.dialogs.usersSessions = {[] { return true; }};
-    EXPECT_FALSE(editUsersAfterLogin(home.context));
-    EXPECT_EQ(home.dialogs.usersShown, 0);
-    EXPECT_TRUE(editUsersAfterLogin(home.context));
-    EXPECT_EQ(home.dialogs.promptExpected, (Lines{"a", "a"}));
-    EXPECT_EQ(home.dialogs.usersShown, 1);
 }
 
 }  // namespace

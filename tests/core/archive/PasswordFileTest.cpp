@@ -48,49 +48,6 @@ class PasswordFileTest : public ::testing::Test {
     PasswordFile file{home.context};
 };
 
-TEST(PasswordRecord, EncodesNameZeroPasswordZeroFillerAndDecodesOnlyValidRecords) {
-    const std::tuple<std::string, std::string, bool> pairs[] = {
-        {"", "", true},
-        {"Anna \xC5kesson", "l\xF6sen", true},
-        {repeat('n', 60), repeat('p', 65), true},  // one filler byte left
-        {"", repeat('p', 126), false},
-        {"a", repeat('p', 125), false},
-        {std::string("a\0b", 3), "x", false},
-        {"a", std::string("x\0y", 3), false},
-    };
-    for (const auto& [name, password, fits] : pairs) {
-        PasswordFile::Record record{};
-        ASSERT_EQ(PasswordFile::encodeRecord(name, password, 12345, record), fits) << name;
-        if (!fits) continue;
-        EXPECT_EQ(std::string(record.begin(), record.end()), expectedRecord(name, password, 12345));
-    }
-    const std::string none = "<invalid>";
-    const std::pair<std::string, std::string> records[] = {
-        {repeat('n', 100) + '\0' + repeat('p', 26) + '\0',
-         repeat('n', 100) + "|" + repeat('p', 26)},
-        {std::string("a\0b\0", 4) + repeat('\xFF', 124), "a|b"},  // filler ignored
-        {repeat('n', 127) + '\0', none},
-        {"ab" + std::string(1, '\0') + repeat('p', 125), none},
-        {"", none},
-    };
-    for (const auto& [text, expected] : records) {
-        const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-        std::string name, password;
-        const bool valid = PasswordFile::decodeRecord(bytes, name, password);
-        EXPECT_EQ(valid ? name + "|" + password : none, expected) << text.size();
-    }
-}
-
-TEST(PasswordFileSize, IsUsableOnlyForWholeRecords) {
-    const std::pair<std::optional<std::size_t>, bool> cases[] = {
-        {std::nullopt, false}, {0, true}, {127, false}, {128, true}, {129, false}, {384, true}};
-    for (const auto& [size, usable] : cases) {
-        test::TestHome home;
-        if (size) home.writeLoginKey(std::string(*size, '\0'));
-        EXPECT_EQ(PasswordFile(home.context).IsUsable(), usable) << size.value_or(-1);
-    }
-}
-
 TEST_F(PasswordFileTest, ReadingNeedsAValidRecord0AndStopsAtTheFirstInvalidRecord) {
     for (const std::string& bytes : {std::string(), repeat('x', 128) + expectedRecord("a", "a")}) {
         home.writeLoginKey(bytes);
@@ -181,21 +138,6 @@ TEST_F(PasswordFileTest, ChangePasswordRewritesTheFirstMatchingValidUserRecordOn
     EXPECT_EQ(home.loginKeyBytes(), keyOf("old", {{"bo", "b"}}) +
                                         expectedRecord("anna", repeat('p', 121), 77) +
                                         before.substr(3 * 128));
-}
-
-TEST_F(PasswordFileTest, EveryOperationFailsAtOnceWhileAnotherHoldsTheFile) {
-    home.writeLoginKey(keyOf("sys", {{"anna", "a"}}));
-    std::string error, password;
-    auto held = home.context.files().openLocked(home.loginKey(), OpenMode::Existing, error);
-    ASSERT_TRUE(held);
-    EXPECT_FALSE(file.IsUsable());
-    EXPECT_FALSE(file.ReadSystemPassword(password));
-    EXPECT_FALSE(file.CheckLogin("anna", "a"));
-    EXPECT_FALSE(file.WriteSystemPassword("new"));
-    EXPECT_FALSE(file.ChangePassword("anna", "a", "b"));
-    held.reset();
-    EXPECT_TRUE(file.CheckLogin("anna", "a"));
-    EXPECT_EQ(home.loginKeyBytes(), keyOf("sys", {{"anna", "a"}}));
 }
 
 }  // namespace

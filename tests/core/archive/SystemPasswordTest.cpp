@@ -95,24 +95,6 @@ TEST_F(SystemPasswordTest, ReencipherRewritesEveryAdmittedFileKeepingItsValues) 
     EXPECT_EQ(home.dialogs.unexpected, 0);
 }
 
-TEST_F(SystemPasswordTest, CancelSkipsThatFileAndEveryLaterUnknownOneWithoutADialog) {
-    home.writeDataFile("T.KQD", "third");
-    home.writeDataFile("F.KQD", "fourth");
-    home.writeDataFile("O.KQD", "old");
-    home.dialogs.temporaryAnswers = {std::nullopt};
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    EXPECT_EQ(passwords({"T.KQD", "F.KQD", "O.KQD"}), (Lines{"third", "fourth", "new"}));
-    EXPECT_EQ(home.dialogs.temporaryShown, 1);
-}
-
-TEST_F(SystemPasswordTest, AnArchiveWithoutDataFilesSaysNothing) {
-    test::writeFile(home.dataFile("notes.txt"), "not a data file");
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    std::filesystem::remove_all(home.root / "FILES");
-    EXPECT_TRUE(ReencipherDataFiles(home.context, "new", "old"));
-    EXPECT_TRUE(home.prompt.entries.empty());
-}
-
 // From the k-th data file on, nothing written reaches a data file, as if the program died
 // there (or the disk filled up and the run went on).
 TEST(ReencipherInterrupted, LeavesEveryFileWholeUnderTheOldOrTheNewPassword) {

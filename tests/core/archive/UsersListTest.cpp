@@ -21,33 +21,6 @@ class UsersListTest : public ::testing::Test {
     UsersList list{home.context};
 };
 
-TEST(UsersListOrder, ComparesUpperCasedBytesUnsignedAndShorterFirst) {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"a", "B", true},        {"B", "a", false},         {"Anna", "aNNA", false},
-        {"aNNA", "Anna", false}, {"ann", "Anna", true},     {"Anna", "ann", false},
-        {"", "a", true},         {"Al\tx", "Alb\ty", true}, {"z", "\xE9", true},
-        {"\xE4", "\xC5", true},    // ä < Å
-        {"\xF6", "\xD6", false},   // ö, Ö
-        {"\x9A", "\x8A", false}};  // š, Š
-    for (const auto& [a, b, less] : cases)
-        EXPECT_EQ(UsersList::lessCaseInsensitive(a, b), less) << a << " < " << b;
-}
-
-TEST_F(UsersListTest, OpeningAMissingOrFaultyFileShowsMessage45) {
-    const std::string m45 = text(MessageId::PasswordFileMissing);
-    EXPECT_FALSE(list.open());
-    home.writeLoginKey(std::string(129, 'x'));
-    EXPECT_FALSE(list.open());
-    EXPECT_TRUE(list.rows().empty());
-    // An empty file opens with no rows, but there is no record 0 to write after.
-    home.writeLoginKey("");
-    ASSERT_TRUE(list.open());
-    list.add("anna", "a");
-    EXPECT_FALSE(list.commit());
-    EXPECT_EQ(home.loginKeyBytes(), "");
-    EXPECT_EQ(home.prompt.texts(), (Lines{m45, m45, m45}));
-}
-
 // Rows are "name\tpassword" in case-insensitive order, file order kept on ties; an added
 // row goes after every row not greater; a commit writes the rows in list order.
 TEST_F(UsersListTest, KeepsTheRowsInOrderAndCommitsThem) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -160,20 +159,6 @@ TEST_F(DataFileTest, RoundTripKeepsEveryRecordAndIndexesTheDisplayName) {
     ASSERT_TRUE(write(store, "", dataPath("Y0000000.tar.KQD")));
     ASSERT_TRUE(file.Read(dataPath("Y0000000.tar.KQD"), true));
     EXPECT_EQ(file.DisplayName(), "Y0000000\t");
-}
-
-// Several buffers' worth, so that numbers, texts and the key position cross buffer ends.
-TEST_F(DataFileTest, RoundTripOverManyBuffers) {
-    FieldStore store;
-    for (std::uint32_t i = 0; i < 4000; ++i)
-        store.copyIn(record(addressless(i), 0, static_cast<std::uint8_t>(i % 10),
-                            static_cast<std::uint8_t>(i % 3 * 2), std::string(i % 37, 'a')));
-    ASSERT_TRUE(write(store));
-    ASSERT_GT(readFile(dataPath()).size(), 4 * DataFile::kBufferSize);
-    DataFile file(h.context);
-    ASSERT_TRUE(file.Read(dataPath(), true));
-    ASSERT_EQ(file.Store().size(), store.size());
-    store.forEach([&](const FieldRecord& r) { EXPECT_EQ(*file.Store().find(r.address), r); });
 }
 
 TEST_F(DataFileTest, ValuesAreSavedNormalised) {
@@ -337,14 +322,21 @@ TEST_F(DataFileTest, FailedWriteKeepsThePreviousFile) {
     ASSERT_TRUE(write(large, "pw", dataPath("SIZE.KQD")));
     const std::uint64_t size = readFile(dataPath("SIZE.KQD")).size();
     ASSERT_GT(size, 3 * DataFile::kBufferSize);
+    {
+        // Numbers, texts and the key position cross buffer ends.
+        DataFile file(h.context);
+        ASSERT_TRUE(file.Read(dataPath("SIZE.KQD"), true));
+        ASSERT_EQ(file.Store().size(), large.size());
+        large.forEach([&](const FieldRecord& r) {
+            EXPECT_EQ(file.Store().find(r.address)->value, r.value) << r.address;
+        });
+    }
     fs::remove(dataPath("SIZE.KQD"));
     const std::string index = readFile(h.dataIndex());
 
     enum Failure { Write, Commit, Crash };
     const std::pair<Failure, std::uint64_t> cases[] = {
-        {Write, 0},     {Write, 10},    {Write, 139},      {Write, 16384},
-        {Write, 16385}, {Write, 40000}, {Write, size - 1}, {Commit, 0},
-        {Crash, 0},     {Crash, 100},   {Crash, 20000}};
+        {Write, 0}, {Write, 139}, {Write, 16385}, {Write, size - 1}, {Commit, 0}, {Crash, 20000}};
     for (const auto& [failure, n] : cases) {
         SCOPED_TRACE(testing::Message() << failure << " " << n);
         h.files.heal();
@@ -365,21 +357,6 @@ TEST_F(DataFileTest, FailedWriteKeepsThePreviousFile) {
     DataFile file(h.context);
     ASSERT_TRUE(file.Read(dataPath(), true));
     EXPECT_EQ(file.Store().find(0x10 << 3)->value, "BEEF");
-}
-
-TEST(LabelTable, NumbersOfItems) {
-    const std::pair<FieldAddress, std::optional<std::size_t>> cases[] = {
-        {addressless(10000), 0},
-        {addressless(10025), 1},
-        {addressless(16350), 254},
-        {addressless(16375), std::nullopt},      // past the table
-        {addressless(10010), std::nullopt},      // not a multiple of 25
-        {addressless(9975), std::nullopt},       // below the first
-        {addressless(10000) | 1, std::nullopt},  // a bit offset
-        {10000u << 3, std::nullopt},             // a PROM field
-    };
-    for (const auto& [address, index] : cases)
-        EXPECT_EQ(LabelTable::indexFor(address), index) << std::hex << address;
 }
 
 }  // namespace

@@ -111,45 +111,6 @@ TEST(LocalFileSystem, ReplaceIsAllOrNothing) {
     }
 }
 
-// What cannot be opened or replaced is refused with a reason; after a refused write or a
-// commit, an output takes nothing more and leaves no file of its own.
-TEST(LocalFileSystem, RefusalsLeaveNothingBehind) {
-    TempDir dir;
-    LocalFileSystem files;
-    fs::create_directory(dir.path("folder"));
-    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
-    std::string error, content;
-    for (const char* name : {"folder", "fifo", "missing"}) {
-        error.clear();
-        EXPECT_FALSE(files.openRead(dir.path(name), error)) << name;
-        EXPECT_FALSE(error.empty()) << name;
-    }
-    EXPECT_FALSE(files.readWhole(dir.path("missing"), content, error));
-    EXPECT_EQ(error, messageText(MessageId::ReasonNotFound));
-    EXPECT_FALSE(files.replaceFile(dir.path("missing/X"), error));
-    auto out = files.replaceFile(dir.path("folder"), error);  // renaming over a folder fails
-    ASSERT_TRUE(out);
-    EXPECT_FALSE(out->commit());
-    out = files.replaceFile(dir.path("B"), error);
-    ASSERT_TRUE(out);
-    {
-        const FileSizeLimit limit(3);
-        EXPECT_FALSE(out->write(bytesOf("abcd")));
-    }
-    EXPECT_EQ(out->error(), messageText(MessageId::ReasonTooLarge));
-    EXPECT_FALSE(out->write(bytesOf("e")));
-    EXPECT_FALSE(out->commit());
-    out = files.replaceFile(dir.path("C"), error);
-    ASSERT_TRUE(out);
-    ASSERT_TRUE(out->write(bytesOf("one")));
-    ASSERT_TRUE(out->commit());
-    EXPECT_FALSE(out->write(bytesOf("two")));
-    EXPECT_FALSE(out->commit());
-    out.reset();  // must not remove the committed file
-    EXPECT_EQ(contentOf(files, dir.path("C")), "one");
-    EXPECT_EQ(namesIn(dir.path("")), (Names{"C", "fifo", "folder"}));
-}
-
 // A new file takes a name only where there is none, in one step; a taken name leaves both
 // the other file and the output as they were.
 TEST(LocalFileSystem, NewFileNeverReplacesOne) {
@@ -232,22 +193,6 @@ TEST(LocalFileSystem, AppendsNeitherWriteThroughALinkNorLeaveAPart) {
     }
     EXPECT_EQ(contentOf(files, dir.path("elsewhere")), "A\n");
     EXPECT_FALSE(fs::exists(dir.path("nowhere")));
-}
-
-TEST(LocalFileSystem, ListsRegularFilesByExtensionInAnyCase) {
-    TempDir dir;
-    LocalFileSystem files;
-    const fs::path root = dir.path("");
-    for (const char* name : {"a.KQD", "b.kqd", "c.Kqd", "d.txt", "KQD", "e.kqd.bak"})
-        dir.write(name, {});
-    fs::create_directory(root / "folder.KQD");
-    fs::create_symlink(root / "a.KQD", root / "link.kqd");
-    fs::create_symlink(root / "nowhere", root / "dangling.kqd");
-    Names names = files.list(root, ".KQD");
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (Names{"a.KQD", "b.kqd", "c.Kqd", "link.kqd"}));
-    EXPECT_TRUE(files.list(root / "missing", ".KQD").empty());
-    EXPECT_EQ(pathText(fs::path(u8"/data/\u00C5ke/\u00E4.KQD")), "/data/\xC5ke/\xE4.KQD");
 }
 
 // Temporary files that interrupted saves left are removed at the first write into their

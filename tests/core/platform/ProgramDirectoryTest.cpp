@@ -54,18 +54,5 @@ TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) 
     }
 }
 
-TEST(ProgramDirectory, UserDataFollowsXdgThenHome) {
-    const ScopedEnv home("HOME", "/home/u");
-    {
-        const ScopedEnv data("XDG_DATA_HOME", "/xdg");
-        EXPECT_EQ(ProgramDirectory::userDataDirectory(), fs::path("/xdg/loomcraft"));
-    }
-    for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative"}) {
-        const ScopedEnv data("XDG_DATA_HOME", ignored);
-        EXPECT_EQ(ProgramDirectory::userDataDirectory(),
-                  fs::path("/home/u/.local/share/loomcraft"));
-    }
-}
-
 }  // namespace
 }  // namespace loom

@@ -26,13 +26,5 @@ TEST(WaitableEventTest, AWaitConsumesOneSignalOfTheFirstEventSet) {
     EXPECT_FALSE(a.wait(0ms));
 }
 
-TEST(WaitableEventTest, SetFromAnotherThreadWakesAWaiter) {
-    WaitableEvent event;
-    std::thread setter([&] { event.set(); });
-    EXPECT_TRUE(event.wait(30s));
-    setter.join();
-    EXPECT_FALSE(event.tryWait());
-}
-
 }  // namespace
 }  // namespace loom

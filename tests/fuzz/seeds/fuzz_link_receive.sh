@@ -39,50 +39,34 @@ S=(2 0); chunk "${b1[@]}"; chunk "${b1[@]}" "${b2[@]}"; chunk "${b2[@]:0:20}" 0;
 seed block-serial
 S=(3 0); chunk "${b1[@]:0:7}"; chunk "${b1[@]:7}"; chunk "${end[@]}"
 seed block-tcp-in-pieces
-S=(3 1); chunk "${b1[@]}"
-seed block-tcp-end-of-stream
 
 # ReceiveLogBlock: number 18, then the end.
 frame 33 0x0012 1 1 9 35; log=("${F[@]}")
 frame 34 0; logend=("${F[@]}")
 S=(4 0); chunk "${log[@]}"; chunk "${logend[@]}"
 seed log-serial
-S=(5 0x20); chunk "${log[@]}"; chunk "${logend[@]}"
-seed log-tcp-failing-read
 
-# QueryIdentity: asked (ACK, reply 0x81 with keep-alive) or unasked ("VT 340").
+# QueryIdentity: asked (ACK, reply 0x81 with keep-alive), or aborted after a NAK.
 frame 129 0x0001 "${identity[@]}"; id=("${F[@]}")
 S=(7 0); chunk; chunk $ACK "${id[@]}"
 seed identity-tcp
-frame 128 0 "${identity[@]}"; id0=("${F[@]}")
-S=($((6 | 16)) 0); chunk "${id0[@]}"
-seed identity-vt340-serial
 S=(6 0x08); chunk; chunk $NAK; chunk $ACK "${id[@]}"
 seed identity-abort
 
 # SendCommand with its WaitAck: a NAK, noise, then the ACK.
 S=(8 0); chunk; chunk $NAK; chunk 65 66 $ACK
 seed ack-serial
-S=(9 0x40); chunk; chunk $ACK
-seed ack-tcp-failing-write
 
-# Login: accepted over TCP, refused over serial.
+# Login: accepted over TCP.
 frame 147 0; ok=("${F[@]}")
-frame 146 0; refused=("${F[@]}")
 S=(11 0); chunk; chunk $ACK "${ok[@]}"
 seed login-tcp
-S=(10 0); chunk; chunk $ACK "${refused[@]}"
-seed login-serial-refused
 
 # Supervise: identity with keep-alive, silence, the probe answered, then a lost answer.
 S=(13 0); chunk "${id[@]}"; chunk; chunk $ACK; chunk; chunk
 seed supervise-tcp
-S=(12 0); chunk "${id[@]}"; chunk; chunk 65; chunk
-seed supervise-serial-noise
 
 # Erase: ACK, then the panel's 0x07.
 frame 7 0; erased=("${F[@]}")
-S=(15 0); chunk; chunk $ACK "${erased[@]}"
-seed erase-tcp
 S=(14 0); chunk; chunk $ACK; chunk "${erased[@]}"
 seed erase-serial
