@@ -350,6 +350,8 @@ using F = TransferFailure;
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultMatrixTest,
     ::testing::Values(
+        FaultCase{"ReadNakEvery3", Op::Read, fault([](auto& f) { f.nakEvery = 3; }), &C::naksSent,
+                  1, kMany},
         FaultCase{"ReadCorruptEvery3", Op::Read, fault([](auto& f) { f.corruptEvery = 3; }),
                   &C::resends, 1, kMany},
         FaultCase{"VerifyDropMidway", Op::Verify, fault([](auto& f) { f.dropAfterBlocks = 3; }),
