@@ -19,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/Settings.h"
 #include "support/DemoTemplates.h"
+#include "support/MessageText.h"
 #include "support/RecordingDocumentView.h"
 #include "support/RecordingPrompt.h"
 #include "support/ScriptedDialogs.h"
@@ -103,7 +104,7 @@ class DocumentTestBed : public ::testing::Test {
     int lastMessage() const {
         return doc_->lastMessage() ? static_cast<int>(*doc_->lastMessage()) : -1;
     }
-    std::string shown(MessageId id) const { return cp1252ToUtf8(formatMessage(id)); }
+    std::string shown(MessageId id) const { return text(id); }
     bool wasShown(MessageId id) const {
         for (const auto& e : prompt_.entries)
             if (e.text == shown(id)) return true;

@@ -4,22 +4,16 @@
 #include <string>
 #include <string_view>
 
-#include "common/Cp1252.h"
-#include "common/Messages.h"
 #include "context/AppContext.h"
 #include "document/ProgramState.h"
 #include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "support/MemoryChannel.h"
+#include "support/MessageText.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
 
 namespace loom::test {
-
-// A catalogue message as the recording prompt holds it.
-inline std::string shownText(MessageId id) {
-    return cp1252ToUtf8(formatMessage(id));
-}
 
 // A context whose link runs over memory lines on a virtual clock, with the panel's real
 // timing (the clock makes it free), in a temporary program directory.

@@ -22,6 +22,7 @@
 #include "platform/Clock.h"
 #include "platform/ProgramDirectory.h"
 #include "support/FailingFileSystem.h"
+#include "support/MessageText.h"
 #include "support/RecordingPrompt.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -34,17 +35,6 @@ using Users = std::vector<std::pair<std::string, std::string>>;
 constexpr FieldAddress kCustomer = kAddresslessBit | (20000u << 3);
 constexpr FieldAddress kPhone = kAddresslessBit | (20001u << 3);
 constexpr FieldAddress kPromValue = 0x100u << 3;
-
-inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A catalogue message as the recording prompt keeps it (UTF-8).
-inline std::string text(MessageId id, std::initializer_list<MessageArg> args = {}) {
-    return cp1252ToUtf8(formatMessage(id, args));
-}
 
 // Code page 1252 lines as UTF-8, for readable assertions.
 inline Lines utf8(const Lines& lines) {

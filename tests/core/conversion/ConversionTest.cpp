@@ -12,13 +12,13 @@
 
 #include <unistd.h>
 
-#include "common/Cp1252.h"
 #include "common/Messages.h"
 #include "conversion/ConversionList.h"
 #include "fields/PromImage.h"
 #include "platform/FileSystem.h"
 #include "support/FailingFileSystem.h"
 #include "support/HexBytes.h"
+#include "support/MessageText.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
 
@@ -279,7 +279,7 @@ class ProductCheck : public ConversionFolder {
 
 TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
     const std::string question =
-        cp1252ToUtf8(formatMessage(MessageId::ConvertQuestion, {"MODEL-B PRODU", "GL 200"}));
+        test::text(MessageId::ConvertQuestion, {"MODEL-B PRODU", "GL 200"});
     for (const auto& [answer, accepted] :
          {std::pair{Answer::Yes, true}, std::pair{Answer::No, false},
           std::pair{Answer::Cancel, false}}) {
@@ -308,8 +308,8 @@ TEST_F(ProductCheck, NoConversionWarnsWithTheFullNames) {
     ASSERT_EQ(prompt.entries.size(), 1u);
     EXPECT_EQ(prompt.entries[0].kind, MessageKind::Warning);
     EXPECT_EQ(prompt.entries[0].text,
-              cp1252ToUtf8(formatMessage(MessageId::ModelMismatch,
-                                         {"VT 340 centralapparat", "GL 200 centralapparat utan"})));
+              test::text(MessageId::ModelMismatch,
+                         {"VT 340 centralapparat", "GL 200 centralapparat utan"}));
     EXPECT_EQ(dump(current), dump(image));
 }
 

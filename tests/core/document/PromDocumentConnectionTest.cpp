@@ -102,7 +102,7 @@ TEST_F(PromDocumentConnectionTest, AConnectionThatCannotBeMadeSaysWhy) {
     EXPECT_FALSE(doc_->OpenLocalPort(port));
     ASSERT_EQ(prompt_.entries.size(), 1u);
     EXPECT_EQ(prompt_.entries[0].id, MessageId::PortCannotOpen);
-    const std::string why = cp1252ToUtf8(formatMessage(MessageId::SerialCannotOpen, {port}));
+    const std::string why = test::text(MessageId::SerialCannotOpen, {port});
     EXPECT_TRUE(
         prompt_.entries[0].text.starts_with(shown(MessageId::PortCannotOpen) + "\n\n" + why))
         << prompt_.entries[0].text;

@@ -15,13 +15,13 @@ using test::Bytes;
 using test::frameBytes;
 using test::MemoryLine;
 using test::ScriptedPanel;
-using test::shownText;
+using test::text;
 using M = MessageId;
 
 std::vector<std::string> texts(const std::vector<M>& ids) {
     std::vector<std::string> out;
     for (const M id : ids)
-        out.push_back(shownText(id));
+        out.push_back(text(id));
     return out;
 }
 
@@ -107,8 +107,7 @@ TEST(PromLinkModem, CommandLinesAreSentTrimmedWithTheNumberThenTheIdCode) {
         modem.attach(bed);
         ASSERT_TRUE(bed.link().ConnectModem("COM2", "0701-23 45", "123456"));
         EXPECT_EQ(modem.commands(), c.sent);
-        EXPECT_EQ(bed.prompt.texts(),
-                  std::vector<std::string>{shownText(MessageId::ModemConnected)});
+        EXPECT_EQ(bed.prompt.texts(), std::vector<std::string>{text(MessageId::ModemConnected)});
         EXPECT_TRUE(bed.link().IsOpen());
         ASSERT_EQ(modem.panel.frames.size(), 1u);
         EXPECT_EQ(modem.panel.frames[0].type(), msg::kLogin);

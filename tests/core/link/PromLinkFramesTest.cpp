@@ -38,7 +38,7 @@ std::string repeated(const char* hex, int times) {
 }
 
 std::vector<std::string> linkLostShown(bool lost) {
-    return lost ? std::vector<std::string>{test::shownText(MessageId::CommunicationError)}
+    return lost ? std::vector<std::string>{test::text(MessageId::CommunicationError)}
                 : std::vector<std::string>{};
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/Cp1252.h"
 #include "common/Messages.h"
 #include "support/HandBuiltForm.h"
+#include "support/MessageText.h"
 #include "template/FormRules.h"
 
 namespace loom::test {
@@ -68,7 +68,7 @@ TEST(FormInteractionTest, LeavingCorrectsThenChecks) {
         EXPECT_EQ(f.ui.focusLost(e), !c.message);
         if (c.message) {
             ASSERT_EQ(f.prompt.entries.size(), 1u);
-            EXPECT_EQ(f.prompt.entries[0].text, cp1252ToUtf8(formatMessage(*c.message, {c.limit})));
+            EXPECT_EQ(f.prompt.entries[0].text, test::text(*c.message, {c.limit}));
             EXPECT_EQ(f.prompt.entries[0].kind, MessageKind::Stop);
         } else {
             EXPECT_TRUE(f.prompt.entries.empty());

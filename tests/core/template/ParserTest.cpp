@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "common/Cp1252.h"
-#include "common/Messages.h"
 #include "core/template/SampleTemplates.h"
+#include "support/MessageText.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
 #include "template/BitmapLookup.h"
@@ -30,7 +29,7 @@ using samples::rule;
 using Strings = std::vector<std::string>;
 
 std::string msg(MessageId id, std::string_view file = "mem.FRM") {
-    return cp1252ToUtf8(formatMessage(id, {file}));
+    return test::text(id, {file});
 }
 
 // Answers with fixed sizes and remembers what it was asked.

@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/Cp1252.h"
-#include "common/Messages.h"
 #include "core/template/SampleTemplates.h"
+#include "support/MessageText.h"
 #include "support/RecordingPrompt.h"
 #include "template/EventTexts.h"
 #include "template/FormRules.h"
@@ -24,7 +23,7 @@ using samples::dataControl;
 using samples::rule;
 
 std::string msg(MessageId id) {
-    return cp1252ToUtf8(formatMessage(id, {std::string_view("mem.FRM")}));
+    return test::text(id, {std::string_view("mem.FRM")});
 }
 
 // Each broken template: what the scanner alone says of it (nothing when only the parser

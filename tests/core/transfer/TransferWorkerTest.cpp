@@ -19,7 +19,7 @@ namespace {
 
 using test::Bytes;
 using test::frameBytes;
-using test::shownText;
+using test::text;
 
 // Records the notifications and answers the identity at once, as the document would.
 struct RecordingReceiver final : TransferReceiver {
@@ -161,8 +161,8 @@ TEST_F(TransferWorkerTest, AWriteErasesUnlessToldNotToSendsTheBlocksAndStampsThe
         if (noErase) types.erase(types.begin() + 1);
         EXPECT_EQ(panel_.sentTypes(), types);
         EXPECT_EQ(panel_.script.frames[types.size() - 2].address(), 0x200u);
-        std::vector<std::string> statuses{shownText(MessageId::StatusWriting)};
-        if (!noErase) statuses.insert(statuses.begin(), shownText(MessageId::StatusErasing));
+        std::vector<std::string> statuses{text(MessageId::StatusWriting)};
+        if (!noErase) statuses.insert(statuses.begin(), text(MessageId::StatusErasing));
         EXPECT_EQ(receiver_.statuses, statuses);
         // 50 after an erase, then a third of the rest each.
         const std::vector<int> last =
@@ -192,7 +192,7 @@ TEST_F(TransferWorkerTest, AReadPostsEveryBlockThenTheEndMarker) {
     EXPECT_EQ(receiver_.blocks[1].data[15], 0x22);
     EXPECT_EQ(receiver_.blocks[2].address, -1);
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 45, 100}));
-    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{shownText(MessageId::StatusReading)});
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{text(MessageId::StatusReading)});
 
     // The panel stops after one block: no end marker reaches the document.
     receiver_.blocks.clear();
@@ -230,7 +230,7 @@ TEST_F(TransferWorkerTest, ALogReadTakesTheFileIdAndEachNumberedBlockOnce) {
     EXPECT_EQ(job_.logText,
               std::string(16, '\xA0') + std::string(16, '\xA1') + std::string(16, '\xA2'));
     EXPECT_EQ(receiver_.percents, (std::vector<int>{0, 50, 100, 100}));
-    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{shownText(MessageId::StatusReadingLog)});
+    EXPECT_EQ(receiver_.statuses, std::vector<std::string>{text(MessageId::StatusReadingLog)});
 }
 
 }  // namespace
