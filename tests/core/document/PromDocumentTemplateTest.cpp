@@ -136,16 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
                       NewCase{"NoSystems", std::nullopt, true, false, MessageId::NoSystemsFound}),
     [](const auto& c) { return std::string(c.param.name); });
 
-TEST_F(PromDocumentTemplateTest, ANewSystemOffersToSaveTheModifiedOneFirst) {
-    ASSERT_TRUE(doc_->NewDocument());
-    newSystem({});
-    doc_->setModified(true);
-    prompt_.answers = {Answer::Cancel};
-    EXPECT_FALSE(doc_->NewDocument());
-    EXPECT_TRUE(dialogs_.systemRowsShown.empty());
-    EXPECT_TRUE(doc_->modified());
-}
-
 struct DateCase {
     CivilTime utc;
     const char* shown;  // local time one hour east

@@ -368,25 +368,6 @@ INSTANTIATE_TEST_SUITE_P(
          !(seen) && std::chrono::steady_clock::now() < until;)                     \
     queue_.runFor(std::chrono::milliseconds(5))
 
-bool contains(const std::vector<std::string>& texts, const std::string& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
-TEST_F(PromTransferTest, CancelDuringTheEraseWritesNothing) {
-    newSystem({{kCustomer, "Avbruten"}});
-    panelsim::PanelConfig config;
-    config.settings.eraseDelayMs = 3000;
-    panelsim::PanelSimulator& panel = connectPanel(config);
-    prompt_.answers = {Answer::Yes};
-    ASSERT_TRUE(doc_->WriteProm());
-    RUN_UNTIL(contains(view_.statuses, "Raderar prom..."));
-    doc_->CancelFromProgress();
-    ASSERT_TRUE(finish());
-    EXPECT_EQ(lastMessage(), static_cast<int>(MessageId::TransferAborted));
-    EXPECT_EQ(panel.counters().blocksWritten, 0u);
-    EXPECT_FALSE(hostSent(panel, msg::kWriteBlock));
-}
-
 TEST_F(PromTransferTest, CancelDuringTheBlocksOfAReadKeepsNothingOfIt) {
     newSystem({{kCustomer, "Avbruten"}});
     const fs::path file = doc_->path();
