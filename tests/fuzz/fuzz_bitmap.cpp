@@ -3,41 +3,19 @@
 // must hold exactly its pixels, all opaque, never more than the file could describe; a
 // refusal shows exactly its one message, and a refused name is tried again next time.
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "platform/UserPrompt.h"
 #include "template/BitmapCache.h"
 #include "template/BitmapReader.h"
 
-#include "MemoryFileSystem.h"
-
-namespace {
+#include "../support/RecordingPrompt.h"
+#include "FuzzHome.h"
 
 using loom::BitmapFailure;
 using loom::BitmapImage;
 using loom::BitmapReader;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-class CountingPrompt final : public loom::UserPrompt {
-  public:
-    void show(std::string_view text, loom::MessageKind) override {
-        ++shown;
-        last.assign(text);
-    }
-    loom::Answer ask(std::string_view, loom::Buttons, loom::MessageKind) override {
-        std::abort();  // a picture never asks
-    }
-    int shown = 0;
-    std::string last;
-};
-
-}  // namespace
+using loom::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::uint8_t> bytes(data, data + size);
@@ -66,15 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     loom::fuzz::MemoryFileSystem files;
     files.files["p.bmp"] = bytes;
-    CountingPrompt prompt;
+    loom::test::RecordingPrompt prompt;
     BitmapFailure fromFile = BitmapFailure::None;
     const std::optional<BitmapImage> read = BitmapReader::read(files, "p.bmp", prompt, &fromFile);
     check(fromFile == failure);
     check(read.has_value() == (failure == BitmapFailure::None));
     if (read) check(read->pixels == decoded.pixels && read->colourTable == decoded.colourTable);
     const std::optional<loom::MessageId> message = BitmapReader::message(failure);
-    check(prompt.shown == (message ? 1 : 0));
-    if (message) check(prompt.last == loom::messageText(*message));
+    check(prompt.entries.size() == (message ? 1u : 0u));
+    if (message) check(prompt.entries[0].text == loom::cp1252ToUtf8(loom::messageText(*message)));
 
     loom::BitmapCache cache(files, prompt);
     for (int round = 0; round < 2; ++round) {
@@ -82,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(found.has_value() == read.has_value());
         if (found) check(*found == read->size());
     }
-    check(prompt.shown == (message ? 3 : 0));
+    // Shown again for each refused lookup; a picture never asks.
+    check(prompt.entries.size() == (message ? 3u : 0u) && prompt.unexpected == 0);
     check((cache.image("p.bmp") != nullptr) == read.has_value());
     return 0;
 }

@@ -6,7 +6,6 @@
 // bytes; a count of PROM writes, each a 3-byte address, a length and the bytes; the rest is
 // a log file's text.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,21 +17,20 @@
 #include "platform/UserPrompt.h"
 #include "template/EventTexts.h"
 
+#include "FuzzHome.h"
+
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using loom::fuzz::check;
 
 class Input {
   public:
     Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint8_t byte(std::uint8_t missing = 0) { return pos_ < size_ ? data_[pos_++] : missing; }
     std::string_view text(std::size_t length) {
-        const std::size_t n = length < size_ - pos_ ? length : size_ - pos_;
-        std::string_view out(reinterpret_cast<const char*>(data_) + pos_, n);
-        pos_ += n;
-        return out;
+        const std::size_t at = pos_;
+        pos_ += std::min(length, size_ - pos_);
+        return {reinterpret_cast<const char*>(data_) + at, pos_ - at};
     }
     std::string_view rest() { return text(size_ - pos_); }
 
@@ -105,9 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     loom::SilentPrompt prompt;
     loom::EventLogFilter filter;
-    filter.freeText = std::string(logText.substr(0, 24));
-    filter.user = std::string(logText.substr(0, 6));
-    filter.from = std::string(logText.substr(0, 6));
+    filter.freeText = logText.substr(0, 24);
+    filter.user = filter.from = logText.substr(0, 6);
     model.search(filter, prompt);
     for (std::size_t i : model.shown())
         check(i < model.entries().size());

@@ -10,26 +10,23 @@
 // the link.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <string>
 
 #include "../support/MemoryChannel.h"
-#include "context/AppContext.h"
-#include "document/ProgramState.h"
 #include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "platform/WaitableEvent.h"
 
+#include "FuzzHome.h"
+
 namespace {
 
 using loom::LinkMessage;
+using loom::fuzz::check;
 using loom::test::Bytes;
+using loom::test::MemoryLine;
 namespace msg = loom::msg;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 // Counts what the link shows, answers every question with No.
 struct CountingPrompt final : loom::UserPrompt {
@@ -92,10 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bench.factory.settingsAsked.clear();
     bench.factory.tcpAsked.clear();
 
-    std::shared_ptr<loom::test::MemoryLine> line =
-        tcp ? bench.factory.prepareTcp() : bench.factory.prepareSerial();
+    const auto line = tcp ? bench.factory.prepareTcp() : bench.factory.prepareSerial();
     // Every frame the link writes is whole and summed right; the rest are single bytes.
-    auto panel = [&script](loom::test::MemoryLine& l, std::span<const std::uint8_t> written) {
+    auto panel = [&script](MemoryLine& l, std::span<const std::uint8_t> written) {
         check(written.size() == LinkMessage::kFrameSize || written.size() == 1);
         if (written.size() == LinkMessage::kFrameSize) {
             LinkMessage sent;
@@ -107,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (tcp && operation != 5) {
         // A TCP link exists only after a login; the panel accepts this one.
-        line->peer = [](loom::test::MemoryLine& l, std::span<const std::uint8_t> written) {
+        line->peer = [](MemoryLine& l, std::span<const std::uint8_t> written) {
             if (written.size() != LinkMessage::kFrameSize) return;
             l.feed(Bytes{msg::kAck});
             l.feed(loom::test::frameBytes(msg::kLoginAccepted));
@@ -129,12 +125,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int abortAt = (faults >> 2) & 7;
     if (abortAt != 0) {
         link.SetAbortEvent(&bench.cancel);
-        line->onWait = [abortAt](loom::test::MemoryLine& l) {
+        line->onWait = [abortAt](MemoryLine& l) {
             if (l.waits == abortAt) bench.cancel.set();
         };
     }
-    line->failReads = (faults & 0x20) != 0 ? 1 : 0;
-    line->failWrites = (faults & 0x40) != 0 ? 1 : 0;
+    line->failReads = (faults >> 5) & 1;
+    line->failWrites = (faults >> 6) & 1;
     line->failQueued = (faults & 0x80) != 0;
 
     const std::uint64_t start = bench.clock.now;
@@ -179,8 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (tcp)
                 check(!link.ConnectTcp("10.0.0.1", "4000", "123456") || link.IsOpen());
             else if (link.Login("123456", reply))
-                check(oneOf(reply, {msg::kLoginAccepted, msg::kLoginRefused}) ||
-                      reply == msg::kNone);
+                check(reply == msg::kNone ||
+                      oneOf(reply, {msg::kLoginAccepted, msg::kLoginRefused}));
             break;
         }
         case 6: {

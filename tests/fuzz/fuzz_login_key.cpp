@@ -2,42 +2,23 @@
 // must cope and leave the file alone, and the writers must keep the records they do not
 // touch.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "archive/PasswordFile.h"
-#include "context/AppContext.h"
-#include "document/ProgramState.h"
-#include "platform/Clock.h"
-#include "platform/UserPrompt.h"
 
-#include "MemoryFileSystem.h"
+#include "FuzzHome.h"
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using loom::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr std::size_t kRecord = loom::PasswordFile::kRecordSize;
-    loom::SilentPrompt prompt;
-    loom::FixedClock clock{1'700'000'000};
-    loom::fuzz::MemoryFileSystem files;
-    files.lockedFiles = true;
-    loom::ProgramState context(prompt);
-    context.setFileSystem(files);
-    context.setClock(clock);
-    context.setProgramDirectory(loom::ProgramDirectory("home"));
+    loom::fuzz::MemoryHome home(true);
     const loom::fuzz::Bytes original(data, data + size);
-    loom::fuzz::Bytes& key = files.files[context.programDirectory().loginKey()];
+    loom::fuzz::Bytes& key = home.files.files[home.context.programDirectory().loginKey()];
     key = original;
-    loom::PasswordFile file(context);
+    loom::PasswordFile file(home.context);
 
     check(file.IsUsable() == (size % kRecord == 0));
     std::string systemPassword;
