@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Decompiler.h"
@@ -28,6 +29,29 @@ using Path = std::filesystem::path;
 inline void check(bool condition) {
     if (!condition) std::abort();
 }
+
+// The fuzz input taken from the front; what runs out reads as zeros (or `missing`).
+class Input {
+  public:
+    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::uint8_t byte(std::uint8_t missing = 0) { return pos_ < size_ ? data_[pos_++] : missing; }
+    std::string_view text(std::size_t length) {
+        const std::size_t at = pos_;
+        pos_ += std::min(length, size_ - pos_);
+        return {reinterpret_cast<const char*>(data_) + at, pos_ - at};
+    }
+    std::string_view rest() { return text(size_ - pos_); }
+    // A length byte and that many bytes.
+    Bytes chunk() {
+        const std::string_view t = text(byte());
+        return {t.begin(), t.end()};
+    }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
 
 // False when the template tool's decompiler refuses the template; what it accepts must
 // compile back to exactly the same bytes.

@@ -5,6 +5,7 @@
 // Input: a step count, each step as tag, parameter length and parameter; the 16 record
 // bytes; a count of PROM writes, each a 3-byte address, a length and the bytes; the rest is
 // a log file's text.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,23 +23,7 @@
 namespace {
 
 using loom::fuzz::check;
-
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t byte(std::uint8_t missing = 0) { return pos_ < size_ ? data_[pos_++] : missing; }
-    std::string_view text(std::size_t length) {
-        const std::size_t at = pos_;
-        pos_ += std::min(length, size_ - pos_);
-        return {reinterpret_cast<const char*>(data_) + at, pos_ - at};
-    }
-    std::string_view rest() { return text(size_ - pos_); }
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
-};
+using loom::fuzz::Input;
 
 void checkDecoded(const loom::DecodedRecord& d) {
     if (!d.dateKey) return;
@@ -57,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<loom::EventText> list;
     for (unsigned s = 0; s < steps; ++s) {
         const std::uint8_t tag = in.byte();
-        const std::size_t length = in.byte() % 64u;
-        list.push_back({tag, std::string(in.text(length))});
+        list.push_back({tag, std::string(in.text(in.byte() % 64u))});
     }
     table.setCode(code, list);
 
@@ -92,10 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view logText = in.rest();
     loom::EventLogModel model;
     model.loadText(logText, table, &image, labels);
-    std::size_t lines = 0;
-    for (std::string_view line : loom::LogFile::splitLines(logText))
-        lines += !line.empty();
-    check(model.entries().size() == lines);
+    check(model.entries().size() ==
+          static_cast<std::size_t>(std::ranges::count_if(
+              loom::LogFile::splitLines(logText), [](std::string_view l) { return !l.empty(); })));
     for (const loom::LogEntry& entry : model.entries()) {
         check(entry.lines.size() <= loom::LogEntry::kMaxLines);
         for (const std::string& line : entry.lines)

@@ -3,6 +3,7 @@
 // information, the template lookup and the result sorting. The whole-content search must
 // find exactly the lines the line-by-line check accepts; storing a line must leave it last
 // and alone with its key; no key may ever name a path outside its folder.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,14 +29,11 @@ namespace {
 std::vector<std::string_view> linesOf(std::string_view content) {
     content = content.substr(0, content.rfind('\n') + 1);  // npos + 1 is 0
     std::vector<std::string_view> lines;
-    std::size_t at = 0;
-    while (at < content.size()) {
-        std::size_t end = content.find('\n', at);
-        if (end == std::string_view::npos) end = content.size();
+    for (std::size_t at = 0, end; at < content.size(); at = end + 1) {
+        end = content.find('\n', at);
         std::string_view line = content.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
         if (!line.empty()) lines.push_back(line);
-        at = end + 1;
     }
     return lines;
 }
@@ -44,11 +42,9 @@ std::vector<std::string_view> linesOf(std::string_view content) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // [search text length][search text][content]
-    if (size < 1) return 0;
-    const std::size_t textLength = std::min<std::size_t>(data[0], size - 1);
-    const std::string text(reinterpret_cast<const char*>(data + 1), textLength);
-    const std::string content(reinterpret_cast<const char*>(data + 1 + textLength),
-                              size - 1 - textLength);
+    loom::fuzz::Input in(data, size);
+    const std::string text(in.text(in.byte()));
+    const std::string content(in.rest());
 
     loom::fuzz::MemoryHome home(true);
     loom::ProgramState& context = home.context;
@@ -60,13 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The fast search agrees with the line-by-line definition.
     std::vector<std::string> found;
     loom::IndexEngine::searchContent(content, keywords, found);
-    std::size_t next = 0;
-    for (const std::string_view line : linesOf(content)) {
-        if (!loom::IndexEngine::lineMatches(line, keywords)) continue;
-        check(next < found.size() && found[next] == line);
-        ++next;
-    }
-    check(next == found.size());
+    std::vector<std::string> expected;
+    for (const std::string_view line : linesOf(content))
+        if (loom::IndexEngine::lineMatches(line, keywords)) expected.emplace_back(line);
+    check(expected == found);
 
     // Rows, paths and file information of what the search dialog shows.
     auto& results = context.searchResults();
@@ -98,18 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!found.empty())
         engine.RemoveIndexLine(loom::kDataIndex, loom::IndexEngine::keyOf(found[0]));
     check(engine.StoreIndexLine(loom::kDataIndex, text));
-    std::string clean;
-    for (const char c : text)
-        if (c != '\n' && c != '\r') clean.push_back(c);
+    std::string clean = text;
+    std::erase_if(clean, [](char c) { return c == '\n' || c == '\r'; });
     if (!clean.empty()) {
         const std::vector<std::string_view> lines = linesOf(
             std::string_view(reinterpret_cast<const char*>(dataIndex.data()), dataIndex.size()));
         check(!lines.empty() && lines.back() == clean);
         const std::string_view key = loom::IndexEngine::keyOf(clean);
-        std::size_t same = 0;
-        for (const std::string_view line : lines)
-            same += loom::IndexEngine::keyOf(line) == key ? 1 : 0;
-        check(same == 1);
+        check(std::ranges::count_if(lines, [&](std::string_view line) {
+                  return loom::IndexEngine::keyOf(line) == key;
+              }) == 1);
     }
     return 0;
 }

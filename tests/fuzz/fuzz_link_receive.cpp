@@ -50,18 +50,6 @@ struct Bench {
     }
 };
 
-// The panel's chunks, handed out one per write of the link.
-struct Script {
-    std::span<const std::uint8_t> rest;
-    Bytes next() {
-        if (rest.empty()) return {};
-        const std::size_t n = std::min<std::size_t>(rest[0], rest.size() - 1);
-        Bytes chunk(rest.begin() + 1, rest.begin() + 1 + static_cast<std::ptrdiff_t>(n));
-        rest = rest.subspan(1 + n);
-        return chunk;
-    }
-};
-
 bool oneOf(std::uint8_t type, std::initializer_list<std::uint8_t> types) {
     return type != msg::kNone && std::find(types.begin(), types.end(), type) != types.end();
 }
@@ -76,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loom::Settings(bench.context.settings())
         .setText(loom::setting::kProduct, (data[0] & 0x10) != 0 ? "VT 340" : "Gridlan");
     const std::uint8_t faults = data[1];
-    Script script{std::span(data + 2, size - 2)};
+    loom::fuzz::Input script(data + 2, size - 2);  // the panel's chunks
 
     loom::PromLink& link = bench.context.link();
     link.Close();
@@ -98,16 +86,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             sent.setFrame(written.first<LinkMessage::kFrameSize>());
             check(sent.checksumOk());
         }
-        l.feed(script.next());
+        l.feed(script.chunk());
     };
 
     if (tcp && operation != 5) {
         // A TCP link exists only after a login; the panel accepts this one.
-        line->peer = [](MemoryLine& l, std::span<const std::uint8_t> written) {
-            if (written.size() != LinkMessage::kFrameSize) return;
-            l.feed(Bytes{msg::kAck});
-            l.feed(loom::test::frameBytes(msg::kLoginAccepted));
+        loom::test::ScriptedPanel login;
+        login.onFrame = [](const LinkMessage&) {
+            return loom::test::frameBytes(msg::kLoginAccepted);
         };
+        login.attach(*line);
         if (!link.ConnectTcp("10.0.0.1", "4000", "123456")) return 0;
         line->peer = nullptr;
         line->input.clear();
@@ -117,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     line->peer = panel;
-    line->feed(script.next());
+    line->feed(script.chunk());
     static constexpr loom::ReadStatus kWhenEmpty[] = {
         loom::ReadStatus::WouldBlock, loom::ReadStatus::Closed, loom::ReadStatus::Failed,
         loom::ReadStatus::WouldBlock};
@@ -135,9 +123,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::uint64_t start = bench.clock.now;
     const int shownBefore = bench.prompt.shown;
+    LinkMessage message;
+    LinkMessage::Data block{};
+    std::uint32_t at = operation == 1 ? 0xFFFFFFFF : 0;
+    bool end = false;
     switch (operation) {
-        case 0: {
-            LinkMessage message;
+        case 0:
             // A frame taken is intact, of a wanted type, and acknowledged.
             if (!link.ReceiveFrame(message, 1, msg::kPromBlock, msg::kIdentity0, msg::kLogBlock))
                 break;
@@ -145,23 +136,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check(oneOf(message.type(), {msg::kPromBlock, msg::kIdentity0, msg::kLogBlock}));
             if (link.IsOpen()) check(!line->written.empty() && line->written.back() == msg::kAck);
             break;
-        }
-        case 1: {
-            LinkMessage::Data block{};
-            std::uint32_t address = 0xFFFFFFFF;
-            bool end = false;
-            while (link.ReceiveBlock(block, address, end) && !end)
-                check(address % 16 == 0 && address < 0x100000);
+        case 1:
+            while (link.ReceiveBlock(block, at, end) && !end)
+                check(at % 16 == 0 && at < 0x100000);
             break;
-        }
-        case 2: {
-            LinkMessage::Data block{};
-            std::uint32_t number = 0;
-            bool end = false;
-            while (link.ReceiveLogBlock(block, number, end) && !end)
-                check(number <= 0xFFFF);
+        case 2:
+            while (link.ReceiveLogBlock(block, at, end) && !end)
+                check(at <= 0xFFFF);
             break;
-        }
         case 3: {
             std::string identity;
             if (link.QueryIdentity(identity)) check(identity.size() == LinkMessage::kDataSize);
@@ -182,8 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 6: {
             // The panel's identity decides whether the link is watched; then the form
             // view's timer for three minutes, and a transfer's start.
-            LinkMessage identity;
-            link.ReceiveFrame(identity, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2);
+            link.ReceiveFrame(message, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2);
             for (int tick = 0; tick < 60 && link.Supervise(); ++tick)
                 bench.clock.now += 3000;
             link.AwaitSupervisionAck();
