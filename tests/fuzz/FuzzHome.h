@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,26 +32,26 @@ inline void check(bool condition) {
 }
 
 // The fuzz input taken from the front; what runs out reads as zeros (or `missing`).
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t byte(std::uint8_t missing = 0) { return pos_ < size_ ? data_[pos_++] : missing; }
-    std::string_view text(std::size_t length) {
-        const std::size_t at = pos_;
-        pos_ += std::min(length, size_ - pos_);
-        return {reinterpret_cast<const char*>(data_) + at, pos_ - at};
+struct Input {
+    std::span<const std::uint8_t> left;
+
+    std::uint8_t byte(std::uint8_t missing = 0) {
+        if (left.empty()) return missing;
+        const std::uint8_t b = left[0];
+        left = left.subspan(1);
+        return b;
     }
-    std::string_view rest() { return text(size_ - pos_); }
+    std::string_view text(std::size_t length) {
+        const auto taken = left.first(std::min(length, left.size()));
+        left = left.subspan(taken.size());
+        return {reinterpret_cast<const char*>(taken.data()), taken.size()};
+    }
+    std::string_view rest() { return text(left.size()); }
     // A length byte and that many bytes.
     Bytes chunk() {
         const std::string_view t = text(byte());
         return {t.begin(), t.end()};
     }
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
 };
 
 // False when the template tool's decompiler refuses the template; what it accepts must
@@ -129,8 +130,6 @@ class MemoryFileSystem final : public FileSystem {
             return true;
         }
         std::string error() const override { return {}; }
-
-      private:
         Bytes& bytes_;
     };
     // Hands out odd-sized pieces so that values and numbers straddle chunk ends.
@@ -145,8 +144,6 @@ class MemoryFileSystem final : public FileSystem {
         }
         bool failed() const override { return false; }
         std::uint64_t size() const override { return bytes_.size(); }
-
-      private:
         const Bytes& bytes_;
         std::size_t at_ = 0;
     };
@@ -166,8 +163,6 @@ class MemoryFileSystem final : public FileSystem {
                                                                  : NewFileResult::NameTaken;
         }
         std::string error() const override { return {}; }
-
-      private:
         MemoryFileSystem& owner_;
         Path target_;
         Bytes content_;

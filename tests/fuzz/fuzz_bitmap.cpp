@@ -1,7 +1,7 @@
-// Feeds arbitrary bytes as a picture file to the bitmap reader, from memory and through a
-// file read in pieces, and to a form's picture cache. Both readings must agree; a picture
-// must hold exactly its pixels, all opaque, never more than the file could describe; a
-// refusal shows exactly its one message, and a refused name is tried again next time.
+// A picture file to the bitmap reader (from memory and from a file read in pieces) and a
+// form's picture cache: both readings agree, a picture holds exactly its opaque pixels, and
+// a refusal shows its one message each time the name is tried.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -26,20 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 0 && (size < 2 || data[0] != 'B' || data[1] != 'M'))
         check(failure == BitmapFailure::Invalid);
     check(failure != BitmapFailure::CannotOpen);
+    check(failure == BitmapFailure::None || decoded.pixels.empty());
     if (failure == BitmapFailure::None) {
-        check(decoded.width > 0 && decoded.height > 0);
         const auto pixels =
             static_cast<std::uint64_t>(decoded.width) * static_cast<std::uint64_t>(decoded.height);
-        check(pixels <= BitmapReader::kMaxPixels);
-        check(decoded.pixels.size() == pixels);
-        check(decoded.colourTable.size() <= BitmapReader::kMaxColours);
+        check(decoded.width > 0 && decoded.height > 0 && pixels <= BitmapReader::kMaxPixels &&
+              decoded.pixels.size() == pixels &&
+              decoded.colourTable.size() <= BitmapReader::kMaxColours);
         // Every row is in the file: at least one bit per pixel after the two headers.
         check(54 + 4 * decoded.colourTable.size() + (pixels * decoded.bitsPerPixel + 7) / 8 <=
               size);
-        for (std::uint32_t p : decoded.pixels)
-            check((p >> 24) == 0xFF);
-    } else {
-        check(decoded.pixels.empty());
+        check(std::ranges::all_of(decoded.pixels, [](std::uint32_t p) { return p >> 24 == 0xFF; }));
     }
 
     loom::fuzz::MemoryFileSystem files;

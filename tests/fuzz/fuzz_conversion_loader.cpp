@@ -1,6 +1,5 @@
-// Feeds arbitrary bytes to the conversion loader as the one file of the folder and, when
-// they make an entry, runs its program over a small image: nothing in a conversion file
-// may read or write outside the buffers, and a program's work is bounded by its length.
+// A conversion file to the loader and, when it makes an entry, its program over a small
+// image: no reading or writing outside the buffers, and work bounded by the length.
 #include <algorithm>
 #include <cstdint>
 

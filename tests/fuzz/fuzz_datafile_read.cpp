@@ -1,6 +1,5 @@
-// Feeds arbitrary bytes to the data file reader as the content of a data file: the full
-// read and the header read must refuse or accept without crashing, and whatever a full
-// read accepts must save and read back to the same records.
+// A data file to the data file reader: what a full read accepts saves and reads back to
+// the same records.
 #include <cstdint>
 #include <string>
 

@@ -1,10 +1,7 @@
-// Feeds arbitrary decoding tables, records, PROM contents and log file texts to the event
-// log decoder and the log window's model: no table, record or file may make them crash or
-// read outside the record and the image.
-//
-// Input: a step count, each step as tag, parameter length and parameter; the 16 record
-// bytes; a count of PROM writes, each a 3-byte address, a length and the bytes; the rest is
-// a log file's text.
+// Decoding tables, a record, PROM contents and a log file's text to the event log decoder
+// and the log window's model. Input: a step count, each step as tag, parameter length and
+// parameter; the 16 record bytes; a count of PROM writes, each a 3-byte address, a length
+// and the bytes; the rest is the log file.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -35,7 +32,7 @@ void checkDecoded(const loom::DecodedRecord& d) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in(data, size);
+    Input in{{data, size}};
     loom::EventTexts table;
     const unsigned steps = in.byte() % 17u;
     const std::uint8_t code = in.byte();

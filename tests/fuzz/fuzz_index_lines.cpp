@@ -1,8 +1,7 @@
-// Feeds arbitrary bytes as the content of DATA.KQI and FORM.KQI, with keywords and a
-// search text taken from the input, to the index engine, the search dialog's rows and file
-// information, the template lookup and the result sorting. The whole-content search must
-// find exactly the lines the line-by-line check accepts; storing a line must leave it last
-// and alone with its key; no key may ever name a path outside its folder.
+// Index file content and a search text to the index engine, the search dialog, the template
+// lookup and the result sorting: the whole-content search finds exactly the lines the
+// line-by-line check accepts, a stored line is last and alone with its key, and no key
+// names a path outside its folder.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -42,7 +41,7 @@ std::vector<std::string_view> linesOf(std::string_view content) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // [search text length][search text][content]
-    loom::fuzz::Input in(data, size);
+    loom::fuzz::Input in{{data, size}};
     const std::string text(in.text(in.byte()));
     const std::string content(in.rest());
 

@@ -1,6 +1,4 @@
-// Feeds arbitrary text to the template source compiler. Refusing a source is always fine;
-// a source it accepts must give a template that decompiles and compiles back to the same
-// bytes.
+// Template source to the compiler: what it accepts decompiles and compiles back the same.
 #include <cstdint>
 #include <cstdio>
 #include <string_view>

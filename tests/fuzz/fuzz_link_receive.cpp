@@ -1,14 +1,12 @@
-// Plays arbitrary bytes as the panel's side of a serial or TCP link while the link runs
-// one of its exchanges on a virtual clock: no input may crash it, hold it for ever or make
-// it accept what the protocol does not allow.
-//
-// Input: byte 0 chooses the link (bit 0: TCP), the exchange (bits 1-3) and the product
-// (bit 4: "VT 340"); byte 1 the faults (bits 0-1: what a TCP read reports once the input is
-// used up; bits 2-4: abort at that wait; bit 5: one failing read; bit 6: one failing write;
-// bit 7: a serial port that cannot count its input). Then chunks of a length byte and
-// that many bytes: the first arrives at once, each further one after the next write of
-// the link.
+// The panel's side of a serial or TCP link while the link runs one exchange on a virtual
+// clock: no input may crash it, hold it for ever or make it accept what the protocol does
+// not allow. Input: byte 0 chooses the link (bit 0: TCP), the exchange (bits 1-3) and the
+// product (bit 4: "VT 340"); byte 1 the faults (bits 0-1: a TCP read with no input left;
+// 2-4: abort at that wait; 5: a failing read; 6: a failing write; 7: a serial port that
+// cannot count its input). Then chunks (a length byte and the bytes): the first arrives
+// at once, each further one after the link's next write.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -64,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loom::Settings(bench.context.settings())
         .setText(loom::setting::kProduct, (data[0] & 0x10) != 0 ? "VT 340" : "Gridlan");
     const std::uint8_t faults = data[1];
-    loom::fuzz::Input script(data + 2, size - 2);  // the panel's chunks
+    loom::fuzz::Input script{{data + 2, size - 2}};  // the panel's chunks
 
     loom::PromLink& link = bench.context.link();
     link.Close();
@@ -106,10 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     line->peer = panel;
     line->feed(script.chunk());
-    static constexpr loom::ReadStatus kWhenEmpty[] = {
-        loom::ReadStatus::WouldBlock, loom::ReadStatus::Closed, loom::ReadStatus::Failed,
-        loom::ReadStatus::WouldBlock};
-    line->whenEmpty = kWhenEmpty[faults & 3];
+    using Read = loom::ReadStatus;
+    line->whenEmpty =
+        std::array{Read::WouldBlock, Read::Closed, Read::Failed, Read::WouldBlock}[faults & 3];
     const int abortAt = (faults >> 2) & 7;
     if (abortAt != 0) {
         link.SetAbortEvent(&bench.cancel);

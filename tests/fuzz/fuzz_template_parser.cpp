@@ -1,7 +1,5 @@
-// Feeds arbitrary bytes as a template file to the program's template load and to the
-// template tool's decompiler. The load builds a form or refuses with its messages (never
-// leaving the rule set pointing into a form thrown away); what the decompiler accepts must
-// compile back to exactly the same bytes.
+// A template file to the program's template load (a refusal leaves no rule pointing into
+// the form thrown away) and to the template tool's round trip.
 #include <cstdint>
 #include <span>
 
