@@ -1,7 +1,6 @@
 #pragma once
 
-// What the fuzz targets share: a failure that libFuzzer reports, files in memory (so that
-// the targets are not bound by the disk) and a program context over them.
+// What the fuzz targets share: failures libFuzzer reports, files in memory, a program home.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -74,12 +73,12 @@ inline bool roundTrips(std::span<const std::uint8_t> bytes) {
     std::abort();
 }
 
-// Locked files (the index, LOGIN.KEY) open only when `lockedFiles` is set: otherwise a
-// save reports the index and goes on.
+// Locked files (the index, LOGIN.KEY) open only with `lockedFiles` set (created when
+// allowed); without it a save reports the index and goes on.
 class MemoryFileSystem final : public FileSystem {
   public:
     std::map<Path, Bytes> files;
-    bool lockedFiles = false;  // openLocked() hands out the files (created when allowed)
+    bool lockedFiles = false;
 
     std::unique_ptr<InputFile> openRead(const Path& path, std::string& error) override {
         const auto found = files.find(path);

@@ -116,8 +116,6 @@ class FailingFileSystem final : public FileSystem {
         std::string error() const override {
             return failed_ || owner_.failCommit_ ? systemErrorText(ENOSPC) : inner_->error();
         }
-
-      private:
         FailingFileSystem& owner_;
         std::unique_ptr<OutputFile> inner_;
         bool failed_ = false;
@@ -144,8 +142,6 @@ class FailingFileSystem final : public FileSystem {
         bool commit() override { return false; }
         NewFileResult commitNew(const Path&) override { return NewFileResult::Failed; }
         std::string error() const override { return systemErrorText(EIO); }
-
-      private:
         FailingFileSystem& owner_;
         std::ofstream out_;
     };
@@ -169,8 +165,6 @@ class FailingFileSystem final : public FileSystem {
             return owner_.failAppend_ || owner_.failReplace_ ? systemErrorText(ENOSPC)
                                                              : inner_->error();
         }
-
-      private:
         FailingFileSystem& owner_;
         std::unique_ptr<LockedFile> inner_;
     };

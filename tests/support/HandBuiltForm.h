@@ -42,12 +42,10 @@ struct HandBuiltForm {
         c->kind = kind;
         c->page = page;
         c->number = static_cast<int>(form.numbered().size());
-        c->caption = caption;
-        c->text = std::move(caption);
-        if (c->isData()) {
-            c->field = &form.store().findOrCreate(nextAddress);
-            nextAddress += 8 << 3;
-        }
+        c->text = c->caption = std::move(caption);
+        if (c->isData())
+            c->field =
+                &form.store().findOrCreate(std::exchange(nextAddress, nextAddress + (8 << 3)));
         FormControl& ref = form.addControl(std::move(c));
         form.addNumbered(ref);
         return ref;

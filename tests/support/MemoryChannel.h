@@ -56,20 +56,14 @@ struct MemoryLine {
     VirtualLinkClock& clock;
     // Called with each write of the link after it is recorded; it may feed() an answer.
     std::function<void(MemoryLine&, std::span<const std::uint8_t>)> peer;
-    std::function<void(MemoryLine&)> onWait;  // at the start of every wait
-    // What a TCP read reports once the input is used up.
-    ReadStatus whenEmpty = ReadStatus::WouldBlock;
-    int failWrites = 0;  // so many next writes fail
-    int failReads = 0;   // so many next reads fail
-    bool failPurge = false;
-    bool hungUp = false;
-    bool failQueued = false;  // queued() cannot tell (-1)
+    std::function<void(MemoryLine&)> onWait;        // at the start of every wait
+    ReadStatus whenEmpty = ReadStatus::WouldBlock;  // a TCP read with no input left
+    int failWrites = 0, failReads = 0;              // so many next ones fail
+    bool failPurge = false, hungUp = false, failQueued = false;
 
-    // What the link did.
-    Bytes written;
-    int quickWrites = 0;  // writes made with writeNow
-    int waits = 0;
-    bool open = true;  // false once the link closed its channel
+    Bytes written;                   // what the link did
+    int quickWrites = 0, waits = 0;  // writes made with writeNow; waits
+    bool open = true;                // false once the link closed its channel
 
     Bytes input;
     std::multimap<std::uint64_t, Bytes> scheduled;

@@ -30,8 +30,6 @@ class SpoilingRelay {
         thread_.join();
         ::close(listener_);
     }
-    SpoilingRelay(const SpoilingRelay&) = delete;
-    SpoilingRelay& operator=(const SpoilingRelay&) = delete;
 
     std::uint16_t port() const { return port_; }
 
