@@ -1,15 +1,14 @@
-// Feeds arbitrary bytes to the conversion loader as the one file of the folder and, when
-// they make an entry, finds it and runs its program over a small image: nothing in a
-// conversion file may read or write outside the buffers, and a program's work is bounded
-// by its length.
+// A conversion file to the loader and, when it makes an entry, its program over a small
+// image: no reading or writing outside the buffers, and work bounded by the length.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
 #include "conversion/ConversionList.h"
 #include "fields/PromImage.h"
 
-#include "MemoryFileSystem.h"
+#include "FuzzHome.h"
+
+using loom::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     loom::fuzz::MemoryFileSystem files;
@@ -18,10 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     list.LoadConversions(files, "Convert");
     if (list.entries().empty()) return 0;
     const loom::ConversionEntry& entry = list.entries().front();
-    if (list.FindConversion(entry.sourceModel, entry.targetModel) != &entry) std::abort();
-    if (list.FindConversion(entry.sourceModel + "\x01", entry.targetModel) &&
-        entry.sourceModel.size() < loom::ConversionList::kModelLength)
-        std::abort();
+    check(list.FindConversion(entry.sourceModel, entry.targetModel) == &entry);
+    check(!list.FindConversion(entry.sourceModel + "\x01", entry.targetModel) ||
+          entry.sourceModel.size() >= loom::ConversionList::kModelLength);
 
     loom::PromImage image;
     const std::uint8_t sample[] = {0x47, 0x4C, 0x20, 0x32, 0x30, 0x30, 0x00, 0xFF,
@@ -30,11 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         image.write(address, sample);
     loom::ConversionList::Convert(image, entry);
     // What comes back lies below 1 MB, in blocks that are not all erased.
-    for (const loom::PromBlock& block : image.blocks()) {
-        if (block.address >= 0x100000) std::abort();
-        if (std::all_of(block.data.begin(), block.data.end(),
-                        [](std::uint8_t b) { return b == 0xFF; }))
-            std::abort();
-    }
+    for (const loom::PromBlock& block : image.blocks())
+        check(block.address < 0x100000 && !std::all_of(block.data.begin(), block.data.end(),
+                                                       [](std::uint8_t b) { return b == 0xFF; }));
     return 0;
 }

@@ -1,12 +1,9 @@
-// Feeds arbitrary decoding tables, records, PROM contents and log file texts to the event
-// log decoder and the log window's model: no table, record or file may make them crash or
-// read outside the record and the image.
-//
-// Input: a step count, each step as tag, parameter length and parameter; the 16 record
-// bytes; a count of PROM writes, each a 3-byte address, a length and the bytes; the rest is
-// a log file's text.
+// Decoding tables, a record, PROM contents and a log file's text to the event log decoder
+// and the log window's model. Input: a step count, each step as tag, parameter length and
+// parameter; the 16 record bytes; a count of PROM writes, each a 3-byte address, a length
+// and the bytes; the rest is the log file.
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,29 +15,12 @@
 #include "platform/UserPrompt.h"
 #include "template/EventTexts.h"
 
+#include "FuzzHome.h"
+
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t byte(std::uint8_t missing = 0) { return pos_ < size_ ? data_[pos_++] : missing; }
-    std::string_view text(std::size_t length) {
-        const std::size_t n = length < size_ - pos_ ? length : size_ - pos_;
-        std::string_view out(reinterpret_cast<const char*>(data_) + pos_, n);
-        pos_ += n;
-        return out;
-    }
-    std::string_view rest() { return text(size_ - pos_); }
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
-};
+using loom::fuzz::check;
+using loom::fuzz::Input;
 
 void checkDecoded(const loom::DecodedRecord& d) {
     if (!d.dateKey) return;
@@ -52,15 +32,14 @@ void checkDecoded(const loom::DecodedRecord& d) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in(data, size);
+    Input in{{data, size}};
     loom::EventTexts table;
     const unsigned steps = in.byte() % 17u;
     const std::uint8_t code = in.byte();
     std::vector<loom::EventText> list;
     for (unsigned s = 0; s < steps; ++s) {
         const std::uint8_t tag = in.byte();
-        const std::size_t length = in.byte() % 64u;
-        list.push_back({tag, std::string(in.text(length))});
+        list.push_back({tag, std::string(in.text(in.byte() % 64u))});
     }
     table.setCode(code, list);
 
@@ -94,10 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view logText = in.rest();
     loom::EventLogModel model;
     model.loadText(logText, table, &image, labels);
-    std::size_t lines = 0;
-    for (std::string_view line : loom::LogFile::splitLines(logText))
-        lines += !line.empty();
-    check(model.entries().size() == lines);
+    check(model.entries().size() ==
+          static_cast<std::size_t>(std::ranges::count_if(
+              loom::LogFile::splitLines(logText), [](std::string_view l) { return !l.empty(); })));
     for (const loom::LogEntry& entry : model.entries()) {
         check(entry.lines.size() <= loom::LogEntry::kMaxLines);
         for (const std::string& line : entry.lines)
@@ -105,9 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     loom::SilentPrompt prompt;
     loom::EventLogFilter filter;
-    filter.freeText = std::string(logText.substr(0, 24));
-    filter.user = std::string(logText.substr(0, 6));
-    filter.from = std::string(logText.substr(0, 6));
+    filter.freeText = logText.substr(0, 24);
+    filter.user = filter.from = logText.substr(0, 6);
     model.search(filter, prompt);
     for (std::size_t i : model.shown())
         check(i < model.entries().size());

@@ -1,11 +1,9 @@
-// Feeds arbitrary bytes as the content of DATA.KQI and FORM.KQI, with keywords and a
-// search text taken from the input, to the index engine, the search dialog's rows and file
-// information, the template lookup and the result sorting. The whole-content search must
-// find exactly the lines the line-by-line check accepts; storing a line must leave it last
-// and alone with its key; no key may ever name a path outside its folder.
+// Index file content and a search text to the index engine, the search dialog, the template
+// lookup and the result sorting: the whole-content search finds exactly the lines the
+// line-by-line check accepts, a stored line is last and alone with its key, and no key
+// names a path outside its folder.
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,15 +15,11 @@
 #include "archive/SearchResults.h"
 #include "archive/SwedishCollation.h"
 #include "archive/TemplateLookup.h"
-#include "context/AppContext.h"
-#include "document/ProgramState.h"
-#include "platform/Clock.h"
-#include "platform/UserPrompt.h"
 
-#include "MemoryFileSystem.h"
+#include "FuzzHome.h"
 
 using loom::fuzz::Bytes;
-using loom::fuzz::MemoryFileSystem;
+using loom::fuzz::check;
 
 namespace {
 
@@ -34,14 +28,11 @@ namespace {
 std::vector<std::string_view> linesOf(std::string_view content) {
     content = content.substr(0, content.rfind('\n') + 1);  // npos + 1 is 0
     std::vector<std::string_view> lines;
-    std::size_t at = 0;
-    while (at < content.size()) {
-        std::size_t end = content.find('\n', at);
-        if (end == std::string_view::npos) end = content.size();
+    for (std::size_t at = 0, end; at < content.size(); at = end + 1) {
+        end = content.find('\n', at);
         std::string_view line = content.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
         if (!line.empty()) lines.push_back(line);
-        at = end + 1;
     }
     return lines;
 }
@@ -50,37 +41,24 @@ std::vector<std::string_view> linesOf(std::string_view content) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // [search text length][search text][content]
-    if (size < 1) return 0;
-    const std::size_t textLength = std::min<std::size_t>(data[0], size - 1);
-    const std::string text(reinterpret_cast<const char*>(data + 1), textLength);
-    const std::string content(reinterpret_cast<const char*>(data + 1 + textLength),
-                              size - 1 - textLength);
+    loom::fuzz::Input in{{data, size}};
+    const std::string text(in.text(in.byte()));
+    const std::string content(in.rest());
 
-    loom::SilentPrompt prompt;
-    loom::FixedClock clock{1'700'000'000};
-    MemoryFileSystem files;
-    files.lockedFiles = true;
-    loom::ProgramState context(prompt);
-    context.setFileSystem(files);
-    context.setClock(clock);
-    context.setProgramDirectory(loom::ProgramDirectory("home"));
-    const std::filesystem::path dataIndex = "home/INDEX/DATA.KQI";
-    const std::filesystem::path formIndex = "home/INDEX/FORM.KQI";
-    files.files[dataIndex] = Bytes(content.begin(), content.end());
-    files.files[formIndex] = Bytes(content.begin(), content.end());
+    loom::fuzz::MemoryHome home(true);
+    loom::ProgramState& context = home.context;
+    Bytes& dataIndex = home.files.files["home/INDEX/DATA.KQI"];
+    dataIndex = home.files.files["home/INDEX/FORM.KQI"] = Bytes(content.begin(), content.end());
 
     const std::vector<std::string> keywords = loom::KeywordParser::parse(text).keywords;
 
     // The fast search agrees with the line-by-line definition.
     std::vector<std::string> found;
     loom::IndexEngine::searchContent(content, keywords, found);
-    std::size_t next = 0;
-    for (const std::string_view line : linesOf(content)) {
-        if (!loom::IndexEngine::lineMatches(line, keywords)) continue;
-        if (next >= found.size() || found[next] != line) std::abort();
-        ++next;
-    }
-    if (next != found.size()) std::abort();
+    std::vector<std::string> expected;
+    for (const std::string_view line : linesOf(content))
+        if (loom::IndexEngine::lineMatches(line, keywords)) expected.emplace_back(line);
+    check(expected == found);
 
     // Rows, paths and file information of what the search dialog shows.
     auto& results = context.searchResults();
@@ -90,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < found.size() && i < 16; ++i) {
         const std::filesystem::path path = loom::resultFilePath(
             context, loom::ResultList::Found, results.list(loom::ResultList::Found), found[i]);
-        if (!path.empty() && path.parent_path() != "home/FILES") std::abort();
+        check(path.empty() || path.parent_path() == "home/FILES");
         (void)loom::rowText(found[i]);
         (void)loom::readFileInfo(context, path, loom::IndexEngine::keyOf(found[i]));
     }
@@ -100,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (model.count() > 0) model.selectRow(model.count() - 1);
         // The name is compared as the key was: in code page 1252, not as the file system's
         // UTF-8, which is longer.
-        if (model.canOpen() && !loom::isSafeIndexKey(loom::pathText(model.selectedPath().stem())))
-            std::abort();
+        check(!model.canOpen() ||
+              loom::isSafeIndexKey(loom::pathText(model.selectedPath().stem())));
     }
 
     // The template lookup never offers a key that leaves FORMS (every dialog cancels).
@@ -111,20 +89,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loom::IndexEngine engine(context);
     if (!found.empty())
         engine.RemoveIndexLine(loom::kDataIndex, loom::IndexEngine::keyOf(found[0]));
-    if (!engine.StoreIndexLine(loom::kDataIndex, text)) std::abort();
-    std::string clean;
-    for (const char c : text)
-        if (c != '\n' && c != '\r') clean.push_back(c);
+    check(engine.StoreIndexLine(loom::kDataIndex, text));
+    std::string clean = text;
+    std::erase_if(clean, [](char c) { return c == '\n' || c == '\r'; });
     if (!clean.empty()) {
-        const Bytes& after = files.files[dataIndex];
-        const std::vector<std::string_view> lines =
-            linesOf(std::string_view(reinterpret_cast<const char*>(after.data()), after.size()));
-        if (lines.empty() || lines.back() != clean) std::abort();
+        const std::vector<std::string_view> lines = linesOf(
+            std::string_view(reinterpret_cast<const char*>(dataIndex.data()), dataIndex.size()));
+        check(!lines.empty() && lines.back() == clean);
         const std::string_view key = loom::IndexEngine::keyOf(clean);
-        std::size_t same = 0;
-        for (const std::string_view line : lines)
-            same += loom::IndexEngine::keyOf(line) == key ? 1 : 0;
-        if (same != 1) std::abort();
+        check(std::ranges::count_if(lines, [&](std::string_view line) {
+                  return loom::IndexEngine::keyOf(line) == key;
+              }) == 1);
     }
     return 0;
 }

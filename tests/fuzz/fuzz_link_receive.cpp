@@ -1,35 +1,30 @@
-// Plays arbitrary bytes as the panel's side of a serial or TCP link while the link runs
-// one of its exchanges on a virtual clock: no input may crash it, hold it for ever or make
-// it accept what the protocol does not allow.
-//
-// Input: byte 0 chooses the link (bit 0: TCP), the exchange (bits 1-3) and the product
-// (bit 4: "VT 340"); byte 1 the faults (bits 0-1: what a TCP read reports once the input is
-// used up; bits 2-4: abort at that wait; bit 5: one failing read; bit 6: one failing write;
-// bit 7: a serial port that cannot count its input). Then chunks of a length byte and
-// that many bytes: the first arrives at once, each further one after the next write of
-// the link.
+// The panel's side of a serial or TCP link while the link runs one exchange on a virtual
+// clock: no input may crash it, hold it for ever or make it accept what the protocol does
+// not allow. Input: byte 0 chooses the link (bit 0: TCP), the exchange (bits 1-3) and the
+// product (bit 4: "VT 340"); byte 1 the faults (bits 0-1: a TCP read with no input left;
+// 2-4: abort at that wait; 5: a failing read; 6: a failing write; 7: a serial port that
+// cannot count its input). Then chunks (a length byte and the bytes): the first arrives
+// at once, each further one after the link's next write.
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <string>
 
 #include "../support/MemoryChannel.h"
-#include "context/AppContext.h"
-#include "document/ProgramState.h"
 #include "link/PromLink.h"
 #include "platform/Settings.h"
 #include "platform/WaitableEvent.h"
 
+#include "FuzzHome.h"
+
 namespace {
 
 using loom::LinkMessage;
+using loom::fuzz::check;
 using loom::test::Bytes;
+using loom::test::MemoryLine;
 namespace msg = loom::msg;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 // Counts what the link shows, answers every question with No.
 struct CountingPrompt final : loom::UserPrompt {
@@ -53,18 +48,6 @@ struct Bench {
     }
 };
 
-// The panel's chunks, handed out one per write of the link.
-struct Script {
-    std::span<const std::uint8_t> rest;
-    Bytes next() {
-        if (rest.empty()) return {};
-        const std::size_t n = std::min<std::size_t>(rest[0], rest.size() - 1);
-        Bytes chunk(rest.begin() + 1, rest.begin() + 1 + static_cast<std::ptrdiff_t>(n));
-        rest = rest.subspan(1 + n);
-        return chunk;
-    }
-};
-
 bool oneOf(std::uint8_t type, std::initializer_list<std::uint8_t> types) {
     return type != msg::kNone && std::find(types.begin(), types.end(), type) != types.end();
 }
@@ -79,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loom::Settings(bench.context.settings())
         .setText(loom::setting::kProduct, (data[0] & 0x10) != 0 ? "VT 340" : "Gridlan");
     const std::uint8_t faults = data[1];
-    Script script{std::span(data + 2, size - 2)};
+    loom::fuzz::Input script{{data + 2, size - 2}};  // the panel's chunks
 
     loom::PromLink& link = bench.context.link();
     link.Close();
@@ -92,26 +75,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bench.factory.settingsAsked.clear();
     bench.factory.tcpAsked.clear();
 
-    std::shared_ptr<loom::test::MemoryLine> line =
-        tcp ? bench.factory.prepareTcp() : bench.factory.prepareSerial();
+    const auto line = tcp ? bench.factory.prepareTcp() : bench.factory.prepareSerial();
     // Every frame the link writes is whole and summed right; the rest are single bytes.
-    auto panel = [&script](loom::test::MemoryLine& l, std::span<const std::uint8_t> written) {
+    auto panel = [&script](MemoryLine& l, std::span<const std::uint8_t> written) {
         check(written.size() == LinkMessage::kFrameSize || written.size() == 1);
         if (written.size() == LinkMessage::kFrameSize) {
             LinkMessage sent;
             sent.setFrame(written.first<LinkMessage::kFrameSize>());
             check(sent.checksumOk());
         }
-        l.feed(script.next());
+        l.feed(script.chunk());
     };
 
     if (tcp && operation != 5) {
         // A TCP link exists only after a login; the panel accepts this one.
-        line->peer = [](loom::test::MemoryLine& l, std::span<const std::uint8_t> written) {
-            if (written.size() != LinkMessage::kFrameSize) return;
-            l.feed(Bytes{msg::kAck});
-            l.feed(loom::test::frameBytes(msg::kLoginAccepted));
+        loom::test::ScriptedPanel login;
+        login.onFrame = [](const LinkMessage&) {
+            return loom::test::frameBytes(msg::kLoginAccepted);
         };
+        login.attach(*line);
         if (!link.ConnectTcp("10.0.0.1", "4000", "123456")) return 0;
         line->peer = nullptr;
         line->input.clear();
@@ -121,27 +103,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     line->peer = panel;
-    line->feed(script.next());
-    static constexpr loom::ReadStatus kWhenEmpty[] = {
-        loom::ReadStatus::WouldBlock, loom::ReadStatus::Closed, loom::ReadStatus::Failed,
-        loom::ReadStatus::WouldBlock};
-    line->whenEmpty = kWhenEmpty[faults & 3];
+    line->feed(script.chunk());
+    using Read = loom::ReadStatus;
+    line->whenEmpty =
+        std::array{Read::WouldBlock, Read::Closed, Read::Failed, Read::WouldBlock}[faults & 3];
     const int abortAt = (faults >> 2) & 7;
     if (abortAt != 0) {
         link.SetAbortEvent(&bench.cancel);
-        line->onWait = [abortAt](loom::test::MemoryLine& l) {
+        line->onWait = [abortAt](MemoryLine& l) {
             if (l.waits == abortAt) bench.cancel.set();
         };
     }
-    line->failReads = (faults & 0x20) != 0 ? 1 : 0;
-    line->failWrites = (faults & 0x40) != 0 ? 1 : 0;
+    line->failReads = (faults >> 5) & 1;
+    line->failWrites = (faults >> 6) & 1;
     line->failQueued = (faults & 0x80) != 0;
 
     const std::uint64_t start = bench.clock.now;
     const int shownBefore = bench.prompt.shown;
+    LinkMessage message;
+    LinkMessage::Data block{};
+    std::uint32_t at = operation == 1 ? 0xFFFFFFFF : 0;
+    bool end = false;
     switch (operation) {
-        case 0: {
-            LinkMessage message;
+        case 0:
             // A frame taken is intact, of a wanted type, and acknowledged.
             if (!link.ReceiveFrame(message, 1, msg::kPromBlock, msg::kIdentity0, msg::kLogBlock))
                 break;
@@ -149,23 +133,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check(oneOf(message.type(), {msg::kPromBlock, msg::kIdentity0, msg::kLogBlock}));
             if (link.IsOpen()) check(!line->written.empty() && line->written.back() == msg::kAck);
             break;
-        }
-        case 1: {
-            LinkMessage::Data block{};
-            std::uint32_t address = 0xFFFFFFFF;
-            bool end = false;
-            while (link.ReceiveBlock(block, address, end) && !end)
-                check(address % 16 == 0 && address < 0x100000);
+        case 1:
+            while (link.ReceiveBlock(block, at, end) && !end)
+                check(at % 16 == 0 && at < 0x100000);
             break;
-        }
-        case 2: {
-            LinkMessage::Data block{};
-            std::uint32_t number = 0;
-            bool end = false;
-            while (link.ReceiveLogBlock(block, number, end) && !end)
-                check(number <= 0xFFFF);
+        case 2:
+            while (link.ReceiveLogBlock(block, at, end) && !end)
+                check(at <= 0xFFFF);
             break;
-        }
         case 3: {
             std::string identity;
             if (link.QueryIdentity(identity)) check(identity.size() == LinkMessage::kDataSize);
@@ -179,15 +154,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (tcp)
                 check(!link.ConnectTcp("10.0.0.1", "4000", "123456") || link.IsOpen());
             else if (link.Login("123456", reply))
-                check(oneOf(reply, {msg::kLoginAccepted, msg::kLoginRefused}) ||
-                      reply == msg::kNone);
+                check(reply == msg::kNone ||
+                      oneOf(reply, {msg::kLoginAccepted, msg::kLoginRefused}));
             break;
         }
         case 6: {
             // The panel's identity decides whether the link is watched; then the form
             // view's timer for three minutes, and a transfer's start.
-            LinkMessage identity;
-            link.ReceiveFrame(identity, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2);
+            link.ReceiveFrame(message, 1, msg::kIdentity0, msg::kIdentity1, msg::kIdentity2);
             for (int tick = 0; tick < 60 && link.Supervise(); ++tick)
                 bench.clock.now += 3000;
             link.AwaitSupervisionAck();

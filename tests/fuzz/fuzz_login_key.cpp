@@ -1,43 +1,24 @@
-// Feeds arbitrary bytes to the password file as the content of LOGIN.KEY: every reader
-// must cope and leave the file alone, and the writers must keep the records they do not
-// touch.
+// LOGIN.KEY to the password file: readers leave the file alone, writers keep the records
+// they do not touch.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "archive/PasswordFile.h"
-#include "context/AppContext.h"
-#include "document/ProgramState.h"
-#include "platform/Clock.h"
-#include "platform/UserPrompt.h"
 
-#include "MemoryFileSystem.h"
+#include "FuzzHome.h"
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using loom::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr std::size_t kRecord = loom::PasswordFile::kRecordSize;
-    loom::SilentPrompt prompt;
-    loom::FixedClock clock{1'700'000'000};
-    loom::fuzz::MemoryFileSystem files;
-    files.lockedFiles = true;
-    loom::ProgramState context(prompt);
-    context.setFileSystem(files);
-    context.setClock(clock);
-    context.setProgramDirectory(loom::ProgramDirectory("home"));
+    constexpr std::size_t kMaxPair = loom::PasswordFile::kMaxPairLength;
+    loom::fuzz::MemoryHome home(true);
     const loom::fuzz::Bytes original(data, data + size);
-    loom::fuzz::Bytes& key = files.files[context.programDirectory().loginKey()];
+    loom::fuzz::Bytes& key = home.files.files[home.context.programDirectory().loginKey()];
     key = original;
-    loom::PasswordFile file(context);
+    loom::PasswordFile file(home.context);
 
     check(file.IsUsable() == (size % kRecord == 0));
     std::string systemPassword;
@@ -53,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!names.empty()) {
         // The first user's record is rewritten in place; nothing else moves.
         const bool changed = file.ChangePassword(names[0], passwords[0], "nytt");
-        check(changed == (names[0].size() + 4 <= loom::PasswordFile::kMaxPairLength));
+        check(changed == (names[0].size() + 4 <= kMaxPair));
         if (changed) check(key.size() == size && file.CheckLogin(names[0], "nytt"));
         key = original;
     }
@@ -62,14 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // second zero is its last byte reads, but its pair is one byte too long to write.
     bool allFit = true;
     for (std::size_t i = 0; i < names.size(); ++i)
-        allFit =
-            allFit && names[i].size() + passwords[i].size() <= loom::PasswordFile::kMaxPairLength;
+        allFit = allFit && names[i].size() + passwords[i].size() <= kMaxPair;
     const bool written = file.WriteUsers(names, passwords);
     check(written == (size >= kRecord && allFit));
-    if (!written) {
-        check(key == original);
-        return 0;
-    }
+    check(written || key == original);
+    if (!written) return 0;
     check(key.size() == kRecord * (1 + names.size()));
     check(std::equal(key.begin(), key.begin() + kRecord, original.begin()));
     std::vector<std::string> names2, passwords2;

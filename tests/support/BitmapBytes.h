@@ -5,19 +5,15 @@
 
 namespace loom::test {
 
-// A bitmap file laid out byte by byte as a writer makes one: "BM", the file header, the
-// 40-byte information header, the colour table and the rows, each padded to 4 bytes.
-// Fields are written as given, so that tests can make them lie.
+// A bitmap file laid out byte by byte as a writer makes one; fields are written as given,
+// so that tests can make them lie.
 struct BitmapBytes {
     BitmapBytes(std::int32_t w, std::int32_t h, std::uint16_t b) : width(w), height(h), bits(b) {}
 
     std::int32_t width;
     std::int32_t height;
     std::uint16_t bits;
-    std::uint32_t headerSize = 40;
-    std::uint32_t compression = 0;
-    std::uint32_t imageSize = 0;
-    std::uint32_t coloursUsed = 0;
+    std::uint32_t compression = 0, coloursUsed = 0;
     std::vector<std::uint32_t> table;             // 0xRRGGBB, written as blue, green, red, 0
     std::vector<std::vector<std::uint8_t>> rows;  // as stored, in file order, unpadded
 
@@ -41,11 +37,11 @@ struct BitmapBytes {
         le32(out, static_cast<std::uint32_t>(54 + body.size()));
         le32(out, 0);
         le32(out, static_cast<std::uint32_t>(54 + 4 * table.size()));
-        le32(out, headerSize);
+        le32(out, 40);
         le32(out, static_cast<std::uint32_t>(width));
         le32(out, static_cast<std::uint32_t>(height));
         out.insert(out.end(), {1, 0, byte(bits), byte(bits >> 8)});
-        for (std::uint32_t v : {compression, imageSize, 2835u, 2835u, coloursUsed, 0u})
+        for (std::uint32_t v : {compression, 0u, 2835u, 2835u, coloursUsed, 0u})
             le32(out, v);
         out.insert(out.end(), body.begin(), body.end());
         return out;

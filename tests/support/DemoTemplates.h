@@ -4,9 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "SourceCompiler.h"
 #include "support/TempDir.h"
@@ -22,10 +20,7 @@ inline std::string demoTemplateSource(const std::string& name) {
 inline void installTemplate(const std::filesystem::path& home, const std::string& file,
                             const std::string& source) {
     const std::vector<std::uint8_t> bytes = kqform::SourceCompiler::compile(source);
-    std::filesystem::create_directories(home / "FORMS");
-    std::ofstream(home / "FORMS" / file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    writeFile(home / "FORMS" / file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 // Builds a demo conversion ("GL200_VT340") into Convert/ of a program directory.

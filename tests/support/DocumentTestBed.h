@@ -2,16 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "PanelSimulator.h"
 #include "archive/ReindexArchive.h"
-#include "common/Cp1252.h"
-#include "context/AppContext.h"
+#include "document/DocumentView.h"
 #include "document/ProgramState.h"
 #include "document/PromDocument.h"
 #include "link/LinkTiming.h"
@@ -20,7 +23,6 @@
 #include "platform/Settings.h"
 #include "support/DemoTemplates.h"
 #include "support/MessageText.h"
-#include "support/RecordingDocumentView.h"
 #include "support/RecordingPrompt.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -29,10 +31,63 @@
 
 namespace loom::test {
 
-// A program directory with the demo templates and their index, a document driven on the
-// test's thread as the program's user's thread, a recording view, scripted answers that
-// the worker's questions reach through the marshalled prompt, fast link waits, and a
-// simulated panel on loopback TCP.
+// Keeps page states as the tree does; records progress, log windows and notifications.
+class RecordingDocumentView : public DocumentView {
+  public:
+    void templateGoing() override {
+        events.push_back("going");
+        if (onTemplateGoing) onTemplateGoing();
+    }
+    void templateChanged() override { events.push_back("changed"); }
+    void pageChanged(int page) override { events.push_back("page " + std::to_string(page)); }
+    void valuesChanged() override { events.push_back("values"); }
+    void modifiedChanged(bool on) override { events.push_back(on ? "modified" : "unmodified"); }
+    void statusDateChanged() override { events.push_back("date"); }
+    void treeWidth(int width) override { events.push_back("width " + std::to_string(width)); }
+
+    void resetPageStates() override {
+        available = differing = {};
+        allUnavailable = false;
+    }
+    void markAllUnavailable() override { allUnavailable = true, available.clear(); }
+    void markAvailable(int page) override { available.insert(page); }
+    void markDiffering(int page) override {
+        if (isAvailable(page)) differing.insert(page);
+    }
+    void clearDifferences() override { differing.clear(); }
+    void selectPage(int page) override {
+        if (isAvailable(page)) selected = page;
+    }
+
+    void openProgress(bool, std::string_view text) override {
+        ++progressOpened;
+        firstText = cp1252ToUtf8(text);
+        percents = waits = {};
+        statuses.clear();
+    }
+    void setProgress(int percent) override { percents.push_back(percent); }
+    void setStatusText(std::string_view text) override { statuses.push_back(cp1252ToUtf8(text)); }
+    void setWaiting(int seconds, std::string_view) override { waits.push_back(seconds); }
+    void closeProgress() override { ++progressClosed; }
+    void openLogWindow(const std::filesystem::path& file) override { logWindows.push_back(file); }
+
+    bool isAvailable(int page) const { return !allUnavailable || available.count(page) != 0; }
+
+    bool allUnavailable = false;
+    std::set<int> available, differing;
+    int selected = -1;
+    int progressOpened = 0, progressClosed = 0;
+    std::string firstText;  // UTF-8
+    std::vector<int> percents;
+    std::vector<std::string> statuses;  // UTF-8
+    std::vector<int> waits;             // the seconds of each wait notice
+    std::vector<std::filesystem::path> logWindows;
+    std::vector<std::string> events;
+    std::function<void()> onTemplateGoing;
+};
+
+// The demo templates installed, a document driven on the test's thread as the user's, and
+// a simulated panel on loopback TCP; the worker's questions reach the recording prompt.
 class DocumentTestBed : public ::testing::Test {
   protected:
     static constexpr std::int64_t kNow = 1'700'000'000;
@@ -86,18 +141,14 @@ class DocumentTestBed : public ::testing::Test {
         return *panel_;
     }
 
-    // Runs the user's thread until the transfer has ended. A fault that keeps it running
-    // fails the test instead of hanging the suite.
+    // Runs the user's thread until the transfer ends (a hang fails instead).
     bool finish(std::chrono::seconds limit = std::chrono::seconds(60)) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (doc_->CommActive() != PromDocument::kIdle) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ADD_FAILURE() << "the transfer did not end";
-                return false;
-            }
+        while (doc_->CommActive() != PromDocument::kIdle &&
+               std::chrono::steady_clock::now() < deadline)
             queue_.runFor(std::chrono::milliseconds(20));
-        }
-        return true;
+        EXPECT_EQ(doc_->CommActive(), PromDocument::kIdle) << "the transfer did not end";
+        return doc_->CommActive() == PromDocument::kIdle;
     }
 
     // The message of the last transfer, as its number.
@@ -106,9 +157,8 @@ class DocumentTestBed : public ::testing::Test {
     }
     std::string shown(MessageId id) const { return text(id); }
     bool wasShown(MessageId id) const {
-        for (const auto& e : prompt_.entries)
-            if (e.text == shown(id)) return true;
-        return false;
+        return std::any_of(prompt_.entries.begin(), prompt_.entries.end(),
+                           [&](const auto& e) { return e.text == text(id); });
     }
 
     TempDir dir_;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,16 +18,10 @@ using Limit = std::optional<std::int32_t>;
 inline constexpr std::nullopt_t none = std::nullopt;
 
 inline EditLimits limits(Limit maxChars, Limit minChars, Limit maxValue, Limit minValue) {
-    EditLimits l;
-    l.maxChars = maxChars;
-    l.minChars = minChars;
-    l.maxValue = maxValue;
-    l.minValue = minValue;
-    return l;
+    return EditLimits{maxChars, minChars, maxValue, minValue};
 }
 
-// A form built control by control, with its rule set, a recording view and prompt, and
-// the interaction that ties them. Page 0 is shown. Rules that show a message box (71)
+// A form built control by control, showing page 0. Rules that show a message box (71)
 // serve as probes: the prompt's texts tell which rules ran, in which order.
 struct HandBuiltForm {
     Form form{"Test"};
@@ -49,12 +42,10 @@ struct HandBuiltForm {
         c->kind = kind;
         c->page = page;
         c->number = static_cast<int>(form.numbered().size());
-        c->caption = caption;
-        c->text = std::move(caption);
-        if (c->isData()) {
-            c->field = &form.store().findOrCreate(nextAddress);
-            nextAddress += 8 << 3;
-        }
+        c->text = c->caption = std::move(caption);
+        if (c->isData())
+            c->field =
+                &form.store().findOrCreate(std::exchange(nextAddress, nextAddress + (8 << 3)));
         FormControl& ref = form.addControl(std::move(c));
         form.addNumbered(ref);
         return ref;
@@ -94,15 +85,9 @@ struct HandBuiltForm {
                           FormControl* control = nullptr) {
         return RuleAction{code, target, control, -1, std::move(text)};
     }
-    static RuleAction onPage(int code, int page) {
-        return RuleAction{code, nullptr, nullptr, page, {}};
-    }
-    static RuleAction say(std::string text) {
-        return RuleAction{71, nullptr, nullptr, -1, std::move(text)};
-    }
-    static RuleAction signal(std::string name) {
-        return RuleAction{72, nullptr, nullptr, -1, std::move(name)};
-    }
+    static RuleAction onPage(int code, int page) { return {code, nullptr, nullptr, page, {}}; }
+    static RuleAction say(std::string text) { return act(71, nullptr, std::move(text)); }
+    static RuleAction signal(std::string name) { return act(72, nullptr, std::move(name)); }
 
     std::vector<std::string> said() const { return prompt.texts(); }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,35 +8,23 @@
 
 namespace loom::test {
 
-// "B0 0A" <-> bytes, for readable byte expectations.
+// "B0 0A" <-> bytes, for readable byte expectations; anything but hex digits is skipped.
 inline std::vector<std::uint8_t> hexBytes(std::string_view hex) {
+    std::string digits;
+    for (char c : hex)
+        if (std::isxdigit(static_cast<unsigned char>(c))) digits.push_back(c);
     std::vector<std::uint8_t> out;
-    int high = -1;
-    for (char c : hex) {
-        int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        if (v < 0) continue;
-        if (high < 0) {
-            high = v;
-        } else {
-            out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-            high = -1;
-        }
-    }
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return out;
 }
 
 template <class Bytes>
 std::string hexString(const Bytes& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    for (std::uint8_t b : bytes) {
-        if (!out.empty()) out.push_back(' ');
-        out.push_back(kDigits[b >> 4]);
-        out.push_back(kDigits[b & 15]);
-    }
+    for (std::uint8_t b : bytes)
+        out += (out.empty() ? "" : " ") +
+               std::string{"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
     return out;
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <memory>
-#include <string>
 #include <string_view>
 
-#include "context/AppContext.h"
 #include "document/ProgramState.h"
 #include "link/PromLink.h"
 #include "platform/Settings.h"
@@ -15,8 +13,7 @@
 
 namespace loom::test {
 
-// A context whose link runs over memory lines on a virtual clock, with the panel's real
-// timing (the clock makes it free), in a temporary program directory.
+// A link over memory lines on a virtual clock, with the panel's real timing.
 struct LinkTestBed {
     TempDir home;
     RecordingPrompt prompt;
@@ -41,8 +38,7 @@ struct LinkTestBed {
         link().OpenSerial("COM1", false);
         return line;
     }
-    // A TCP link after a login the panel accepted; the login's traffic and messages are
-    // forgotten.
+    // A TCP link after an accepted login, whose traffic and messages are forgotten.
     std::shared_ptr<MemoryLine> openTcp() {
         auto line = factory.prepareTcp();
         ScriptedPanel panel;

@@ -1,8 +1,7 @@
 #pragma once
 
-// Links to a simulated panel or modem in memory, and link time that passes only when the
-// link sleeps or waits, so that protocol tests (and the fuzzer) are exact and take no
-// time. No test framework here: the fuzz targets use it too.
+// Links in memory, on a clock that moves only when the link sleeps or waits: exact and
+// instant. No test framework here: the fuzz targets use it too.
 #include <poll.h>
 
 #include <algorithm>
@@ -13,7 +12,6 @@
 #include <set>
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "link/LinkMessage.h"
@@ -25,58 +23,47 @@ namespace loom::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Starts at a time far from 0, so that a LastActivity of 0 looks long past.
+// Starts far from 0, so that a LastActivity of 0 looks long past.
 class VirtualLinkClock final : public LinkClock {
   public:
     std::uint64_t tickMs() override { return now; }
     void sleepMs(int ms) override {
         sleeps.push_back(ms);
-        if (ms > 0) now += static_cast<std::uint64_t>(ms);
+        now += static_cast<std::uint64_t>(std::max(ms, 0));
     }
 
     std::uint64_t now = 1'000'000;
     std::vector<int> sleeps;  // every pause the link made, in order
 };
 
-// The test's end of one line. It outlives the channel over it, so that a test can look at
-// what the link wrote after the link closed it.
+// The test's end of one line; it outlives the channel.
 struct MemoryLine {
     MemoryLine(ChannelKind lineKind, VirtualLinkClock& lineClock)
         : kind(lineKind), clock(lineClock) {}
 
-    // ---- the other end ----
     void feed(std::span<const std::uint8_t> bytes) {
         input.insert(input.end(), bytes.begin(), bytes.end());
     }
     // Bytes that arrive when the link's clock reaches `tick`.
     void feedAt(std::uint64_t tick, Bytes bytes) { scheduled.emplace(tick, std::move(bytes)); }
     void deliverDue() {
-        while (!scheduled.empty() && scheduled.begin()->first <= clock.now) {
+        for (; !scheduled.empty() && scheduled.begin()->first <= clock.now;
+             scheduled.erase(scheduled.begin()))
             feed(scheduled.begin()->second);
-            scheduled.erase(scheduled.begin());
-        }
     }
 
     ChannelKind kind;
     VirtualLinkClock& clock;
     // Called with each write of the link after it is recorded; it may feed() an answer.
     std::function<void(MemoryLine&, std::span<const std::uint8_t>)> peer;
-    // Called at the start of every wait (a test can signal the abort event here).
-    std::function<void(MemoryLine&)> onWait;
-    // What a TCP read reports once the input is used up: nothing yet, the end of the
-    // stream, or an error.
-    ReadStatus whenEmpty = ReadStatus::WouldBlock;
-    int failWrites = 0;  // so many next writes fail
-    int failReads = 0;   // so many next reads fail
-    bool failPurge = false;
-    bool hungUp = false;      // the line says the other end has gone
-    bool failQueued = false;  // queued() cannot tell (-1)
+    std::function<void(MemoryLine&)> onWait;        // at the start of every wait
+    ReadStatus whenEmpty = ReadStatus::WouldBlock;  // a TCP read with no input left
+    int failWrites = 0, failReads = 0;              // so many next ones fail
+    bool failPurge = false, hungUp = false, failQueued = false;
 
-    // ---- what the link did ----
-    Bytes written;        // every byte written, in order
-    int quickWrites = 0;  // writes made with writeNow
-    int waits = 0;
-    bool open = true;  // false once the link closed its channel
+    Bytes written;                   // what the link did
+    int quickWrites = 0, waits = 0;  // writes made with writeNow; waits
+    bool open = true;                // false once the link closed its channel
 
     Bytes input;
     std::multimap<std::uint64_t, Bytes> scheduled;
@@ -85,38 +72,29 @@ struct MemoryLine {
 
 class MemoryChannel final : public Channel {
   public:
-    explicit MemoryChannel(std::shared_ptr<MemoryLine> line) : line_(std::move(line)) {}
-    ~MemoryChannel() override { line_->open = false; }
+    explicit MemoryChannel(std::shared_ptr<MemoryLine> line) : l(*line), line_(std::move(line)) {}
+    ~MemoryChannel() override { l.open = false; }
     MemoryChannel(const MemoryChannel&) = delete;
     MemoryChannel& operator=(const MemoryChannel&) = delete;
 
-    ChannelKind kind() const override { return line_->kind; }
+    ChannelKind kind() const override { return l.kind; }
+    bool hungUp() override { return l.hungUp; }
 
     bool write(std::span<const std::uint8_t> bytes) override {
-        MemoryLine& l = *line_;
-        if (l.failWrites > 0) {
-            --l.failWrites;
-            return false;
-        }
+        if (l.failWrites > 0) return --l.failWrites, false;
         l.written.insert(l.written.end(), bytes.begin(), bytes.end());
         if (l.peer) l.peer(l, bytes);
         return true;
     }
-
     bool writeNow(std::span<const std::uint8_t> bytes, int) override {
-        ++line_->quickWrites;
+        ++l.quickWrites;
         return write(bytes);
     }
-    bool hungUp() override { return line_->hungUp; }
 
     ReadStatus read(std::span<std::uint8_t> out, std::size_t& count) override {
-        MemoryLine& l = *line_;
         count = 0;
         l.deliverDue();
-        if (l.failReads > 0) {
-            --l.failReads;
-            return ReadStatus::Failed;
-        }
+        if (l.failReads > 0) return --l.failReads, ReadStatus::Failed;
         if (l.input.empty())
             return l.kind == ChannelKind::Tcp ? l.whenEmpty : ReadStatus::WouldBlock;
         count = std::min(out.size(), l.input.size());
@@ -127,7 +105,6 @@ class MemoryChannel final : public Channel {
     }
 
     long queued() override {
-        MemoryLine& l = *line_;
         l.deliverDue();
         if (l.failQueued) return -1;
         l.seen = l.input.size();
@@ -135,22 +112,18 @@ class MemoryChannel final : public Channel {
     }
 
     bool purge(bool input, bool) override {
-        MemoryLine& l = *line_;
         if (l.failPurge) return false;
-        if (input) {
-            l.input.clear();
-            l.seen = 0;
-        }
+        if (input) l.input.clear(), l.seen = 0;
         return true;
     }
 
-    // Time passes here: to the next scheduled arrival within the timeout, or by the whole
-    // timeout when nothing comes.
+    // Time passes to the next scheduled arrival, or by the whole timeout.
     WaitStatus waitReadable(int timeoutMs, const WaitableEvent* abort) override {
-        MemoryLine& l = *line_;
         ++l.waits;
         if (l.onWait) l.onWait(l);
-        if (abort && signalled(*abort)) return WaitStatus::Aborted;
+        // Looks without taking the signal, as the real channel's poll does.
+        pollfd fd{abort ? abort->pollHandle() : -1, POLLIN, 0};
+        if (abort && ::poll(&fd, 1, 0) > 0) return WaitStatus::Aborted;
         l.deliverDue();
         if (l.input.size() > l.seen) return WaitStatus::Readable;
         if (l.kind == ChannelKind::Tcp && l.input.empty() && l.whenEmpty != ReadStatus::WouldBlock)
@@ -167,12 +140,7 @@ class MemoryChannel final : public Channel {
     }
 
   private:
-    // Looks without taking the signal, as the real channel's poll does.
-    static bool signalled(const WaitableEvent& event) {
-        pollfd fd{event.pollHandle(), POLLIN, 0};
-        return ::poll(&fd, 1, 0) > 0;
-    }
-
+    MemoryLine& l;
     std::shared_ptr<MemoryLine> line_;
 };
 
@@ -189,21 +157,15 @@ class MemoryChannelFactory final : public ChannelFactory {
                                         std::string& error) override {
         portsAsked.emplace_back(portName);
         settingsAsked.push_back(settings);
-        if (missingPorts.count(std::string(portName)) != 0) {
-            error = "no such port";
-            return nullptr;
-        }
-        return hand(ChannelKind::Serial);
+        if (!missingPorts.count(std::string(portName))) return hand(ChannelKind::Serial);
+        error = "no such port";
+        return nullptr;
     }
-
     std::unique_ptr<Channel> connectTcp(std::string_view address, std::string_view port,
                                         std::string& error) override {
         tcpAsked.emplace_back(address, port);
-        if (!tcpError.empty()) {
-            error = tcpError;
-            return nullptr;
-        }
-        return hand(ChannelKind::Tcp);
+        error = tcpError;
+        return tcpError.empty() ? hand(ChannelKind::Tcp) : nullptr;
     }
 
     std::set<std::string> missingPorts;  // serial ports that cannot be opened
@@ -215,22 +177,18 @@ class MemoryChannelFactory final : public ChannelFactory {
 
   private:
     std::shared_ptr<MemoryLine> prepare(ChannelKind kind) {
-        auto line = std::make_shared<MemoryLine>(kind, clock_);
-        prepared_.push_back(line);
-        return line;
+        return prepared_.emplace_back(std::make_shared<MemoryLine>(kind, clock_));
     }
     std::unique_ptr<Channel> hand(ChannelKind kind) {
-        std::shared_ptr<MemoryLine> line;
         const auto found = std::find_if(prepared_.begin(), prepared_.end(),
                                         [kind](const auto& l) { return l->kind == kind; });
-        if (found != prepared_.end()) {
-            line = *found;
-            prepared_.erase(found);
+        if (found == prepared_.end()) {
+            handedOut.push_back(std::make_shared<MemoryLine>(kind, clock_));
         } else {
-            line = std::make_shared<MemoryLine>(kind, clock_);
+            handedOut.push_back(*found);
+            prepared_.erase(found);
         }
-        handedOut.push_back(line);
-        return std::make_unique<MemoryChannel>(line);
+        return std::make_unique<MemoryChannel>(handedOut.back());
     }
 
     VirtualLinkClock& clock_;
@@ -244,9 +202,8 @@ inline Bytes frameBytes(std::uint8_t type, std::uint16_t word = 0,
     return {f.begin(), f.end()};
 }
 
-// A panel behind a line's peer: each 21-byte write is a frame, acknowledged with ACK
-// (unless `ackFrames` is off) and answered with what `onFrame` gives; every other write is
-// single bytes (the link's ACK/NAK, modem commands), answered with what `onByte` gives.
+// A panel behind a line's peer: a 21-byte write is a frame (ACKed unless `ackFrames` is
+// off, answered by `onFrame`); other writes are single bytes, answered by `onByte`.
 class ScriptedPanel {
   public:
     std::function<Bytes(const LinkMessage&)> onFrame;
@@ -255,30 +212,23 @@ class ScriptedPanel {
     std::vector<LinkMessage> frames;  // every frame the link sent
     Bytes bytes;                      // every other byte the link sent
 
-    // The panel must outlive the line's use.
     void attach(MemoryLine& line) {
         line.peer = [this](MemoryLine& l, std::span<const std::uint8_t> w) { handle(l, w); };
     }
 
   private:
     void handle(MemoryLine& line, std::span<const std::uint8_t> written) {
-        if (written.size() == LinkMessage::kFrameSize) {
-            LinkMessage message;
-            message.setFrame(written.first<LinkMessage::kFrameSize>());
-            frames.push_back(message);
-            Bytes answer;
-            if (ackFrames) answer.push_back(msg::kAck);
-            if (onFrame) {
-                const Bytes more = onFrame(message);
-                answer.insert(answer.end(), more.begin(), more.end());
+        if (written.size() != LinkMessage::kFrameSize) {
+            for (std::uint8_t b : written) {
+                bytes.push_back(b);
+                if (onByte) line.feed(onByte(b));
             }
-            line.feed(answer);
             return;
         }
-        for (std::uint8_t b : written) {
-            bytes.push_back(b);
-            if (onByte) line.feed(onByte(b));
-        }
+        LinkMessage& message = frames.emplace_back();
+        message.setFrame(written.first<LinkMessage::kFrameSize>());
+        if (ackFrames) line.feed(Bytes{msg::kAck});
+        if (onFrame) line.feed(onFrame(message));
     }
 };
 

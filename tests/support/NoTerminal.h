@@ -7,8 +7,7 @@
 
 namespace loom::test {
 
-// The standard input comes from /dev/null for the object's lifetime, so that a command
-// that would ask at the terminal meets nobody even when the tests run from one.
+// Standard input from /dev/null for the object's lifetime: nobody answers at a terminal.
 class NoTerminal {
   public:
     NoTerminal() : saved_(::dup(STDIN_FILENO)) {

@@ -11,7 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -22,6 +22,34 @@
 
 namespace loom::test {
 
+// Up to `n` bytes from `fd`; fewer when none come for `idleMs` or the other end closed.
+inline std::vector<std::uint8_t> readBytes(int fd, std::size_t n, int idleMs) {
+    std::vector<std::uint8_t> out;
+    for (pollfd p{fd, POLLIN, 0}; out.size() < n && ::poll(&p, 1, idleMs) > 0;) {
+        std::uint8_t buffer[256];
+        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, n - out.size()));
+        if (got <= 0) break;
+        out.insert(out.end(), buffer, buffer + got);
+    }
+    return out;
+}
+
+// Bytes through a terminal as they are, without line editing or echo.
+inline void makeRaw(int fd) {
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+}
+
+inline sockaddr_in loopback(std::uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
 // The host's end of a panel link as raw bytes, over a TCP socket or a pseudo-terminal:
 // for tests of a simulated panel that must not depend on the program's link code.
 class RawPanelWire {
@@ -30,10 +58,7 @@ class RawPanelWire {
 
     static RawPanelWire tcp(std::uint16_t port) {
         RawPanelWire w(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const sockaddr_in a = loopback(port);
         EXPECT_EQ(::connect(w.fd_, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
         // An ACK byte and the frame after it go out at once, as the program's do.
         const int on = 1;
@@ -43,10 +68,7 @@ class RawPanelWire {
     // Opens the device raw and purges it, as the program opens its port.
     static RawPanelWire serial(const std::string& path) {
         RawPanelWire w(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-        termios t{};
-        EXPECT_EQ(::tcgetattr(w.fd_, &t), 0);
-        ::cfmakeraw(&t);
-        ::tcsetattr(w.fd_, TCSANOW, &t);
+        makeRaw(w.fd_);
         ::tcflush(w.fd_, TCIOFLUSH);
         return w;
     }
@@ -65,31 +87,8 @@ class RawPanelWire {
     void send(std::string_view text) {
         send({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     }
-    void sendFrame(std::uint8_t type, std::uint16_t word = 0, const LinkMessage::Data& data = {}) {
-        send(LinkMessage::buildFrame(type, word, data));
-    }
     void ack() { send(Bytes{msg::kAck}); }
-
-    // Up to `n` bytes; fewer only when `limit` passed first or the other end closed.
-    Bytes read(std::size_t n, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-        Bytes out;
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (out.size() < n) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                end - std::chrono::steady_clock::now());
-            pollfd p{fd_, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-            std::uint8_t buffer[64];
-            const ssize_t got = ::read(fd_, buffer, std::min(sizeof buffer, n - out.size()));
-            if (got <= 0) break;
-            out.insert(out.end(), buffer, buffer + got);
-        }
-        return out;
-    }
-    std::uint8_t readByte() {
-        const Bytes b = read(1);
-        return b.empty() ? 0xFF : b[0];
-    }
+    Bytes read(std::size_t n) { return readBytes(fd_, n, 10000); }
     // The next 21 bytes as a frame (type 0xFE when they did not come).
     LinkMessage readFrame() {
         LinkMessage m;
@@ -101,8 +100,9 @@ class RawPanelWire {
     // Sends a command frame and takes the panel's ACK byte.
     std::uint8_t command(std::uint8_t type, std::uint16_t word = 0,
                          const LinkMessage::Data& data = {}) {
-        sendFrame(type, word, data);
-        return readByte();
+        send(LinkMessage::buildFrame(type, word, data));
+        const Bytes b = read(1);
+        return b.empty() ? 0xFF : b[0];
     }
 
   private:

@@ -10,9 +10,8 @@
 
 namespace loom::test {
 
-// Records every message and question (as UTF-8, for readable assertions) with the box's
-// options, and answers questions from a script; an unscripted question fails the test
-// through `unexpected`.
+// Records every message and question in UTF-8 with its options; answers from `answers`
+// (an unscripted question counts in `unexpected`).
 class RecordingPrompt : public UserPrompt {
   public:
     struct Entry {
@@ -34,11 +33,8 @@ class RecordingPrompt : public UserPrompt {
     Answer askWith(std::string_view text, Buttons, MessageKind kind,
                    const PromptOptions& options) override {
         record(text, kind, true, options);
-        if (answers.empty()) {
-            ++unexpected;
-            return Answer::Cancel;
-        }
-        Answer a = answers.front();
+        if (answers.empty()) return ++unexpected, Answer::Cancel;
+        const Answer a = answers.front();
         answers.pop_front();
         return a;
     }
@@ -59,10 +55,9 @@ class RecordingPrompt : public UserPrompt {
     int unexpected = 0;
 
   private:
-    void record(std::string_view text, MessageKind kind, bool question,
-                const PromptOptions& options) {
-        entries.push_back(Entry{cp1252ToUtf8(text), kind, question, options.id,
-                                options.defaultAnswer, cp1252ToUtf8(options.title)});
+    void record(std::string_view text, MessageKind kind, bool question, const PromptOptions& o) {
+        entries.push_back(
+            {cp1252ToUtf8(text), kind, question, o.id, o.defaultAnswer, cp1252ToUtf8(o.title)});
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -55,9 +54,8 @@ inline bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A program directory made by "init" (system password "sys", user anna / hemlig), found
-// through LOOMCRAFT_HOME, with settings of its own; anna's password comes from
-// LOOMCRAFT_PASSWORD. New files get the computer letter T.
+// A program directory made by "init" (system password "sys", user anna / hemlig, computer
+// letter T) with settings of its own, found through the environment.
 class CliHome : public ::testing::Test {
   protected:
     CliHome() {
@@ -66,8 +64,7 @@ class CliHome : public ::testing::Test {
         EXPECT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(runCli({"settings", "set", "ComputerID", "T"}).code, 0);
     }
-    // Saves a system through the program's writer, which enters the files in FILES in the
-    // index.
+    // Through the program's writer, which indexes the files in FILES.
     void saveSystem(const std::filesystem::path& path, const FieldStore& store,
                     const std::string& templateName = "ALFA 2000", std::int64_t lastWrite = 0,
                     const std::string& password = "sys") {
@@ -75,9 +72,7 @@ class CliHome : public ::testing::Test {
         ProgramState app(prompt);
         app.setProgramDirectory(ProgramDirectory(home_));
         ASSERT_TRUE(SaveSystem(app, path, templateName, password, store, false).written);
-        if (lastWrite) {
-            ASSERT_TRUE(app.files().setLastWriteTime(path, lastWrite));
-        }
+        ASSERT_TRUE(!lastWrite || app.files().setLastWriteTime(path, lastWrite));
     }
     // Values at addressless fields, the first `shown` of them in the display name.
     static FieldStore values(const std::vector<std::string>& texts, std::size_t shown) {

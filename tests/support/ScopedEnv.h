@@ -6,31 +6,21 @@
 
 namespace loom::test {
 
-// Sets (or removes) an environment variable for the lifetime of the object, then restores
-// it.
+// Sets (a null `value`: removes) an environment variable for the object's lifetime.
 class ScopedEnv {
   public:
     ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
-    // A null `value` removes the variable.
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
+        set(value);
     }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
   private:
+    void set(const char* value) { value ? ::setenv(name_, value, 1) : ::unsetenv(name_); }
+
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -1,26 +1,16 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdint>
 #include <thread>
 #include <vector>
 
-#include "link/LinkMessage.h"
+#include "support/RawPanelWire.h"
 
 namespace loom::test {
 
-// A TCP relay on loopback between the program and a panel that changes the first data
-// byte of every PROM block (0x02) at `address` on its way to the program, with a checksum
-// to match: a PROM that reads back other than it was written. It serves connections one
-// after another until it goes.
+// A loopback TCP relay to a panel that flips a bit of every PROM block at `address` (checksum
+// to match): a PROM that reads back other than written. Serves connections in turn.
 class SpoilingRelay {
   public:
     SpoilingRelay(std::uint16_t panelPort, std::uint32_t address)
@@ -40,20 +30,10 @@ class SpoilingRelay {
         thread_.join();
         ::close(listener_);
     }
-    SpoilingRelay(const SpoilingRelay&) = delete;
-    SpoilingRelay& operator=(const SpoilingRelay&) = delete;
 
     std::uint16_t port() const { return port_; }
 
   private:
-    static sockaddr_in loopback(std::uint16_t port) {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return a;
-    }
-
     void serve() {
         while (!stop_) {
             pollfd p{listener_, POLLIN, 0};
@@ -77,29 +57,27 @@ class SpoilingRelay {
             std::uint8_t buffer[256];
             if (p[0].revents) {
                 const ssize_t got = ::read(host, buffer, sizeof buffer);
-                if (got <= 0 || ::write(panel, buffer, static_cast<std::size_t>(got)) != got)
-                    return;
+                if (got <= 0 || !send(panel, {buffer, buffer + got})) return;
             }
             if (p[1].revents) {
                 const ssize_t got = ::read(panel, buffer, sizeof buffer);
                 if (got <= 0) return;
                 for (ssize_t i = 0; i < got; ++i) {
-                    const std::uint8_t b = buffer[i];
+                    frame.push_back(buffer[i]);
                     // The panel's bare ACK and NAK bytes stand between its frames.
-                    if (frame.empty() && (b == msg::kAck || b == msg::kNak)) {
-                        if (::write(host, &b, 1) != 1) return;
-                        continue;
-                    }
-                    frame.push_back(b);
-                    if (frame.size() < LinkMessage::kFrameSize) continue;
-                    spoil(frame);
-                    if (::write(host, frame.data(), frame.size()) !=
-                        static_cast<ssize_t>(frame.size()))
-                        return;
+                    const bool bare =
+                        frame.size() == 1 && (frame[0] == msg::kAck || frame[0] == msg::kNak);
+                    if (!bare && frame.size() < LinkMessage::kFrameSize) continue;
+                    if (!bare) spoil(frame);
+                    if (!send(host, frame)) return;
                     frame.clear();
                 }
             }
         }
+    }
+
+    static bool send(int fd, const std::vector<std::uint8_t>& bytes) {
+        return ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
 
     void spoil(std::vector<std::uint8_t>& f) const {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -41,9 +42,7 @@ class TempDir {
 
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
     std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        std::ofstream(path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        writeFile(path(name), {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
         return path(name);
     }
 
@@ -51,8 +50,7 @@ class TempDir {
     // Table cases are named "Test/Case": one folder, so that removing it leaves nothing.
     static std::string flatName() {
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : name)
-            if (c == '/') c = '-';
+        std::replace(name.begin(), name.end(), '/', '-');
         return name;
     }
 

@@ -5,17 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "archive/PasswordFile.h"
 #include "archive/SystemSave.h"
-#include "common/Cp1252.h"
-#include "common/Messages.h"
-#include "context/AppContext.h"
 #include "datafile/DataFile.h"
 #include "document/ProgramState.h"
 #include "fields/FieldStore.h"
@@ -55,9 +50,8 @@ inline Lines sortedLines(const std::string& content) {
     return lines;
 }
 
-// A program directory (FILES, FORMS, INDEX) in a folder of the test's own, with a disk that
-// fails on demand, a fixed clock one hour east of UTC, a recording prompt, scripted dialogs,
-// a "diskette" folder and another installation (`outside`) whose index is not ours.
+// A program directory on a disk that fails on demand, a clock one hour east of UTC, a
+// "diskette" folder and another installation (`outside`) whose index is not ours.
 struct TestHome {
     static constexpr std::int64_t kNow = 1'700'000'000;
 
@@ -74,10 +68,9 @@ struct TestHome {
     ProgramState outside{silent};
 
     TestHome() {
-        for (const char* folder : {"FILES", "FORMS", "INDEX"})
-            std::filesystem::create_directories(root / folder);
-        std::filesystem::create_directories(diskette);
-        std::filesystem::create_directories(other / "FILES");
+        for (const auto& folder :
+             {root / "FILES", root / "FORMS", root / "INDEX", diskette, other / "FILES"})
+            std::filesystem::create_directories(folder);
         context.setFileSystem(files);
         context.setClock(clock);
         context.setDialogs(dialogs);
@@ -128,15 +121,14 @@ struct TestHome {
         FieldStore store;
     };
     Content contentOf(const std::filesystem::path& path) {
-        Content c;
         DataFile file(context);
+        Content c;
         c.ok = file.ReadHeader(path, c.templateName, c.password, false) && file.Read(path, false);
         c.store = file.Store();
         return c;
     }
     static std::string valueAt(const FieldStore& store, FieldAddress address) {
-        const FieldRecord* r = store.find(address);
-        return r ? r->value : "<none>";
+        return store.find(address) ? store.find(address)->value : "<none>";
     }
 
     // A data file in FILES holding system("Kund " + name) under template "Mall " + name.
@@ -162,16 +154,14 @@ struct TestHome {
     // LOGIN.KEY with record 0 and these users, written by the program's own code.
     void writeLogin(const std::string& systemPassword, const Users& users = {}) {
         Lines names, passwords;
-        for (const auto& [name, password] : users) {
-            names.push_back(name);
-            passwords.push_back(password);
-        }
+        for (const auto& [name, password] : users)
+            names.push_back(name), passwords.push_back(password);
         ASSERT_TRUE(PasswordFile(context).WriteNew(systemPassword, names, passwords));
     }
     Users loginUsers() {
         Lines names, passwords;
-        Users out;
         if (!PasswordFile(context).ReadUsers(names, passwords)) return {{"<unreadable>", ""}};
+        Users out;
         for (std::size_t i = 0; i < names.size(); ++i)
             out.emplace_back(names[i], passwords[i]);
         return out;
@@ -181,19 +171,5 @@ struct TestHome {
         return PasswordFile(context).ReadSystemPassword(password) ? password : "<unreadable>";
     }
 };
-
-// The whole LOGIN.KEY content for record 0 and these users, encoded by the program.
-inline std::string loginKeyOf(std::string_view systemPassword, const Users& users) {
-    std::string out;
-    const auto add = [&](std::string_view name, std::string_view password) {
-        PasswordFile::Record record{};
-        EXPECT_TRUE(PasswordFile::encodeRecord(name, password, 1, record));
-        out.append(record.begin(), record.end());
-    };
-    add("", systemPassword);
-    for (const auto& [name, password] : users)
-        add(name, password);
-    return out;
-}
 
 }  // namespace loom::test
