@@ -1,10 +1,9 @@
-// The event log window on a GL 200 system of the demo archive: the list, the search, the
-// fields, and saving as PDF and CSV.
+// The event log window on a GL 200 system of the demo archive: the list, the search and
+// saving (the search rules and the files' formats are the core's).
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
@@ -26,17 +25,11 @@
 namespace loom {
 namespace {
 
-// Oldest first, as the file keeps them: an intrusion in area 2 (white on red), user 1
+// Oldest first, as the file keeps them: an intrusion in area 2, user 1
 // arming area 2, a test report of 2018 and an event the template does not know.
 const char* const kRecords[] = {
     "101E2D0E0F0609000002000000000000", "201E2D0E10060901FDFFFFFFFFFFFFFF",
     "41000000010112000000000000000000", "05000000000000000000000000000000"};
-
-int pdfPages(const QString& path) {
-    const QString text =
-        QString::fromLatin1(QByteArray::fromStdString(test::readFile(pathFromQt(path))));
-    return static_cast<int>(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
-}
 
 }  // namespace
 
@@ -87,12 +80,6 @@ class EventLogWindowTest : public QObject {
         QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Händelsefunktion: 0x05")));
         QCOMPARE(list->item(3)->text(), QStringLiteral("Inbrottslarm\nMåndag, 15 juni 2009, "
                                                        "14:45.30\nOmråde 2: Garage"));
-        // The intrusion fills its item in red.
-        const QImage shot = list->viewport()->grab().toImage();
-        const QRect red = list->visualItemRect(list->item(3));
-        QCOMPARE(shot.pixelColor(red.right() - 3, red.center().y()), QColor(0xC0, 0x00, 0x00));
-        const QRect plain = list->visualItemRect(list->item(2));
-        QCOMPARE(shot.pixelColor(plain.right() - 3, plain.center().y()), QColor(Qt::white));
 
         // Free text in any letter case narrows the list.
         w->freeTextEdit()->setText(QStringLiteral("xyz;garage"));
@@ -100,21 +87,9 @@ class EventLogWindowTest : public QObject {
         QCOMPARE(list->count(), 2);
         QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Tillkoppling")));
 
-        // A bad date is refused with its box and leaves the list.
-        w->fromEdit()->setText(QStringLiteral("0913"));
-        QTest::keyClick(w->fromEdit(), Qt::Key_Return);
-        QCOMPARE(test::idsOf(prompt_), std::vector<MessageId>{MessageId::BadFromDate});
-        QCOMPARE(list->count(), 2);
-
-        // "Töm" empties the fields and leaves the list to the next search.
-        w->eventCombo()->setCurrentIndex(2);
-        QTest::mouseClick(w->clearButton(), Qt::LeftButton);
-        QVERIFY(w->freeTextEdit()->text().isEmpty() && w->fromEdit()->text().isEmpty());
-        QCOMPARE(w->eventCombo()->currentIndex(), 0);
-        QCOMPARE(list->count(), 2);
-
         // Nothing found: nothing to print or save.
         QVERIFY(w->printButton()->isEnabled());
+        w->freeTextEdit()->clear();
         w->eventCombo()->setCurrentIndex(w->eventCombo()->findText(QStringLiteral("Brandlarm")));
         w->search();
         QCOMPARE(list->count(), 0);
@@ -134,8 +109,6 @@ class EventLogWindowTest : public QObject {
             test::readFile(pathFromQt(out_.filePath(QStringLiteral("logg.csv")))));
         QCOMPARE(csv.count(QStringLiteral("\r\n")), 3);  // the heading and two entries
         QVERIFY(csv.contains(QStringLiteral("Inbrottslarm")));
-        QVERIFY(w->saveTo(out_.filePath(QStringLiteral("logg.pdf"))));
-        QCOMPARE(pdfPages(out_.filePath(QStringLiteral("logg.pdf"))), 1);
         QVERIFY(prompt_.entries.empty());
 
         QVERIFY(!w->saveTo(out_.filePath(QStringLiteral("saknas/logg.pdf"))));
