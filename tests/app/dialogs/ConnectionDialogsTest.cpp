@@ -16,7 +16,6 @@
 #include "dialogs/PortDialog.h"
 #include "document/ProgramDocument.h"
 #include "document/ProgramState.h"
-#include "document/PromDocument.h"
 #include "frame/MainFrame.h"
 #include "link/PortChoices.h"
 #include "link/PromLink.h"
@@ -47,34 +46,7 @@ QString selected(const QListWidget* list) {
 class ConnectionDialogsTest : public QObject {
     Q_OBJECT
 
-  private:
-    // The program on a demo home connected to `panel` through "Koppla upp via TCP/IP";
-    // the port's text, empty when that failed.
-    QString connectThroughTheDialog(panelsim::PanelSimulator& panel) {
-        program_ = test::startedProgram(home_, prompt_);
-        const auto port = panel.startTcp();
-        if (!program_ || !port) return {};
-        const QString portText = QString::number(*port);
-        prompt_.entries.clear();
-        test::ModalScript script;
-        script.then<IpAddressDialog>([&](IpAddressDialog* dialog) {
-            dialog->addressEdit()->setText(QStringLiteral("127.0.0.1"));
-            dialog->portEdit()->setText(portText);
-            dialog->idCodeEdit()->setText(QStringLiteral("123456"));
-            QTest::keyClick(dialog->idCodeEdit(), Qt::Key_Return);
-        });
-        script.run([&] { program_->frame().action(CommandId::ConnectTcp)->trigger(); });
-        return script.done == 1 ? portText : QString();
-    }
-
-    test::DemoArchive home_;
-    test::RecordingPrompt prompt_;
-    std::unique_ptr<Program> program_;
-
   private slots:
-    void init() { QVERIFY2(home_.error().isEmpty(), qPrintable(home_.error())); }
-    void cleanup() { program_.reset(); }
-
     void addressDialogEnablesOkOnlyForAValidAddressAndPort_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("port");
@@ -111,12 +83,10 @@ class ConnectionDialogsTest : public QObject {
         dialog.portEdit()->setText(QStringLiteral("4001"));
         dialog.idCodeEdit()->setText(QStringLiteral("12345"));
         QTest::keyClick(dialog.idCodeEdit(), Qt::Key_Return);
-        QVERIFY(dialog.isVisible());
         QCOMPARE(test::idsOf(prompt), std::vector<MessageId>{MessageId::BadProductId});
         QCOMPARE(Settings(settings).text(setting::kIpPort), std::string("4000"));
         dialog.idCodeEdit()->setText(QStringLiteral("123456"));
         QTest::keyClick(dialog.idCodeEdit(), Qt::Key_Return);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.idCode(), std::string("123456"));
         QCOMPARE(Settings(settings).text(setting::kIpPort), std::string("4001"));
     }
@@ -148,18 +118,33 @@ class ConnectionDialogsTest : public QObject {
         QCOMPARE(settings.text(setting::kProduct), std::string("VT 340"));
     }
 
+    // "Koppla upp via TCP/IP" through its dialog, seen in the status bar until disconnected.
     void aTcpConnectionShowsInTheStatusBarUntilDisconnected() {
+        test::DemoArchive home;
+        QVERIFY2(home.error().isEmpty(), qPrintable(home.error()));
+        test::RecordingPrompt prompt;
+        const auto program = test::startedProgram(home, prompt);
         panelsim::PanelSimulator panel{panelsim::PanelConfig{}};
-        const QString port = connectThroughTheDialog(panel);
-        QVERIFY(!port.isEmpty());
-        MainFrame& frame = program_->frame();
-        QVERIFY(program_->document().core().TcpLink());
-        QCOMPARE(frame.connectionPaneText(), QStringLiteral("TCP/IP 127.0.0.1:") + port);
+        const auto port = panel.startTcp();
+        QVERIFY(program && port);
+        const QString portText = QString::number(*port);
+        prompt.entries.clear();
+        test::ModalScript script;
+        script.then<IpAddressDialog>([&](IpAddressDialog* dialog) {
+            dialog->addressEdit()->setText(QStringLiteral("127.0.0.1"));
+            dialog->portEdit()->setText(portText);
+            dialog->idCodeEdit()->setText(QStringLiteral("123456"));
+            QTest::keyClick(dialog->idCodeEdit(), Qt::Key_Return);
+        });
+        MainFrame& frame = program->frame();
+        script.run([&] { frame.action(CommandId::ConnectTcp)->trigger(); });
+        QCOMPARE(script.done, std::size_t(1));
+        QCOMPARE(frame.connectionPaneText(), QStringLiteral("TCP/IP 127.0.0.1:") + portText);
         QVERIFY(!frame.action(CommandId::ConnectTcp)->isEnabled());
         QVERIFY(frame.action(CommandId::Disconnect)->isEnabled());
         // The connect told the user it worked, and nothing else.
-        QCOMPARE(prompt_.entries.size(), std::size_t(1));
-        QVERIFY(prompt_.entries[0].kind == MessageKind::Information);
+        QCOMPARE(prompt.entries.size(), std::size_t(1));
+        QVERIFY(prompt.entries[0].kind == MessageKind::Information);
 
         frame.action(CommandId::Disconnect)->trigger();
         QVERIFY(frame.connectionPaneText().isEmpty());
@@ -167,21 +152,6 @@ class ConnectionDialogsTest : public QObject {
         QCOMPARE(
             panel.waitFor([](const auto& c) { return c.endOfConnection == 1; }).endOfConnection,
             std::uint64_t(1));
-    }
-
-    void aLinkLostWhileIdleIsDisconnectedByTheLinkCheck() {
-        panelsim::PanelSimulator panel{panelsim::PanelConfig{}};
-        QVERIFY(!connectThroughTheDialog(panel).isEmpty());
-        MainFrame& frame = program_->frame();
-        prompt_.entries.clear();
-        panel.stop();
-        // The link check runs every 3 s.
-        QTRY_VERIFY_WITH_TIMEOUT(frame.connectionPaneText().isEmpty(), 30000);
-        QVERIFY(!program_->context().link().IsOpen());
-        QVERIFY(!frame.action(CommandId::Disconnect)->isEnabled());
-        QVERIFY(frame.action(CommandId::ConnectTcp)->isEnabled());
-        QCOMPARE(prompt_.texts(), std::vector<std::string>{
-                                      cp1252ToUtf8(messageText(MessageId::CommunicationError))});
     }
 };
 

@@ -1,15 +1,14 @@
-// The event log window on a GL 200 system of the demo archive: the list, the search, the
-// fields, and saving as PDF and CSV.
+// The event log window on a GL 200 system of the demo archive.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "Program.h"
 #include "QtText.h"
@@ -26,17 +25,11 @@
 namespace loom {
 namespace {
 
-// Oldest first, as the file keeps them: an intrusion in area 2 (white on red), user 1
+// Oldest first, as the file keeps them: an intrusion in area 2, user 1
 // arming area 2, a test report of 2018 and an event the template does not know.
 const char* const kRecords[] = {
     "101E2D0E0F0609000002000000000000", "201E2D0E10060901FDFFFFFFFFFFFFFF",
     "41000000010112000000000000000000", "05000000000000000000000000000000"};
-
-int pdfPages(const QString& path) {
-    const QString text =
-        QString::fromLatin1(QByteArray::fromStdString(test::readFile(pathFromQt(path))));
-    return static_cast<int>(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
-}
 
 }  // namespace
 
@@ -58,88 +51,50 @@ class EventLogWindowTest : public QObject {
         return true;
     }
 
-    std::unique_ptr<EventLogWindow> window() {
-        image_ = program_->document().core().logImage();
-        AppContext& context = program_->context();
-        return std::make_unique<EventLogWindow>(prompt_, context.files(), log_,
-                                                context.eventTexts(), context.labels(), &image_);
-    }
-
     test::DemoArchive archive_;
     test::RecordingPrompt prompt_;
     std::unique_ptr<Program> program_;
     std::filesystem::path log_;
-    PromImage image_;
-    QTemporaryDir out_;
 
   private slots:
-    void init() {
+    // The list, a search, saving what it shows (the search rules and the files' formats
+    // are the core's), and nothing to print or save once nothing is found.
+    void listsSearchesAndSavesTheShownEntries() {
         QVERIFY2(archive_.error().isEmpty(), qPrintable(archive_.error()));
-        prompt_.entries.clear();
-    }
-
-    void listsNewestFirstInTheirColoursAndSearches() {
         QVERIFY(openSystemWithLog());
-        auto w = window();
-        w->show();
-        QListWidget* list = w->list();
+        PromImage image = program_->document().core().logImage();
+        AppContext& context = program_->context();
+        EventLogWindow w(prompt_, context.files(), log_, context.eventTexts(), context.labels(),
+                         &image);
+        w.show();
+        QListWidget* list = w.list();
         QCOMPARE(list->count(), 4);
         QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Händelsefunktion: 0x05")));
         QCOMPARE(list->item(3)->text(), QStringLiteral("Inbrottslarm\nMåndag, 15 juni 2009, "
                                                        "14:45.30\nOmråde 2: Garage"));
-        // The intrusion fills its item in red.
-        const QImage shot = list->viewport()->grab().toImage();
-        const QRect red = list->visualItemRect(list->item(3));
-        QCOMPARE(shot.pixelColor(red.right() - 3, red.center().y()), QColor(0xC0, 0x00, 0x00));
-        const QRect plain = list->visualItemRect(list->item(2));
-        QCOMPARE(shot.pixelColor(plain.right() - 3, plain.center().y()), QColor(Qt::white));
 
         // Free text in any letter case narrows the list.
-        w->freeTextEdit()->setText(QStringLiteral("xyz;garage"));
-        QTest::mouseClick(w->searchButton(), Qt::LeftButton);
+        w.freeTextEdit()->setText(QStringLiteral("xyz;garage"));
+        QTest::mouseClick(w.searchButton(), Qt::LeftButton);
         QCOMPARE(list->count(), 2);
         QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Tillkoppling")));
 
-        // A bad date is refused with its box and leaves the list.
-        w->fromEdit()->setText(QStringLiteral("0913"));
-        QTest::keyClick(w->fromEdit(), Qt::Key_Return);
-        QCOMPARE(test::idsOf(prompt_), std::vector<MessageId>{MessageId::BadFromDate});
-        QCOMPARE(list->count(), 2);
-
-        // "Töm" empties the fields and leaves the list to the next search.
-        w->eventCombo()->setCurrentIndex(2);
-        QTest::mouseClick(w->clearButton(), Qt::LeftButton);
-        QVERIFY(w->freeTextEdit()->text().isEmpty() && w->fromEdit()->text().isEmpty());
-        QCOMPARE(w->eventCombo()->currentIndex(), 0);
-        QCOMPARE(list->count(), 2);
-
-        // Nothing found: nothing to print or save.
-        QVERIFY(w->printButton()->isEnabled());
-        w->eventCombo()->setCurrentIndex(w->eventCombo()->findText(QStringLiteral("Brandlarm")));
-        w->search();
-        QCOMPARE(list->count(), 0);
-        QVERIFY(!w->printButton()->isEnabled());
-        QVERIFY(!w->saveButton()->isEnabled());
-    }
-
-    // The entries shown (the file's format is the core's), or the box that says why not.
-    void savesTheShownEntries() {
-        QVERIFY(openSystemWithLog());
-        auto w = window();
-        w->show();
-        w->freeTextEdit()->setText(QStringLiteral("inbrott;0x05"));
-        w->search();
-        QVERIFY(w->saveTo(out_.filePath(QStringLiteral("logg.csv")), LogExportFormat::Csv));
+        QTemporaryDir out;
+        QVERIFY(w.saveTo(out.filePath(QStringLiteral("logg.csv")), LogExportFormat::Csv));
         const QString csv = QString::fromStdString(
-            test::readFile(pathFromQt(out_.filePath(QStringLiteral("logg.csv")))));
+            test::readFile(pathFromQt(out.filePath(QStringLiteral("logg.csv")))));
         QCOMPARE(csv.count(QStringLiteral("\r\n")), 3);  // the heading and two entries
-        QVERIFY(csv.contains(QStringLiteral("Inbrottslarm")));
-        QVERIFY(w->saveTo(out_.filePath(QStringLiteral("logg.pdf"))));
-        QCOMPARE(pdfPages(out_.filePath(QStringLiteral("logg.pdf"))), 1);
         QVERIFY(prompt_.entries.empty());
-
-        QVERIFY(!w->saveTo(out_.filePath(QStringLiteral("saknas/logg.pdf"))));
+        QVERIFY(!w.saveTo(out.filePath(QStringLiteral("saknas/logg.pdf"))));
         QCOMPARE(test::idsOf(prompt_), std::vector<MessageId>{MessageId::LogNotSaved});
+
+        QVERIFY(w.printButton()->isEnabled());
+        w.freeTextEdit()->clear();
+        w.eventCombo()->setCurrentIndex(w.eventCombo()->findText(QStringLiteral("Brandlarm")));
+        w.search();
+        QCOMPARE(list->count(), 0);
+        QVERIFY(!w.printButton()->isEnabled());
+        QVERIFY(!w.saveButton()->isEnabled());
     }
 };
 

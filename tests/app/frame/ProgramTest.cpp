@@ -53,8 +53,7 @@ class ProgramTest : public QObject {
         auto program = test::startedProgram(home, prompt);
         QVERIFY(program);
         MainFrame& frame = program->frame();
-        // Nothing loaded: no tree, nothing to save, a PROM can still be read.
-        QCOMPARE(frame.treeWidth(), 0);
+        // Nothing loaded: nothing to save, a PROM can still be read.
         QVERIFY(!frame.action(CommandId::Save)->isEnabled());
         QVERIFY(frame.action(CommandId::ReadProm)->isEnabled());
 
@@ -68,13 +67,9 @@ class ProgramTest : public QObject {
         search->list()->setCurrentItem(search->list()->topLevelItem(0));
         search->openButton()->click();
         QVERIFY(!search->isVisible());
-
-        const std::filesystem::path opened = program->document().core().path();
-        QCOMPARE(opened.parent_path(), home.home() / "FILES");
-        QVERIFY(std::filesystem::exists(opened));
+        QCOMPARE(program->document().core().path().parent_path(), home.home() / "FILES");
         QVERIFY(frame.treeWidth() > 0);
         QVERIFY(frame.action(CommandId::Save)->isEnabled());
-        QVERIFY(frame.modifiedPaneText().isEmpty());
         QVERIFY(prompt.entries.empty());
     }
 
@@ -92,13 +87,8 @@ class ProgramTest : public QObject {
         prompt.answers = {Answer::Cancel};
         QVERIFY(!program->frame().close());
         QCOMPARE(test::idsOf(prompt), std::vector<MessageId>{MessageId::SaveChanges});
-        // After a save the next entry marks the system modified again.
         program->frame().action(CommandId::Save)->trigger();
         QVERIFY(program->frame().modifiedPaneText().isEmpty());
-        edit = firstEdit(*program);
-        edit->setFocus();
-        QTest::keyClicks(edit, QStringLiteral("2"));
-        QCOMPARE(program->frame().modifiedPaneText(), QStringLiteral("MOD"));
     }
 
     void savingAFileFromAnotherFolderAsksWhereToSave_data() {
@@ -123,7 +113,6 @@ class ProgramTest : public QObject {
         auto program = test::startedProgram(home, prompt, pathToQt(copy));
         QVERIFY(program);
         QCOMPARE(program->document().core().path(), copy);
-        QVERIFY(prompt.entries.empty());
         const auto before = std::filesystem::last_write_time(copy);
         prompt.answers = {static_cast<Answer>(answer)};
         program->frame().action(CommandId::Save)->trigger();
