@@ -261,7 +261,6 @@ TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
     prompt.entries.clear();
     PromImage same = image;
     EXPECT_TRUE(list.CheckProductModel("GL 200 serie 4", "GL 200 serie 5", same, prompt));
-    EXPECT_TRUE(list.CheckProductModel("ABCDEFGHIJKLM-1", "ABCDEFGHIJKLM-2", same, prompt));
     EXPECT_TRUE(prompt.entries.empty());
     EXPECT_EQ(dump(same), dump(image));
     // No conversion: a warning with the full names.
