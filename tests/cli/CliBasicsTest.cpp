@@ -35,22 +35,5 @@ TEST(CliBasics, UnknownCommandsWrongHomeVersionAndTheGlobalOptionsInEveryLeafsHe
                                "--home DIR"));
 }
 
-TEST(CliBasics, SettingsSetWritesOnlyValuesTheSettingTakes) {
-    test::TempDir dir;
-    test::ScopedEnv settings("LOOMCRAFT_SETTINGS", dir.path("settings.ini"));
-    const struct {
-        std::string name, value;
-        int code;
-        std::string stored;
-    } cases[] = {{"ComputerID", "q", 0, "Q"}, {"Column", "201", 1, "40"}, {"Colour", "1", 2, ""}};
-    for (const auto& c : cases) {
-        const CliRun r = runCli({"settings", "set", c.name, c.value});
-        EXPECT_EQ(r.code, c.code) << c.name << " " << r.err;
-        if (c.code < 2) {
-            EXPECT_EQ(runCli({"settings", "get", c.name}).out, c.stored + "\n");
-        }
-    }
-}
-
 }  // namespace
 }  // namespace loom

@@ -49,9 +49,6 @@ page "P" @p
   option "A" value "0" group #g
   edit "E" #e prom 0x101.3 size 5 maxvalue none password multiline noscroll
   checkbox "C" #c prom 0x102 size 1 on "J" hidden disabled
-  values $v
-  endvalues
-  choice "V" #ch addr 0x80000050 list $v flags 0x80000000
   button "B" #b
 endpage
 rules
@@ -62,18 +59,16 @@ when clicked #b
   do enablepage 0
 when signal "s"
 )"));
-    ASSERT_EQ(c.controls.size(), 6u);
+    ASSERT_EQ(c.controls.size(), 5u);
     EXPECT_EQ(c.controls[1].optionGroup, 0u);  // #g
     const RawControl& edit = c.controls[2];
     EXPECT_EQ(edit.flags, 0x1u | 0x8 | 0x10 | 0x200);
     EXPECT_EQ(edit.field.address, (0x101u << 3) | 3);
     EXPECT_EQ(edit.maxValue, kAbsentLimit);
     EXPECT_EQ(c.controls[3].flags, 0x7u);
-    EXPECT_EQ(c.controls[4].valueList, 0u);  // $v
-    EXPECT_EQ(c.controls[4].flags, 0x80000001u);
     ASSERT_EQ(c.rules.size(), 2u);
     const RawRule& first = c.rules[0];
-    EXPECT_EQ(first.condition.control, 4u);  // #b: the fifth numbered control
+    EXPECT_EQ(first.condition.control, 3u);  // #b: the fourth numbered control
     ASSERT_EQ(first.actions.size(), 4u);
     const std::uint32_t codes[] = {60, 65, 74, 73}, targets[] = {1, 1, 0, 0};  // #e, @p
     for (std::size_t i = 0; i < 4; ++i) {
