@@ -3,7 +3,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/Cp1252.h"
@@ -43,7 +42,6 @@ TEST(DecodeRecord, EachStepGivesTheHandComputedText) {
         {0x18, "9", "+00 00 C8", "200"},
         {0x19, "8:2", "+00 FF 7E", "916"},
         {0x1A, "7", "+45 10", "Linje2 MP  6"},
-        {0x1A, "99999999999", "40", "Linje4 MP  16"},
         {0x1B, "7", "+2B 80", "Linje 2, UC 6, T 8 "},
         {0x1C, "7", "+0B 15 00", "Linje2, UC 7: SABOTAGE NÄTFEL \r\nLinje2, UC 8: SABOTAGE "},
         {0x1E, "7", "+03", "Anna"},
@@ -51,7 +49,6 @@ TEST(DecodeRecord, EachStepGivesTheHandComputedText) {
         {0x21, "9, 118768, 16, 16", "+00 00 02", "Lager", true, "1D010=Lager"},
         {0x22, "8", "+00 FA FF FF FF FF FF FF 7F", "Område: 1: Kontor 3: [ingen text] 64: Lager",
          true, "1D000=Kontor  |1D020=                |1D3F0=Lager"},
-        {0x24, "9, 2, Öppen", "+00 00 02", "Öppen"},
         {0x25, "7", "+23 05", "Sektion 6021: Källare\nSektion 6023: [ingen text]\n", true,
          "14180=K\x84llare"},
         {0x26, "7", "+12 41", "Sabotagekontakt Nyinkoppling ManöverPanel Linje2 MP3 S2637"},
