@@ -219,9 +219,7 @@ TEST(Convert, ProgramsRunToTheirEndOrFailLeavingTheSource) {
             {"copy cut short", copied + "01 00 01 00 00 10", kept},
         },
         false);
-}
 
-TEST(Convert, NothingBeyondOneMegabyte) {
     // Reads at 1 MB or above give 0xFF; writes there are dropped, the blank area too.
     checkCases("FFFFE:01 02;100000:03 04;FFFFFFF0:05",
                {{"edge",
@@ -231,18 +229,12 @@ TEST(Convert, NothingBeyondOneMegabyte) {
                true, head("GL 200", "MODEL-B PRODUCT1", "product 0x100000\nblank 0xFFFFFFFC\n"));
 }
 
-class ProductCheck : public ConversionFolder {
-  protected:
-    ProductCheck() {
-        add("gl_vt.cnv", build(head(), "copy 0x100 0x10 2"));
-        list = load(files);
-    }
-    ConversionList list;
+// A panel of another model: the user is asked to convert; without a conversion, warned.
+TEST_F(ConversionFolder, YesConvertsNoAndCancelRefuse) {
+    add("gl_vt.cnv", build(head(), "copy 0x100 0x10 2"));
+    const ConversionList list = load(files);
     const PromImage image = imageOf("100:11 22");
     test::RecordingPrompt prompt;
-};
-
-TEST_F(ProductCheck, YesConvertsNoAndCancelRefuse) {
     const std::string question =
         test::text(MessageId::ConvertQuestion, {"MODEL-B PRODU", "GL 200"});
     for (const auto& [answer, accepted] :
