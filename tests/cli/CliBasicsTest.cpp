@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "CliVersion.h"
-#include "ProgressPrinter.h"
 #include "support/RunCli.h"
 
 namespace loom {
@@ -14,12 +13,18 @@ namespace {
 using test::CliRun;
 using test::runCli;
 
-TEST(CliBasics, UnknownCommandsVersionAndTheGlobalOptionsInEveryLeafsHelp) {
+TEST(CliBasics, UnknownCommandsWrongHomeVersionAndTheGlobalOptionsInEveryLeafsHelp) {
     CliRun r = runCli({"--login", "x", "users", "frobnicate"});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err,
               "fel: okänt kommando: frobnicate\nKör loomcraft-cli users --help för att se "
               "kommandona.\n");
+    // A home that is none is named as such and left alone.
+    const test::TempDir dir;
+    r = runCli({"--home", dir.path("typo"), "index", "rebuild"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.starts_with(test::cliText(MessageId::NotAProgramDirectory))) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("typo")));
     r = runCli({"--version"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, std::string("loomcraft-cli ") + LOOM_VERSION + "\n");
@@ -28,37 +33,6 @@ TEST(CliBasics, UnknownCommandsVersionAndTheGlobalOptionsInEveryLeafsHelp) {
     EXPECT_TRUE(test::contains(r.out,
                                "Global options, before or after the command words: "
                                "--home DIR"));
-}
-
-TEST(CliBasics, SettingsSetWritesOnlyValuesTheSettingTakes) {
-    test::TempDir dir;
-    test::ScopedEnv settings("LOOMCRAFT_SETTINGS", dir.path("settings.ini"));
-    const struct {
-        std::string name, value;
-        int code;
-        std::string stored;
-    } cases[] = {{"ComputerID", "q", 0, "Q"}, {"Column", "201", 1, "40"}, {"Colour", "1", 2, ""}};
-    for (const auto& c : cases) {
-        const CliRun r = runCli({"settings", "set", c.name, c.value});
-        EXPECT_EQ(r.code, c.code) << c.name << " " << r.err;
-        if (c.code < 2) {
-            EXPECT_EQ(runCli({"settings", "get", c.name}).out, c.stored + "\n");
-        }
-    }
-}
-
-// Without a terminal the wait gets a line when it begins and then one every five seconds
-// at most; the status text comes again once the panel answers.
-TEST(ProgressPrinter, WaitLinesWithoutATerminalStayFew) {
-    std::ostringstream err;
-    cli::ProgressPrinter printer(err, false);
-    printer.openProgress(false, "");
-    printer.setStatusText("Skriver");
-    err.str("");
-    for (const int seconds : {5, 6, 9, 10, 14, 15, 0})
-        printer.setWaiting(seconds, seconds ? "wait " + std::to_string(seconds) : "");
-    printer.setWaiting(0, "");  // nothing shown: nothing to take back
-    EXPECT_EQ(err.str(), "wait 5\nwait 10\nwait 15\nSkriver\n");
 }
 
 }  // namespace

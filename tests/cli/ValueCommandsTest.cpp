@@ -26,7 +26,6 @@ TEST(ValueCommands, EncodeAndDecodePrintResultAndBytesOrText) {
         {{"encode", "--type", "1", "--size", "12", "--over", "12 34", "1000"}, 0, "2 12 34\n"},
         {{"encode", "--type", "5", "--size", "16", "日"}, 1, ""},
         {{"encode", "--type", "0", "--size", "8", "--offset", "8", "1"}, 2, ""},
-        {{"encode", "--size", "8", "1"}, 2, ""},
         {{"decode", "--type", "0", "--size", "8", "--offset", "4", "B00A"}, 0, "0 171\n"},
         {{"decode", "--type", "5", "--size", "32", "41 0A 5C 1F"}, 0, "0 A\\n\\\\\\x1F\n"},
         {{"decode", "--type", "0", "--size", "8", "ABC"}, 1, ""},
