@@ -66,51 +66,34 @@ TEST(FileId, BinaryFormIsTheTimeBigEndianAndTheLetter) {
     }
 }
 
-class FileIdLetter : public ::testing::Test {
-  protected:
-    FileIdLetter() { h.clock.set(36); }
-    ~FileIdLetter() override { EXPECT_EQ(h.dialogs.unexpected, 0); }
-    std::string stored() { return Settings(h.context.settings()).computerId(); }
-    void store(const std::string& letter) { Settings(h.context.settings()).setComputerId(letter); }
-
-    test::TestHome h;
-};
-
-TEST_F(FileIdLetter, StoredLetterIsUsedWithoutAskingAndTimeWrapsTo32Bits) {
-    store("q");
-    h.clock.set(std::int64_t{1} << 32 | 36);
-    EXPECT_EQ(NewFileId(h.context), "Q0000100");
-    EXPECT_TRUE(h.prompt.entries.empty());
-    EXPECT_TRUE(h.dialogs.computerIdShown.empty());
-}
-
-// A missing or unusable letter is asked for once (message 52), shown filtered, and the
-// filtered answer stored; "Avbryt" gives Z and stores nothing.
-TEST_F(FileIdLetter, MissingLetterIsAskedForAndStored) {
+// A stored letter is used without asking; a missing or unusable one is asked for
+// (message 52) and the filtered answer stored; "Avbryt" gives Z and stores nothing. The
+// time in the identifier wraps to 32 bits.
+TEST(FileIdLetter, StoredLetterOrOneAskedFor) {
     const struct {
         std::string stored;
+        bool asked;
         std::optional<std::string> answer;
         const char* id;
         std::string after;
-    } cases[] = {{"", std::string("b"), "B0000100", "B"},
-                 {"", std::nullopt, "Z0000100", ""},
-                 {"7", std::string("9"), "Z0000100", ""}};
+    } cases[] = {{"Q", false, std::nullopt, "Q0000100", "Q"},
+                 {"", true, std::string("b"), "B0000100", "B"},
+                 {"", true, std::nullopt, "Z0000100", ""},
+                 {"7", true, std::string("9"), "Z0000100", ""}};
     for (const auto& c : cases) {
-        h.prompt.entries.clear();
-        h.dialogs.computerIdShown.clear();
-        store(c.stored);
-        h.dialogs.computerIdAnswers = {c.answer};
-        EXPECT_EQ(NewFileId(h.context), c.id) << c.stored;
-        EXPECT_EQ(h.prompt.texts(), (Lines{test::text(MessageId::ComputerIdMissing)}));
-        EXPECT_EQ(h.prompt.entries[0].kind, MessageKind::Warning);
-        EXPECT_EQ(h.dialogs.computerIdShown, (Lines{""}));
-        EXPECT_EQ(stored(), c.after);
+        SCOPED_TRACE(c.stored + "/" + c.after);
+        test::TestHome h;
+        h.clock.set(std::int64_t{1} << 32 | 36);
+        Settings settings(h.context.settings());
+        settings.setComputerId(c.stored);
+        if (c.asked) h.dialogs.computerIdAnswers = {c.answer};
+        EXPECT_EQ(NewFileId(h.context), c.id);
+        EXPECT_EQ(h.prompt.texts(),
+                  c.asked ? Lines{test::text(MessageId::ComputerIdMissing)} : Lines{});
+        EXPECT_EQ(h.dialogs.computerIdShown, c.asked ? Lines{""} : Lines{});
+        EXPECT_EQ(settings.computerId(), c.after);
+        EXPECT_EQ(h.dialogs.unexpected, 0);
     }
-    // Asked once: the next identifier takes the stored letter.
-    store("B");
-    h.prompt.entries.clear();
-    EXPECT_EQ(NewFileId(h.context), "B0000100");
-    EXPECT_TRUE(h.prompt.entries.empty());
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "archive/IndexKey.h"
-#include "archive/KeywordParser.h"
 #include "support/TestHome.h"
 
 namespace loom {
@@ -80,19 +79,14 @@ TEST_F(IndexEngineTest, LooseLineEndsAreLinesACutOffLastLineIsNot) {
     }
 }
 
-TEST_F(IndexEngineTest, RemovesTheFirstLineWithTheKeyAndSearchCreatesNothing) {
-    fs::remove_all(h.root / "INDEX");
-    EXPECT_EQ(search({}), Lines{});
-    EXPECT_FALSE(fs::exists(h.root / "INDEX"));
+TEST_F(IndexEngineTest, RemovesTheFirstLineWithTheKey) {
     setContent("A\t1\r\nAB\t2\r\nB\t3\r\n");
     EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "AB"));
     EXPECT_EQ(content(), "A\t1\r\nB\t3\r\n");
     EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "a"));  // keys are case-sensitive
-    EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, ""));
     EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "A"));
     EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "B"));
     EXPECT_EQ(content(), "");
-    EXPECT_TRUE(h.prompt.entries.empty());
 }
 
 TEST_F(IndexEngineTest, SearchOfALargeIndexFindsLinesAcrossTheReadPieces) {
@@ -128,48 +122,19 @@ TEST_F(IndexEngineTest, HeldOrUnwritableIndexFailsWithTheReason) {
     ASSERT_TRUE(held) << error;
     Lines found;
     EXPECT_FALSE(engine.StoreIndexLine(kDataIndex, "B\t2"));
-    EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "A"));
     EXPECT_FALSE(engine.SearchIndex(kDataIndex, {}, found));
-    EXPECT_TRUE(found.empty());
     held.reset();
     h.files.failAppend();
     h.files.failReplace();
     EXPECT_FALSE(store("B\t2"));
-    EXPECT_FALSE(store("A\t3"));
     EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "A"));
     const std::string path = pathText(h.dataIndex());
     const std::string isHeld =
         text(MessageId::CannotOpenFile, {path}) + "\n" + text(MessageId::ReasonHeldElsewhere);
     const std::string full =
         text(MessageId::CannotSaveFile, {path}) + "\n" + text(MessageId::ReasonNoSpace);
-    EXPECT_EQ(h.prompt.texts(), (Lines{isHeld, isHeld, isHeld, full, full, full}));
-    EXPECT_EQ(h.prompt.entries.front().kind, MessageKind::Warning);
+    EXPECT_EQ(h.prompt.texts(), (Lines{isHeld, isHeld, full, full}));
     EXPECT_EQ(content(), "A\t1\r\n");
-}
-
-TEST(KeywordParserTest, SplitsAsTheSearchDialogDoes) {
-    const struct {
-        const char* typed;
-        Lines keywords;
-        bool missingQuote;
-    } cases[] = {
-        {"abc \"def ghi\"", {"abc", "def ghi"}, false},
-        {"\"a\"\"b\"", {"a\"b"}, false},
-        {"x \"y", {"x"}, true},
-        {"\"\"", {""}, false},
-        {"ab\"cd\"ef", {"ab", "cd", "ef"}, false},
-        {"\"abc\"\"", {}, true},  // the doubled quote is one quote; the text ends quoted
-        {"x \"\"\"\"", {"x", "\""}, false},
-    };
-    for (const auto& c : cases) {
-        const KeywordParser::Result r = KeywordParser::parse(c.typed);
-        EXPECT_EQ(r.keywords, c.keywords) << c.typed;
-        EXPECT_EQ(r.missingQuote, c.missingQuote) << c.typed;
-    }
-    test::RecordingPrompt prompt;
-    EXPECT_EQ(KeywordParser::parse("x z \"y", prompt), (Lines{"x", "z"}));
-    EXPECT_EQ(KeywordParser::parse("x z", prompt), (Lines{"x", "z"}));
-    EXPECT_EQ(prompt.texts(), (Lines{text(MessageId::MissingClosingQuote, {"x\nz\n"})}));
 }
 
 TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
@@ -182,14 +147,12 @@ TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
         {"empty list", "K1\tA\r\nK2\tB\r\n", {}, {"K1\tA", "K2\tB"}},
         {"empty keyword", "K1\tA\r\nNOTAB\r\n", {""}, {"K1\tA", "NOTAB"}},
         {"key only", "ABC123\tvalue\r\n", {"ABC"}, {}},
-        {"across the tab", "AB\tCD\r\n", {"B\tC"}, {}},
         {"all keywords",
          "K1\tStorgatan 1\tMalmö\r\nK2\tStorgatan 2\tLund\r\n",
          {"storgatan", "MALMÖ"},
          {"K1\tStorgatan 1\tMalmö"}},
         {"any keyword is not enough", "K1\tBerg\r\nK2\tLind\r\n", {"berg", "lind"}, {}},
-        {"swedish upper", "K1\tåäö\r\n", {"ÅÄÖ"}, {"K1\tåäö"}},
-        {"œ and ÿ", "K1\tœÿ\r\n", {"ŒŸ"}, {"K1\tœÿ"}},
+        {"upper case of 1252 letters", "K1\tåäöœÿ\r\n", {"ÅÄÖŒŸ"}, {"K1\tåäöœÿ"}},
         {"not across lines", "K1\tab\r\nK2\tcd\r\n", {"ab\r\nK2"}, {}},
         {"line without tab", "ABC\r\nK\tABC\r\n", {"abc"}, {"K\tABC"}},
         {"key starts the next line", "K1\tA\r\nZZ\tB\r\n", {"zz"}, {}},
@@ -205,7 +168,6 @@ TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
 
 TEST(IndexKeyTest, OnlyKeysThatStayInTheirFolderAreSafe) {
     const std::pair<std::string, bool> cases[] = {
-        {"A1B2C3D0", true},
         {"\xC5SA", true},
         {"", false},
         {"..", false},

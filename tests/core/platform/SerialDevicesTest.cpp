@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/PosixSerialDevices.h"
-#include "platform/SerialDevices.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempDir.h"
 
@@ -13,14 +12,6 @@ namespace loom {
 namespace {
 
 using Paths = std::vector<std::string>;
-
-TEST(SerialDevicesTest, SortsByNameThenNumberWithoutRepeats) {
-    Paths paths = {"/dev/ttyUSB10", "/dev/ttyS2", "/dev/ttyUSB2", "/dev/ttyACM0",
-                   "/dev/ttyS10",   "/dev/ttyS2", "/dev/ttyUSB02"};
-    sortDevicePaths(paths);
-    EXPECT_EQ(paths, (Paths{"/dev/ttyACM0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB02",
-                            "/dev/ttyUSB2", "/dev/ttyUSB10"}));
-}
 
 TEST(SerialDevicesTest, PosixListsPluggedDevicesAndTtySThatAnswerAsPorts) {
     test::TempDir dev;
