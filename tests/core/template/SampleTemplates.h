@@ -156,12 +156,6 @@ inline std::vector<std::uint8_t> onePage(const Items& items,
     return w.finish();
 }
 
-inline std::vector<std::uint8_t> minimalTemplate() {
-    TemplateWriter w;
-    w.header("MIN", "Min").end().rules({});
-    return w.finish();
-}
-
 // The failure a scan of `bytes` ends in, or nothing when the scanner accepts it.
 inline std::optional<ScanFailure> scanFailure(const std::vector<std::uint8_t>& bytes) {
     try {
