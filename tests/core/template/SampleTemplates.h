@@ -35,11 +35,7 @@ inline RawControl dataControl(TemplateTag tag, std::string text, std::uint32_t a
 }
 
 inline RawRule rule(std::uint32_t code, std::uint32_t control, std::vector<RawAction> actions) {
-    RawRule r;
-    r.condition.code = code;
-    r.condition.control = control;
-    r.actions = std::move(actions);
-    return r;
+    return RawRule{{code, control, 0, {}}, std::move(actions)};
 }
 
 inline RawAction action(std::uint32_t code, std::uint32_t target, std::uint32_t argument = 0,
