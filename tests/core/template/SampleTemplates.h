@@ -35,11 +35,7 @@ inline RawControl dataControl(TemplateTag tag, std::string text, std::uint32_t a
 }
 
 inline RawRule rule(std::uint32_t code, std::uint32_t control, std::vector<RawAction> actions) {
-    RawRule r;
-    r.condition.code = code;
-    r.condition.control = control;
-    r.actions = std::move(actions);
-    return r;
+    return RawRule{{code, control, 0, {}}, std::move(actions)};
 }
 
 inline RawAction action(std::uint32_t code, std::uint32_t target, std::uint32_t argument = 0,
@@ -153,12 +149,6 @@ inline std::vector<std::uint8_t> onePage(const Items& items,
     w.header("T", "T").page("P").control(control(TemplateTag::Button, "b", 1));
     items(w);
     w.pageEnd().end().rules(rules);
-    return w.finish();
-}
-
-inline std::vector<std::uint8_t> minimalTemplate() {
-    TemplateWriter w;
-    w.header("MIN", "Min").end().rules({});
     return w.finish();
 }
 
