@@ -171,6 +171,50 @@ TEST_F(CopyTest, ExportCurrentExportsTheOpenSystemAsSaved) {
 
 // New files are copied as they are, or rewritten under the system password, and indexed;
 // a same or newer archived file stays; the open system's labels survive.
+TEST_F(CopyTest, AFailedExportCopyAsksRetrySkipOrSkipAll) {
+    const Lines kA{"AAA\tKund A"}, kB{"BBB\tKund B"}, kAB{"AAA\tKund A", "BBB\tKund B"};
+    const struct {
+        const char* name;
+        int failures;  // copies that fail first, whichever file
+        std::vector<Answer> answers;
+        Lines copied, notCopied;
+        int attempts;
+    } cases[] = {{"retry works", 1, {Answer::Yes}, kAB, {}, 3},
+                 {"retry twice then skip", 3, {Answer::Yes, Answer::Yes, Answer::No}, kB, kA, 4},
+                 {"skip", 1, {Answer::No}, kB, kA, 2},
+                 {"skip all", 1, {Answer::Cancel}, {}, kAB, 1}};
+    h.writeArchived("AAA", h.system("Kund A"));
+    h.writeArchived("BBB", h.system("Kund B"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        h.prompt.entries.clear();
+        fs::remove_all(h.diskette);
+        fs::create_directories(h.diskette);
+        int calls = 0;
+        h.files.beforeReplace = [&](const fs::path&) { h.files.failCommit(++calls <= c.failures); };
+        h.prompt.answers.assign(c.answers.begin(), c.answers.end());
+        const CopyRunResult r = exportWith(ExportSelection::All);
+        EXPECT_EQ(calls, c.attempts);
+        EXPECT_TRUE(h.prompt.answers.empty());
+        const auto withHead = [&](Lines lines) {
+            if (!lines.empty()) lines.insert(lines.begin(), filesHead());
+            return lines;
+        };
+        EXPECT_EQ(list(ResultList::Copied), withHead(c.copied));
+        EXPECT_EQ(list(ResultList::NotCopied), withHead(c.notCopied));
+        // The disk's own reason, then the question.
+        Lines expected(c.answers.size(),
+                       text(MessageId::ReasonNoSpace) + text(MessageId::RetryCopy));
+        expected.push_back(counts(r.copied, r.notCopied));
+        EXPECT_EQ(h.prompt.texts(), expected);
+        for (const std::string& line : c.notCopied)
+            EXPECT_FALSE(fs::exists(h.onDisk(line.substr(0, 3)))) << line;
+    }
+    EXPECT_EQ(h.prompt.unexpected, 0);
+}
+
+// New files are copied as they are, or rewritten under the system password, and indexed;
+// a same or newer archived file stays; the open system's labels survive.
 TEST_F(CopyTest, ImportCopiesNewerFilesUnderTheSystemPassword) {
     h.writeOutside(h.onDisk("AAA"), h.system("Kund A"), "sys", kNow - 300);
     h.writeOutside(h.onDisk("BBB"), h.system("Kund B", "7"), "fremd", kNow - 200);

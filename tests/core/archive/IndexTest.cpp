@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/IndexKey.h"
+#include "archive/KeywordParser.h"
 #include "support/TestHome.h"
 
 namespace loom {
@@ -136,6 +137,32 @@ TEST_F(IndexEngineTest, HeldOrUnwritableIndexFailsWithTheReason) {
     EXPECT_EQ(h.prompt.texts(), (Lines{isHeld, isHeld, full, full}));
     EXPECT_EQ(content(), "A\t1\r\n");
 }
+
+TEST(KeywordParserTest, SplitsAsTheSearchDialogDoes) {
+    const struct {
+        const char* typed;
+        Lines keywords;
+        bool missingQuote;
+    } cases[] = {
+        {"abc \"def ghi\"", {"abc", "def ghi"}, false},
+        {"\"a\"\"b\"", {"a\"b"}, false},
+        {"x \"y", {"x"}, true},
+        {"\"\"", {""}, false},
+        {"ab\"cd\"ef", {"ab", "cd", "ef"}, false},
+        {"\"abc\"\"", {}, true},  // the doubled quote is one quote; the text ends quoted
+        {"x \"\"\"\"", {"x", "\""}, false},
+    };
+    for (const auto& c : cases) {
+        const KeywordParser::Result r = KeywordParser::parse(c.typed);
+        EXPECT_EQ(r.keywords, c.keywords) << c.typed;
+        EXPECT_EQ(r.missingQuote, c.missingQuote) << c.typed;
+    }
+    test::RecordingPrompt prompt;
+    EXPECT_EQ(KeywordParser::parse("x z \"y", prompt), (Lines{"x", "z"}));
+    EXPECT_EQ(KeywordParser::parse("x z", prompt), (Lines{"x", "z"}));
+    EXPECT_EQ(prompt.texts(), (Lines{text(MessageId::MissingClosingQuote, {"x\nz\n"})}));
+}
+
 
 TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
     const struct {
