@@ -79,19 +79,6 @@ TEST_F(SearchDialogModelTest, SearchWithoutTheIndexAsksAndNeedsEveryKeywordInThe
     EXPECT_EQ(h.prompt.texts(), (Lines(3, text(MessageId::SearchWithoutIndex))));
 }
 
-TEST_F(SearchDialogModelTest, SelectingARowShowsTheFileInformation) {
-    const std::string key = MakeFileId(1700000000 - 3000, 'K');  // 14 Nov 2023, 21:20 UTC
-    writeData(key, {"Zäta"}, 1);
-    h.files.setLastWriteTime(h.archived(key), 1704067200 - 1800);  // 31 Dec 23:30 UTC
-    ASSERT_TRUE(model.search(utf8ToCp1252("zäta")));
-    model.selectRow(0);
-    const FileInfo& info = model.info();
-    EXPECT_EQ(cp1252ToUtf8(info.created), "14 november, 2023");
-    EXPECT_EQ(info.computer, "K");
-    EXPECT_EQ(cp1252ToUtf8(info.modified), "1 januari, 2024");  // local time is UTC+1
-    EXPECT_EQ(info.system, "ALFA 2000");
-}
-
 TEST_F(SearchDialogModelTest, DeletingTheLastRowOfSoktaDropsFileRowAndIndexLine) {
     ASSERT_TRUE(model.search(utf8ToCp1252("östen")));
     model.selectRow(0);

@@ -81,13 +81,10 @@ TEST_F(IndexEngineTest, LooseLineEndsAreLinesACutOffLastLineIsNot) {
 }
 
 TEST_F(IndexEngineTest, RemovesTheFirstLineWithTheKey) {
-    setContent("A\t1\r\nAB\t2\r\nB\t3\r\n");
-    EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "AB"));
-    EXPECT_EQ(content(), "A\t1\r\nB\t3\r\n");
+    setContent("AB\t1\r\nA\t2\r\nA\t3\r\n");
     EXPECT_FALSE(engine.RemoveIndexLine(kDataIndex, "a"));  // keys are case-sensitive
     EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "A"));
-    EXPECT_TRUE(engine.RemoveIndexLine(kDataIndex, "B"));
-    EXPECT_EQ(content(), "");
+    EXPECT_EQ(content(), "AB\t1\r\nA\t3\r\n");
 }
 
 TEST_F(IndexEngineTest, SearchOfALargeIndexFindsLinesAcrossTheReadPieces) {
@@ -163,7 +160,6 @@ TEST(KeywordParserTest, SplitsAsTheSearchDialogDoes) {
     EXPECT_EQ(prompt.texts(), (Lines{text(MessageId::MissingClosingQuote, {"x\nz\n"})}));
 }
 
-
 TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
     const struct {
         const char* name;
@@ -172,7 +168,6 @@ TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
         Lines expected;
     } cases[] = {
         {"empty list", "K1\tA\r\nK2\tB\r\n", {}, {"K1\tA", "K2\tB"}},
-        {"empty keyword", "K1\tA\r\nNOTAB\r\n", {""}, {"K1\tA", "NOTAB"}},
         {"key only", "ABC123\tvalue\r\n", {"ABC"}, {}},
         {"all keywords",
          "K1\tStorgatan 1\tMalmö\r\nK2\tStorgatan 2\tLund\r\n",
@@ -182,7 +177,6 @@ TEST(IndexSearchTest, MatchesEveryKeywordInTheValuesNeverInTheKey) {
         {"upper case of 1252 letters", "K1\tåäöœÿ\r\n", {"ÅÄÖŒŸ"}, {"K1\tåäöœÿ"}},
         {"not across lines", "K1\tab\r\nK2\tcd\r\n", {"ab\r\nK2"}, {}},
         {"line without tab", "ABC\r\nK\tABC\r\n", {"abc"}, {"K\tABC"}},
-        {"key starts the next line", "K1\tA\r\nZZ\tB\r\n", {"zz"}, {}},
     };
     for (const auto& c : cases) {
         Lines found;
@@ -204,7 +198,6 @@ TEST(IndexKeyTest, OnlyKeysThatStayInTheirFolderAreSafe) {
         {"a\tb", false},
         {std::string(256, 'A'), false},
         {std::string(255, 'A'), true},
-        {".", true},  // joined with ".KQD" it names ".KQD" in the folder itself
     };
     for (const auto& [key, safe] : cases)
         EXPECT_EQ(isSafeIndexKey(key), safe) << key;

@@ -10,25 +10,6 @@
 namespace loom {
 namespace {
 
-// Defaults come from the table; each value keeps its type, and the print preview's lives
-// in "Settings" apart from the rest.
-TEST(Settings, DefaultsAndWhereEachValueIsStored) {
-    MemorySettingsStore store;
-    Settings settings(store);
-    for (const auto& [name, text] : {std::pair{"LocalPort", "COM2"}, {"Column", "40"}})
-        EXPECT_EQ(settings.text(name), text) << name;
-    EXPECT_EQ(findSetting("column"), nullptr);
-
-    EXPECT_TRUE(settings.setInteger("Column", 55));
-    EXPECT_FALSE(settings.setText("Margin", "3O"));
-    EXPECT_TRUE(settings.setInteger("PreviewPages", 2));
-    EXPECT_EQ(store.readInt("", "Column", -1), 55);
-    EXPECT_EQ(store.readString("", "Column", "absent"), "absent");
-    EXPECT_EQ(store.readInt("Settings", "PreviewPages", -1), 2);
-    EXPECT_EQ(store.readInt("", "PreviewPages", -1), -1);
-    EXPECT_EQ(settings.integer("Font0"), 0);  // not a number
-}
-
 // Each setting with what it stores for accepted values and the values it refuses.
 TEST(Settings, ValueChecksStoreWhatTheDialogsWouldAndRefuseTheRest) {
     struct Case {
@@ -64,6 +45,13 @@ TEST(Settings, ValueChecksStoreWhatTheDialogsWouldAndRefuseTheRest) {
     EXPECT_EQ(checkSettingValue("Column", "19").refusal,
               formatMessage(MessageId::SettingOutOfRange,
                             {"Column", std::int64_t{20}, std::int64_t{200}}));
+    // Defaults come from the table; the print preview's value lives in "Settings".
+    MemorySettingsStore store;
+    Settings settings(store);
+    EXPECT_EQ(settings.text("LocalPort"), "COM2");
+    EXPECT_TRUE(settings.setInteger("PreviewPages", 2));
+    EXPECT_EQ(store.readInt("Settings", "PreviewPages", -1), 2);
+    EXPECT_EQ(store.readInt("", "PreviewPages", -1), -1);
     for (const char* code : {"123456", "000000"})
         EXPECT_TRUE(isTcpIdCode(code)) << code;
     for (const char* code : {"12345", "1234567", "12345a", ""})

@@ -7,11 +7,9 @@
 
 #include "platform/FileSystem.h"
 #include "support/BitmapBytes.h"
-#include "support/FailingFileSystem.h"
 #include "support/MessageText.h"
 #include "support/RecordingPrompt.h"
 #include "support/TempDir.h"
-#include "template/BitmapCache.h"
 #include "template/BitmapReader.h"
 
 namespace loom {
@@ -93,34 +91,6 @@ TEST(BitmapReaderTest, RefusesWhatTheFileCannotHoldWithItsMessage) {
         EXPECT_EQ(failure, c.failure);
         EXPECT_EQ(prompt.texts(), std::vector<std::string>{test::text(messages.at(c.failure))});
     }
-}
-
-std::vector<std::uint8_t> picture(std::int32_t width, std::int32_t height) {
-    test::BitmapBytes b(width, height, 8);
-    b.table = {0x000000, 0xFF8000};
-    b.coloursUsed = 2;
-    b.rows.assign(static_cast<std::size_t>(height), std::vector<std::uint8_t>(width, 1));
-    return b.bytes();
-}
-
-TEST(BitmapCacheTest, OpensEachNameOnceAndRetriesAFailedOneWithItsMessage) {
-    test::TempDir dir;
-    test::FailingFileSystem files;
-    test::RecordingPrompt prompt;
-    BitmapCache cache{files, prompt};
-    const std::string good = dir.write("a.bmp", picture(3, 2));
-    EXPECT_EQ(cache.find("a.bmp", good), (BitmapSize{3, 2}));
-    EXPECT_EQ(cache.find("a.bmp", good), (BitmapSize{3, 2}));
-    EXPECT_EQ(files.openReadCalls(), 1);
-    ASSERT_NE(cache.image("a.bmp"), nullptr);
-    EXPECT_EQ(cache.image("a.bmp")->pixel(2, 1), 0xFFFF8000u);
-
-    const std::string broken = dir.write("b.bmp", {'B', 'M', 1});
-    EXPECT_FALSE(cache.find("b.bmp", broken));
-    EXPECT_FALSE(cache.find("b.bmp", broken));
-    EXPECT_EQ(files.openReadCalls(), 3);
-    EXPECT_EQ(prompt.texts().size(), 2u);  // each failed read shows its message
-    EXPECT_EQ(cache.image("b.bmp"), nullptr);
 }
 
 }  // namespace

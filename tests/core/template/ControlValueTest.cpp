@@ -37,10 +37,8 @@ TEST(ControlValueCheckTest, ValuesShowAndPassTheChecksOfTheControlThatShowsThem)
     } shown[] = {
         {&code, "1234", "****"},
         {&choice, "1", "Norska"},
-        {&choice, "7", "7"},
         {&box, "", "Av"},  // no entry holds 7
         {&group, "B", "Brytande & mer"},
-        {&group, "9", "9"},
     };
     for (const auto& c : shown)
         EXPECT_EQ(cp1252ToUtf8(f.form.shownValue(*c.control, utf8ToCp1252(c.value))), c.shown)

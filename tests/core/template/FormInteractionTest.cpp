@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/Messages.h"
@@ -90,22 +89,6 @@ TEST(FormInteractionTest, BoxesChoicesAndOptionsStoreWhatWasPicked) {
     EXPECT_EQ(a.value(), "B");
     EXPECT_EQ(f.view.calls, (Strings{"modified", "value #3 B", "value #4 B", "modified"}));
     EXPECT_EQ(f.said(), (Strings{"51 J", "51 N", "51 1", "51 B"}));
-}
-
-TEST(FormInteractionTest, ShowingAPageReportsShownThenLaidOut) {
-    F f;
-    FormControl& a = f.add(ControlKind::Button);
-    FormControl& hidden = f.add(ControlKind::Label);
-    hidden.visible = false;
-    FormControl& group = f.add(ControlKind::OptionGroup);
-    FormControl& other = f.add(ControlKind::Button, 1);
-    for (auto [c, name] :
-         {std::pair{&a, " a"}, {&hidden, " hidden"}, {&group, " group"}, {&other, " other"}}) {
-        f.rule(c, 45, {F::say("45" + std::string(name))});
-        f.rule(c, 42, {F::say("42" + std::string(name))});
-    }
-    f.ui.pageShown();
-    EXPECT_EQ(f.said(), (Strings{"45 a", "42 a", "42 hidden", "42 group"}));
 }
 
 }  // namespace

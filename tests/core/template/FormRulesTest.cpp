@@ -120,28 +120,9 @@ TEST(FormRulesTest, ShowHideEnableAndFocusReportOnlyWhenTheWindowChanges) {
     EXPECT_EQ(elsewhere.field->value, "42");
 }
 
-TEST(FormRulesTest, CopyActionsTakeTheOtherControlsValueOrText) {
-    F f;
-    FormControl& b = f.add(ControlKind::Button);
-    FormControl& box = f.checkBox();  // value "N", text "Aktiv"
-    FormControl& label = f.add(ControlKind::Label);
-    FormControl& e = f.edit();
-    FormControl& e2 = f.edit();
-    FormControl& choice = f.choice({{"Av", "0"}, {"P\xE5", "1"}});
-    f.rule(&b, 49, {F::act(66, &label, {}, &box), F::act(67, &e, {}, &box)});
-    f.rule(&b, 50, {F::act(69, &e2, {}, &box), F::act(70, &choice, {}, &label)});
-    f.ui.clicked(b);
-    EXPECT_EQ(label.text, "N");
-    EXPECT_EQ(e.text, "Aktiv");
-    label.text = "1";
-    f.ui.rightClicked(b);
-    EXPECT_EQ(e2.field->value, "N");
-    EXPECT_EQ(choice.field->value, "1");
-    EXPECT_EQ(choice.text, "P\xE5");
-}
-
-// Entering takes what the user could type or pick, uncorrected and without the final check.
-TEST(FormRulesTest, EnteringTakesOnlyWhatTheUserCouldTypeOrChoose) {
+// Entering takes what the user could type or pick, uncorrected and without the final check;
+// copying takes the other control's value or text.
+TEST(FormRulesTest, EnteringAndCopyingTakeOnlyWhatTheUserCouldTypeOrChoose) {
     F f;
     FormControl& b = f.add(ControlKind::Button);
     FormControl& box = f.checkBox();
@@ -152,6 +133,11 @@ TEST(FormRulesTest, EnteringTakesOnlyWhatTheUserCouldTypeOrChoose) {
     FormControl& scale = f.edit(5, limits(none, 4, none, none));  // correcting is for leaving
     FormControl& number = f.edit(1, limits(3, none, none, none));
     number.field->value = "old";
+    FormControl& copy = f.edit();
+    FormControl& choice = f.choice({{"Av", "0"}, {"P\xE5", "1"}});
+    f.rule(&b, 50,
+           {F::act(70, &choice, {}, &label), F::act(66, &label, {}, &box),
+            F::act(67, &copy, {}, &box)});
     f.rule(&b, 49,
            {F::act(68, &box, "X"), F::act(68, &box, "JJ"), F::act(68, &box, "J"),
             F::act(68, &group, "C"), F::act(68, &o1, "B"), F::act(68, &label, "x"),
@@ -168,6 +154,12 @@ TEST(FormRulesTest, EnteringTakesOnlyWhatTheUserCouldTypeOrChoose) {
     EXPECT_EQ(f.view.calls,
               (Strings{"value #1 J", "modified", "value #3 B", "value #4 B", "value #6 16"}));
     EXPECT_EQ(f.prompt.beeps, 0);
+    label.text = "1";
+    f.ui.rightClicked(b);
+    EXPECT_EQ(label.text, "J");
+    EXPECT_EQ(copy.text, "Aktiv");
+    EXPECT_EQ(choice.field->value, "1");
+    EXPECT_EQ(choice.text, "P\xE5");
 }
 
 TEST(FormRulesTest, RulesFiringEachOtherStopQuietly) {
