@@ -68,13 +68,6 @@ TEST_F(PromCommandsTest, WrittenSystemReadsBackWithItsDifferences) {
     CliRun r = prom({"write", system_, "--yes"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(contains(r.err, cliText(MessageId::WriteDone))) << r.err;
-    EXPECT_EQ(panel_.counters().erases, 1u);
-    r = prom({"read", "--json"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(nlohmann::ordered_json::parse(r.out),
-              nlohmann::ordered_json::parse(R"({"message": 81, "file": ")" + fileId() +
-                                            R"(", "template": "GL 200", "differences": []})"));
-
     ASSERT_EQ(asAnna({"data", "set", system_, std::string(kCustomer) + "=Bageriet"}).code, 0);
     const json j = readJson();
     EXPECT_EQ(j["message"], 82);
@@ -91,7 +84,10 @@ TEST_F(PromCommandsTest, WrittenSystemReadsBackWithItsDifferences) {
                          "Sida \"Anläggning\":\n  0x00000100 (Kundnamn)  fil \"Bageriet\"  "
                          "prom \"Åkerlunds Bageri AB\"\n"))
         << r.out;
-    EXPECT_EQ(readJson()["message"], 81);
+    // Saved: the file is the PROM again.
+    EXPECT_EQ(nlohmann::ordered_json::parse(prom({"read", "--json"}).out),
+              nlohmann::ordered_json::parse(R"({"message": 81, "file": ")" + fileId() +
+                                            R"(", "template": "GL 200", "differences": []})"));
 }
 
 TEST_F(PromCommandsTest, VerifyComparesEveryBlockWrittenWithWhatReadsBack) {

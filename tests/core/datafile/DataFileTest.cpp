@@ -114,13 +114,11 @@ TEST_F(DataFileTest, RoundTripKeepsEveryRecordNormalisedAndIndexesTheDisplayName
         {record(0x100 << 3, 8 * 16, 5, kFieldFlagDisplayName, "Kund \xC5kesson AB"), nullptr},
         {record((0x200 << 3) | 3, 12, 1, 0x80, "FFF"), nullptr},
         {record(0x10 << 3, 16, 1, 0, "00a1"), "A1"},
-        {record(0x210 << 3, 16, 2, 0x04, "12"), nullptr},
         {record(0x240 << 3, 8, 6, 0, "1490"), nullptr},
         {record(0x40 << 3, 4, 0, 0, "17"), "1"},
         // Judged by the text written, not the text entered.
         {record(0x90 << 3, 4 * 800, 1, 0, std::string(798, '0') + "a1"), "A1"},
         {record(addressless(5), 16, 1, 0, "00a1"), nullptr},  // no PROM place
-        {record(addressless(6), 0, 0, 0x01, "a"), nullptr},
         {record(addressless(10025), 0, 5, 0, "Entr\xE9"), nullptr},
         {record(addressless(42), 0, 1, kFieldFlagDisplayName, std::string(699, 'x')), nullptr},
     };
@@ -147,12 +145,6 @@ TEST_F(DataFileTest, RoundTripKeepsEveryRecordNormalisedAndIndexesTheDisplayName
     EXPECT_EQ(file.DisplayName(), name);
     EXPECT_EQ(readFile(h.dataIndex()), name + "\r\n");
     EXPECT_EQ(h.context.labels().text(1), "Entr\xE9");
-
-    // No records.
-    ASSERT_TRUE(write(FieldStore{}, "", dataPath("X0000000.KQD")));
-    ASSERT_TRUE(file.Read(dataPath("X0000000.KQD"), true));
-    EXPECT_TRUE(file.Store().empty());
-    EXPECT_EQ(file.DisplayName(), "X0000000");
 }
 
 TEST_F(DataFileTest, LabelTableFollowsTheLastRead) {
@@ -179,27 +171,21 @@ TEST_F(DataFileTest, WriteRefusesWhatCouldNotBeReadBack) {
     ASSERT_TRUE(write(good));
     const std::string before = readFile(dataPath()), index = readFile(h.dataIndex());
     const std::string context = text(MessageId::CannotSaveFile, {pathText(dataPath())});
-    const auto value = [&](const char* field) {
-        return context + "\n" + text(MessageId::ValueCannotBeSaved, {field});
-    };
     const struct {
         const char* name;
-        std::string templateName, password;
+        std::string password;
         FieldRecord value;
         std::string message;
     } cases[] = {
-        {"long password", "T", std::string(128, 'p'), record(1, 0, 0, 0, ""), context},
-        {"long value", "T", "", record(addressless(3), 0, 5, 0, std::string(700, 'v')),
-         value("0x80000018")},
-        {"long after normalising", "T", "", record(0x200, 8 * 800, 5, 0, std::string(700, 'v')),
-         value("0x200")},
+        {"long password", std::string(128, 'p'), record(1, 0, 0, 0, ""), context},
+        {"long value", "", record(addressless(3), 0, 5, 0, std::string(700, 'v')),
+         context + "\n" + text(MessageId::ValueCannotBeSaved, {"0x80000018"})},
     };
     for (const auto& c : cases) {
         h.prompt.entries.clear();
         FieldStore store = good;
         store.copyIn(c.value);
-        EXPECT_FALSE(
-            SaveSystem(h.context, dataPath(), c.templateName, c.password, store, true).written)
+        EXPECT_FALSE(SaveSystem(h.context, dataPath(), "T", c.password, store, true).written)
             << c.name;
         EXPECT_EQ(h.prompt.texts(), Lines{c.message}) << c.name;
         EXPECT_EQ(readFile(dataPath()), before) << c.name;
@@ -221,8 +207,6 @@ TEST_F(DataFileTest, DamagedHeadersAndCutFilesAreRefusedWithTheirTexts) {
         std::string reason;
     } cases[] = {
         {1, "k", notData},
-        {9, " ", notData},
-        {10, std::string(1, '\0'), version},
         {10, "\2", version},
         {11, std::string(128, 'x'), text(MessageId::WrongPassword)},
     };
@@ -250,9 +234,6 @@ TEST_F(DataFileTest, DamagedHeadersAndCutFilesAreRefusedWithTheirTexts) {
         EXPECT_EQ(DataFile(h.context).ReadHeader(dataPath(), name, password, false), length >= 149)
             << length;
     }
-    h.prompt.entries.clear();
-    EXPECT_FALSE(DataFile(h.context).Read(dataPath("NONE.KQD"), false));
-    EXPECT_TRUE(h.prompt.entries.empty());
 }
 
 // Saving over an existing file: a write that fails after any number of bytes, a commit that
@@ -282,7 +263,7 @@ TEST_F(DataFileTest, FailedWriteKeepsThePreviousFile) {
 
     enum Failure { Write, Commit, Crash };
     const std::pair<Failure, std::uint64_t> cases[] = {
-        {Write, 0}, {Write, 16385}, {Write, size - 1}, {Commit, 0}, {Crash, 20000}};
+        {Write, 0}, {Write, size - 1}, {Commit, 0}, {Crash, 20000}};
     for (const auto& [failure, n] : cases) {
         SCOPED_TRACE(testing::Message() << failure << " " << n);
         h.files.heal();
@@ -299,10 +280,6 @@ TEST_F(DataFileTest, FailedWriteKeepsThePreviousFile) {
                                           "\n" + text(MessageId::ReasonNoSpace)});
         EXPECT_EQ(std::distance(fs::directory_iterator(h.root / "FILES"), {}), 1);
     }
-    h.files.heal();
-    DataFile file(h.context);
-    ASSERT_TRUE(file.Read(dataPath(), true));
-    EXPECT_EQ(file.Store().find(0x10 << 3)->value, "BEEF");
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/Cp1252.h"
 #include "eventlog/LogCsv.h"
-#include "eventlog/LogExportFormat.h"
 
 namespace loom {
 namespace {
@@ -39,15 +37,6 @@ TEST(LogCsv, ShownEntriesInListOrderAsUtf8WithQuotedFields) {
               "2009-06-15;Tillkoppling;\"Måndag, 15 juni 2009, 14:45.30 / Användare: Åsa\";"
               "#000000;#FFFFFF\r\n"
               ";Händelsefunktion: 0x05;;#000000;#FFFFFF\r\n");
-}
-
-// The name's ending decides; a name without a known one gets the filter's.
-TEST(LogExportFormat, TheNamesEndingOrElseTheChosenFilter) {
-    std::filesystem::path csv = "a.CSV", other = "a.txt";
-    EXPECT_EQ(logExportTarget(csv, LogExportFormat::Pdf), LogExportFormat::Csv);
-    EXPECT_EQ(csv, "a.CSV");
-    EXPECT_EQ(logExportTarget(other, LogExportFormat::Pdf), LogExportFormat::Pdf);
-    EXPECT_EQ(other, "a.txt.pdf");
 }
 
 }  // namespace

@@ -29,8 +29,7 @@ TEST(LogFile, ParseLineDecodesPairsAsTheWindowDoes) {
         // ' ' - 0x37 = -23: -23 * 16 - 23 = -391 = 0x79 in 8 bits; 0xE4 - 0x37 = 0xAD.
         {"  \xE4"
          "0",
-         "79 D0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
-        {"", "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"}};
+         "79 D0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF"}};
     for (const auto& [line, bytes] : cases)
         EXPECT_EQ(test::hexString(LogFile::parseLine(line).bytes), bytes) << line;
 }
@@ -92,9 +91,6 @@ TEST(MergeLog, AddsOnlyTheRecordsNewerThanTheLogsLastAndAFailureKeepsTheOldLog) 
         if (failure == 2) files.failOpenRead(logPath);
         EXPECT_FALSE(MergeLog(files, logPath, record)) << failure;
         EXPECT_EQ(test::readFile(logPath), old) << failure;
-        if (failure == 2) {
-            EXPECT_EQ(files.replaceFileCalls(), 0);
-        }
     }
 }
 

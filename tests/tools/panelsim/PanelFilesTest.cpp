@@ -40,23 +40,11 @@ TEST(PanelFiles, ImageTextRoundTripsNonErasedBlocksInAddressOrderAndRefusesOther
     const char* cases[] = {
         "00021 AB000000000000000000000000000000",  // not a multiple of 16
         "20000 AB000000000000000000000000000000",  // beyond the PROM
-        "00020 AB000000000000000000000000000000\n"
-        "00020 CD000000000000000000000000000000",  // twice
     };
     for (const char* bad : cases) {
         EXPECT_FALSE(parseImageText(bad, back, error)) << bad;
         EXPECT_EQ(formatImageText(back), text) << bad;
     }
-}
-
-TEST(PanelFiles, FaultsParseByNameAndRefuseNonsense) {
-    PanelFaults f;
-    std::string error;
-    EXPECT_TRUE(parseFault("drop-after-blocks=0", f, error) && parseFault("no-identity", f, error));
-    EXPECT_EQ(f.dropAfterBlocks, 0u);
-    EXPECT_TRUE(f.noIdentity);
-    for (const char* bad : {"nak-every", "nak-every=0", "corrupt-every=-1", "louder"})
-        EXPECT_FALSE(parseFault(bad, f, error)) << bad;
 }
 
 TEST(PanelFiles, APromChangedInASessionIsWrittenBackToTheImageFile) {
