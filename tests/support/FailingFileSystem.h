@@ -28,8 +28,6 @@ class FailingFileSystem final : public FileSystem {
     void failWritesAfter(std::uint64_t bytes) { writeLimit_ = bytes; }
     void failCommit(bool on = true) { failCommit_ = on; }
     void failOpenRead(const Path& path) { failedReads_.insert(path); }
-    // openLocked() fails as if another program held the file.
-    void failLocked(bool on = true) { failLocked_ = on; }
     void failReplace(bool on = true) { failReplace_ = on; }
     void failAppend(bool on = true) { failAppend_ = on; }
     // The process "dies" after `bytes`, leaving its temporary file behind.
@@ -40,7 +38,7 @@ class FailingFileSystem final : public FileSystem {
     void heal() {
         writeLimit_.reset();
         crashLimit_.reset();
-        failCommit_ = failLocked_ = failReplace_ = failAppend_ = false;
+        failCommit_ = failReplace_ = failAppend_ = false;
         failedReads_.clear();
     }
 
@@ -66,10 +64,6 @@ class FailingFileSystem final : public FileSystem {
     }
     std::unique_ptr<LockedFile> openLocked(const Path& path, OpenMode mode,
                                            std::string& error) override {
-        if (failLocked_) {
-            error = systemErrorText(EAGAIN);
-            return nullptr;
-        }
         std::unique_ptr<LockedFile> inner = disk_.openLocked(path, mode, error);
         return inner ? std::make_unique<Locked>(*this, std::move(inner)) : nullptr;
     }
@@ -172,7 +166,7 @@ class FailingFileSystem final : public FileSystem {
     LocalFileSystem disk_;
     std::optional<std::uint64_t> writeLimit_, crashLimit_;
     std::set<std::filesystem::path> failedReads_;
-    bool failCommit_ = false, failLocked_ = false, failReplace_ = false, failAppend_ = false;
+    bool failCommit_ = false, failReplace_ = false, failAppend_ = false;
     int openReadCalls_ = 0, replaceFileCalls_ = 0, lockedReplaces_ = 0;
     std::uint64_t bytesWritten_ = 0;
 };

@@ -148,7 +148,6 @@ struct TestHome {
                *c.store.find(kPromValue) == *expected.find(kPromValue);
     }
 
-    bool hasLoginKey() const { return std::filesystem::exists(loginKey()); }
     std::string loginKeyBytes() const { return readFile(loginKey()); }
     void writeLoginKey(std::string_view bytes) const { writeFile(loginKey(), bytes); }
     // LOGIN.KEY with record 0 and these users, written by the program's own code.
